@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The stored settings, one text per config.ini key, as last loaded or applied.
+struct ComDetails
+{
+    QString Port;
+    QString BaudRate;
+    QString DataBits;
+    QString StopBits;
+    QString Parity;
+    QString PIN;
+    QString Validity;
+    QString SMSC;
+    QString SendDelay;
+    QString SendRetry;
+    QString LongMsg;
+    QString SysLog;
+    QString MsgLog;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "scripteddialogs.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Records what the program asked the shell to open; answers with `result`.
+class RecordingShell : public Shell
+{
+public:
+    bool open(const QString &target) override
+    {
+        opened << target;
+        return result;
+    }
+    bool openHelp(const QString &helpFolder, const QString &topic) override
+    {
+        helpOpened << helpFolder + QLatin1Char('|') + topic;
+        return result;
+    }
+    bool result = true;
+    QStringList opened;
+    QStringList helpOpened;
+};
+
+// A clock that never waits: sleep advances the time it tells.
+class FakeClock : public Clock
+{
+public:
+    void sleep(int ms) override
+    {
+        sleptMs += ms;
+        now += ms;
+    }
+    qint64 nowMs() override { return now; }
+    qint64 now = 1'000'000;
+    qint64 sleptMs = 0;
+};
+
+// A complete context over a fresh temporary application folder.
+struct TestContext
+{
+    TestContext()
+        : context{state, dialogs, shell, clock, {}, folder.path() + QLatin1Char('/')}
+    {
+    }
+    // Makes "logs", "Phone Lists" or "Message Files" under the application folder.
+    QString makeFolder(const QString &name) const;
+
+    QTemporaryDir folder;
+    AppState state;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FakeClock clock;
+    AppContext context;
+};
