@@ -1,0 +1,64 @@
+#include "common/ansitext.h"
+#include "common/error.h"
+#include "common/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Paths, AddBackslashAppendsOneSeparator)
+{
+    const QString sep = QDir::separator();
+    EXPECT_EQ(AddBackslash(QString()), QString());
+    EXPECT_EQ(AddBackslash(QStringLiteral("/opt/quillo")), QStringLiteral("/opt/quillo") + sep);
+    EXPECT_EQ(AddBackslash(QStringLiteral("/opt/quillo/")), QStringLiteral("/opt/quillo/"));
+}
+
+TEST(Paths, PreferredFolderFallsBackWithoutCreating)
+{
+    QTemporaryDir dir;
+    const QString logs = dir.path() + QStringLiteral("/logs/");
+    EXPECT_EQ(PreferredFolder(logs, dir.path()), dir.path());
+    EXPECT_FALSE(QDir(logs).exists());
+    QDir(dir.path()).mkdir(QStringLiteral("logs"));
+    EXPECT_EQ(PreferredFolder(logs, dir.path()), logs);
+    // A file of that name is not a folder.
+    QFile file(dir.path() + QStringLiteral("/plain"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_FALSE(FolderExists(file.fileName()));
+    EXPECT_FALSE(FolderExists(QString()));
+}
+
+TEST(AnsiText, ValidUtf8ReadsAsUtf8AndOtherBytesAsWindows1252)
+{
+    EXPECT_EQ(decodeAnsiText(QByteArray("caf\xc3\xa9 \xe2\x82\xac")), QStringLiteral(u"café €"));
+    // The same text as a Windows editor saves it.
+    EXPECT_EQ(decodeAnsiText(QByteArray("caf\xe9 \x80")), QStringLiteral(u"café €"));
+    EXPECT_EQ(decodeAnsiText(QByteArray("\x93quoted\x94")), QStringLiteral(u"\u201Cquoted\u201D"));
+}
+
+TEST(AnsiText, RoundTripsThroughAFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.txt"));
+    writeFileBytes(path, encodeAnsiText(QStringLiteral(u"Señor €5\r\n")));
+    EXPECT_EQ(decodeAnsiText(readFileBytes(path)), QStringLiteral(u"Señor €5\r\n"));
+}
+
+TEST(AnsiText, FailuresCarryANumberAndTheReason)
+{
+    QTemporaryDir dir;
+    try {
+        readFileBytes(dir.filePath(QStringLiteral("missing.txt")));
+        FAIL() << "reading a missing file must throw";
+    } catch (const QuilloError &error) {
+        EXPECT_NE(error.number(), 0);
+        EXPECT_FALSE(error.description().isEmpty());
+    }
+    EXPECT_THROW(writeFileBytes(dir.filePath(QStringLiteral("no/such/folder/x.txt")), "x"), QuilloError);
+}
+
+} // namespace
