@@ -10,6 +10,11 @@ struct NumericCase
     bool numeric;
 };
 
+void PrintTo(const NumericCase &c, std::ostream *os)
+{
+    *os << '"' << c.text << '"';
+}
+
 class NumericTextTest : public testing::TestWithParam<NumericCase>
 {
 };
