@@ -15,6 +15,10 @@ constexpr qint32 kStatementFailed = -2147217900;  // 0x80040E14
 constexpr qint32 kReadFailed = -2147217887;       // 0x80040E21
 // The connection string names no driver this layer has, or no file.
 constexpr qint32 kBadConnectionString = -2147217843; // 0x80040E4D
+// The connection's provider is not the ODBC provider.
+constexpr qint32 kProviderNotFound = 3706;
+// Open was called on a connection that is already open.
+constexpr qint32 kObjectOpen = 3705;
 // An operation that needs an open object was called on a closed one.
 constexpr qint32 kObjectClosed = 3704;
 // A field was read while no row is current (EOF).
