@@ -1,0 +1,61 @@
+#include "simulatorport.h"
+
+#include "messagerecorder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+SimulatorPort::SimulatorPort(const ModemConfig &config, const QString &recordPath, QObject *parent)
+    : QIODevice(parent), m_modem(config), m_recordPath(recordPath)
+{
+    connect(&m_modem, &ModemResponder::transmit, this, &SimulatorPort::deliver);
+    connect(&m_modem, &ModemResponder::messageReceived, this, [this](const ReceivedMessage &m) {
+        if (!m_recordPath.isEmpty())
+            MessageRecorder(m_recordPath).record(m);
+    });
+    connect(&m_modem, &ModemResponder::hungUp, this, [this] {
+        m_hungUp = true;
+        emit lost();
+    });
+}
+
+ModemConfig SimulatorPort::configFor(const QString &logFolder)
+{
+    ModemConfig config;
+    if (!logFolder.isEmpty()) {
+        const QString path = QDir(logFolder).filePath(QString::fromLatin1(kConfigFileName));
+        if (QFileInfo::exists(path))
+            ModemConfig::load(path, &config, nullptr); // a bad file leaves the defaults
+    }
+    return config;
+}
+
+void SimulatorPort::deliver(const QByteArray &bytes)
+{
+    m_incoming.append(bytes);
+    // Announce later, not from inside the write that caused the answer, as a real port would.
+    if (!m_notifyPending) {
+        m_notifyPending = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_notifyPending = false;
+            if (!m_incoming.isEmpty())
+                emit readyRead();
+        }, Qt::QueuedConnection);
+    }
+}
+
+qint64 SimulatorPort::readData(char *data, qint64 maxSize)
+{
+    const qint64 n = qMin<qint64>(maxSize, m_incoming.size());
+    memcpy(data, m_incoming.constData(), size_t(n));
+    m_incoming.remove(0, n);
+    return n;
+}
+
+qint64 SimulatorPort::writeData(const char *data, qint64 size)
+{
+    if (m_hungUp)
+        return -1;
+    m_modem.receive(QByteArray(data, int(size)));
+    return size;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+// What the simulated modem is and how it misbehaves. Read from an INI file:
+//   [modem]   Manufacturer, Model, IMEI, IMSI
+//   [network] Name, Code, RSSI (0-31, 99 unknown), Registered (true/false), Denied (true/false)
+//   [sim]     PIN (empty: no PIN asked)
+//   [faults]  CmsErrorNumbers (comma list), CmsErrorCode (default 500),
+//             CmsErrorTimes (0: those numbers always fail; n: the first n submits fail),
+//             ReplyDelay (ms), SilentAfterCommands (n: no answer after the n-th command),
+//             HangUpAfterMessages (n: the line drops after the n-th accepted message)
+struct ModemConfig
+{
+    QString manufacturer = QStringLiteral("Kestrel Labs");
+    QString model = QStringLiteral("SimModem 900");
+    QString imei = QStringLiteral("356938035643809");
+    QString imsi = QStringLiteral("234150999999999");
+    QString networkName = QStringLiteral("SIMNET");
+    QString networkCode = QStringLiteral("23415");
+    int rssi = 24;
+    bool registered = true;
+    bool denied = false;
+    QString pin;
+    QSet<QString> cmsErrorNumbers;   // numbers as dialled, without a leading "+"
+    int cmsErrorCode = 500;
+    int cmsErrorTimes = 0;
+    int replyDelayMs = 0;
+    int silentAfterCommands = 0;
+    int hangUpAfterMessages = 0;
+
+    // False with an error text when the file cannot be read or holds a bad value.
+    static bool load(const QString &path, ModemConfig *config, QString *error);
+};
