@@ -1,11 +1,351 @@
 #include "settingstab.h"
 
+#include "common/errortrap.h"
+#include "inihandling.h"
+#include "portlist.h"
+#include "settingsrules.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kConfigFile = QStringLiteral("config.ini");
+
+template <typename T>
+T *named(T *widget, const char *objectName, const QString &accessibleName)
+{
+    widget->setObjectName(QLatin1String(objectName));
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+QComboBox *pickList(QWidget *parent, const char *objectName, const QString &accessibleName)
+{
+    auto *list = named(new QComboBox(parent), objectName, accessibleName);
+    list->setEditable(false);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return list;
+}
+
+QLabel *buddyLabel(const QString &caption, QWidget *buddy, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// Selects the first entry equal to the stored value; with no equal entry the selection
+// stays as it was.
+void selectStored(QComboBox *list, const QString &stored, Qt::CaseSensitivity sensitivity)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->itemText(i).compare(stored, sensitivity) == 0) {
+            list->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+void fill(QComboBox *list, const QStringList &entries)
+{
+    list->clear();
+    list->addItems(entries);
+    // Adding items selects the first; the lists start with nothing selected.
+    list->setCurrentIndex(-1);
+}
+
+// A locked box is disabled on the button-face colour, an unlocked one is white.
+void setLocked(QLineEdit *box, bool locked)
+{
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, locked ? palette.color(QPalette::Button) : QColor(Qt::white));
+    box->setPalette(palette);
+    box->setEnabled(!locked);
+}
+
+} // namespace
+
 SettingsTab::SettingsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     : QWidget(parent), m_context(context), m_frame(frame)
 {
+    setObjectName(QStringLiteral("tabSettings"));
+    buildLayout();
+
+    // The rule runs on every change of the box, the user's clicks and the loader's alike.
+    connect(m_chkSMSC, &QCheckBox::toggled, this, [this] { chkSMSC_Click(); });
+    connect(m_cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(m_cmdDefault, &QPushButton::clicked, this, [this] { cmdDefault_Click(); });
+    m_txtPIN->installEventFilter(this);
 }
 
-void SettingsTab::fillChoiceLists() {}
-void SettingsTab::LoadComDetails() {}
-bool SettingsTab::differsFromStored() const { return false; }
-bool SettingsTab::cmdOK_Click() { return false; }
+void SettingsTab::buildLayout()
+{
+    auto *message = new QGroupBox(QStringLiteral("Message Settings"), this);
+    message->setObjectName(QStringLiteral("fraMessageSettings"));
+    m_txtSMSC = named(new QLineEdit(message), "txtSMSC", QStringLiteral("Service Centre"));
+    m_lblSMSC = named(buddyLabel(QStringLiteral("Service Centre:"), m_txtSMSC, message), "lblSMSC",
+                      QStringLiteral("Service Centre"));
+    m_chkSMSC = named(new QCheckBox(QStringLiteral("Use Internal Service Centre"), message), "chkSMSC",
+                      QStringLiteral("Use Internal Service Centre"));
+    m_txtPIN = named(new QLineEdit(message), "txtPIN", QStringLiteral("PIN"));
+    m_txtPIN->setEchoMode(QLineEdit::Password);
+    // Every typed character shows as "*", whatever the style's own mask character.
+    m_txtPIN->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    m_cboValidity = pickList(message, "cboValidity", QStringLiteral("Validity"));
+    m_txtSendDelay = named(new QLineEdit(message), "txtSendDelay", QStringLiteral("Send Delay in seconds"));
+    m_txtSendRetry = named(new QLineEdit(message), "txtSendRetry", QStringLiteral("Send Retry"));
+    m_cboLongMsg = pickList(message, "cboLongMsg", QStringLiteral("Long Message"));
+
+    auto *delayRow = new QHBoxLayout;
+    delayRow->addWidget(m_txtSendDelay);
+    delayRow->addWidget(new QLabel(QStringLiteral("Seconds"), message));
+    delayRow->addStretch(1);
+
+    auto *messageForm = new QFormLayout(message);
+    messageForm->addRow(m_lblSMSC, m_txtSMSC);
+    messageForm->addRow(QString(), m_chkSMSC);
+    messageForm->addRow(buddyLabel(QStringLiteral("PIN:"), m_txtPIN, message), m_txtPIN);
+    messageForm->addRow(buddyLabel(QStringLiteral("Validity:"), m_cboValidity, message), m_cboValidity);
+    messageForm->addRow(buddyLabel(QStringLiteral("Send Delay:"), m_txtSendDelay, message), delayRow);
+    messageForm->addRow(buddyLabel(QStringLiteral("Send Retry:"), m_txtSendRetry, message), m_txtSendRetry);
+    messageForm->addRow(buddyLabel(QStringLiteral("Long Message:"), m_cboLongMsg, message), m_cboLongMsg);
+
+    auto *port = new QGroupBox(QStringLiteral("COM Port Settings"), this);
+    port->setObjectName(QStringLiteral("fraComPortSettings"));
+    m_cboPort = pickList(port, "cboPort", QStringLiteral("COM Port"));
+    m_cboBaudRate = pickList(port, "cboBaudRate", QStringLiteral("Baud Rate"));
+    m_cboDataBits = pickList(port, "cboDataBits", QStringLiteral("Data Bits"));
+    m_cboParity = pickList(port, "cboParity", QStringLiteral("Parity"));
+    m_cboStopBits = pickList(port, "cboStopBits", QStringLiteral("Stop Bits"));
+    m_cmdDefault = named(new QPushButton(QStringLiteral("Restore Defaults"), port), "cmdDefault",
+                         QStringLiteral("Restore Defaults"));
+
+    auto *portForm = new QFormLayout;
+    portForm->addRow(buddyLabel(QStringLiteral("COM Port:"), m_cboPort, port), m_cboPort);
+    portForm->addRow(buddyLabel(QStringLiteral("Baud Rate:"), m_cboBaudRate, port), m_cboBaudRate);
+    portForm->addRow(buddyLabel(QStringLiteral("Data Bits:"), m_cboDataBits, port), m_cboDataBits);
+    portForm->addRow(buddyLabel(QStringLiteral("Parity:"), m_cboParity, port), m_cboParity);
+    portForm->addRow(buddyLabel(QStringLiteral("Stop Bits:"), m_cboStopBits, port), m_cboStopBits);
+    auto *portColumn = new QVBoxLayout(port);
+    portColumn->addLayout(portForm);
+    portColumn->addStretch(1);
+    portColumn->addWidget(m_cmdDefault, 0, Qt::AlignRight);
+
+    m_cmdOK = named(new QPushButton(QStringLiteral("Save Settings"), this), "cmdOK", QStringLiteral("Save Settings"));
+
+    auto *frames = new QHBoxLayout;
+    frames->addWidget(message, 3);
+    frames->addWidget(port, 2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cmdOK);
+    auto *page = new QVBoxLayout(this);
+    page->addLayout(frames);
+    page->addLayout(buttons);
+    page->addStretch(1);
+}
+
+void SettingsTab::fillChoiceLists()
+{
+    fill(m_cboPort, portListEntries());
+    fill(m_cboBaudRate, SettingsRules::baudRateChoices());
+    fill(m_cboDataBits, SettingsRules::dataBitsChoices());
+    fill(m_cboParity, SettingsRules::parityChoices());
+    fill(m_cboStopBits, SettingsRules::stopBitsChoices());
+    fill(m_cboValidity, SettingsRules::validityChoices());
+    fill(m_cboLongMsg, SettingsRules::longMessageChoices());
+}
+
+void SettingsTab::LoadComDetails()
+{
+    // The loader's own trap shows its text without an icon.
+    auto report = [this](qint32 number, const QString &description) {
+        m_context.dialogs.message(trappedErrorText(number, description, QStringLiteral("LoadComDetails")));
+    };
+    try {
+        loadStoredValues();
+    } catch (const QuilloError &error) {
+        report(error.number(), error.description());
+    } catch (const std::bad_alloc &) {
+        report(kErrOutOfMemory, QStringLiteral("Out of memory"));
+    } catch (const std::exception &error) {
+        report(kErrInternal, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void SettingsTab::loadStoredValues()
+{
+    ComDetails &details = m_context.state.Details;
+    details = SettingsRules::readStoredDetails(m_context.appFolder);
+    SettingsRules::applyLoadDefaults(details);
+
+    selectStoredPort(details.Port);
+    selectStored(m_cboBaudRate, details.BaudRate, Qt::CaseSensitive);
+    selectStored(m_cboDataBits, details.DataBits, Qt::CaseSensitive);
+    selectStored(m_cboParity, details.Parity, Qt::CaseSensitive);
+    selectStored(m_cboStopBits, details.StopBits, Qt::CaseSensitive);
+    selectStored(m_cboValidity, details.Validity, Qt::CaseInsensitive);
+    selectStored(m_cboLongMsg, details.LongMsg, Qt::CaseInsensitive);
+
+    // The stored centre decides the box; the rule runs once more in case it did not change.
+    m_chkSMSC->setChecked(details.SMSC.isEmpty());
+    chkSMSC_Click();
+
+    m_txtPIN->setText(details.PIN);
+    m_txtSendDelay->setText(details.SendDelay);
+    m_txtSendRetry->setText(details.SendRetry);
+
+    // Each assignment happens only when its check passed, so an overflow in the modem
+    // level leaves both levels as stored and the options as they were.
+    details.SysLog = SettingsRules::normalisedLogLevel(details.SysLog);
+    details.MsgLog = SettingsRules::normalisedLogLevel(details.MsgLog);
+    showLogLevels();
+}
+
+void SettingsTab::selectStoredPort(const QString &port)
+{
+    for (int i = 0; i < m_cboPort->count(); ++i) {
+        if (m_cboPort->itemText(i).compare(port, Qt::CaseInsensitive) == 0) {
+            m_cboPort->setCurrentIndex(i);
+            return;
+        }
+    }
+    // A device the system does not enumerate (a pseudo-terminal, say) is offered when it
+    // exists, before the simulator that ends the list.
+    if (isExistingDevicePath(port)) {
+        int at = m_cboPort->count();
+        if (at > 0 && m_cboPort->itemText(at - 1) == kSimulatorPort)
+            --at;
+        m_cboPort->insertItem(at, port);
+        m_cboPort->setCurrentIndex(at);
+    }
+}
+
+void SettingsTab::showLogLevels()
+{
+    const ComDetails &details = m_context.state.Details;
+    const int sysLevel = SettingsRules::logLevelIndex(details.SysLog);
+    const int msgLevel = SettingsRules::logLevelIndex(details.MsgLog);
+    QWidget *window = m_frame.window();
+    // The log frames belong to the Tools tab; a window built without them has none to set.
+    if (auto *option = window->findChild<QAbstractButton *>(QStringLiteral("optSys%1").arg(sysLevel)))
+        option->setChecked(true);
+    if (auto *option = window->findChild<QAbstractButton *>(QStringLiteral("optMsg%1").arg(msgLevel)))
+        option->setChecked(true);
+    for (int level = 0; level <= 2; ++level) {
+        m_frame.menuAction(QStringLiteral("mnuSysLogType%1").arg(level))->setChecked(level == sysLevel);
+        m_frame.menuAction(QStringLiteral("mnuMsgLogType%1").arg(level))->setChecked(level == msgLevel);
+    }
+}
+
+void SettingsTab::chkSMSC_Click()
+{
+    const bool internal = m_chkSMSC->isChecked();
+    m_txtSMSC->setText(internal ? QString() : m_context.state.Details.SMSC);
+    setLocked(m_txtSMSC, internal);
+    m_lblSMSC->setEnabled(!internal);
+}
+
+void SettingsTab::txtPIN_KeyPress(int &KeyAscii)
+{
+    SettingsRules::filterPinKey(KeyAscii);
+}
+
+bool SettingsTab::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_txtPIN || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    // Shortcuts (copy, paste, select all) and keys that type nothing are not characters
+    // typed into the box.
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString text = key->text();
+    if (text.isEmpty() || text.at(0).unicode() < 0x20 || text.at(0).unicode() == 0x7f)
+        return false;
+    int code = text.at(0).unicode();
+    txtPIN_KeyPress(code);
+    return code == 0;
+}
+
+bool SettingsTab::differsFromStored() const
+{
+    const ComDetails &stored = m_context.state.Details;
+    return m_cboPort->currentText() != stored.Port || m_cboBaudRate->currentText() != stored.BaudRate
+           || m_cboDataBits->currentText() != stored.DataBits || m_cboStopBits->currentText() != stored.StopBits
+           || m_cboParity->currentText() != stored.Parity || m_txtSMSC->text() != stored.SMSC
+           || m_txtSendDelay->text() != stored.SendDelay || m_txtSendRetry->text() != stored.SendRetry
+           || m_txtPIN->text() != stored.PIN || m_cboValidity->currentText() != stored.Validity;
+}
+
+bool SettingsTab::cmdOK_Click()
+{
+    bool saved = false;
+    errorTrap(m_context, QStringLiteral("cmdOK_Click"), [&] { saveSettings(saved); });
+    return saved;
+}
+
+void SettingsTab::saveSettings(bool &saved)
+{
+    Dialogs &dialogs = m_context.dialogs;
+    if (m_cboPort->currentIndex() < 0) {
+        dialogs.exclamation(QStringLiteral("Select COM Port !"));
+        return;
+    }
+    if (!m_chkSMSC->isChecked()) {
+        if (m_txtSMSC->text().trimmed().isEmpty()) {
+            dialogs.exclamation(QStringLiteral("Please enter Service Centre number!"));
+            return;
+        }
+        if (!m_txtSMSC->text().startsWith(QLatin1Char('+'))) {
+            dialogs.exclamation(
+                QStringLiteral("Please enter Service Centre number in international format (e.g. +919812345678)!"));
+            return;
+        }
+    }
+    m_txtSendDelay->setText(SettingsRules::correctedSendDelay(m_txtSendDelay->text()));
+    m_txtSendRetry->setText(SettingsRules::correctedSendRetry(m_txtSendRetry->text()));
+
+    // A failed write throws: the trap reports it, and nothing claims the settings were saved.
+    INIHandling ini(m_context.appFolder, kConfigFile);
+    const QString comm = QStringLiteral("COMM");
+    const QString sms = QStringLiteral("SMS");
+    ini.SetKey(comm, QStringLiteral("Port"), m_cboPort->currentText());
+    ini.SetKey(comm, QStringLiteral("BaudRate"), m_cboBaudRate->currentText());
+    ini.SetKey(comm, QStringLiteral("DataBits"), m_cboDataBits->currentText());
+    ini.SetKey(comm, QStringLiteral("StopBits"), m_cboStopBits->currentText());
+    ini.SetKey(comm, QStringLiteral("Parity"), m_cboParity->currentText());
+    ini.SetKey(sms, QStringLiteral("PIN"), m_txtPIN->text());
+    ini.SetKey(sms, QStringLiteral("Validity"), m_cboValidity->currentText());
+    ini.SetKey(sms, QStringLiteral("SMSC"), m_txtSMSC->text());
+    ini.SetKey(sms, QStringLiteral("SendDelay"), m_txtSendDelay->text());
+    ini.SetKey(sms, QStringLiteral("SendRetry"), m_txtSendRetry->text());
+    ini.SetKey(sms, QStringLiteral("LongMsg"), m_cboLongMsg->currentText());
+
+    LoadComDetails();
+    dialogs.message(QStringLiteral("Settings Saved!"));
+    saved = true;
+}
+
+void SettingsTab::cmdDefault_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdDefault_Click"), [&] {
+        if (!m_context.dialogs.ask(QStringLiteral("Restore default settings?")))
+            return;
+        selectStored(m_cboBaudRate, SettingsRules::kDefaultBaudRate, Qt::CaseSensitive);
+        selectStored(m_cboDataBits, SettingsRules::kDefaultDataBits, Qt::CaseSensitive);
+        selectStored(m_cboParity, SettingsRules::kDefaultParity, Qt::CaseSensitive);
+        selectStored(m_cboStopBits, SettingsRules::kDefaultStopBits, Qt::CaseSensitive);
+    });
+}

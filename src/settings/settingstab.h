@@ -5,22 +5,64 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 // The "Settings" tab: frames "Message Settings" and "COM Port Settings", "Save Settings".
+// It shows config.ini as loaded into ComDetails and stores the edited values back.
 class SettingsTab : public QWidget
 {
     Q_OBJECT
 public:
     SettingsTab(AppContext &context, MainFrame &frame, QWidget *parent = nullptr);
 
+    // Fills the pick lists once at start-up; nothing is selected until LoadComDetails.
     void fillChoiceLists();
-    // Reads config.ini into ComDetails and every settings control (and the log options).
+    // Reads config.ini into ComDetails and every settings control (and the log options and
+    // Log menu checks). An error ends the load where it happened and is shown without an icon.
     void LoadComDetails();
-    // True when one of the ten compared controls differs from the stored text.
+    // True when one of the ten compared controls differs from the stored text (the
+    // long-message choice is not compared).
     bool differsFromStored() const;
-    // Save Settings with all its checks; false when a check refused.
+    // Save Settings: checks, corrects the send delay and retry in their boxes, writes
+    // config.ini, reloads and confirms. False when a check refused or the write failed.
     bool cmdOK_Click();
+    // Restore Defaults: after a Yes, the four port defaults in the lists only.
+    void cmdDefault_Click();
+    // The service-centre rule: checked means the modem's own centre and a locked, empty box.
+    void chkSMSC_Click();
+    // The PIN box takes digits and Backspace; KeyAscii becomes 0 for a discarded key.
+    void txtPIN_KeyPress(int &KeyAscii);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildLayout();
+    void loadStoredValues();
+    void saveSettings(bool &saved);
+    void selectStoredPort(const QString &port);
+    void showLogLevels();
+
     AppContext &m_context;
     MainFrame &m_frame;
+
+    QLabel *m_lblSMSC = nullptr;
+    QLineEdit *m_txtSMSC = nullptr;
+    QCheckBox *m_chkSMSC = nullptr;
+    QLineEdit *m_txtPIN = nullptr;
+    QComboBox *m_cboValidity = nullptr;
+    QLineEdit *m_txtSendDelay = nullptr;
+    QLineEdit *m_txtSendRetry = nullptr;
+    QComboBox *m_cboLongMsg = nullptr;
+    QComboBox *m_cboPort = nullptr;
+    QComboBox *m_cboBaudRate = nullptr;
+    QComboBox *m_cboDataBits = nullptr;
+    QComboBox *m_cboParity = nullptr;
+    QComboBox *m_cboStopBits = nullptr;
+    QPushButton *m_cmdDefault = nullptr;
+    QPushButton *m_cmdOK = nullptr;
 };
