@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "dberrors.h"
+#include "selectlist.h"
 
 #include <sqlite3.h>
 
@@ -86,6 +87,11 @@ void DbEngine::failFromSqlite(qint32 number)
 
 sqlite3_stmt *DbEngine::prepare(const QString &statement)
 {
+    const QString alias = SelectList::implicitAlias(statement);
+    if (!alias.isEmpty())
+        throw QuilloError(DbErrors::kStatementFailed,
+                          QStringLiteral("Syntax error (missing operator) in query expression '%1'.").arg(alias),
+                          DbErrors::kSourceEngine);
     const QByteArray sql = statement.toUtf8();
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;

@@ -1,0 +1,158 @@
+#include "dbtesthelpers.h"
+#include "dberrors.h"
+
+#include <gtest/gtest.h>
+
+using namespace DbTest;
+
+namespace {
+
+const QString kNwind = fixture(QStringLiteral("access/nwind-contacts.mdb"));
+const QString kDateTest = fixture(QStringLiteral("access/datetest-contacts.mdb"));
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+TEST(AccessSchema, ListsUserTablesOnlyAndTheirColumns)
+{
+    DbConnection c;
+    c.open(accessString(kNwind));
+    auto tables = c.openSchema(DbSchema::Tables);
+    const QStringList names = schemaNames(*tables, QStringLiteral("TABLE_NAME"));
+    EXPECT_TRUE(names.contains(QStringLiteral("Suppliers")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Customers")));
+    for (const QString &name : names)
+        EXPECT_FALSE(name.startsWith(QStringLiteral("MSys"))) << name.toStdString();
+
+    auto columns = c.openSchema(DbSchema::Columns, {QString(), QString(), QStringLiteral("suppliers"), QString()});
+    EXPECT_EQ(schemaNames(*columns, QStringLiteral("COLUMN_NAME")),
+              QStringList({"SupplierID", "CompanyName", "ContactName", "ContactTitle", "Address", "City", "Region",
+                           "PostalCode", "Country", "Phone", "Fax", "HomePage"}));
+}
+
+struct StatementCase
+{
+    const char *name;
+    QString statement;
+    QStringList expected; // compared sorted: DISTINCT does not promise an order
+};
+
+class AccessStatements : public testing::TestWithParam<StatementCase>
+{
+};
+
+TEST_P(AccessStatements, GiveTheExpectedRows)
+{
+    DbConnection c;
+    c.open(accessString(kNwind));
+    EXPECT_EQ(sorted(column0(c, GetParam().statement)), sorted(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AsTheImportWritesThem, AccessStatements,
+    testing::Values(
+        StatementCase{"DistinctUpperCaseStatement", "SELECT DISTINCT PHONE FROM SUPPLIERS",
+                      {"9812345678", "+919876543210", "9812345679", "n/a", "<null>", "98123 45680", "09812345681",
+                       "919812345682", "'9812345683", "+91-98123-45684", "+9779812345685"}},
+        StatementCase{"EqualsIgnoresCase", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City = 'pune'",
+                      {"9812345678"}},
+        StatementCase{"QuotedNumberOnLongColumn", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE SupplierID > '10'",
+                      {"+91-98123-45684", "+9779812345685"}},
+        StatementCase{"BareNumberFallback", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE SupplierID >= 11",
+                      {"+91-98123-45684", "+9779812345685"}},
+        StatementCase{"NotEqual", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE Country <> 'INDIA'",
+                      {"+9779812345685"}},
+        StatementCase{"DoesNotBeginWith",
+                      "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE not (ContactName like 'ra%')",
+                      {"9812345678", "+919876543210", "9812345679", "<null>", "98123 45680", "09812345681",
+                       "919812345682", "'9812345683", "+91-98123-45684"}},
+        StatementCase{"EndsWith", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE ContactName like '%gomes'",
+                      {"09812345681"}},
+        StatementCase{"UnchangedSampleTable", "SELECT DISTINCT PHONE FROM CUSTOMERS WHERE City = 'london'",
+                      {"(171) 555-7788", "(171) 555-1212", "(171) 555-2282", "(171) 555-0297", "(171) 555-7733",
+                       "(171) 555-1717"}},
+        StatementCase{"ValueListing", "SELECT distinct City FROM Suppliers order by City",
+                      {"Chennai", "Delhi", "Goa", "Hyderabad", "Kathmandu", "Kolkata", "Mumbai", "Panaji",
+                       "Pune"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(AccessValues, ValueListingIsOrderedAndJet4TextIsUnicode)
+{
+    DbConnection c;
+    c.open(accessString(kNwind));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT distinct Country FROM Suppliers order by Country")),
+              QStringList({"India", "Nepal"}));
+    c.close();
+
+    c.open(accessString(kDateTest));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT ShortTextCol FROM DateTest")),
+              QStringList({"9812345678", "+919876543210", "'9812345679", "n/a", "<null>", "9812345678",
+                           "98123 45680", "अनिता 9812345686"}));
+    auto rs = c.execute(QStringLiteral("SELECT IDCol FROM DateTest WHERE ShortTextCol like 'अनिता%'"));
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->fields(0).value().typeId(), QMetaType::LongLong);
+    EXPECT_EQ(rs->fields(0).value().toLongLong(), 8);
+}
+
+// Two record sets read the same file at once; each must keep its own place.
+TEST(AccessValues, InterleavedRecordSetsAndSelfJoinKeepTheirPlace)
+{
+    DbConnection c;
+    c.open(accessString(kNwind));
+    const QStringList suppliers = column0(c, QStringLiteral("SELECT Phone FROM Suppliers"));
+    const QStringList customers = column0(c, QStringLiteral("SELECT Phone FROM Customers"));
+    ASSERT_EQ(customers.size(), 91);
+
+    auto a = c.execute(QStringLiteral("SELECT Phone FROM Suppliers"));
+    auto b = c.execute(QStringLiteral("SELECT Phone FROM Customers"));
+    QStringList seenA, seenB;
+    while (!a->eof() || !b->eof()) {
+        for (auto *rs : {a.get(), b.get()}) {
+            if (rs->eof())
+                continue;
+            const QVariant v = rs->fields(0).value();
+            (rs == a.get() ? seenA : seenB) << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+            rs->moveNext();
+        }
+    }
+    EXPECT_EQ(seenA, suppliers);
+    EXPECT_EQ(seenB, customers);
+
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT a.Phone FROM Suppliers a, Suppliers b "
+                                        "WHERE a.SupplierID = b.SupplierID")),
+              suppliers);
+}
+
+TEST(AccessFailures, RejectedStatementsAndMissingFiles)
+{
+    DbConnection c;
+    c.open(accessString(kNwind));
+    for (const QString statement : {QStringLiteral("SELECT DISTINCT MOBILE NO FROM SUPPLIERS"),
+                                    QStringLiteral("SELECT distinct City FROM  order by City"),
+                                    QStringLiteral("SELECT DISTINCT PHONE FROM NOTHERE"),
+                                    QStringLiteral("SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City = 'O'Brien'")}) {
+        try {
+            c.execute(statement);
+            ADD_FAILURE() << "accepted: " << statement.toStdString();
+        } catch (const QuilloError &e) {
+            EXPECT_NE(e.number(), 0);
+            EXPECT_FALSE(e.description().isEmpty());
+        }
+    }
+
+    DbConnection missing;
+    try {
+        missing.open(accessString(QStringLiteral("/nonexistent/phones.mdb")));
+        ADD_FAILURE() << "opened a missing file";
+    } catch (const QuilloError &e) {
+        EXPECT_EQ(e.number(), DbErrors::kOpenFailed);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("/nonexistent/phones.mdb")));
+        EXPECT_EQ(e.source(), DbErrors::kSourceAccess);
+    }
+    EXPECT_EQ(missing.state(), kDbStateClosed);
+}
+
+} // namespace

@@ -1,0 +1,213 @@
+#include "dbtesthelpers.h"
+#include "dberrors.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace DbTest;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray digest(const QString &path)
+{
+    return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Opens the file with a driver and reads everything it offers. Either that works or a
+// QuilloError with a number, a description and a source comes out; anything else (a
+// crash, a hang, another exception) fails the test.
+void readEverything(const QString &connectionString, const QString &label)
+{
+    SCOPED_TRACE(label.toStdString());
+    try {
+        DbConnection c;
+        c.open(connectionString);
+        auto tables = c.openSchema(DbSchema::Tables);
+        const QStringList names = schemaNames(*tables, QStringLiteral("TABLE_NAME"));
+        for (const QString &name : names) {
+            auto columns = c.openSchema(DbSchema::Columns, {QString(), QString(), name, QString()});
+            const QStringList cols = schemaNames(*columns, QStringLiteral("COLUMN_NAME"));
+            if (cols.isEmpty())
+                continue;
+            try {
+                column0(c, QStringLiteral("SELECT DISTINCT [%1] FROM [%2] ORDER BY [%1]").arg(cols.first(), name));
+                column0(c, QStringLiteral("SELECT * FROM [%1]").arg(name));
+            } catch (const QuilloError &e) {
+                EXPECT_NE(e.number(), 0);
+                EXPECT_FALSE(e.description().isEmpty());
+            }
+        }
+    } catch (const QuilloError &e) {
+        EXPECT_NE(e.number(), 0);
+        EXPECT_FALSE(e.description().isEmpty());
+        EXPECT_FALSE(e.source().isEmpty());
+    }
+}
+
+TEST(BadFiles, EveryStoredDamagedFileGivesRowsOrAnError)
+{
+    QDir dir(testData(QStringLiteral("corrupt")));
+    QStringList files = dir.entryList(QDir::Files);
+    files << QStringLiteral("../no-sheets.xls");
+    ASSERT_GE(files.size(), 20);
+    for (const QString &name : files) {
+        const QString path = dir.filePath(name);
+        const QByteArray before = digest(path);
+        readEverything(excelString(path), QStringLiteral("Excel driver: ") + name);
+        readEverything(accessString(path), QStringLiteral("Access driver: ") + name);
+        EXPECT_EQ(digest(path), before) << name.toStdString();
+    }
+}
+
+TEST(BadFiles, WorkbookWithNoSheetsAndWrongFormatsAreClearErrors)
+{
+    for (const QString &cs : {excelString(testData(QStringLiteral("no-sheets.xls"))),
+                              excelString(fixture(QStringLiteral("access/datetest-contacts.mdb"))),
+                              accessString(fixture(QStringLiteral("excel/contacts.xls"))),
+                              excelString(testData(QStringLiteral("corrupt/text.xls"))),
+                              excelString(QDir::tempPath())}) {
+        DbConnection c;
+        try {
+            c.open(cs);
+            ADD_FAILURE() << "opened " << cs.toStdString();
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), DbErrors::kOpenFailed) << cs.toStdString();
+        }
+        EXPECT_EQ(c.state(), kDbStateClosed);
+    }
+}
+
+// Damage made here from the Access fixtures (which stay out of the repository):
+// truncations at page boundaries and inside pages, and bytes flipped across the file.
+TEST(BadFiles, DamagedAccessDatabasesGiveRowsOrAnError)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    QRandomGenerator rng(61);
+    for (const QString &source : {fixture(QStringLiteral("access/datetest-contacts.mdb")),
+                                  fixture(QStringLiteral("access/nwind-contacts.mdb"))}) {
+        const QByteArray good = readAll(source);
+        ASSERT_FALSE(good.isEmpty());
+        const int page = good.mid(0x14, 1).at(0) == 0 ? 2048 : 4096; // Jet 3 or Jet 4
+        QList<QByteArray> variants;
+        for (qsizetype length : {qsizetype(100), qsizetype(page), qsizetype(page * 2 + 17), qsizetype(page * 3),
+                                 good.size() / 2, good.size() - page, good.size() - 1})
+            variants << good.left(length);
+        for (int i = 0; i < 24; ++i) {
+            QByteArray flipped = good;
+            // The first pages hold the header and the catalog: damage there most often.
+            const qsizetype at = i % 2 ? qsizetype(rng.bounded(page * 24)) : qsizetype(rng.bounded(int(good.size())));
+            for (int k = 0; k < 16 && at + k < flipped.size(); ++k)
+                flipped[at + k] = char(rng.bounded(256));
+            variants << flipped;
+        }
+        for (int i = 0; i < variants.size(); ++i) {
+            const QString path = tmp.filePath(QStringLiteral("damaged-%1.mdb").arg(i));
+            writeFile(path, variants[i]);
+            readEverything(accessString(path), QStringLiteral("%1 variant %2").arg(source).arg(i));
+        }
+    }
+}
+
+TEST(BadFiles, DamagedWorkbooksGiveRowsOrAnError)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    QRandomGenerator rng(7);
+    for (const QString &source : {fixture(QStringLiteral("excel/contacts.xls")),
+                                  fixture(QStringLiteral("excel/excel95.xls")),
+                                  testData(QStringLiteral("ministream.xls"))}) {
+        const QByteArray good = readAll(source);
+        for (int i = 0; i < 60; ++i) {
+            QByteArray bad = good;
+            const int flips = 1 + int(rng.bounded(4));
+            for (int k = 0; k < flips; ++k)
+                bad[qsizetype(rng.bounded(int(bad.size())))] = char(rng.bounded(256));
+            if (i % 5 == 0)
+                bad.truncate(qsizetype(rng.bounded(int(bad.size()))));
+            const QString path = tmp.filePath(QStringLiteral("damaged-%1.xls").arg(i));
+            writeFile(path, bad);
+            readEverything(excelString(path), QStringLiteral("%1 variant %2").arg(source).arg(i));
+        }
+    }
+}
+
+// Listing and importing leave the file byte for byte as it was, and hold no lock that
+// would keep another program from it.
+TEST(SourceSafety, FilesUnchangedAndUnlockedWhileOpen)
+{
+    for (const QString &cs : {excelString(fixture(QStringLiteral("excel/contacts.xls"))),
+                              accessString(fixture(QStringLiteral("access/nwind-contacts.mdb")))}) {
+        const QString path = cs.section(QStringLiteral("DBQ="), 1).chopped(1);
+        const QByteArray before = digest(path);
+        DbConnection c;
+        c.open(cs);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << path.toStdString();
+        ::close(fd);
+        readEverything(cs, path);
+        c.close();
+        EXPECT_EQ(digest(path), before) << path.toStdString();
+    }
+}
+
+// Statement texts that would write, attach a file or run a second statement are refused,
+// and no file appears or changes.
+TEST(SourceSafety, StatementsCannotWriteAnything)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString workbook = tmp.filePath(QStringLiteral("phones.xls"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("excel/contacts.xls")), workbook));
+    const QByteArray before = digest(workbook);
+    const QString target = tmp.filePath(QStringLiteral("written.db"));
+
+    DbConnection c;
+    c.open(excelString(workbook));
+    for (const QString &statement :
+         {QStringLiteral("DELETE FROM [Contacts$]"),
+          QStringLiteral("UPDATE [Contacts$] SET Mobile = '1'"),
+          QStringLiteral("INSERT INTO [Contacts$] (Name) VALUES ('x')"),
+          QStringLiteral("DROP TABLE [Contacts$]"),
+          QStringLiteral("CREATE TABLE t(x)"),
+          QStringLiteral("ATTACH DATABASE '%1' AS w").arg(target),
+          QStringLiteral("VACUUM INTO '%1'").arg(target),
+          QStringLiteral("PRAGMA writable_schema = 1"),
+          QStringLiteral("SELECT Mobile FROM [Contacts$]; DROP TABLE [Contacts$]"),
+          QStringLiteral("SELECT Mobile FROM [Contacts] WHERE Name like 'x'; ATTACH '%1' AS w; --%'").arg(target)}) {
+        try {
+            c.execute(statement);
+            ADD_FAILURE() << "accepted: " << statement.toStdString();
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), DbErrors::kStatementFailed) << statement.toStdString();
+        }
+    }
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Contacts$]")).size(), 11);
+    c.close();
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(digest(workbook), before);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList({"phones.xls"}));
+}
+
+} // namespace

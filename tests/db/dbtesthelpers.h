@@ -1,0 +1,56 @@
+#pragma once
+
+#include "common/error.h"
+#include "dbconnection.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace DbTest {
+
+inline QString fixture(const QString &relative)
+{
+    return QStringLiteral(QUILLO_FIXTURES_DIR "/") + relative;
+}
+
+inline QString testData(const QString &relative)
+{
+    return QStringLiteral(QUILLO_TEST_DATA_DIR "/db/") + relative;
+}
+
+inline QString accessString(const QString &path)
+{
+    return QStringLiteral("DRIVER=MICROSOFT ACCESS DRIVER (*.MDB);DBQ=") + path + u';';
+}
+
+inline QString excelString(const QString &path)
+{
+    return QStringLiteral("DRIVER=MICROSOFT EXCEL DRIVER (*.XLS);DBQ=") + path + u';';
+}
+
+// Field 0 of every row as the import reads it: "<null>" for Null, else the text form.
+inline QStringList column0(DbConnection &connection, const QString &statement)
+{
+    QStringList values;
+    auto rs = connection.execute(statement);
+    while (!rs->eof()) {
+        const QVariant v = rs->fields(0).value();
+        values << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+        rs->moveNext();
+    }
+    rs->close();
+    return values;
+}
+
+// The values of one field over all rows of a schema record set.
+inline QStringList schemaNames(DbRecordset &rs, const QString &field)
+{
+    QStringList names;
+    while (!rs.eof()) {
+        names << rs.fields(field).value().toString();
+        rs.moveNext();
+    }
+    return names;
+}
+
+} // namespace DbTest

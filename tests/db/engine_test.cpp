@@ -1,0 +1,180 @@
+#include "compoundfile.h"
+#include "dbtesthelpers.h"
+#include "dberrors.h"
+#include "dbsource.h"
+#include "selectlist.h"
+#include "sourcemodule.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace DbTest;
+
+namespace {
+
+struct LikeCase
+{
+    const char *pattern;
+    const char *text;
+    bool match;
+};
+
+TEST(LikeMatch, PercentUnderscoreAndCaseBeyondAscii)
+{
+    const LikeCase cases[] = {
+        {"98%", "9812345678", true},   {"98%", "+9198", false},     {"%78", "9812345678", true},
+        {"%78", "9812345687", false},  {"ra%", "Rahul Das", true},   {"RA%", "rahul", true},
+        {"%", "", true},               {"", "", true},               {"", "x", false},
+        {"_", "", false},              {"_b%", "ab", true},          {"%a%b%", "xxaxxbxx", true},
+        {"%a%b%", "xxbxxaxx", false},  {"a%%%c", "abbbc", true},     {"é%", "École", true},
+        {"%ÜRICH", "Zürich", true},    {"अनि%", "अनिता शर्मा", true}, {"%.%", "a.b", true},
+        {"O'B%", "O'Brien", true},     {"%_%", "", false}};
+    for (const LikeCase &c : cases)
+        EXPECT_EQ(SourceModule::likeMatch(QString::fromUtf8(c.pattern), QString::fromUtf8(c.text)), c.match)
+            << c.pattern << " like " << c.text;
+    EXPECT_TRUE(SourceModule::likeMatch(QStringLiteral("10!%%"), QStringLiteral("10% off"), u'!'));
+    EXPECT_FALSE(SourceModule::likeMatch(QStringLiteral("10!%%"), QStringLiteral("100 off"), u'!'));
+    // A pattern built to force exponential backtracking finishes at once.
+    EXPECT_FALSE(SourceModule::likeMatch(QString(30, u'%') + u'b', QString(5000, u'a')));
+}
+
+TEST(SelectListCheck, BareAliasesRefusedAsTheDesktopDriversDid)
+{
+    const struct
+    {
+        const char *statement;
+        const char *alias; // empty: accepted
+    } cases[] = {
+        {"SELECT DISTINCT MOBILE NO FROM SUPPLIERS", "MOBILE NO"},
+        {"SELECT Mobile No FROM [Contacts]", "Mobile No"},
+        {"SELECT distinct Home City FROM T order by Home City", "Home City"},
+        {"SELECT a, b c FROM T", "b c"},
+        {"SELECT [Mobile No] FROM T", ""},
+        {"SELECT Mobile AS No FROM T", ""},
+        {"SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = 'Delhi'", ""},
+        {"SELECT Mobile FROM [Contacts] WHERE not (Name like 'O'Brien%')", ""},
+        {"SELECT count(*), max(Age) FROM T", ""},
+        {"SELECT 'a b', NULL FROM T", ""},
+        {"SELECT CASE WHEN a THEN 1 ELSE 2 END FROM T", ""},
+        {"SELECT f(x) y FROM T", "f ( x ) y"},
+        {"SELECT Mobile", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(SelectList::implicitAlias(QString::fromUtf8(c.statement)), QString::fromUtf8(c.alias))
+            << c.statement;
+}
+
+TEST(TextComparison, CaseIgnoredBeyondAsciiInEqualsDistinctAndOrder)
+{
+    DbConnection c;
+    c.open(excelString(testData(QStringLiteral("headings.xls"))));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Cases$] WHERE City = 'école'")),
+              QStringList({"9800000001", "9800000002"}));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Cases$] WHERE City like 'zü%'")),
+              QStringList({"9800000003", "9800000004"}));
+    // Letters beyond ASCII sort by code point after case folding: consistent, if not
+    // a dictionary's order.
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT distinct City FROM [Cases$] order by City")),
+              QStringList({"Delhi", "pune", "Zürich", "École"}));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Cases$] WHERE City > 'p' AND City < 'Q'")),
+              QStringList({"9800000005", "9800000006"}));
+}
+
+TEST(NumberText, WholeNumbersArePlainDigits)
+{
+    EXPECT_EQ(dbFormatNumber(9812345678.0), "9812345678");
+    EXPECT_EQ(dbFormatNumber(919812345682.0), "919812345682");
+    EXPECT_EQ(dbFormatNumber(-31.0), "-31");
+    EXPECT_EQ(dbFormatNumber(1.5), "1.5");
+    EXPECT_EQ(dbFormatNumber(0.1), "0.1");
+    EXPECT_EQ(dbFormatNumber(1e300), "1e+300");
+    EXPECT_TRUE(dbIsWholeNumber(9812345678.0));
+    EXPECT_FALSE(dbIsWholeNumber(2.5));
+    EXPECT_FALSE(dbIsWholeNumber(1e300));
+}
+
+TEST(RecordSetContract, ForwardOnlyStatesAndErrors)
+{
+    auto expectError = [](qint32 number, const auto &call) {
+        try {
+            call();
+            ADD_FAILURE() << "no error, expected " << number;
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), number);
+            EXPECT_FALSE(e.description().isEmpty());
+        }
+    };
+    DbConnection c;
+    EXPECT_EQ(c.state(), kDbStateClosed);
+    expectError(DbErrors::kObjectClosed, [&] { c.execute(QStringLiteral("SELECT 1")); });
+    c.open(excelString(fixture(QStringLiteral("excel/contacts.xls"))));
+    expectError(DbErrors::kObjectOpen, [&] { c.open(); });
+
+    auto rs = c.execute(QStringLiteral("SELECT Phone FROM [Sheet3$]"));
+    EXPECT_EQ(rs->recordCount(), -1); // streamed
+    expectError(DbErrors::kItemNotFound, [&] { rs->fields(QStringLiteral("Nope")); });
+    expectError(DbErrors::kItemNotFound, [&] { rs->fields(1); });
+    c.close(); // the record set keeps reading what it was given
+    int rows = 0;
+    for (; !rs->eof(); rs->moveNext())
+        ++rows;
+    EXPECT_EQ(rows, 3);
+    expectError(DbErrors::kNoCurrentRecord, [&] { rs->fields(0); });
+    expectError(DbErrors::kNoCurrentRecord, [&] { rs->moveNext(); });
+    rs->close();
+    EXPECT_EQ(rs->state(), kDbStateClosed);
+    expectError(DbErrors::kObjectClosed, [&] { rs->eof(); });
+
+    DbConnection client;
+    client.setCursorLocation(DbCursorLocation::Client);
+    client.open(excelString(fixture(QStringLiteral("excel/contacts.xls"))));
+    EXPECT_EQ(client.execute(QStringLiteral("SELECT Mobile FROM [Contacts$] WHERE Age > 30"))->recordCount(), 7);
+    expectError(DbErrors::kSchemaNotSupported, [&] { client.openSchema(static_cast<DbSchema>(12)); });
+
+    DbConnection other;
+    other.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    expectError(DbErrors::kProviderNotFound,
+                [&] { other.open(excelString(fixture(QStringLiteral("excel/contacts.xls")))); });
+    EXPECT_EQ(other.state(), kDbStateClosed);
+}
+
+// The container copy FreeXL falls back on for workbooks in the mini stream.
+TEST(CompoundFileCopy, StreamSurvivesTheCopyAndTheCopyReads)
+{
+    QFile in(testData(QStringLiteral("ministream.xls")));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QString name;
+    const QByteArray workbook = CompoundFile::readStream(in.readAll(), {QStringLiteral("Workbook")}, &name);
+    EXPECT_EQ(name, QStringLiteral("Workbook"));
+    ASSERT_LT(workbook.size(), 4096);
+    EXPECT_EQ(workbook.left(2), QByteArray("\x09\x08", 2)); // a BIFF8 BOF record
+
+    const QByteArray copy = CompoundFile::writeSingleStream(name, workbook);
+    const QByteArray back = CompoundFile::readStream(copy, {QStringLiteral("workbook")});
+    ASSERT_GE(back.size(), 4096);
+    EXPECT_EQ(back.left(workbook.size()), workbook);
+    EXPECT_EQ(back.mid(workbook.size()), QByteArray(back.size() - workbook.size(), '\0'));
+
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(QStringLiteral("copy.xls"));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(copy);
+    out.close();
+    DbConnection c;
+    c.open(excelString(path));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Phones$]")),
+              QStringList({"9812345678", "9812345679", "9812345680"}));
+
+    for (const QByteArray &bad : {QByteArray(), QByteArray(600, 'x'), copy.left(700)}) {
+        try {
+            CompoundFile::readStream(bad, {QStringLiteral("Workbook")});
+            ADD_FAILURE() << "read a damaged container";
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), DbErrors::kOpenFailed);
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,174 @@
+#include "dbtesthelpers.h"
+#include "dberrors.h"
+
+#include <gtest/gtest.h>
+
+using namespace DbTest;
+
+namespace {
+
+const QString kContacts = fixture(QStringLiteral("excel/contacts.xls"));
+
+// The worksheet listing's connection: ODBC provider, the schema string, client cursor.
+std::unique_ptr<DbConnection> schemaConnection(const QString &path)
+{
+    auto c = std::make_unique<DbConnection>();
+    c->setProvider(QStringLiteral("MSDASQL"));
+    c->setConnectionString(QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};DBQ=") + path
+                           + QStringLiteral("; "));
+    c->setCursorLocation(DbCursorLocation::Client);
+    c->open(QString(), QString(), QString());
+    return c;
+}
+
+TEST(ExcelSchema, ListsWorksheetsAndTheirColumnsWithCounts)
+{
+    auto c = schemaConnection(kContacts);
+    auto tables = c->openSchema(DbSchema::Tables);
+    EXPECT_EQ(tables->recordCount(), 3);
+    const QStringList names = schemaNames(*tables, QStringLiteral("TABLE_NAME"));
+    EXPECT_EQ(names, QStringList({"Contacts$", "Sheet2$", "Sheet3$"}));
+
+    const QList<QStringList> expected = {{"Name", "Mobile", "City", "Age"}, {}, {"Phone"}};
+    for (int i = 0; i < names.size(); ++i) {
+        auto columns = c->openSchema(DbSchema::Columns, {QString(), QString(), names[i], QString()});
+        EXPECT_EQ(columns->recordCount(), expected[i].size()) << names[i].toStdString();
+        EXPECT_EQ(schemaNames(*columns, QStringLiteral("COLUMN_NAME")), expected[i]) << names[i].toStdString();
+    }
+    c->close();
+    EXPECT_EQ(c->state(), kDbStateClosed);
+}
+
+TEST(ExcelSchema, HeadingsBlankRepeatedAndNumeric)
+{
+    auto c = schemaConnection(testData(QStringLiteral("headings.xls")));
+    auto columns = c->openSchema(DbSchema::Columns, {QString(), QString(), QStringLiteral("Headings$"), QString()});
+    EXPECT_EQ(schemaNames(*columns, QStringLiteral("COLUMN_NAME")),
+              QStringList({"F1", "Mobile", "mobile1", "42", "Home City"}));
+}
+
+TEST(ExcelSchema, FirstRowNamesTheColumnsEvenWhenItHoldsNumbers)
+{
+    DbConnection c;
+    c.open(excelString(fixture(QStringLiteral("excel/no-header.xls"))));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT [9812345678] FROM [Sheet1$]")),
+              QStringList({"9812345679", "9812345680"}));
+}
+
+struct StatementCase
+{
+    const char *name;
+    QString statement;
+    QStringList expected;
+};
+
+class ExcelStatements : public testing::TestWithParam<StatementCase>
+{
+};
+
+TEST_P(ExcelStatements, GiveTheRowsInSheetOrder)
+{
+    DbConnection c;
+    c.open(excelString(kContacts));
+    EXPECT_EQ(column0(c, GetParam().statement), GetParam().expected);
+}
+
+const QStringList kAllMobiles = {"9812345678", "+919876543210", "9812345679", "n/a", "<null>", "9812345678",
+                                 "98123 45680", "09812345681", "919812345682", "'9812345683", "9812345678"};
+const QStringList kOlderThan30 = {"9812345678", "+919876543210", "n/a", "<null>", "9812345678",
+                                  "'9812345683", "9812345678"};
+
+INSTANTIATE_TEST_SUITE_P(
+    AsTheImportWritesThem, ExcelStatements,
+    testing::Values(
+        StatementCase{"WholeColumnNumbersAsPlainDigits", "SELECT Mobile FROM [Contacts$]", kAllMobiles},
+        StatementCase{"SheetNameWithoutDollar", "SELECT Mobile FROM [Contacts]", kAllMobiles},
+        StatementCase{"QuotedNumberOnNumberColumn", "SELECT Mobile FROM [Contacts] WHERE Age > '30'", kOlderThan30},
+        StatementCase{"BareNumberFallback", "SELECT Mobile FROM [Contacts] WHERE Age > 30", kOlderThan30},
+        StatementCase{"EqualsIgnoresCase", "SELECT Mobile FROM [Contacts$] WHERE City = 'pune'",
+                      {"9812345678", "9812345678", "09812345681"}},
+        StatementCase{"NotEqual", "SELECT Name FROM [Contacts$] WHERE City <> 'DELHI' AND Age < 28",
+                      {"अनिता शर्मा", "Fatima Sheikh"}},
+        StatementCase{"DoesNotBeginWith", "SELECT Name FROM [Contacts$] WHERE not (Name like 'ra%')",
+                      {"Asha Rao", "Vikram Singh", "Meena Iyer", "Priya Nair", "Asha Rao (dup)", "John D'Souza",
+                       "अनिता शर्मा", "Fatima Sheikh", "Zoe Fernandes", "Karan Mehta"}},
+        StatementCase{"EndsWith", "SELECT Mobile FROM [Contacts$] WHERE Name like '%(DUP)'", {"9812345678"}},
+        StatementCase{"BeginsWithNonLatin", "SELECT Mobile FROM [Contacts$] WHERE Name like 'अनि%'",
+                      {"09812345681"}},
+        StatementCase{"TextAndNumberCellsCompareAlike",
+                      "SELECT Name FROM [Contacts$] WHERE Mobile = '9812345678'",
+                      {"Asha Rao", "Asha Rao (dup)", "Karan Mehta"}},
+        StatementCase{"NumberCellMatchesBeginsWith", "SELECT Name FROM [Contacts$] WHERE Mobile like '91%'",
+                      {"Fatima Sheikh"}},
+        StatementCase{"ValueListing", "SELECT distinct City FROM [Contacts$] order by City",
+                      {"Chennai", "Delhi", "Goa", "Hyderabad", "Kolkata", "Mumbai", "Panaji", "Pune"}},
+        StatementCase{"NumberValueListing", "SELECT distinct Age FROM [Contacts$] order by Age",
+                      {"<null>", "26", "27", "28", "31", "33", "39", "40", "45", "52"}},
+        StatementCase{"NoMatchIsAnEmptyResult", "SELECT Mobile FROM [Contacts$] WHERE City = 'Nowhere'", {}},
+        StatementCase{"ApostropheTextKeptForTheImportToStrip", "SELECT Phone FROM [Sheet3$]",
+                      {"9812345690", "9812345691", "9812345692"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ExcelValues, NumbersAreWholeNumbersAndEmptyCellsNull)
+{
+    DbConnection c;
+    c.open(excelString(kContacts));
+    auto rs = c.execute(QStringLiteral("SELECT Mobile, Age, City FROM [Contacts$] WHERE Name like 'Priya%' "
+                                       "OR Name = 'Asha Rao' OR Name like 'John%'"));
+    ASSERT_FALSE(rs->eof());
+    // Mobile holds text too, so its numbers come as their digits; Age is all numbers.
+    EXPECT_EQ(rs->fields(0).value(), QVariant(QStringLiteral("9812345678")));
+    EXPECT_EQ(rs->fields(1).value(), QVariant(31LL));
+    rs->moveNext();
+    EXPECT_TRUE(rs->fields(0).value().isNull()); // Priya Nair's empty Mobile cell
+    EXPECT_EQ(rs->fields(QStringLiteral("city")).value().toString(), QStringLiteral("Mumbai"));
+    rs->moveNext();
+    EXPECT_TRUE(rs->fields(1).value().isNull()); // John D'Souza's empty Age
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+}
+
+TEST(ExcelWorkbooks, Biff5BulkAndMiniStreamWorkbooksRead)
+{
+    DbConnection c;
+    c.open(excelString(fixture(QStringLiteral("excel/excel95.xls"))));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Contacts$]")),
+              QStringList({"9812345678", "9812345679", "+919812345680"}));
+    c.close();
+
+    c.open(excelString(fixture(QStringLiteral("excel/bulk.xls"))));
+    const QStringList bulk = column0(c, QStringLiteral("SELECT Mobile FROM [Numbers$]"));
+    ASSERT_EQ(bulk.size(), 1000);
+    EXPECT_EQ(bulk.first(), QStringLiteral("9800000000"));
+    EXPECT_EQ(bulk.last(), QStringLiteral("9800006993"));
+    c.close();
+
+    // Under 4096 bytes, the workbook stream sits in the compound file's mini stream.
+    c.open(excelString(testData(QStringLiteral("ministream.xls"))));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Phones$] WHERE City = 'PUNE'")),
+              QStringList({"9812345678", "9812345680"}));
+}
+
+TEST(ExcelFailures, RejectedStatementsCarryNumberDescriptionAndSource)
+{
+    DbConnection c;
+    c.open(excelString(kContacts));
+    for (const QString statement :
+         {QStringLiteral("SELECT Mobile FROM [Contacts] WHERE not (Name like 'O'Brien%')"),
+          QStringLiteral("SELECT Mobile No FROM [Contacts$]"), QStringLiteral("SELECT Mobile FROM [Nothing$]"),
+          QStringLiteral("SELECT Phone FROM [Contacts$]"), QStringLiteral("SELECT Mobile FROM [Sheet2$]"),
+          QString()}) {
+        try {
+            c.execute(statement);
+            ADD_FAILURE() << "accepted: " << statement.toStdString();
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), DbErrors::kStatementFailed) << statement.toStdString();
+            EXPECT_FALSE(e.description().isEmpty());
+            EXPECT_FALSE(e.source().isEmpty());
+        }
+    }
+    // The connection is still usable after a rejected statement.
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Phone FROM [Sheet3$]")).size(), 3);
+}
+
+} // namespace
