@@ -121,7 +121,9 @@ bool ReplyReader::feed(const QByteArray &bytes)
             break;
         }
         const QByteArray line = m_buffer.left(end).trimmed();
-        m_buffer.remove(0, end + 1);
+        // CR LF is one line end, not a line end and an empty line.
+        const int drop = (m_buffer.at(end) == '\r' && end + 1 < m_buffer.size() && m_buffer.at(end + 1) == '\n') ? 2 : 1;
+        m_buffer.remove(0, end + drop);
         if (!line.isEmpty())
             takeLine(line);
     }

@@ -182,9 +182,15 @@ bool KestrelDriver::openPort()
     }
     QSerialPort *raw = port.get();
     AtChannel *channel = m_channel.get();
-    QObject::connect(raw, &QSerialPort::errorOccurred, channel, [channel](QSerialPort::SerialPortError e) {
-        // A resource error is the device going away under us (USB modem unplugged, hang-up).
-        if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError)
+    ModemLog *log = &m_log;
+    QObject::connect(raw, &QSerialPort::errorOccurred, channel, [channel, raw, log](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError)
+            return;
+        log->error(QStringLiteral("Port error %1: %2").arg(int(e)).arg(raw->errorString()));
+        // The device going away (USB modem unplugged, line hung up) shows as a resource
+        // error, or on some drivers as read errors that would repeat for ever.
+        if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError
+            || e == QSerialPort::ReadError || e == QSerialPort::WriteError)
             channel->markLost();
     });
     m_channel->attach(raw);

@@ -20,9 +20,15 @@ std::optional<int> relativeValidity(const QString &code)
     const QString trimmed = code.trimmed().toUpper();
     if (trimmed.size() < 2)
         return std::nullopt;
-    bool ok = false;
-    const qint64 count = trimmed.left(trimmed.size() - 1).toLongLong(&ok);
-    if (!ok || count <= 0)
+    const QString digits = trimmed.left(trimmed.size() - 1);
+    for (const QChar ch : digits) {
+        if (!ch.isDigit())
+            return std::nullopt;
+    }
+    if (digits.size() > 9)
+        return 255;
+    const qint64 count = digits.toLongLong();
+    if (count <= 0)
         return std::nullopt;
     qint64 unitMinutes = 0;
     switch (trimmed.back().unicode()) {
@@ -32,8 +38,6 @@ std::optional<int> relativeValidity(const QString &code)
     case 'M': unitMinutes = 30 * 24 * 60; break;
     default: return std::nullopt;
     }
-    if (count > 1000000)
-        return 255;
     const qint64 minutes = count * unitMinutes;
     for (int vp = 0; vp <= 255; ++vp) {
         if (validityMinutes(vp) >= minutes)

@@ -1,0 +1,4 @@
+#include "kestrelerrors.h"
+#include "modemsimprocess.h"
+
+#include <gtest/gtest.h>
