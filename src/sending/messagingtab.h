@@ -5,18 +5,36 @@
 
 #include <QWidget>
 
-// The "Messaging" tab: frame "Message Details" and frame "Send Message To".
+class MessageComposer;
+class RecipientList;
+class RecipientPanel;
+
+// The "Messaging" tab: frame "Message Details" (MessageComposer) beside frame "Send Message
+// To" (RecipientPanel).
+//
+// What the sending run uses:
+//  - composer(): alphabetIndex(), messageText(), alertChecked(), wapPushChecked(), urlText();
+//    cmdStartSending / cmdStopSending are QPushButtons of the composer, found by name;
+//  - recipientList(): count(), entry(i), removeAt(i);
+//  - DisableControls / EnableControls / MoveProgressTo / setTabsLocked (windowlock.h) and
+//    FormatTimeLeft (timeleft.h), free functions over the MainFrame.
 class MessagingTab : public QWidget
 {
     Q_OBJECT
 public:
     MessagingTab(AppContext &context, MainFrame &frame, QWidget *parent = nullptr);
 
-    // The Messaging tab's share of the main window's start-up: the send buttons, the WAP
-    // Push rule, the alphabet list and the message boxes.
+    // The Messaging tab's share of the main window's start-up: GsmExtensionChars, the send
+    // buttons, the WAP Push rule, the alphabet list and the message boxes.
     void startUp();
+
+    MessageComposer *composer() const { return m_composer; }
+    RecipientPanel *recipients() const { return m_recipients; }
+    RecipientList &recipientList();
 
 private:
     AppContext &m_context;
     MainFrame &m_frame;
+    MessageComposer *m_composer = nullptr;
+    RecipientPanel *m_recipients = nullptr;
 };

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QHash>
+#include <QStringList>
+
+// The RecipientList: the ordered destination numbers shown in lstMno, in insertion order,
+// duplicates allowed. It is the model of the list view, so every change made here (by the
+// typed entry, the imports or the sending run) shows at once.
+//
+// Count and indices are 16-bit signed numbers in the operator's world, so the list holds
+// at most kMaxEntries; append refuses anything beyond that instead of wrapping an index.
+//
+// Find the window's list from any part with frame.control<RecipientList>("RecipientList").
+class RecipientList : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    static constexpr int kMaxEntries = 32767;
+
+    explicit RecipientList(QObject *parent = nullptr);
+
+    int count() const { return int(m_entries.size()); }
+    bool isFull() const { return count() >= kMaxEntries; }
+    // The entry at index, or empty text when index is outside the list (the sending run
+    // tests for an empty list by reading entry 0).
+    QString entry(int index) const;
+    const QStringList &entries() const { return m_entries; }
+
+    // Appends the text exactly as given; false (and nothing changes) when the list is full.
+    bool append(const QString &text);
+    // Appends as many of texts as fit in one model change; returns how many were added.
+    int appendMany(const QStringList &texts);
+    // Removes the entry at index; an index outside the list is ignored.
+    void removeAt(int index);
+    void clear();
+
+    // True when some entry is exactly equal to text (case-sensitive, no trimming). Looked
+    // up in a count table, so an import of thousands of numbers stays linear.
+    bool IsNumberInList(const QString &text) const { return m_counts.contains(text); }
+
+    // QAbstractListModel
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    void forget(const QString &text);
+
+    QStringList m_entries;
+    QHash<QString, int> m_counts; // entry text -> how many times it is in the list
+};

@@ -1,0 +1,266 @@
+#include "recipientpanel.h"
+
+#include "common/errortrap.h"
+#include "common/paths.h"
+#include "phonelistfile.h"
+#include "phonenumber.h"
+#include "textfilechoice.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(caption);
+    return button;
+}
+
+// The hourglass for as long as a long operation runs, restored on every way out.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+const QString kInvalidNumber = QStringLiteral("Enter valid phone number format.\r\n(e.g. 9812345678 or +919812345678)");
+const QString kListFull = QStringLiteral("The phone number list is full (32767 numbers).\r\n"
+                                         "Remove numbers from the list before adding more.");
+
+} // namespace
+
+RecipientPanel::RecipientPanel(AppContext &context, MainFrame &frame, QWidget *parent)
+    : QGroupBox(QStringLiteral("Send Message To"), parent), m_context(context), m_frame(frame)
+{
+    setObjectName(QStringLiteral("fraSendTo"));
+    buildControls();
+    connectMenus();
+}
+
+void RecipientPanel::buildControls()
+{
+    m_txtMno = new QLineEdit(this);
+    m_txtMno->setObjectName(QStringLiteral("txtMno"));
+    m_txtMno->setAccessibleName(QStringLiteral("Phone number"));
+    QPushButton *add = makeButton(this, "cmdAddMno", QStringLiteral("Add"));
+
+    // The list is the model's view; it owns the model so the model lives as long as the
+    // window and is found by name below it.
+    m_lstMno = new QListView(this);
+    m_lstMno->setObjectName(QStringLiteral("lstMno"));
+    m_lstMno->setAccessibleName(QStringLiteral("Phone numbers"));
+    m_lstMno->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_lstMno->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lstMno->setUniformItemSizes(true);
+    m_list = new RecipientList(m_lstMno);
+    m_lstMno->setModel(m_list);
+    m_lstMno->installEventFilter(this);
+
+    QPushButton *remove = makeButton(this, "cmdRemove", QStringLiteral("Remove"));
+    QPushButton *removeAll = makeButton(this, "cmdRemoveAll", QStringLiteral("Remove All"));
+    QPushButton *import = makeButton(this, "cmdSelectFile", QStringLiteral("Import"));
+    QPushButton *save = makeButton(this, "cmdSave", QStringLiteral("Save As"));
+
+    auto *entryRow = new QHBoxLayout;
+    entryRow->addWidget(m_txtMno, 1);
+    entryRow->addWidget(add);
+    auto *buttons = new QGridLayout;
+    buttons->addWidget(remove, 0, 0);
+    buttons->addWidget(removeAll, 0, 1);
+    buttons->addWidget(import, 1, 0);
+    buttons->addWidget(save, 1, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(entryRow);
+    layout->addWidget(m_lstMno, 1);
+    layout->addLayout(buttons);
+
+    connect(add, &QPushButton::clicked, this, &RecipientPanel::cmdAddMno_Click);
+    // Enter in the entry box adds the number, as the Add button does.
+    connect(m_txtMno, &QLineEdit::returnPressed, this, &RecipientPanel::cmdAddMno_Click);
+    connect(remove, &QPushButton::clicked, this, &RecipientPanel::cmdRemove_Click);
+    connect(removeAll, &QPushButton::clicked, this, &RecipientPanel::cmdRemoveAll_Click);
+    connect(import, &QPushButton::clicked, this, &RecipientPanel::cmdSelectFile_Click);
+    connect(save, &QPushButton::clicked, this, &RecipientPanel::cmdSave_Click);
+}
+
+void RecipientPanel::connectMenus()
+{
+    QWidget *window = m_frame.window();
+    const auto onMenu = [&](const char *name, auto handler) {
+        if (QAction *action = window->findChild<QAction *>(QLatin1String(name)))
+            connect(action, &QAction::triggered, this, handler);
+    };
+    onMenu("mnuImportTxt", [this] { mnuImport_Click(QStringLiteral("Text")); });
+    onMenu("mnuImportExl", [this] { mnuImport_Click(QStringLiteral("Excel")); });
+    onMenu("mnuImportAcc", [this] { mnuImport_Click(QStringLiteral("Access")); });
+    onMenu("mnuSaveList", [this] { cmdSave_Click(); });
+    onMenu("mnuClearList", [this] { cmdRemoveAll_Click(); });
+}
+
+void RecipientPanel::cmdAddMno_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdAddMno_Click"), [&] {
+        const QString typed = m_txtMno->text();
+        if (typed.trimmed().isEmpty())
+            return;
+        if (!IsValidPhoneNumber(typed)) {
+            m_context.dialogs.exclamation(kInvalidNumber);
+            return;
+        }
+        // The entry keeps the text as typed, blanks and "+" included.
+        if (!m_list->append(typed)) {
+            m_context.dialogs.exclamation(kListFull);
+            return;
+        }
+        m_txtMno->clear();
+        m_txtMno->setFocus();
+    });
+}
+
+void RecipientPanel::cmdRemove_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdRemove_Click"), [&] {
+        const QItemSelectionModel *selection = m_lstMno->selectionModel();
+        const int count = m_list->count();
+        for (int row = 0; row < count; ++row) {
+            if (selection->isRowSelected(row, QModelIndex())) {
+                m_list->removeAt(row);
+                return;
+            }
+        }
+    });
+}
+
+void RecipientPanel::lstMno_KeyUp(int key)
+{
+    if (key != Qt::Key_Delete || m_removing)
+        return;
+    errorTrap(m_context, QStringLiteral("lstMno_KeyUp"), [&] {
+        m_removing = true;
+        const auto done = qScopeGuard([this] { m_removing = false; });
+        BusyCursor busy;
+        int position = 0;
+        // Downwards, so the rows still to visit keep their indices. Events run between
+        // removals, so another handler may shrink the list meanwhile: every row is checked
+        // against the count as it is now.
+        for (int row = m_list->count() - 1; row >= 0; --row) {
+            if (row >= m_list->count()) {
+                row = m_list->count();
+                continue;
+            }
+            if (!m_lstMno->selectionModel()->isRowSelected(row, QModelIndex()))
+                continue;
+            position = row;
+            m_list->removeAt(row);
+            QCoreApplication::processEvents();
+        }
+        selectAfterRemoval(position);
+        showListSize();
+    });
+}
+
+void RecipientPanel::selectAfterRemoval(int position)
+{
+    const int count = m_list->count();
+    if (count == 0)
+        return;
+    const int row = position < count ? position : count - 1;
+    const QModelIndex index = m_list->index(row);
+    m_lstMno->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void RecipientPanel::cmdRemoveAll_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdRemoveAll_Click"), [&] {
+        if (m_list->count() == 0) {
+            m_context.dialogs.information(QStringLiteral("Phone number list is already empty"));
+            return;
+        }
+        if (m_context.dialogs.ask(QStringLiteral("Remove all phone numbers from list?")))
+            m_list->clear();
+    });
+}
+
+void RecipientPanel::cmdSave_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdSave_Click"), [&] {
+        if (m_list->count() == 0) {
+            m_context.dialogs.exclamation(QStringLiteral("Phone number list is empty"));
+            return;
+        }
+        const QString appFolder = AddBackslash(m_context.appFolder);
+        Dialogs::FileRequest request;
+        request.title = QStringLiteral("Select a file");
+        request.filter = kTextFileFilter;
+        request.defaultExt = QStringLiteral("txt");
+        request.startFolder = PreferredFolder(appFolder + QStringLiteral("Phone Lists") + QDir::separator(), appFolder);
+        const QString path = m_context.dialogs.saveFile(request);
+        if (path.isEmpty())
+            return;
+        if (!hasDefaultExtension(path, request.defaultExt)) {
+            m_context.dialogs.exclamation(kInvalidFileSelection);
+            return;
+        }
+        try {
+            writePhoneList(path, m_list->entries());
+        } catch (const QuilloError &error) {
+            m_context.dialogs.critical(QStringLiteral("Error saving file\r\n[%1]").arg(error.description()));
+            return;
+        }
+        m_context.dialogs.information(QStringLiteral("Phone numbers saved in text file."));
+    });
+}
+
+void RecipientPanel::cmdSelectFile_Click()
+{
+    emit importRequested();
+}
+
+void RecipientPanel::mnuImport_Click(const QString &sourceType)
+{
+    m_context.state.ImportSourceType = sourceType;
+    cmdSelectFile_Click();
+}
+
+void RecipientPanel::showListSize()
+{
+    m_frame.panel(1)->setText(listSizeText(m_list->count()));
+}
+
+bool RecipientPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_lstMno) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            showListSize();
+            break;
+        case QEvent::FocusOut:
+            m_frame.panel(1)->setText(QStringLiteral("Idle"));
+            break;
+        case QEvent::KeyRelease: {
+            // One removal per key release; the auto-repeat of a held key does not count.
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (!key->isAutoRepeat())
+                lstMno_KeyUp(key->key());
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
+}

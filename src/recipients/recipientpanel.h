@@ -1,0 +1,62 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "common/mainframe.h"
+#include "recipientlist.h"
+
+#include <QGroupBox>
+
+class QLineEdit;
+class QListView;
+class QPushButton;
+
+// The frame "Send Message To": the typed entry txtMno with cmdAddMno, the list lstMno (a
+// QListView over the RecipientList), and cmdRemove, cmdRemoveAll, cmdSelectFile, cmdSave;
+// it also answers the Phone menu (mnuImportTxt/Exl/Acc, mnuSaveList, mnuClearList).
+//
+// The import dialog is not part of this frame: cmdSelectFile and the Phone > Import List
+// entries emit importRequested() after setting ImportSourceType; the import dialog connects
+// to it and fills list() through the RecipientList operations.
+class RecipientPanel : public QGroupBox
+{
+    Q_OBJECT
+public:
+    RecipientPanel(AppContext &context, MainFrame &frame, QWidget *parent = nullptr);
+
+    RecipientList &list() { return *m_list; }
+    QListView *listView() const { return m_lstMno; }
+
+    // The handlers, public so that menus, tests and other parts perform them as the
+    // operator would.
+    void cmdAddMno_Click();
+    void cmdRemove_Click();
+    void lstMno_KeyUp(int key);
+    void cmdRemoveAll_Click();
+    void cmdSave_Click();
+    void cmdSelectFile_Click();
+    void mnuImport_Click(const QString &sourceType);
+
+    static QString listSizeText(int count) { return QStringLiteral("List Size: %1").arg(count); }
+
+signals:
+    // The operator asked for the import dialog; AppState::ImportSourceType names the source
+    // to preselect.
+    void importRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectMenus();
+    void showListSize();
+    void selectAfterRemoval(int position);
+
+    AppContext &m_context;
+    MainFrame &m_frame;
+    RecipientList *m_list = nullptr;
+    QLineEdit *m_txtMno = nullptr;
+    QListView *m_lstMno = nullptr;
+    // True while the Delete-key removal lets events run; a second Delete waits its turn.
+    bool m_removing = false;
+};

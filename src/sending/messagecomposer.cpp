@@ -1,0 +1,393 @@
+#include "messagecomposer.h"
+
+#include "common/ansitext.h"
+#include "common/errortrap.h"
+#include "common/paths.h"
+#include "gsmcharcount.h"
+#include "messagefile.h"
+#include "textfilechoice.h"
+#include "windowlock.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+
+namespace {
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(caption);
+    return button;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QPlainTextEdit *makeMessageBox(QWidget *parent, const char *name, const QString &accessibleName)
+{
+    auto *box = new QPlainTextEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setAccessibleName(accessibleName);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setTabChangesFocus(true);
+    return box;
+}
+
+const QString kFontNote = QStringLiteral(
+    "The font properties will only effect the display in the textbox.\r\n\r\n"
+    "It does not have any control on the message display font properties of the handset on which the message will "
+    "be viewed.");
+
+} // namespace
+
+QString boxText(const QPlainTextEdit *box)
+{
+    // The document keeps each line end as a block separator; the message carries CR LF, as
+    // the operator's Enter gives on the platforms the message files come from. The raw text
+    // keeps no-break spaces, which toPlainText() would turn into blanks.
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return text;
+}
+
+MessageComposer::MessageComposer(AppContext &context, MainFrame &frame, QWidget *parent)
+    : QGroupBox(QStringLiteral("Message Details"), parent), m_context(context), m_frame(frame)
+{
+    setObjectName(QStringLiteral("fraMessage"));
+    buildControls();
+    connectMenus();
+}
+
+void MessageComposer::buildControls()
+{
+    QLabel *languageLabel = makeLabel(this, "Label18", QStringLiteral("Language:"));
+    m_cboLang = new QComboBox(this);
+    m_cboLang->setObjectName(QStringLiteral("cboLang"));
+    m_cboLang->setAccessibleName(QStringLiteral("Language"));
+    languageLabel->setBuddy(m_cboLang);
+
+    m_chkAlert = new QCheckBox(QStringLiteral("Alert Message"), this);
+    m_chkAlert->setObjectName(QStringLiteral("chkAlert"));
+    m_chkWapPush = new QCheckBox(QStringLiteral("WAP Push"), this);
+    m_chkWapPush->setObjectName(QStringLiteral("chkWapPush"));
+    m_lblURL = makeLabel(this, "lblURL", QStringLiteral("Push URL:"));
+    m_txtURL = new QLineEdit(this);
+    m_txtURL->setObjectName(QStringLiteral("txtURL"));
+    m_txtURL->setAccessibleName(QStringLiteral("Push URL"));
+    m_lblURL->setBuddy(m_txtURL);
+
+    QLabel *messageLabel = makeLabel(this, "lblMessage", QStringLiteral("Text Message:"));
+    m_txtMsgEn = makeMessageBox(this, "txtMsgEn", QStringLiteral("Text Message"));
+    m_txtMsg = makeMessageBox(this, "txtMsg", QStringLiteral("Text Message (Unicode)"));
+    m_txtMsgEn->installEventFilter(this);
+    m_txtMsg->installEventFilter(this);
+
+    QPushButton *import = makeButton(this, "cmdImport", QStringLiteral("Import"));
+    QPushButton *save = makeButton(this, "cmdSaveMsg", QStringLiteral("Save As"));
+    m_cmdFont = makeButton(this, "cmdFont", QStringLiteral("Font"));
+    QPushButton *start = makeButton(this, "cmdStartSending", QStringLiteral("Start Sending"));
+    QPushButton *stop = makeButton(this, "cmdStopSending", QStringLiteral("Stop Sending"));
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(languageLabel, 0, 0);
+    grid->addWidget(m_cboLang, 0, 1);
+    auto *options = new QHBoxLayout;
+    options->addWidget(m_chkAlert);
+    options->addWidget(m_chkWapPush);
+    options->addStretch(1);
+    grid->addLayout(options, 1, 1);
+    grid->addWidget(m_lblURL, 2, 0);
+    grid->addWidget(m_txtURL, 2, 1);
+    grid->addWidget(messageLabel, 3, 0, 1, 2);
+    // The two boxes share one place; only the one of the chosen alphabet is shown.
+    grid->addWidget(m_txtMsgEn, 4, 0, 1, 2);
+    grid->addWidget(m_txtMsg, 4, 0, 1, 2);
+    grid->setRowStretch(4, 1);
+    grid->setColumnStretch(1, 1);
+    auto *fileButtons = new QHBoxLayout;
+    fileButtons->addWidget(import);
+    fileButtons->addWidget(save);
+    fileButtons->addWidget(m_cmdFont);
+    fileButtons->addStretch(1);
+    grid->addLayout(fileButtons, 5, 0, 1, 2);
+    auto *sendButtons = new QHBoxLayout;
+    sendButtons->addStretch(1);
+    sendButtons->addWidget(start);
+    sendButtons->addWidget(stop);
+    grid->addLayout(sendButtons, 6, 0, 1, 2);
+
+    connect(m_cboLang, &QComboBox::activated, this, [this] { cboLang_Click(); });
+    connect(m_chkAlert, &QCheckBox::clicked, this, [this] { chkAlert_Click(); });
+    connect(m_chkWapPush, &QCheckBox::clicked, this, [this] { chkWapPush_Click(); });
+    connect(m_cmdFont, &QPushButton::clicked, this, &MessageComposer::cmdFont_Click);
+    connect(import, &QPushButton::clicked, this, &MessageComposer::cmdImport_Click);
+    connect(save, &QPushButton::clicked, this, &MessageComposer::cmdSaveMsg_Click);
+}
+
+void MessageComposer::connectMenus()
+{
+    QWidget *window = m_frame.window();
+    const auto onMenu = [&](const char *name, auto handler) {
+        if (QAction *action = window->findChild<QAction *>(QLatin1String(name)))
+            connect(action, &QAction::triggered, this, handler);
+    };
+    onMenu("mnuMsgImport", [this] { cmdImport_Click(); });
+    onMenu("mnuMsgEng", [this] { selectAlphabet(0); });
+    onMenu("mnuMsgOth", [this] { selectAlphabet(1); });
+    onMenu("mnuMsgFont", [this] { cmdFont_Click(); });
+}
+
+void MessageComposer::startUp()
+{
+    m_context.state.GsmExtensionChars = BuildGsmExtensionChars();
+    m_chkWapPush->setChecked(false);
+    chkWapPush_Click();
+    m_cboLang->clear();
+    m_cboLang->addItem(QStringLiteral("English (GSM Default Alphabet)"));
+    m_cboLang->addItem(QStringLiteral("Other Language (Unicode)"));
+    m_cboLang->setCurrentIndex(0);
+    cboLang_Click();
+    QFont unicodeFont = m_txtMsg->font();
+    unicodeFont.setFamily(QStringLiteral("Arial Unicode MS"));
+    m_txtMsg->setFont(unicodeFont);
+    QFont gsmFont = m_txtMsgEn->font();
+    gsmFont.setFamily(QStringLiteral("MS Sans Serif"));
+    m_txtMsgEn->setFont(gsmFont);
+    m_cmdFont->setEnabled(false);
+    m_context.state.MessageEncoding = 0;
+}
+
+int MessageComposer::alphabetIndex() const
+{
+    return m_cboLang->currentIndex() == 1 ? 1 : 0;
+}
+
+QString MessageComposer::gsmText() const
+{
+    return boxText(m_txtMsgEn);
+}
+
+QString MessageComposer::unicodeText() const
+{
+    return boxText(m_txtMsg);
+}
+
+QString MessageComposer::messageText() const
+{
+    return alphabetIndex() == 0 ? gsmText() : unicodeText();
+}
+
+void MessageComposer::setMessageText(const QString &text)
+{
+    (alphabetIndex() == 0 ? m_txtMsgEn : m_txtMsg)->setPlainText(text);
+}
+
+bool MessageComposer::alertChecked() const
+{
+    return m_chkAlert->isChecked();
+}
+
+bool MessageComposer::wapPushChecked() const
+{
+    return m_chkWapPush->isChecked();
+}
+
+QString MessageComposer::urlText() const
+{
+    return m_txtURL->text();
+}
+
+void MessageComposer::setMenuChecked(const char *name, bool checked)
+{
+    if (QAction *action = m_frame.window()->findChild<QAction *>(QLatin1String(name)))
+        action->setChecked(checked);
+}
+
+void MessageComposer::setMenuEnabled(const char *name, bool enabled)
+{
+    if (QAction *action = m_frame.window()->findChild<QAction *>(QLatin1String(name)))
+        action->setEnabled(enabled);
+}
+
+void MessageComposer::applyOptionRules()
+{
+    chkAlert_Click();
+    chkWapPush_Click();
+    cboLang_Click();
+}
+
+void MessageComposer::cboLang_Click()
+{
+    const bool gsm = m_cboLang->currentIndex() == 0;
+    m_txtMsgEn->setVisible(gsm);
+    m_txtMsg->setVisible(!gsm);
+    m_cmdFont->setEnabled(!gsm);
+    setMenuEnabled("mnuMsgFont", !gsm);
+    if (gsm && !m_chkAlert->isChecked())
+        m_chkWapPush->setEnabled(true);
+    chkWapPush_Click();
+    m_context.state.MessageEncoding = gsm ? 0 : 2;
+    setMenuChecked(gsm ? "mnuMsgOth" : "mnuMsgEng", false);
+    setMenuChecked(gsm ? "mnuMsgEng" : "mnuMsgOth", true);
+}
+
+void MessageComposer::selectAlphabet(int index)
+{
+    m_cboLang->setCurrentIndex(index);
+    cboLang_Click();
+}
+
+void MessageComposer::chkWapPush_Click()
+{
+    // Alert and WAP Push exclude each other; the URL text stays whichever way it goes.
+    const bool push = m_chkWapPush->isChecked();
+    setBoxLocked(m_txtURL, !push);
+    m_lblURL->setEnabled(push);
+    m_chkAlert->setEnabled(!push);
+}
+
+void MessageComposer::chkAlert_Click()
+{
+    if (m_chkAlert->isChecked()) {
+        m_chkWapPush->setChecked(false);
+        chkWapPush_Click();
+        m_chkWapPush->setEnabled(false);
+        m_txtURL->setEnabled(false);
+    } else {
+        m_chkWapPush->setEnabled(true);
+        chkWapPush_Click();
+    }
+}
+
+void MessageComposer::cmdFont_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdFont_Click"), [&] {
+        QFont font = m_txtMsg->font();
+        if (!m_context.dialogs.chooseFont(font))
+            return;
+        // Only the face and the size reach the box; the message itself carries no font.
+        QFont shown = m_txtMsg->font();
+        shown.setFamily(font.family());
+        if (font.pointSizeF() > 0)
+            shown.setPointSizeF(font.pointSizeF());
+        m_txtMsg->setFont(shown);
+        m_context.dialogs.information(kFontNote);
+    });
+}
+
+QString MessageComposer::messageFolder() const
+{
+    const QString appFolder = AddBackslash(m_context.appFolder);
+    return PreferredFolder(appFolder + QStringLiteral("Message Files") + QDir::separator(), appFolder);
+}
+
+void MessageComposer::cmdImport_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdImport_Click"), [&] {
+        Dialogs::FileRequest request;
+        request.title = QStringLiteral("Select a text file");
+        request.filter = kTextFileFilter;
+        request.defaultExt = QStringLiteral("txt");
+        request.startFolder = messageFolder();
+        const QString path = m_context.dialogs.openFile(request);
+        if (path.isEmpty())
+            return;
+        if (!hasDefaultExtension(path, request.defaultExt)) {
+            m_context.dialogs.exclamation(kInvalidFileSelection);
+            return;
+        }
+        QString text;
+        try {
+            text = readMessageFile(path);
+        } catch (const QuilloError &error) {
+            // A file that is no message leaves the message as it was.
+            if (error.number() != kErrMessageFileTooLarge && error.number() != kErrMessageFileNotUnicode
+                && error.number() != kErrMessageFileNotText)
+                throw;
+            m_context.dialogs.exclamation(error.description());
+            return;
+        }
+        setMessageText(text);
+    });
+}
+
+void MessageComposer::cmdSaveMsg_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdSaveMsg_Click"), [&] {
+        const bool unicode = alphabetIndex() != 0;
+        const QString text = messageText();
+        if (text.trimmed().isEmpty()) {
+            m_context.dialogs.exclamation(QStringLiteral("Cannot save empty message to text file."));
+            return;
+        }
+        Dialogs::FileRequest request;
+        request.title = QStringLiteral("Select a file");
+        request.filter = kTextFileFilter;
+        request.defaultExt = QStringLiteral("txt");
+        request.startFolder = messageFolder();
+        const QString path = m_context.dialogs.saveFile(request);
+        if (path.isEmpty())
+            return;
+        if (!hasDefaultExtension(path, request.defaultExt)) {
+            m_context.dialogs.exclamation(kInvalidFileSelection);
+            return;
+        }
+        writeFileBytes(path, encodeMessageFile(text, unicode));
+        m_context.dialogs.information(QStringLiteral("Message saved in text file."));
+    });
+}
+
+void MessageComposer::showCounter(QPlainTextEdit *box, bool keyPress)
+{
+    const QString text = boxText(box);
+    QString shown;
+    if (box == m_txtMsgEn) {
+        shown = gsmCounterText(GsmCharCount(text, m_context.state.GsmExtensionChars));
+    } else {
+        // During the key press the Unicode count already includes the character being typed.
+        shown = unicodeCounterText(int(text.size()) + (keyPress ? 1 : 0));
+    }
+    m_frame.panel(1)->setText(shown);
+}
+
+bool MessageComposer::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *box = qobject_cast<QPlainTextEdit *>(watched);
+    if (box && (box == m_txtMsgEn || box == m_txtMsg)) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            showCounter(box, false);
+            break;
+        case QEvent::FocusOut:
+            m_frame.panel(1)->setText(QStringLiteral("Idle"));
+            break;
+        case QEvent::KeyPress:
+            // A key press counts when it types a character (Backspace and Enter included);
+            // arrows and shift keys move nothing and wait for their release.
+            if (!static_cast<QKeyEvent *>(event)->text().isEmpty())
+                showCounter(box, true);
+            break;
+        case QEvent::KeyRelease:
+            showCounter(box, false);
+            break;
+        default:
+            break;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
+}

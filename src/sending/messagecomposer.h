@@ -1,0 +1,84 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "common/mainframe.h"
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The frame "Message Details": the alphabet list cboLang, the two message boxes txtMsgEn
+// (GSM) and txtMsg (Unicode) of which one shows at a time, the options chkAlert, chkWapPush
+// and txtURL, the buttons cmdImport, cmdSaveMsg and cmdFont, and at its foot cmdStartSending
+// and cmdStopSending (their clicks belong to the sending run). It answers the Message menu
+// and drives the character counter in status bar panel 1.
+//
+// The sending run reads the message through alphabetIndex(), messageText(), alertChecked(),
+// wapPushChecked() and urlText(); AppState::MessageEncoding follows the alphabet.
+class MessageComposer : public QGroupBox
+{
+    Q_OBJECT
+public:
+    MessageComposer(AppContext &context, MainFrame &frame, QWidget *parent = nullptr);
+
+    // The start-up share of this frame: fills cboLang, selects GSM, sets the display fonts,
+    // unchecks WAP Push and applies the option rules.
+    void startUp();
+
+    // 0 GSM default alphabet, 1 Unicode.
+    int alphabetIndex() const;
+    // The text of the box of the chosen alphabet, untrimmed, with CR LF line ends (the
+    // operator's Enter and the line ends of an imported file).
+    QString messageText() const;
+    QString gsmText() const;
+    QString unicodeText() const;
+    // Puts text into the box of the chosen alphabet, replacing its content.
+    void setMessageText(const QString &text);
+    bool alertChecked() const;
+    bool wapPushChecked() const;
+    QString urlText() const;
+
+    // The click rules of chkAlert, chkWapPush and cboLang, in that order: they bring the
+    // option and font controls in line with the alphabet and options (EnableControls).
+    void applyOptionRules();
+
+    // The handlers, public so that menus, tests and the window lock perform them.
+    void cboLang_Click();
+    void chkAlert_Click();
+    void chkWapPush_Click();
+    void cmdFont_Click();
+    void cmdImport_Click();
+    void cmdSaveMsg_Click();
+    void selectAlphabet(int index); // mnuMsgEng_Click (0) and mnuMsgOth_Click (1)
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectMenus();
+    void setMenuChecked(const char *name, bool checked);
+    void setMenuEnabled(const char *name, bool enabled);
+    void showCounter(QPlainTextEdit *box, bool keyPress);
+    QString messageFolder() const;
+
+    AppContext &m_context;
+    MainFrame &m_frame;
+    QComboBox *m_cboLang = nullptr;
+    QPlainTextEdit *m_txtMsgEn = nullptr;
+    QPlainTextEdit *m_txtMsg = nullptr;
+    QCheckBox *m_chkAlert = nullptr;
+    QCheckBox *m_chkWapPush = nullptr;
+    QLabel *m_lblURL = nullptr;
+    QLineEdit *m_txtURL = nullptr;
+    QPushButton *m_cmdFont = nullptr;
+};
+
+// The text of a plain text box with CR LF between its lines, as the sending run and the
+// files take it.
+QString boxText(const QPlainTextEdit *box);
