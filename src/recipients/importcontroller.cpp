@@ -1,0 +1,56 @@
+#include "importcontroller.h"
+
+#include "frmsettings.h"
+#include "importfeedback.h"
+#include "recipientlist.h"
+#include "recipientpanel.h"
+
+int RecipientListImport::count() const
+{
+    return m_list.count();
+}
+
+void RecipientListImport::clear()
+{
+    m_list.clear();
+}
+
+void RecipientListImport::append(const QString &entry)
+{
+    if (!m_list.append(entry))
+        throw QuilloError(kErrImportOverflow,
+                          QStringLiteral("Overflow: the phone number list holds at most %1 numbers")
+                              .arg(RecipientList::kMaxEntries),
+                          QStringLiteral("Quillo"));
+}
+
+bool RecipientListImport::IsNumberInList(const QString &number) const
+{
+    return m_list.IsNumberInList(number);
+}
+
+ImportController::ImportController(AppContext &context, MainFrame &frame, QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame)
+{
+    setObjectName(QStringLiteral("importController"));
+    if (auto *panel = m_frame.window()->findChild<RecipientPanel *>())
+        connect(panel, &RecipientPanel::importRequested, this, &ImportController::showImportDialog);
+    m_frame.addExitCleanup([this] { m_connections.closeAtExit(); });
+}
+
+void ImportController::showImportDialog()
+{
+    auto *list = m_frame.window()->findChild<RecipientList *>();
+    if (!list)
+        return;
+    RecipientListImport target(*list);
+    FrmSettings dialog(m_context, target, m_connections, [this] { focusRecipientList(); }, m_frame.window());
+    dialog.Form_Load();
+    dialog.exec();
+}
+
+void ImportController::focusRecipientList()
+{
+    if (auto *lstMno = m_frame.window()->findChild<QWidget *>(QStringLiteral("lstMno")))
+        lstMno->setFocus(Qt::OtherFocusReason);
+}

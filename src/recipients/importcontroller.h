@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "common/mainframe.h"
+#include "importconnections.h"
+#include "importlist.h"
+
+#include <QObject>
+
+class RecipientList;
+
+// The recipient list as the imports see it. A full list stops the import with an
+// overflow error instead of dropping numbers silently.
+class RecipientListImport : public ImportList
+{
+public:
+    explicit RecipientListImport(RecipientList &list) : m_list(list) {}
+    int count() const override;
+    void clear() override;
+    void append(const QString &entry) override;
+    bool IsNumberInList(const QString &number) const override;
+
+private:
+    RecipientList &m_list;
+};
+
+// Opens the import dialog when the recipient frame asks for it (the Import button, the
+// Phone > Import List entries), holds the database connections the imports share, and
+// closes them when the application ends.
+class ImportController : public QObject
+{
+    Q_OBJECT
+public:
+    ImportController(AppContext &context, MainFrame &frame, QObject *parent = nullptr);
+
+    // The modal import dialog on the current ImportSourceType; returns when it has closed.
+    void showImportDialog();
+
+    ImportConnections &connections() { return m_connections; }
+
+private:
+    void focusRecipientList();
+
+    AppContext &m_context;
+    MainFrame &m_frame;
+    ImportConnections m_connections;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "importstatement.h"
+
+class Dialogs;
+class ImportList;
+class ImportConnections;
+
+// The Access and Excel imports behind the dialog's Import button (ImportFromAccess,
+// ImportFromExcel): validate the boxes, open the source's connection, run the statement
+// (or its unquoted fallback), pass field 0 of every row through the intake, and close
+// with the source's message. Every outcome is told through dialogs; nothing is thrown.
+void importDatabase(ImportSource source, const ImportRequest &request, bool append, Dialogs &dialogs,
+                    ImportList &list, ImportConnections &connections);
+
+class QVariant;
+// A field value as the imports and value lists read it: whole numbers as plain digits.
+QString importValueText(const QVariant &value);

@@ -1,0 +1,51 @@
+#include "importfeedback.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <new>
+
+void ImportErrorBox(Dialogs &dialogs, qint32 number, const QString &description, const QString &source)
+{
+    const QString origin = source.isEmpty() ? QStringLiteral("Quillo") : source;
+    dialogs.message(QString::number(number) + QLatin1Char(' ') + description + QLatin1Char(' ') + origin,
+                    Dialogs::Icon::None, Dialogs::Buttons::Ok);
+}
+
+void ImportErrorBox(Dialogs &dialogs, const QuilloError &error)
+{
+    ImportErrorBox(dialogs, error.number(), error.description(), error.source());
+}
+
+QuilloError asQuilloError(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const QuilloError &error) {
+        return error;
+    } catch (const std::bad_alloc &) {
+        return QuilloError(kErrImportOutOfMemory, QStringLiteral("Out of memory"), QStringLiteral("Quillo"));
+    } catch (const std::exception &error) {
+        return QuilloError(kErrImportInternal, QString::fromLocal8Bit(error.what()), QStringLiteral("Quillo"));
+    } catch (...) {
+        return QuilloError(kErrImportInternal, QStringLiteral("Unexpected failure"), QStringLiteral("Quillo"));
+    }
+}
+
+void BusyPointer::show()
+{
+    m_asked = true;
+    if (!isBusy())
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void BusyPointer::restore()
+{
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+bool BusyPointer::isBusy()
+{
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor;
+}

@@ -1,0 +1,241 @@
+#include "importdatabase.h"
+
+#include "db/dbconnection.h"
+#include "db/dberrors.h"
+#include "importconnections.h"
+#include "importtesthelpers.h"
+#include "scripteddialogs.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+using ImportTest::fixture;
+using ImportTest::sorted;
+using ImportTest::VectorList;
+using Icon = Dialogs::Icon;
+
+namespace {
+
+const QString kExcelDuplicates = QStringLiteral(
+    "Multiple entries of same phone number were found in the Excel file and were filtered while importing.");
+const QString kExcelNoValid =
+    QStringLiteral("Selected Excel file column is empty or does not contain any valid phone numbers!");
+const QString kAccessNoValid =
+    QStringLiteral("Selected Access database is empty or does not contain any valid phone numbers!");
+
+const QString kContacts = fixture(QStringLiteral("excel/contacts.xls"));
+const QString kNwind = fixture(QStringLiteral("access/nwind-contacts.mdb"));
+
+class DatabaseImportTest : public testing::Test
+{
+protected:
+    void excel(const QString &sheet, const QString &column, const QString &filterColumn = {},
+               const QString &condition = {}, const QString &value = {}, const QString &path = kContacts)
+    {
+        importDatabase(ImportSource::Excel, {path, sheet, column, filterColumn, condition, value}, append, dialogs,
+                       list, connections);
+    }
+    void access(const QString &table, const QString &column, const QString &filterColumn = {},
+                const QString &condition = {}, const QString &value = {}, const QString &path = kNwind)
+    {
+        importDatabase(ImportSource::Access, {path, table, column, filterColumn, condition, value}, append, dialogs,
+                       list, connections);
+    }
+    void TearDown() override
+    {
+        // Every import releases its connection and gives the pointer back.
+        EXPECT_EQ(connections.AccessConnection(), nullptr);
+        EXPECT_EQ(connections.ExcelConnection(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    ScriptedDialogs dialogs;
+    VectorList list;
+    ImportConnections connections;
+    bool append = false;
+};
+
+TEST_F(DatabaseImportTest, ExcelColumnTakesValidNumbersOnceAsPlainDigits)
+{
+    dialogs.expectMessage(kExcelDuplicates, Icon::Information);
+    excel(QStringLiteral("Contacts"), QStringLiteral("Mobile"));
+    // Stored numbers as digits, apostrophe text without its apostrophe, n/a, the empty
+    // cell and the number with an inner blank skipped, the repeats taken once.
+    EXPECT_EQ(list.entries, QStringList({"9812345678", "+919876543210", "9812345679", "09812345681", "919812345682",
+                                         "9812345683"}));
+}
+
+TEST_F(DatabaseImportTest, ExcelFilters)
+{
+    struct Case
+    {
+        const char *column, *condition, *value;
+        QStringList expected;
+        QString message;
+        Icon icon;
+    };
+    const Case cases[] = {
+        {"City", "equals", "pune", {"9812345678", "09812345681"}, kExcelDuplicates, Icon::Information},
+        {"Age", "is greater than", "30", {"9812345678", "+919876543210", "9812345683"}, kExcelDuplicates,
+         Icon::Information},
+        {"Age", "is less than or equal to", "28", {"9812345679", "09812345681", "919812345682"}, {}, Icon::None},
+        {"Name", "begins with", "Ra", {}, kExcelNoValid, Icon::Exclamation},
+        {"City", "ends with", "ai", {"9812345679"}, {}, Icon::None},
+        {"City", "equals", "Nowhere", {}, QStringLiteral("Selected Excel file column is empty"), Icon::Exclamation},
+        // Column without a condition: no filter at all.
+        {"City", "", "Pune", {"9812345678", "+919876543210", "9812345679", "09812345681", "919812345682", "9812345683"},
+         kExcelDuplicates, Icon::Information},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.condition + " " + c.value);
+        if (!c.message.isEmpty())
+            dialogs.expectMessage(c.message, c.icon);
+        excel(QStringLiteral("Contacts"), QStringLiteral("Mobile"), QLatin1String(c.column),
+              QLatin1String(c.condition), QLatin1String(c.value));
+        EXPECT_EQ(list.entries, c.expected);
+        EXPECT_TRUE(dialogs.allConsumed());
+    }
+}
+
+TEST_F(DatabaseImportTest, ExcelOtherSheetsAndFormats)
+{
+    excel(QStringLiteral("Sheet3$"), QStringLiteral("Phone"));
+    EXPECT_EQ(list.entries, QStringList({"9812345690", "9812345691", "9812345692"}));
+
+    excel(QStringLiteral("Contacts"), QStringLiteral("Mobile"), {}, {}, {}, fixture(QStringLiteral("excel/excel95.xls")));
+    EXPECT_EQ(list.entries, QStringList({"9812345678", "9812345679", "+919812345680"}));
+
+    excel(QStringLiteral("Numbers"), QStringLiteral("Mobile"), {}, {}, {}, fixture(QStringLiteral("excel/bulk.xls")));
+    ASSERT_EQ(list.count(), 1000);
+    EXPECT_EQ(list.entries.first(), QStringLiteral("9800000000"));
+    EXPECT_EQ(list.entries.last(), QString::number(9800000000LL + 7 * 999));
+}
+
+TEST_F(DatabaseImportTest, ExcelRefusalsLeaveListAlone)
+{
+    list.append(QStringLiteral("111"));
+    dialogs.expectMessage(QStringLiteral("The mobile number column name should be one word without any space in it."),
+                          Icon::Exclamation);
+    excel(QStringLiteral("Contacts"), QStringLiteral("Mobile No"));
+    dialogs.expectMessage(QStringLiteral("You must specify the worksheet name and the mobile number column name."),
+                          Icon::Exclamation);
+    excel(QString(), QStringLiteral("Mobile"));
+    EXPECT_EQ(list.entries, QStringList({"111"}));
+}
+
+TEST_F(DatabaseImportTest, AccessDistinctRowsNoDuplicatesMessage)
+{
+    access(QStringLiteral("Suppliers"), QStringLiteral("Phone"));
+    EXPECT_EQ(sorted(list.entries), sorted({"9812345678", "+919876543210", "9812345679", "09812345681",
+                                            "919812345682", "+9779812345685"}));
+
+    access(QStringLiteral("DateTest"), QStringLiteral("ShortTextCol"), {}, {}, {},
+           fixture(QStringLiteral("access/datetest-contacts.mdb")));
+    EXPECT_EQ(sorted(list.entries), sorted({"9812345678", "+919876543210"}));
+}
+
+TEST_F(DatabaseImportTest, AccessFilters)
+{
+    struct Case
+    {
+        const char *column, *condition, *value;
+        QStringList expected;
+        QString message;
+    };
+    const Case cases[] = {
+        {"City", "equals", "Delhi", {"+919876543210"}, {}},
+        {"Country", "equals", "nepal", {"+9779812345685"}, {}},
+        {"City", "begins with", "P", {"09812345681", "9812345678"}, {}},
+        {"SupplierID", "is greater than", "10", {"+9779812345685"}, {}},
+        {"City", "equals", "Kolkata", {}, kAccessNoValid},
+        {"City", "equals", "Nowhere", {}, QStringLiteral("No phone numbers found in selected Access database.")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.condition + " " + c.value);
+        if (!c.message.isEmpty())
+            dialogs.expectMessage(c.message, Icon::Exclamation);
+        access(QStringLiteral("Suppliers"), QStringLiteral("Phone"), QLatin1String(c.column),
+               QLatin1String(c.condition), QLatin1String(c.value));
+        EXPECT_EQ(sorted(list.entries), c.expected);
+        EXPECT_TRUE(dialogs.allConsumed());
+    }
+}
+
+TEST_F(DatabaseImportTest, AppendKeepsListAndSkipsKnownNumbers)
+{
+    append = true;
+    list.append(QStringLiteral("+919876543210"));
+    dialogs.expectMessage(kAccessNoValid, Icon::Exclamation);
+    access(QStringLiteral("Suppliers"), QStringLiteral("Phone"), QStringLiteral("City"), QStringLiteral("equals"),
+           QStringLiteral("Delhi"));
+    EXPECT_EQ(list.entries, QStringList({"+919876543210"}));
+}
+
+TEST_F(DatabaseImportTest, FailuresReportedWithNumberDescriptionSource)
+{
+    const QString prefix = QString::number(DbErrors::kStatementFailed) + QLatin1Char(' ');
+    // A quote in the value breaks the pattern statement, which has no fallback.
+    dialogs.expectMessageStartingWith(prefix, Icon::None);
+    access(QStringLiteral("Suppliers"), QStringLiteral("Phone"), QStringLiteral("ContactName"),
+           QStringLiteral("begins with"), QStringLiteral("O'Brien"));
+    dialogs.expectMessageStartingWith(prefix, Icon::None);
+    excel(QStringLiteral("Contacts"), QStringLiteral("Nosuch"));
+    // Both the quoted statement and the unquoted fallback are rejected.
+    dialogs.expectMessageStartingWith(prefix, Icon::None);
+    excel(QStringLiteral("Contacts"), QStringLiteral("Mobile"), QStringLiteral("Nosuch"), QStringLiteral("equals"),
+          QStringLiteral("Pune"));
+
+    list.append(QStringLiteral("111"));
+    dialogs.expectMessageStartingWith(QString::number(DbErrors::kOpenFailed) + QLatin1Char(' '), Icon::None);
+    access(QStringLiteral("Suppliers"), QStringLiteral("Phone"), {}, {}, {}, QStringLiteral("/nonexistent/x.mdb"));
+    EXPECT_TRUE(list.entries.isEmpty());
+    for (const QString &text : dialogs.shown())
+        EXPECT_FALSE(text.contains(QLatin1Char('\n'))) << text.toStdString();
+}
+
+TEST(CorruptFileImportTest, OneReportAndFileUnchanged)
+{
+    const QDir dir(ImportTest::testData(QStringLiteral("db/corrupt")));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    ImportConnections connections;
+    for (const QString &name : files) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        const QByteArray before = ImportTest::fileDigest(path);
+        ImportTest::RecordingDialogs dialogs;
+        VectorList list;
+        const bool access = name.endsWith(QLatin1String(".mdb"));
+        importDatabase(access ? ImportSource::Access : ImportSource::Excel,
+                       {path, access ? QStringLiteral("Suppliers") : QStringLiteral("Sheet1"), QStringLiteral("Mobile"),
+                        {}, {}, {}},
+                       false, dialogs, list, connections);
+        // The driver's failure (number, description, source) or the source's own message.
+        ASSERT_EQ(dialogs.boxes.size(), 1);
+        const auto &box = dialogs.boxes.first();
+        if (box.icon == Dialogs::Icon::None) {
+            bool numbered = false;
+            EXPECT_NE(box.text.section(QLatin1Char(' '), 0, 0).toInt(&numbered), 0) << box.text.toStdString();
+            EXPECT_TRUE(numbered) << box.text.toStdString();
+        } else {
+            EXPECT_EQ(box.icon, Dialogs::Icon::Exclamation) << box.text.toStdString();
+        }
+        EXPECT_EQ(ImportTest::fileDigest(path), before);
+        EXPECT_EQ(connections.AccessConnection(), nullptr);
+        EXPECT_EQ(connections.ExcelConnection(), nullptr);
+    }
+}
+
+TEST_F(DatabaseImportTest, FixturesUnchangedByImports)
+{
+    const QByteArray excelBefore = ImportTest::fileDigest(kContacts);
+    const QByteArray accessBefore = ImportTest::fileDigest(kNwind);
+    dialogs.expectMessage(kExcelDuplicates, Icon::Information);
+    excel(QStringLiteral("Contacts"), QStringLiteral("Mobile"));
+    access(QStringLiteral("Suppliers"), QStringLiteral("Phone"));
+    EXPECT_EQ(ImportTest::fileDigest(kContacts), excelBefore);
+    EXPECT_EQ(ImportTest::fileDigest(kNwind), accessBefore);
+}
+
+} // namespace

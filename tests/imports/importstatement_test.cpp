@@ -1,0 +1,170 @@
+#include "importstatement.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct StatementCase
+{
+    const char *name;
+    ImportSource source;
+    ImportRequest request;
+    const char *statement;
+    const char *fallback;
+};
+
+ImportRequest excel(const char *column, const char *condition, const char *value, const char *number = "Mobile")
+{
+    return {QStringLiteral("/x/contacts.xls"), QStringLiteral("Contacts"), QLatin1String(number),
+            QString::fromUtf8(column), QString::fromUtf8(condition), QString::fromUtf8(value)};
+}
+
+ImportRequest access(const char *table, const char *number, const char *column, const char *condition,
+                     const char *value)
+{
+    return {QStringLiteral("/x/phones.mdb"), QString::fromUtf8(table), QString::fromUtf8(number),
+            QString::fromUtf8(column), QString::fromUtf8(condition), QString::fromUtf8(value)};
+}
+
+const StatementCase kStatements[] = {
+    {"AccessEqualsUpperCasesOnlyTheBase", ImportSource::Access, access("Customers", "Mobile", "City", "equals", "Delhi"),
+     "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = 'Delhi'",
+     "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = Delhi"},
+    {"ExcelGreaterThan", ImportSource::Excel, excel("Age", "is greater than", "30"),
+     "SELECT Mobile FROM [Contacts] WHERE Age > '30'", "SELECT Mobile FROM [Contacts] WHERE Age > 30"},
+    {"ExcelDoesNotEqual", ImportSource::Excel, excel("City", "does not equal", "Pune"),
+     "SELECT Mobile FROM [Contacts] WHERE City <> 'Pune'", "SELECT Mobile FROM [Contacts] WHERE City <> Pune"},
+    {"ExcelGreaterOrEqual", ImportSource::Excel, excel("Age", "is greater than or equal to", "30"),
+     "SELECT Mobile FROM [Contacts] WHERE Age >= '30'", "SELECT Mobile FROM [Contacts] WHERE Age >= 30"},
+    {"ExcelLessThan", ImportSource::Excel, excel("Age", "is less than", "30"),
+     "SELECT Mobile FROM [Contacts] WHERE Age < '30'", "SELECT Mobile FROM [Contacts] WHERE Age < 30"},
+    {"ExcelLessOrEqual", ImportSource::Excel, excel("Age", "is less than or equal to", "30"),
+     "SELECT Mobile FROM [Contacts] WHERE Age <= '30'", "SELECT Mobile FROM [Contacts] WHERE Age <= 30"},
+    {"BeginsWith", ImportSource::Excel, excel("Name", "begins with", "Ra"),
+     "SELECT Mobile FROM [Contacts] WHERE Name like 'Ra%'", ""},
+    {"DoesNotBeginWith", ImportSource::Excel, excel("Name", "does not begin with", "Ra"),
+     "SELECT Mobile FROM [Contacts] WHERE not (Name like 'Ra%')", ""},
+    {"EndsWith", ImportSource::Excel, excel("Name", "ends with", "Rao"),
+     "SELECT Mobile FROM [Contacts] WHERE Name like '%Rao'", ""},
+    {"DoesNotEndWith", ImportSource::Excel, excel("Name", "does not end with", "Rao"),
+     "SELECT Mobile FROM [Contacts] WHERE not (Name like '%Rao')", ""},
+    // A comparison keeps the column as typed, a pattern trims it; conditions match in any
+    // case and with blanks around them.
+    {"ComparisonKeepsColumnBlanks", ImportSource::Excel, excel(" City ", "  EQUALS ", "Pune"),
+     "SELECT Mobile FROM [Contacts] WHERE  City  = 'Pune'", "SELECT Mobile FROM [Contacts] WHERE  City  = Pune"},
+    {"PatternTrimsColumn", ImportSource::Access, access("Suppliers", "Phone", " City ", " Begins With ", "P"),
+     "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City like 'P%'", ""},
+    {"NamesNotTrimmed", ImportSource::Excel, excel("", "", "", " Mobile"), "SELECT  Mobile FROM [Contacts]", ""},
+    {"AccessBaseUpperCasedAsWhole", ImportSource::Access, access("Suppliers ", "phone", "", "", ""),
+     "SELECT DISTINCT PHONE FROM SUPPLIERS ", ""},
+    // The value goes in as typed: a quote is not doubled, an empty value gives '' or '%'.
+    {"QuoteNotDoubled", ImportSource::Access, access("Suppliers", "Phone", "ContactName", "begins with", "O'Brien"),
+     "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE ContactName like 'O'Brien%'", ""},
+    {"EmptyValueComparison", ImportSource::Excel, excel("City", "equals", ""),
+     "SELECT Mobile FROM [Contacts] WHERE City = ''", "SELECT Mobile FROM [Contacts] WHERE City = "},
+    {"EmptyValuePattern", ImportSource::Excel, excel("City", "ends with", ""),
+     "SELECT Mobile FROM [Contacts] WHERE City like '%'", ""},
+    // The filter needs both a column and a condition.
+    {"ColumnWithoutCondition", ImportSource::Excel, excel("City", "", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
+    {"ConditionWithoutColumn", ImportSource::Excel, excel("  ", "equals", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
+    {"UnknownCondition", ImportSource::Excel, excel("City", "contains", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
+};
+
+class StatementTest : public testing::TestWithParam<StatementCase>
+{
+};
+
+TEST_P(StatementTest, BuildsStatementAndFallback)
+{
+    const StatementCase &c = GetParam();
+    const ImportStatement built = buildImportStatement(c.source, c.request);
+    EXPECT_EQ(built.statement.toStdString(), c.statement);
+    EXPECT_EQ(built.fallback.toStdString(), c.fallback);
+}
+
+INSTANTIATE_TEST_SUITE_P(Conditions, StatementTest, testing::ValuesIn(kStatements),
+                         [](const testing::TestParamInfo<StatementCase> &info) { return info.param.name; });
+
+TEST(ConditionOperatorTest, MapsComparisonsOnly)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"", ""}, {"   ", ""}, {"equals", "="}, {"Does Not Equal", "<>"}, {" is greater than ", ">"},
+        {"is greater than or equal to", ">="}, {"IS LESS THAN", "<"}, {"is less than or equal to", "<="},
+        {"begins with", ""}, {"ends with", ""}, {"is greater  than", ""}, {"equal", ""},
+    };
+    for (const auto &[entry, op] : cases)
+        EXPECT_EQ(ConditionOperator(QLatin1String(entry)).toStdString(), op) << entry;
+}
+
+TEST(ConditionOperatorTest, EveryListEntryMakesAFilter)
+{
+    const QStringList entries = importConditionEntries();
+    ASSERT_EQ(entries.size(), 11);
+    EXPECT_TRUE(entries.first().isEmpty());
+    for (const QString &entry : entries.mid(1)) {
+        const ImportRequest request = excel("City", entry.toUtf8().constData(), "P");
+        EXPECT_TRUE(buildImportStatement(ImportSource::Excel, request).statement.contains(QLatin1String(" WHERE ")))
+            << entry.toStdString();
+    }
+}
+
+struct ValidationCase
+{
+    ImportSource source;
+    ImportRequest request;
+    const char *message;
+};
+
+TEST(ValidationTest, FirstRefusalInOrder)
+{
+    const ValidationCase cases[] = {
+        {ImportSource::Access, {"  ", "", "", "", "", ""},
+         "Please specify the Access database file to import phone numbers."},
+        {ImportSource::Access, {"a.mdb", "Suppliers", " ", "", "", ""},
+         "You must specify the table name and the mobile number column name."},
+        {ImportSource::Access, {"a.mdb", "My Table", "Mobile No", "Home City", "equals", ""}, ""},
+        {ImportSource::Excel, {"", "Sheet1", "Mobile", "", "", ""}, "Please specify the excel file to import phone numbers."},
+        {ImportSource::Excel, {"a.xls", "", "Mobile No", "", "", ""},
+         "You must specify the worksheet name and the mobile number column name."},
+        {ImportSource::Excel, {"a.xls", "Sheet1", " Mobile No ", "Home City", "equals", ""},
+         "The mobile number column name should be one word without any space in it."},
+        {ImportSource::Excel, {"a.xls", "Sheet1", " Mobile ", " Home City ", "equals", ""},
+         "The filter column name should be one word without and space in it"},
+        // An inactive filter's column is not looked at.
+        {ImportSource::Excel, {"a.xls", "Sheet1", "Mobile", "Home City", "", ""}, ""},
+    };
+    for (const ValidationCase &c : cases)
+        EXPECT_EQ(validateImportRequest(c.source, c.request).toStdString(), c.message)
+            << c.request.numberColumn.toStdString() << "/" << c.request.filterColumn.toStdString();
+}
+
+TEST(PhoneListSplitTest, SplitsAtCrLfPairsOnly)
+{
+    const std::pair<const char *, QStringList> cases[] = {
+        {"", {}},
+        {"\r\n", {"", ""}},
+        {"1\r\n2\r\n", {"1", "2", ""}},
+        {"1\n2\n3", {"1\n2\n3"}},
+        {"1\r2\r\n3", {"1\r2", "3"}},
+        {"1\n\r2", {"1\n\r2"}},
+    };
+    for (const auto &[content, pieces] : cases)
+        EXPECT_EQ(splitPhoneListLines(QString::fromLatin1(content)), pieces) << QByteArray(content).toHex().constData();
+}
+
+TEST(PhoneListSplitTest, TrimBlanksKeepsTabs)
+{
+    EXPECT_EQ(trimBlanks(QStringLiteral("  98 12  ")), QStringLiteral("98 12"));
+    EXPECT_EQ(trimBlanks(QStringLiteral("\t9812345678 ")), QStringLiteral("\t9812345678"));
+    EXPECT_EQ(trimBlanks(QStringLiteral("   ")), QString());
+}
+
+TEST(ValueListStatementTest, NamesAsTheyStand)
+{
+    EXPECT_EQ(excelValueListStatement(QStringLiteral("City"), QStringLiteral("Contacts$")),
+              QStringLiteral("SELECT distinct City FROM [Contacts$] order by City"));
+    EXPECT_EQ(accessValueListStatement(QStringLiteral(" City"), QStringLiteral("customers")),
+              QStringLiteral("SELECT distinct  City FROM customers order by  City"));
+}
+
+} // namespace

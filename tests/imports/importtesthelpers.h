@@ -1,0 +1,82 @@
+#pragma once
+
+#include "common/dialogs.h"
+#include "importlist.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSet>
+#include <QStringList>
+
+namespace ImportTest {
+
+inline QString fixture(const QString &relative)
+{
+    return QStringLiteral(QUILLO_FIXTURES_DIR "/") + relative;
+}
+
+inline QString testData(const QString &relative)
+{
+    return QStringLiteral(QUILLO_TEST_DATA_DIR "/") + relative;
+}
+
+// A recipient list kept in memory, with the same exact duplicate test.
+class VectorList : public ImportList
+{
+public:
+    int count() const override { return int(entries.size()); }
+    void clear() override
+    {
+        entries.clear();
+        m_set.clear();
+    }
+    void append(const QString &entry) override
+    {
+        entries << entry;
+        m_set.insert(entry);
+    }
+    bool IsNumberInList(const QString &number) const override { return m_set.contains(number); }
+
+    QStringList entries;
+
+private:
+    QSet<QString> m_set;
+};
+
+// Dialogs that answer every box with OK and keep what was shown, for runs whose messages
+// depend on how a damaged file fails.
+class RecordingDialogs : public Dialogs
+{
+public:
+    struct Box
+    {
+        QString text;
+        Icon icon;
+    };
+    Answer message(const QString &text, Icon icon, Buttons, const QString &) override
+    {
+        boxes.push_back({text, icon});
+        return Answer::Ok;
+    }
+    QString openFile(const FileRequest &) override { return {}; }
+    QString saveFile(const FileRequest &) override { return {}; }
+    bool chooseFont(QFont &) override { return false; }
+
+    QList<Box> boxes;
+};
+
+inline QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+inline QByteArray fileDigest(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace ImportTest

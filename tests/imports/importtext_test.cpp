@@ -1,0 +1,128 @@
+#include "importtext.h"
+
+#include "importtesthelpers.h"
+#include "scripteddialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using ImportTest::VectorList;
+using Icon = Dialogs::Icon;
+
+namespace {
+
+const QString kDuplicates = QStringLiteral(
+    "Multiple entries of same phone number were found in the text file and were filtered while importing.");
+const QString kNoValid = QStringLiteral("Selected text file is empty or does not contain any valid phone numbers!");
+
+class TextImportTest : public testing::Test
+{
+protected:
+    QString write(const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QStringLiteral("phones.txt"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    void import(const QString &path, bool append = false) { importTextFile(dialogs, list, path, append); }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    VectorList list;
+};
+
+TEST_F(TextImportTest, SavedListWithRepeatTakesEachNumberOnce)
+{
+    dialogs.expectMessage(kDuplicates, Icon::Information);
+    import(write("9812345678\r\n+919812345678\r\n9812345678\r\n"));
+    EXPECT_EQ(list.entries, QStringList({"9812345678", "+919812345678"}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(TextImportTest, BlanksTrimmedAndInvalidLinesSkippedSilently)
+{
+    import(write(" 9812345678 \r\nabc\r\n+\r\n\r\n\t9812345679\r\n+91 98\r\n1.5e3\r\n"));
+    // Tabs are not blanks but the number test allows them around a number.
+    EXPECT_EQ(list.entries, QStringList({"9812345678", "\t9812345679", "1.5e3"}));
+}
+
+TEST_F(TextImportTest, LineEndsOtherThanCrLfKeepOneLine)
+{
+    dialogs.expectMessage(kNoValid, Icon::Exclamation);
+    import(write("9812345678\n9812345679\n"));
+    EXPECT_TRUE(list.entries.isEmpty());
+}
+
+TEST_F(TextImportTest, EmptyFileAndBlankLines)
+{
+    list.append(QStringLiteral("111"));
+    dialogs.expectMessage(QStringLiteral("Selected text file is empty"), Icon::Exclamation);
+    import(write(""));
+    EXPECT_TRUE(list.entries.isEmpty()) << "the list is emptied before the file is read";
+
+    dialogs.expectMessage(kNoValid, Icon::Exclamation);
+    import(write("\r\n\r\n"));
+}
+
+TEST_F(TextImportTest, AppendModeSkipsNumbersAlreadyInList)
+{
+    list.append(QStringLiteral("9812345678"));
+    list.append(QStringLiteral("9812345679"));
+    dialogs.expectMessage(kNoValid, Icon::Exclamation);
+    import(write("9812345679\r\n9812345678"), true);
+    EXPECT_EQ(list.count(), 2);
+
+    import(write("9812345670\r\n"), true);
+    EXPECT_EQ(list.entries, QStringList({"9812345678", "9812345679", "9812345670"}));
+}
+
+TEST_F(TextImportTest, EmptyPathRefusedWithoutTouchingTheList)
+{
+    list.append(QStringLiteral("9812345678"));
+    dialogs.expectMessage(QStringLiteral("Please specify the text file to import phone numbers."), Icon::Exclamation);
+    import(QStringLiteral("   "));
+    EXPECT_EQ(list.count(), 1);
+}
+
+TEST_F(TextImportTest, MissingFileEmptiesListAndReportsInOneLine)
+{
+    list.append(QStringLiteral("9812345678"));
+    dialogs.expectMessageStartingWith(QStringLiteral("76 "), Icon::None);
+    import(dir.filePath(QStringLiteral("missing.txt")));
+    EXPECT_TRUE(list.entries.isEmpty());
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_TRUE(dialogs.shown().first().endsWith(QLatin1String(" Quillo"))) << dialogs.shown().first().toStdString();
+    EXPECT_FALSE(dialogs.shown().first().contains(QLatin1Char('\n')));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(TextImportTest, MorePiecesThanAShortIndexCountsOverflow)
+{
+    QByteArray bytes;
+    for (int i = 0; i < kMaxPhoneListPieces; ++i)
+        bytes += "\r\n";
+    // 32,768 line ends make 32,769 pieces.
+    dialogs.expectMessage(QStringLiteral("6 Overflow Quillo"), Icon::None);
+    import(write(bytes));
+
+    bytes.chop(2);
+    dialogs.expectMessage(kNoValid, Icon::Exclamation);
+    import(write(bytes));
+}
+
+TEST_F(TextImportTest, WindowsCodePageFileReadsAndStaysUnchanged)
+{
+    // A list saved on Windows with a non-ASCII note line: cp1252, not UTF-8.
+    const QString path = write("9812345678\r\nJos\xe9\r\n");
+    const QByteArray before = ImportTest::fileDigest(path);
+    import(path);
+    EXPECT_EQ(list.entries, QStringList({"9812345678"}));
+    EXPECT_EQ(ImportTest::fileDigest(path), before);
+}
+
+} // namespace
