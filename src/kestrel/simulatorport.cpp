@@ -15,7 +15,8 @@ SimulatorPort::SimulatorPort(const ModemConfig &config, const QString &recordPat
     });
     connect(&m_modem, &ModemResponder::hungUp, this, [this] {
         m_hungUp = true;
-        emit lost();
+        // After the answer already on its way has been read, as on a real line.
+        QMetaObject::invokeMethod(this, &SimulatorPort::lost, Qt::QueuedConnection);
     });
 }
 

@@ -91,6 +91,13 @@ void ModemResponder::receive(const QByteArray &bytes)
             continue;
         }
         if (c == '\r') {
+            const QByteArray trimmed = m_line.trimmed();
+            if (m_config.silentAfterCommands > 0 && m_commands >= m_config.silentAfterCommands
+                && trimmed.left(2).toUpper() == "AT") {
+                // Gone silent: not even the echo comes back.
+                m_silent = true;
+                return;
+            }
             if (m_echo)
                 echo.append(c);
             if (!echo.isEmpty())
@@ -123,10 +130,6 @@ void ModemResponder::handleLine(const QByteArray &line)
     if (line.size() < 2 || line.left(2).toUpper() != "AT")
         return;
     ++m_commands;
-    if (m_config.silentAfterCommands > 0 && m_commands > m_config.silentAfterCommands) {
-        m_silent = true;
-        return;
-    }
     QByteArray rest = line.mid(2);
     QByteArray out;
     while (!rest.isEmpty()) {

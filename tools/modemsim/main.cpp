@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -82,7 +83,10 @@ int main(int argc, char **argv)
             fflush(stdout);
         }
     });
-    QObject::connect(&modem, &ModemResponder::hungUp, &server, &PtyServer::hangUp);
+    // The line drops a moment after the last answer, so the host reads that answer first.
+    QObject::connect(&modem, &ModemResponder::hungUp, &server, [&server] {
+        QTimer::singleShot(100, &server, &PtyServer::hangUp);
+    });
     QObject::connect(&server, &PtyServer::closed, &app, [] {
         fprintf(stderr, "modemsim: line closed\n");
         QCoreApplication::quit();

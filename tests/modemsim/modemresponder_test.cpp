@@ -1,0 +1,201 @@
+#include "modemresponder.h"
+
+#include "submitpdu.h"
+#include "gsmalphabet.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Feeds lines to a responder and collects everything it answers.
+class Dialogue
+{
+public:
+    explicit Dialogue(const ModemConfig &config = {}) : m_modem(config)
+    {
+        QObject::connect(&m_modem, &ModemResponder::transmit, [this](const QByteArray &b) { m_out += b; });
+        QObject::connect(&m_modem, &ModemResponder::messageReceived, [this](const ReceivedMessage &m) { messages << m; });
+        QObject::connect(&m_modem, &ModemResponder::hungUp, [this] { hungUp = true; });
+    }
+    QByteArray say(const QByteArray &bytes)
+    {
+        m_out.clear();
+        m_modem.receive(bytes);
+        return m_out;
+    }
+    QByteArray take()
+    {
+        const QByteArray out = m_out;
+        m_out.clear();
+        return out;
+    }
+    QList<ReceivedMessage> messages;
+    bool hungUp = false;
+
+private:
+    ModemResponder m_modem;
+    QByteArray m_out;
+};
+
+QByteArray pduFor(const QString &number, const QString &text, int *length)
+{
+    gsm::SubmitMessage m;
+    m.destination = number;
+    m.userData = gsm::toSeptets(text);
+    gsm::SubmitPdu pdu;
+    gsm::buildSubmit(m, &pdu, nullptr);
+    *length = pdu.tpduLength;
+    return pdu.hex;
+}
+
+struct Exchange
+{
+    const char *in;
+    const char *out;
+};
+
+TEST(ModemResponder, AnswersLikeAModem)
+{
+    const Exchange script[] = {
+        {"AT\r", "AT\r\r\nOK\r\n"},                         // echo is on at power-up
+        {"ATE0\r", "ATE0\r\r\nOK\r\n"},
+        {"AT\r", "\r\nOK\r\n"},
+        {"AT+CGMI\r", "\r\nKestrel Labs\r\n\r\nOK\r\n"},
+        {"at+cgmm\r", "\r\nSimModem 900\r\n\r\nOK\r\n"},     // commands are not case sensitive
+        {"AT+CSQ\r", "\r\n+CSQ: 24,99\r\n\r\nOK\r\n"},
+        {"AT+FOO\r", "\r\nERROR\r\n"},                        // unknown: ERROR
+        {"AT+CMEE=1\r", "\r\nOK\r\n"},
+        {"AT+CPIN=\"1234\"\r", "\r\n+CME ERROR: 3\r\n"},     // PIN when none is asked
+        {"AT+CMEE=2\r", "\r\nOK\r\n"},
+        {"AT+CPIN=\"1234\"\r", "\r\n+CME ERROR: operation not allowed\r\n"},
+        {"AT+CPIN?\r", "\r\n+CPIN: READY\r\n\r\nOK\r\n"},
+        {"AT+CREG?\r", "\r\n+CREG: 0,1\r\n\r\nOK\r\n"},
+        {"AT+COPS?\r", "\r\n+COPS: 0,0,\"SIMNET\",0\r\n\r\nOK\r\n"},
+        {"AT+COPS=3,2;+COPS?\r", "\r\n+COPS: 0,2,\"23415\",0\r\n\r\nOK\r\n"},
+        {"ATE0V1+CMGF=0\r", "\r\nOK\r\n"},
+        {"AT+CMGS=5\r", "\r\n+CMS ERROR: 304\r\n"},           // shorter than any SUBMIT
+        {"AT+CMGS=12\r", "\r\n> "},
+        {"\x1B", "\r\nOK\r\n"},                              // escape abandons the message
+        {"garbage\r", ""},                                   // no AT prefix: ignored
+        {"AT+CMGF=1\r", "\r\nOK\r\n"},
+        {"AT+CMGS=12\r", "\r\n+CMS ERROR: 302\r\n"},         // text mode is not served
+    };
+    Dialogue d;
+    for (const Exchange &e : script)
+        EXPECT_EQ(d.say(e.in), QByteArray(e.out)) << e.in;
+}
+
+TEST(ModemResponder, PinLocksTheSimUntilGiven)
+{
+    ModemConfig config;
+    config.pin = QStringLiteral("1234");
+    Dialogue d(config);
+    const Exchange script[] = {
+        {"ATE0+CMEE=1\r", "ATE0+CMEE=1\r\r\nOK\r\n"},
+        {"AT+CPIN?\r", "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"},
+        {"AT+CIMI\r", "\r\n+CME ERROR: 11\r\n"},
+        {"AT+CREG?\r", "\r\n+CREG: 0,0\r\n\r\nOK\r\n"},
+        {"AT+CPIN=\"0000\"\r", "\r\n+CME ERROR: 16\r\n"},
+        {"AT+CPIN=1234\r", "\r\nOK\r\n"},
+        {"AT+CPIN?\r", "\r\n+CPIN: READY\r\n\r\nOK\r\n"},
+        {"AT+CIMI\r", "\r\n234150999999999\r\n\r\nOK\r\n"},
+    };
+    for (const Exchange &e : script)
+        EXPECT_EQ(d.say(e.in), QByteArray(e.out)) << e.in;
+}
+
+TEST(ModemResponder, ThreeWrongPinsBlockTheSim)
+{
+    ModemConfig config;
+    config.pin = QStringLiteral("1234");
+    Dialogue d(config);
+    d.say("ATE0+CMEE=1\r");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(d.say("AT+CPIN=\"1111\"\r"), QByteArray("\r\n+CME ERROR: 16\r\n"));
+    EXPECT_EQ(d.say("AT+CPIN?\r"), QByteArray("\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n"));
+    EXPECT_EQ(d.say("AT+CPIN=\"1234\"\r"), QByteArray("\r\n+CME ERROR: 16\r\n"));
+}
+
+TEST(ModemResponder, AcceptsAndRefusesMessages)
+{
+    ModemConfig config;
+    config.cmsErrorNumbers = {QStringLiteral("447700900999")};
+    config.cmsErrorCode = 21;
+    config.hangUpAfterMessages = 2;
+    Dialogue d(config);
+    d.say("ATE0\r");
+    int length = 0;
+    const QByteArray good = pduFor(QStringLiteral("+447700900123"), QStringLiteral("Hi"), &length);
+    const QByteArray cmgs = "AT+CMGS=" + QByteArray::number(length) + "\r";
+
+    EXPECT_EQ(d.say(cmgs), QByteArray("\r\n> "));
+    EXPECT_EQ(d.say(good + "\x1A"), QByteArray("\r\n+CMGS: 0\r\n\r\nOK\r\n"));
+    ASSERT_EQ(d.messages.size(), 1);
+    EXPECT_EQ(d.messages[0].number, QStringLiteral("+447700900123"));
+    EXPECT_EQ(d.messages[0].text, QStringLiteral("Hi"));
+
+    int badLength = 0;
+    const QByteArray refused = pduFor(QStringLiteral("+447700900999"), QStringLiteral("Hi"), &badLength);
+    d.say("AT+CMGS=" + QByteArray::number(badLength) + "\r");
+    EXPECT_EQ(d.say(refused + "\x1A"), QByteArray("\r\n+CMS ERROR: 21\r\n"));
+
+    // A length that disagrees with the PDU, and a PDU that is not hex.
+    d.say("AT+CMGS=" + QByteArray::number(length + 1) + "\r");
+    EXPECT_EQ(d.say(good + "\x1A"), QByteArray("\r\n+CMS ERROR: 304\r\n"));
+    d.say(cmgs);
+    EXPECT_EQ(d.say("ZZ\x1A"), QByteArray("\r\n+CMS ERROR: 304\r\n"));
+    EXPECT_FALSE(d.hungUp);
+
+    // The second accepted message is the last before the line drops.
+    d.say(cmgs);
+    EXPECT_EQ(d.say(good + "\x1A"), QByteArray("\r\n+CMGS: 1\r\n\r\nOK\r\n"));
+    EXPECT_TRUE(d.hungUp);
+    EXPECT_EQ(d.say("AT\r"), QByteArray());
+}
+
+TEST(ModemResponder, NotRegisteredRefusesMessages)
+{
+    ModemConfig config;
+    config.registered = false;
+    Dialogue d(config);
+    d.say("ATE0\r");
+    EXPECT_EQ(d.say("AT+CREG?\r"), QByteArray("\r\n+CREG: 0,2\r\n\r\nOK\r\n"));
+    EXPECT_EQ(d.say("AT+COPS?\r"), QByteArray("\r\n+COPS: 0\r\n\r\nOK\r\n"));
+    int length = 0;
+    const QByteArray pdu = pduFor(QStringLiteral("123"), QStringLiteral("x"), &length);
+    d.say("AT+CMGS=" + QByteArray::number(length) + "\r");
+    EXPECT_EQ(d.say(pdu + "\x1A"), QByteArray("\r\n+CMS ERROR: 331\r\n"));
+}
+
+TEST(ModemResponder, GoesSilentAfterTheConfiguredCommands)
+{
+    ModemConfig config;
+    config.silentAfterCommands = 2;
+    Dialogue d(config);
+    EXPECT_FALSE(d.say("AT\r").isEmpty());
+    EXPECT_FALSE(d.say("AT\r").isEmpty());
+    EXPECT_TRUE(d.say("AT\r").isEmpty());
+    EXPECT_TRUE(d.say("AT\r").isEmpty());
+}
+
+TEST(ModemResponder, DelaysAnswers)
+{
+    ModemConfig config;
+    config.replyDelayMs = 60;
+    Dialogue d(config);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(d.say("ATE0\r").isEmpty());
+    QByteArray later;
+    while (clock.elapsed() < 1000 && !later.endsWith("OK\r\n")) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        later += d.take();
+    }
+    EXPECT_EQ(later, QByteArray("ATE0\r\r\nOK\r\n"));
+    EXPECT_GE(clock.elapsed(), 55);
+    EXPECT_LT(clock.elapsed(), 900);
+}
+
+} // namespace
