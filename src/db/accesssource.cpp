@@ -4,6 +4,7 @@
 
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -90,14 +91,18 @@ namespace {
 class AccessCursor : public DbRowCursor
 {
 public:
-    AccessCursor(MdbCatalogEntry *entry, const std::vector<int> &types, const void **pageOwner)
+    AccessCursor(MdbCatalogEntry *entry, const std::vector<int> &types, std::uint64_t columnsUsed,
+                 const void **pageOwner)
         : m_pageOwner(pageOwner), m_types(types), m_cells(types.size()), m_buffers(types.size()), m_lengths(types.size())
     {
         m_table = mdb_read_table(entry);
         if (!m_table || !mdb_read_columns(m_table) || m_table->num_cols != types.size())
             throw DbSourceError(kReadFailed, "The table's definition could not be read.");
         for (size_t i = 0; i < types.size(); ++i) {
-            if (kindOf(types[i]) == DbColumnKind::Binary)
+            // Converting a value costs more than reading the page, so only the columns
+            // the statement reads are bound; the others stay Null.
+            const bool used = (columnsUsed >> std::min<size_t>(i, 63)) & 1;
+            if (!used || kindOf(types[i]) == DbColumnKind::Binary)
                 continue;
             m_buffers[i].assign(kBindSize, '\0');
             mdb_bind_column(m_table, int(i) + 1, m_buffers[i].data(), &m_lengths[i]);
@@ -221,8 +226,8 @@ std::string AccessSource::tableName(int table) const { return m_tables.at(table)
 
 const std::vector<DbColumnInfo> &AccessSource::columns(int table) { return m_tables.at(table)->columns; }
 
-std::unique_ptr<DbRowCursor> AccessSource::openCursor(int table)
+std::unique_ptr<DbRowCursor> AccessSource::openCursor(int table, std::uint64_t columnsUsed)
 {
     const Table &t = *m_tables.at(table);
-    return std::make_unique<AccessCursor>(t.entry, t.mdbTypes, &m_pageOwner);
+    return std::make_unique<AccessCursor>(t.entry, t.mdbTypes, columnsUsed, &m_pageOwner);
 }

@@ -19,7 +19,7 @@ public:
     int tableCount() const override;
     std::string tableName(int table) const override;
     const std::vector<DbColumnInfo> &columns(int table) override;
-    std::unique_ptr<DbRowCursor> openCursor(int table) override;
+    std::unique_ptr<DbRowCursor> openCursor(int table, std::uint64_t columnsUsed) override;
 
 private:
     struct Table;

@@ -36,7 +36,7 @@ bool matches(const QString &wanted, const std::string &name, const std::string &
         || (!alias.empty() && wanted.compare(QString::fromStdString(alias), Qt::CaseInsensitive) == 0);
 }
 
-std::unique_ptr<DbEngine> openSource(const DbConnectionString &cs)
+std::unique_ptr<DbEngine> openFile(const DbConnectionString &cs)
 {
     const bool access = cs.driver == DbConnectionString::Driver::Access;
     const QString sourceName = access ? DbErrors::kSourceAccess : DbErrors::kSourceExcel;
@@ -96,7 +96,16 @@ void DbConnection::open(const QString &connectionString, const QString &, const 
         throw QuilloError(DbErrors::kProviderNotFound,
                           QStringLiteral("Provider cannot be found. It may not be properly installed."),
                           DbErrors::kSourceLayer);
-    m_engine = openSource(DbConnectionString::parse(m_connectionString));
+    m_engine = openFile(DbConnectionString::parse(m_connectionString));
+}
+
+void DbConnection::openSource(std::unique_ptr<DbTableSource> source, const QString &sourceName)
+{
+    if (m_engine)
+        throw QuilloError(DbErrors::kObjectOpen,
+                          QStringLiteral("Operation is not allowed when the object is open."),
+                          DbErrors::kSourceLayer);
+    m_engine = std::make_shared<DbEngine>(std::move(source), sourceName);
 }
 
 int DbConnection::state() const { return m_engine ? kDbStateOpen : kDbStateClosed; }

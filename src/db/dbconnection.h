@@ -7,6 +7,7 @@
 #include <memory>
 
 class DbEngine;
+class DbTableSource;
 
 // Where record sets are built: on the source as rows are asked for (the default, a
 // forward-only stream), or on the client, which reads the whole result first so that
@@ -75,6 +76,9 @@ public:
     // Opening an open connection is an error, as it was with the desktop layer.
     void open(const QString &connectionString = QString(), const QString &userId = QString(),
               const QString &password = QString());
+    // Opens over tables supplied in process instead of a file (benchmarks and tests of
+    // the engine with generated tables); sourceName is the source of reader failures.
+    void openSource(std::unique_ptr<DbTableSource> source, const QString &sourceName);
     // kDbStateOpen or kDbStateClosed.
     int state() const;
     // Closes the source; record sets still open keep reading from it until they close.

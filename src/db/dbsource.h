@@ -72,7 +72,9 @@ public:
     virtual std::string tableAlias(int /*table*/) const { return {}; }
     virtual std::string tableType(int /*table*/) const { return "TABLE"; }
     virtual const std::vector<DbColumnInfo> &columns(int table) = 0;
-    virtual std::unique_ptr<DbRowCursor> openCursor(int table) = 0;
+    // columnsUsed: bit n set when column n is read (bit 63 stands for every column from
+    // 63 on); a reader may leave the others unconverted. ~0 reads all.
+    virtual std::unique_ptr<DbRowCursor> openCursor(int table, std::uint64_t columnsUsed = ~std::uint64_t(0)) = 0;
 };
 
 // Formats a double as the desktop drivers showed numbers: whole values as plain digits

@@ -265,7 +265,7 @@ unsigned int ExcelSource::rowCount(int sheet) const
     return m_sheets.at(sheet)->columns.empty() ? 0 : m_sheets.at(sheet)->rows;
 }
 
-std::unique_ptr<DbRowCursor> ExcelSource::openCursor(int table)
+std::unique_ptr<DbRowCursor> ExcelSource::openCursor(int table, std::uint64_t)
 {
     return std::make_unique<ExcelCursor>(*this, table, m_sheets.at(table)->columns.size());
 }

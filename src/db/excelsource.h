@@ -26,7 +26,7 @@ public:
     std::string tableAlias(int table) const override;
     std::string tableType(int table) const override;
     const std::vector<DbColumnInfo> &columns(int table) override;
-    std::unique_ptr<DbRowCursor> openCursor(int table) override;
+    std::unique_ptr<DbRowCursor> openCursor(int table, std::uint64_t columnsUsed) override;
 
     // Reads one cell of a worksheet (row 0 is the heading row).
     void readCell(int sheet, unsigned int row, unsigned short column, DbCell &cell);

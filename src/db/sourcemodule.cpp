@@ -1,6 +1,7 @@
 #include "sourcemodule.h"
 
 #include <QStringList>
+#include <cstdlib>
 #include <new>
 #include <sqlite3.h>
 
@@ -78,7 +79,10 @@ int xBestIndex(sqlite3_vtab *, sqlite3_index_info *info)
 {
     info->estimatedCost = 1e6;
     info->estimatedRows = 100000;
-    return SQLITE_OK;
+    // The columns the statement reads travel to xFilter so the reader converts only those.
+    info->idxStr = sqlite3_mprintf("%llu", static_cast<unsigned long long>(info->colUsed));
+    info->needToFreeIdxStr = 1;
+    return info->idxStr ? SQLITE_OK : SQLITE_NOMEM;
 }
 
 int xOpen(sqlite3_vtab *, sqlite3_vtab_cursor **out)
@@ -107,13 +111,14 @@ int xNext(sqlite3_vtab_cursor *base)
     });
 }
 
-int xFilter(sqlite3_vtab_cursor *base, int, const char *, int, sqlite3_value **)
+int xFilter(sqlite3_vtab_cursor *base, int, const char *idxStr, int, sqlite3_value **)
 {
     auto *cursor = static_cast<SourceCursor *>(base);
     SourceTable *table = tableOf(base);
     const int rc = guarded(table, table->context, [&] {
         cursor->rows.reset(); // a rescan (the inner side of a join) starts afresh
-        cursor->rows = table->context->source->openCursor(table->table);
+        const std::uint64_t used = idxStr ? std::strtoull(idxStr, nullptr, 10) : ~std::uint64_t(0);
+        cursor->rows = table->context->source->openCursor(table->table, used);
         cursor->rowid = 0;
         return SQLITE_OK;
     });
