@@ -58,11 +58,12 @@ public:
         boxes.push_back({text, icon});
         return Answer::Ok;
     }
-    QString openFile(const FileRequest &) override { return {}; }
+    QString openFile(const FileRequest &) override { return openAnswer; }
     QString saveFile(const FileRequest &) override { return {}; }
     bool chooseFont(QFont &) override { return false; }
 
     QList<Box> boxes;
+    QString openAnswer;
 };
 
 inline QStringList sorted(QStringList list)

@@ -1,0 +1,294 @@
+#include "frmsettings.h"
+
+#include "db/dbconnection.h"
+#include "db/dberrors.h"
+#include "fakes.h"
+#include "importconnections.h"
+#include "importtesthelpers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using ImportTest::fixture;
+using ImportTest::VectorList;
+using Icon = Dialogs::Icon;
+
+namespace {
+
+QStringList entries(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+class FrmSettingsTest : public testing::Test
+{
+protected:
+    void open(const QString &sourceType = QStringLiteral("Text"))
+    {
+        tc.state.ImportSourceType = sourceType;
+        dialog = std::make_unique<FrmSettings>(tc.context, list, connections, [this] { ++afterImportCalls; });
+        dialog->Form_Load();
+    }
+    template <typename T>
+    T *get(const char *name)
+    {
+        T *found = dialog->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    void choose(const char *comboName, const QString &text)
+    {
+        auto *box = get<QComboBox>(comboName);
+        const int index = box->findText(text);
+        ASSERT_GE(index, 0) << text.toStdString();
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    void pickWorkbook(const QString &path)
+    {
+        tc.dialogs.expectOpenFile(path);
+        get<QPushButton>("cmdExcel")->click();
+    }
+
+    TestContext tc;
+    VectorList list;
+    ImportConnections connections;
+    std::unique_ptr<FrmSettings> dialog;
+    int afterImportCalls = 0;
+};
+
+TEST_F(FrmSettingsTest, SourceTypeSelectsOptionAndPanels)
+{
+    struct Case
+    {
+        const char *type, *option, *source, *filter;
+    };
+    const Case cases[] = {{"Text", "optText", "fraText", nullptr},
+                          {"EXCEL", "optExcel", "fraExcel", "filterExcel"},
+                          {"access", "optAccess", "fraAccess", "filterAccess"}};
+    const char *frames[] = {"fraText", "fraExcel", "fraAccess", "filterExcel", "filterAccess"};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        open(QLatin1String(c.type));
+        dialog->show();
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Import Mobile Phone Numbers"));
+        EXPECT_TRUE(get<QRadioButton>(c.option)->isChecked());
+        for (const char *frame : frames) {
+            const bool shown = qstrcmp(frame, c.source) == 0 || (c.filter && qstrcmp(frame, c.filter) == 0);
+            EXPECT_EQ(get<QGroupBox>(frame)->isVisible(), shown) << frame;
+        }
+        for (const char *conditions : {"cboFilterCondEx", "cboFilterCondAc"}) {
+            auto *box = get<QComboBox>(conditions);
+            EXPECT_EQ(entries(box).size(), 11);
+            EXPECT_EQ(box->itemText(10), QStringLiteral("does not end with"));
+            EXPECT_EQ(box->currentIndex(), -1);
+        }
+        EXPECT_FALSE(get<QCheckBox>("chkAppList")->isChecked());
+    }
+}
+
+TEST_F(FrmSettingsTest, SwitchingKindsKeepsWhatWasTyped)
+{
+    open(QStringLiteral("Access"));
+    dialog->show();
+    get<QLineEdit>("txtAccessT")->setText(QStringLiteral("Suppliers"));
+    get<QRadioButton>("optText")->click();
+    EXPECT_TRUE(get<QGroupBox>("fraText")->isVisible());
+    EXPECT_FALSE(get<QGroupBox>("filterAccess")->isVisible());
+    get<QRadioButton>("optAccess")->click();
+    EXPECT_EQ(get<QLineEdit>("txtAccessT")->text(), QStringLiteral("Suppliers"));
+}
+
+TEST_F(FrmSettingsTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
+{
+    open();
+    auto *path = get<QLineEdit>("txtText");
+    tc.dialogs.expectOpenFile(QStringLiteral("/data/phones.TXT"));
+    get<QPushButton>("cmdText")->click();
+    EXPECT_EQ(path->text(), QStringLiteral("/data/phones.TXT"));
+    const Dialogs::FileRequest &request = tc.dialogs.lastFileRequest();
+    EXPECT_EQ(request.title, QStringLiteral("Select a file"));
+    EXPECT_EQ(request.filter, QStringLiteral("Text Files (*.txt)|*.txt"));
+    EXPECT_EQ(request.defaultExt, QStringLiteral("txt"));
+    EXPECT_EQ(request.startFolder, tc.context.appFolder);
+    EXPECT_TRUE(request.initialName.isEmpty());
+
+    tc.dialogs.expectOpenFile(QStringLiteral("/data/numbers.csv"));
+    tc.dialogs.expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
+    get<QPushButton>("cmdText")->click();
+    EXPECT_EQ(path->text(), QStringLiteral("/data/phones.TXT"));
+
+    tc.dialogs.expectOpenFile(QString());
+    get<QPushButton>("cmdText")->click();
+    EXPECT_TRUE(path->text().isEmpty());
+
+    tc.makeFolder(QStringLiteral("Phone Lists"));
+    tc.dialogs.expectOpenFile(QString());
+    get<QPushButton>("cmdAccess")->click();
+    EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("Access Files (*.mdb)|*.mdb"));
+    EXPECT_TRUE(tc.dialogs.lastFileRequest().startFolder.startsWith(tc.context.appFolder + QStringLiteral("Phone Lists")));
+}
+
+TEST_F(FrmSettingsTest, WorkbookSheetColumnAndValueLists)
+{
+    open(QStringLiteral("Excel"));
+    pickWorkbook(fixture(QStringLiteral("excel/contacts.xls")));
+    auto *sheets = get<QComboBox>("cboTable");
+    // The empty Sheet2 has no named column and is left out.
+    EXPECT_EQ(entries(sheets), QStringList({"Contacts$", "Sheet3$"}));
+    EXPECT_EQ(sheets->currentIndex(), -1);
+    EXPECT_EQ(get<QComboBox>("cboField")->count(), 0);
+
+    choose("cboTable", QStringLiteral("Contacts$"));
+    EXPECT_EQ(entries(get<QComboBox>("cboField")), QStringList({"Name", "Mobile", "City", "Age"}));
+    EXPECT_EQ(entries(get<QComboBox>("cboFilterFieldEx")), QStringList({"", "Name", "Mobile", "City", "Age"}));
+
+    choose("cboFilterFieldEx", QStringLiteral("City"));
+    EXPECT_EQ(entries(get<QComboBox>("cboFilterValueEx")),
+              QStringList({"", "Chennai", "Delhi", "Goa", "Hyderabad", "Kolkata", "Mumbai", "Panaji", "Pune"}));
+
+    // A column with a blank is refused and the filter switched off; the values stay.
+    get<QComboBox>("cboFilterFieldEx")->addItem(QStringLiteral("Home City"));
+    tc.dialogs.expectMessage(QStringLiteral("The filter column name should be one word and cannot have any space in it."),
+                             Icon::Exclamation);
+    choose("cboFilterFieldEx", QStringLiteral("Home City"));
+    EXPECT_EQ(get<QComboBox>("cboFilterFieldEx")->currentIndex(), 0);
+    EXPECT_EQ(get<QComboBox>("cboFilterValueEx")->count(), 9);
+
+    // Picking another workbook empties the sheet and column lists.
+    pickWorkbook(fixture(QStringLiteral("excel/excel95.xls")));
+    EXPECT_EQ(entries(sheets), QStringList({"Contacts$"}));
+    EXPECT_EQ(get<QComboBox>("cboField")->count(), 0);
+    EXPECT_EQ(connections.ExcelConnection()->state(), 0) << "a value list leaves its connection closed";
+}
+
+TEST_F(FrmSettingsTest, ExcelImportThroughTheDialog)
+{
+    open(QStringLiteral("Excel"));
+    dialog->show();
+    pickWorkbook(fixture(QStringLiteral("excel/contacts.xls")));
+    choose("cboTable", QStringLiteral("Contacts$"));
+    choose("cboField", QStringLiteral("Mobile"));
+    choose("cboFilterFieldEx", QStringLiteral("Age"));
+    choose("cboFilterCondEx", QStringLiteral("is greater than"));
+    get<QComboBox>("cboFilterValueEx")->setEditText(QStringLiteral("30"));
+    list.append(QStringLiteral("111"));
+    get<QCheckBox>("chkAppList")->setChecked(true);
+    tc.dialogs.expectMessage(
+        QStringLiteral("Multiple entries of same phone number were found in the Excel file and were filtered while importing."),
+        Icon::Information);
+    get<QPushButton>("cmdImport")->click();
+    EXPECT_EQ(list.entries, QStringList({"111", "9812345678", "+919876543210", "9812345683"}));
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(afterImportCalls, 1);
+}
+
+TEST_F(FrmSettingsTest, RefusedImportStillClosesAndCancelTouchesNothing)
+{
+    open();
+    dialog->show();
+    list.append(QStringLiteral("111"));
+    tc.dialogs.expectMessage(QStringLiteral("Please specify the text file to import phone numbers."), Icon::Exclamation);
+    get<QPushButton>("cmdImport")->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(afterImportCalls, 1);
+
+    open();
+    dialog->show();
+    get<QLineEdit>("txtText")->setText(QStringLiteral("/nonexistent.txt"));
+    get<QPushButton>("cmdCancel")->click();
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(list.entries, QStringList({"111"}));
+    EXPECT_EQ(afterImportCalls, 1);
+}
+
+TEST_F(FrmSettingsTest, LeavingAccessFilterColumnListsValuesBeforeImport)
+{
+    open(QStringLiteral("Access"));
+    dialog->show();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    get<QLineEdit>("txtAccess")->setText(fixture(QStringLiteral("access/nwind-contacts.mdb")));
+    get<QLineEdit>("txtAccessT")->setText(QStringLiteral("Suppliers"));
+    get<QLineEdit>("txtAccessM")->setText(QStringLiteral("Phone"));
+    auto *filterColumn = get<QLineEdit>("txtFilterFieldAc");
+    filterColumn->setFocus();
+    filterColumn->setText(QStringLiteral("Country"));
+    get<QComboBox>("cboFilterCondAc")->setCurrentIndex(1);
+    get<QComboBox>("cboFilterValueAc")->setEditText(QStringLiteral("Nepal"));
+    // The press on Import takes the focus first: the value list is refilled (which empties
+    // the value typed before), then the import runs with Country = ''.
+    tc.dialogs.expectMessage(QStringLiteral("No phone numbers found in selected Access database."), Icon::Exclamation);
+    QTest::mouseClick(get<QPushButton>("cmdImport"), Qt::LeftButton);
+    EXPECT_EQ(entries(get<QComboBox>("cboFilterValueAc")), QStringList({"", "India", "Nepal"}));
+    EXPECT_TRUE(list.entries.isEmpty());
+    EXPECT_EQ(afterImportCalls, 1);
+}
+
+TEST_F(FrmSettingsTest, ValueListRetriesThenReportsOnce)
+{
+    open(QStringLiteral("Access"));
+    get<QLineEdit>("txtAccess")->setText(fixture(QStringLiteral("access/nwind-contacts.mdb")));
+    get<QLineEdit>("txtFilterFieldAc")->setText(QStringLiteral("City"));
+    const QString failure = QString::number(DbErrors::kStatementFailed) + QLatin1Char(' ');
+
+    // No table: the statement fails every time; one report after the retries.
+    tc.dialogs.expectMessageStartingWith(failure, Icon::None);
+    dialog->txtFilterFieldAc_LostFocus();
+    EXPECT_EQ(dialog->retryCount(), 4);
+    EXPECT_EQ(tc.dialogs.shown().size(), 1);
+
+    // Right after a report the next failure is reported at once.
+    tc.dialogs.expectMessageStartingWith(failure, Icon::None);
+    dialog->txtFilterFieldAc_LostFocus();
+    EXPECT_EQ(dialog->retryCount(), 4);
+    EXPECT_EQ(tc.dialogs.shown().size(), 2);
+
+    get<QLineEdit>("txtAccessT")->setText(QStringLiteral("Customers"));
+    dialog->txtFilterFieldAc_LostFocus();
+    EXPECT_EQ(dialog->retryCount(), 0);
+    EXPECT_GT(get<QComboBox>("cboFilterValueAc")->count(), 10);
+
+    get<QLineEdit>("txtFilterFieldAc")->setText(QStringLiteral("  "));
+    dialog->txtFilterFieldAc_LostFocus();
+    EXPECT_EQ(get<QComboBox>("cboFilterValueAc")->count(), 0);
+}
+
+TEST(FrmSettingsDamagedTest, WorkbookListingsReportOnceAndNeverCrash)
+{
+    TestContext tc;
+    VectorList list;
+    ImportConnections connections;
+    ImportTest::RecordingDialogs recorder;
+    AppContext context{tc.state, recorder, tc.shell, tc.clock, {}, tc.context.appFolder};
+    const QDir dir(ImportTest::testData(QStringLiteral("db/corrupt")));
+    for (const QString &name : dir.entryList({QStringLiteral("*.xls")}, QDir::Files)) {
+        SCOPED_TRACE(name.toStdString());
+        FrmSettings dialog(context, list, connections);
+        dialog.Form_Load();
+        recorder.boxes.clear();
+        recorder.openAnswer = dir.filePath(name);
+        dialog.cmdExcel_Click();
+        dialog.cboTable_Click();
+        // A workbook that cannot be opened: one ImportErrorBox per listing; one that opens
+        // in part: no box. Never anything else.
+        EXPECT_LE(recorder.boxes.size(), 2);
+        for (const auto &box : recorder.boxes)
+            EXPECT_EQ(box.icon, Icon::None) << box.text.toStdString();
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+}
+
+} // namespace
