@@ -139,8 +139,9 @@ void INIHandling::setINIPath(const QString &FilePath)
 
 QString INIHandling::GetKey(const QString &strApplication, const QString &strKey) const
 {
+    // Only a plain file is read: a pipe or a terminal put in its place would block the reader.
     QFile file(fullPath());
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
         return QString();
     const QByteArray bytes = file.read(kMaxFileBytes);
     if (file.error() != QFileDevice::NoError)
@@ -166,10 +167,13 @@ void INIHandling::SetKey(const QString &strApplication, const QString &strKey, c
 
     const QString path = fullPath();
     QByteArray bytes;
-    if (QFileInfo::exists(path)) {
+    const QFileInfo existing(path);
+    if (existing.exists()) {
         // Everything already in the file must survive the write, so a file that cannot be
         // read in full is not rewritten.
-        if (QFileInfo(path).size() > kMaxFileBytes)
+        if (!existing.isFile())
+            throw QuilloError(kErrFileAccess, QStringLiteral("The settings file is not a plain file"), path);
+        if (existing.size() > kMaxFileBytes)
             throw QuilloError(kErrFileAccess, QStringLiteral("The settings file is too large to update"), path);
         bytes = readFileBytes(path);
     }

@@ -111,6 +111,10 @@ void SettingsTab::buildLayout()
     delayRow->addWidget(m_txtSendDelay);
     delayRow->addWidget(new QLabel(QStringLiteral("Seconds"), message));
     delayRow->addStretch(1);
+    // Short numbers: boxes as wide as a few digits keep the frame readable.
+    const int numberWidth = m_txtSendDelay->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12;
+    m_txtSendDelay->setMaximumWidth(numberWidth);
+    m_txtSendRetry->setMaximumWidth(numberWidth);
 
     auto *messageForm = new QFormLayout(message);
     messageForm->addRow(m_lblSMSC, m_txtSMSC);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -109,6 +110,12 @@ TEST(INIHandlingRead, UnreadableOrMissingFileReadsEmpty)
     IniFile directory;
     ASSERT_TRUE(QDir(directory.dir.path()).mkdir(QStringLiteral("config.ini")));
     EXPECT_TRUE(directory.ini.GetKey(QStringLiteral("COMM"), QStringLiteral("Port")).isEmpty());
+
+    // A pipe with no writer would block a reader that opened it.
+    IniFile pipe;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe.path()).constData(), 0600), 0);
+    EXPECT_TRUE(pipe.ini.GetKey(QStringLiteral("COMM"), QStringLiteral("Port")).isEmpty());
+    EXPECT_THROW(pipe.ini.SetKey(QStringLiteral("COMM"), QStringLiteral("Port"), QStringLiteral("COM1")), QuilloError);
 
     if (!runningAsRoot()) {
         IniFile locked;
