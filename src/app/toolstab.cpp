@@ -1,12 +1,151 @@
 #include "toolstab.h"
 
+#include "logcontrols.h"
+#include "modeminfo.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &accessible)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(accessible);
+    return button;
+}
+
+} // namespace
+
 ToolsTab::ToolsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     : QWidget(parent), m_context(context), m_frame(frame)
 {
+    setObjectName(QStringLiteral("tabTools"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(buildInfoFrame());
+
+    auto *logs = new QHBoxLayout;
+    logs->addWidget(buildLogFrame(true), 1);
+    logs->addWidget(buildLogFrame(false), 1);
+    layout->addLayout(logs);
+
+    auto *note = new QLabel(this);
+    note->setObjectName(QStringLiteral("lblLogNote"));
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addStretch(1);
+
+    m_logControls = new LogControls(m_context, m_frame, this);
+    m_refresh = new ModemInfoRefresh(m_context, m_frame, *m_logControls, this);
+    // The window's menus exist before its tabs, so every control named here can be found now.
+    m_logControls->connectControls();
+    m_refresh->connectControls();
 }
 
-void ToolsTab::startUp() {}
-QString ToolsTab::shownSysLogLevel() const { return m_context.state.Details.SysLog; }
-QString ToolsTab::shownMsgLogLevel() const { return m_context.state.Details.MsgLog; }
-void ToolsTab::cmdApplySys_Click() {}
-void ToolsTab::cmdApplyMsg_Click() {}
+ToolsTab::~ToolsTab() = default;
+
+QWidget *ToolsTab::buildInfoFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Modem, SIM && Network Information"), this);
+    frame->setObjectName(QStringLiteral("fraModemInfo"));
+    auto *grid = new QGridLayout(frame);
+    grid->setColumnStretch(1, 1);
+    grid->setHorizontalSpacing(16);
+
+    const std::pair<const char *, QString> rows[] = {
+        {"lblManufacturer", QStringLiteral("Manufacturer:")}, {"lblModel", QStringLiteral("Model:")},
+        {"lblIMEI", QStringLiteral("IMEI:")},                 {"lblIMSI", QStringLiteral("IMSI:")},
+        {"lblNetwork", QStringLiteral("Network:")},
+    };
+    int row = 0;
+    for (const auto &[name, caption] : rows) {
+        auto *fixed = new QLabel(caption, frame);
+        auto *value = new QLabel(QStringLiteral("???"), frame);
+        value->setObjectName(QLatin1String(name));
+        value->setAccessibleName(QString(caption).remove(QLatin1Char(':')));
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(fixed, row, 0);
+        grid->addWidget(value, row, 1);
+        ++row;
+    }
+
+    grid->addWidget(new QLabel(QStringLiteral("Signal Strength:"), frame), row, 0);
+    auto *signal = new QProgressBar(frame);
+    signal->setObjectName(QStringLiteral("prbSignal"));
+    signal->setAccessibleName(QStringLiteral("Signal Strength"));
+    signal->setRange(0, 100);
+    signal->setValue(0);
+    signal->setMaximumWidth(260);
+    grid->addWidget(signal, row, 1);
+    ++row;
+
+    auto *refresh = makeButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
+    grid->addWidget(refresh, row, 0, 1, 2, Qt::AlignLeft);
+    return frame;
+}
+
+QWidget *ToolsTab::buildLogFrame(bool modem)
+{
+    auto *frame = new QGroupBox(modem ? QStringLiteral("Modem Log") : QStringLiteral("Message Log"), this);
+    frame->setObjectName(modem ? QStringLiteral("frameModemLog") : QStringLiteral("frameMessageLog"));
+    auto *layout = new QVBoxLayout(frame);
+
+    const QString captions[3] = {
+        modem ? QStringLiteral("Disable modem log") : QStringLiteral("Disable message log"),
+        modem ? QStringLiteral("Only error log") : QStringLiteral("Log failed messages only"),
+        modem ? QStringLiteral("Error && status log") : QStringLiteral("Log all messages"),
+    };
+    const QString prefix = modem ? QStringLiteral("optSys") : QStringLiteral("optMsg");
+    for (int level = 0; level < 3; ++level) {
+        // One frame's options exclude each other because they share the frame as parent.
+        auto *option = new QRadioButton(captions[level], frame);
+        option->setObjectName(prefix + QString::number(level));
+        option->setAccessibleName(QString(captions[level]).replace(QStringLiteral("&&"), QStringLiteral("&")));
+        layout->addWidget(option);
+    }
+
+    const QString what = modem ? QStringLiteral("modem log") : QStringLiteral("message log");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(makeButton(frame, modem ? "cmdApplySys" : "cmdApplyMsg", QStringLiteral("Apply"),
+                                  QStringLiteral("Apply ") + what + QStringLiteral(" level")));
+    buttons->addWidget(makeButton(frame, modem ? "cmdViewSys" : "cmdViewMsg", QStringLiteral("View"),
+                                  QStringLiteral("View ") + what));
+    buttons->addWidget(makeButton(frame, modem ? "cmdClearSys" : "cmdClearMsg", QStringLiteral("Clear"),
+                                  QStringLiteral("Clear ") + what));
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    return frame;
+}
+
+void ToolsTab::startUp()
+{
+    m_frame.control<QLabel>(QStringLiteral("lblLogNote"))
+        ->setText(QStringLiteral("Note: Enabling log reduces the performance of Quillo"));
+}
+
+QString ToolsTab::shownSysLogLevel() const
+{
+    return m_logControls->shownSysLogLevel();
+}
+
+QString ToolsTab::shownMsgLogLevel() const
+{
+    return m_logControls->shownMsgLogLevel();
+}
+
+void ToolsTab::cmdApplySys_Click()
+{
+    m_logControls->cmdApplySys_Click();
+}
+
+void ToolsTab::cmdApplyMsg_Click()
+{
+    m_logControls->cmdApplyMsg_Click();
+}

@@ -5,13 +5,18 @@
 
 #include <QWidget>
 
+class LogControls;
+class ModemInfoRefresh;
+
 // The "Tools" tab: modem, SIM and network information, the modem and message log frames.
 class ToolsTab : public QWidget
 {
     Q_OBJECT
 public:
     ToolsTab(AppContext &context, MainFrame &frame, QWidget *parent = nullptr);
+    ~ToolsTab() override;
 
+    // The Tools tab's share of the start-up: the performance note.
     void startUp();
     // The levels the option buttons show, as texts "0", "1" or "2".
     QString shownSysLogLevel() const;
@@ -19,7 +24,15 @@ public:
     void cmdApplySys_Click();
     void cmdApplyMsg_Click();
 
+    LogControls &logControls() { return *m_logControls; }
+    ModemInfoRefresh &refresh() { return *m_refresh; }
+
 private:
+    QWidget *buildInfoFrame();
+    QWidget *buildLogFrame(bool modem);
+
     AppContext &m_context;
     MainFrame &m_frame;
+    LogControls *m_logControls = nullptr;
+    ModemInfoRefresh *m_refresh = nullptr;
 };

@@ -1,0 +1,193 @@
+#include "modeminfo.h"
+
+#include "componentstart.h"
+#include "logcontrols.h"
+#include "messagelog.h"
+#include "sendingrunvalues.h"
+#include "windowlock.h"
+
+#include "common/paths.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+
+constexpr int kToolsTab = 2;
+constexpr int kModemTimeoutMs = 30000;
+const char *const kValueLabels[] = {"lblManufacturer", "lblModel", "lblIMEI", "lblIMSI", "lblNetwork"};
+const char *const kLockedMenus[] = {"mnuMessage", "mnuPhone", "mnuLog"};
+
+} // namespace
+
+ModemInfoRefresh::ModemInfoRefresh(AppContext &context, MainFrame &frame, LogControls &logControls, QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame), m_logControls(logControls)
+{
+}
+
+ModemInfoRefresh::~ModemInfoRefresh() = default;
+
+void ModemInfoRefresh::connectControls()
+{
+    connect(m_frame.control<QAbstractButton>(QStringLiteral("cmdRefresh")), &QAbstractButton::clicked, this,
+            &ModemInfoRefresh::cmdRefresh_Click);
+}
+
+void ModemInfoRefresh::status(const QString &text)
+{
+    m_frame.panel(1)->setText(text);
+}
+
+void ModemInfoRefresh::letEventsRun()
+{
+    QCoreApplication::processEvents();
+}
+
+void ModemInfoRefresh::setValueLabels(const QString &text, bool enabled)
+{
+    for (const char *name : kValueLabels) {
+        QLabel *label = m_frame.control<QLabel>(QLatin1String(name));
+        label->setText(text);
+        label->setEnabled(enabled);
+    }
+}
+
+void ModemInfoRefresh::cmdRefresh_Click()
+{
+    m_component = startSmsComponent(m_context);
+    if (!m_component)
+        return;
+    try {
+        m_log = std::make_unique<MessageLog>(m_context.appFolder);
+        lockWindow();
+        finish(!connectAndRead());
+    } catch (...) {
+        // The operator learns that the reading failed; what failed is in the modem log.
+        m_context.dialogs.exclamation(QStringLiteral("Error reading modem and network information"));
+        try {
+            finish(true);
+        } catch (...) {
+        }
+    }
+}
+
+void ModemInfoRefresh::lockWindow()
+{
+    QTabWidget *tabs = m_frame.tabs();
+    for (int i = 0; i < tabs->count(); ++i)
+        tabs->setTabEnabled(i, i == kToolsTab);
+    m_logControls.DisableLogControls();
+    setValueLabels(QStringLiteral("Reading..."), false);
+    auto *signal = m_frame.control<QProgressBar>(QStringLiteral("prbSignal"));
+    signal->setValue(0);
+    signal->setEnabled(false);
+    // Disabled before events run, so a second click cannot start a refresh inside this one.
+    m_frame.control<QWidget>(QStringLiteral("cmdRefresh"))->setEnabled(false);
+
+    status(QStringLiteral("Connecting..."));
+    QProgressBar *progress = m_frame.progressBar();
+    progress->setRange(0, 100);
+    progress->show();
+    progress->setValue(0);
+    for (const char *menu : kLockedMenus)
+        m_frame.menuAction(QLatin1String(menu))->setEnabled(false);
+    letEventsRun();
+}
+
+bool ModemInfoRefresh::connectAndRead()
+{
+    const ComDetails &stored = m_context.state.Details;
+    m_log->setLogType(runvalues::toInt16(stored.MsgLog));
+
+    SmsComponent &modem = *m_component;
+    modem.setInitFlag(false);
+    modem.setModemLogType(runvalues::toInt16(stored.SysLog));
+    modem.setLogPath(AddBackslash(AddBackslash(m_context.appFolder) + QStringLiteral("logs")));
+    modem.setPort(stored.Port);
+    modem.setBaudRate(runvalues::toInt32(stored.BaudRate));
+    modem.setDataBits(runvalues::toInt16(stored.DataBits));
+    modem.setStopBits(stored.StopBits);
+    modem.setParity(stored.Parity.left(1));
+    modem.setCommTimeout(kModemTimeoutMs);
+    modem.setPIN(stored.PIN);
+    modem.setConnectTimeout(kModemTimeoutMs);
+
+    modem.Connect();
+    if (modem.IsError(true, QStringLiteral("Quillo")))
+        return false;
+    moveProgressTo(5);
+    // A second connect gives a modem that was still starting up its chance to answer.
+    modem.setConnectTimeout(kModemTimeoutMs);
+    modem.Connect();
+    if (modem.IsError(true, QStringLiteral("Quillo")))
+        return false;
+
+    const auto readInto = [&](int progress, const QString &what, const char *label, auto read) {
+        moveProgressTo(progress);
+        status(what);
+        letEventsRun();
+        QLabel *value = m_frame.control<QLabel>(QLatin1String(label));
+        value->setText(read());
+        value->setEnabled(true);
+    };
+    readInto(10, QStringLiteral("Reading manufacturer"), "lblManufacturer", [&] { return modem.Manufacturer(); });
+    readInto(14, QStringLiteral("Reading model"), "lblModel", [&] { return modem.Model(); });
+    readInto(28, QStringLiteral("Reading IMEI"), "lblIMEI", [&] { return modem.IMEI(); });
+    readInto(42, QStringLiteral("Reading IMSI"), "lblIMSI", [&] { return modem.IMSI(); });
+
+    moveProgressTo(56);
+    status(QStringLiteral("Reading network"));
+    letEventsRun();
+    QString network = modem.NetworkName();
+    if (network.trimmed().isEmpty()) {
+        moveProgressTo(72);
+        letEventsRun();
+        network = modem.NetworkCode();
+    }
+    moveProgressTo(86);
+    QLabel *networkLabel = m_frame.control<QLabel>(QStringLiteral("lblNetwork"));
+    networkLabel->setText(network);
+    networkLabel->setEnabled(true);
+
+    status(QStringLiteral("Reading signal strength"));
+    letEventsRun();
+    // The bar shows 0 to 100; a modem that knows no reading says -1. A reading above the
+    // bar's end is shown full rather than failing the whole check.
+    const qint16 signal = modem.SignalStrength();
+    auto *signalBar = m_frame.control<QProgressBar>(QStringLiteral("prbSignal"));
+    signalBar->setValue(std::clamp<int>(signal, 0, 100));
+    signalBar->setEnabled(true);
+
+    moveProgressTo(100);
+    status(QStringLiteral("Idle"));
+    letEventsRun();
+    return true;
+}
+
+void ModemInfoRefresh::finish(bool failed)
+{
+    // Releasing the component closes the port.
+    m_component.reset();
+    m_log.reset();
+    if (failed) {
+        setValueLabels(QStringLiteral("???"), true);
+        m_frame.control<QWidget>(QStringLiteral("prbSignal"))->setEnabled(true);
+    }
+    m_frame.control<QWidget>(QStringLiteral("cmdRefresh"))->setEnabled(true);
+    status(QStringLiteral("Idle"));
+    m_frame.progressBar()->setValue(0);
+    m_frame.progressBar()->hide();
+    m_logControls.EnableLogControls();
+    QTabWidget *tabs = m_frame.tabs();
+    for (int i = 0; i < tabs->count(); ++i)
+        tabs->setTabEnabled(i, true);
+    for (const char *menu : kLockedMenus)
+        m_frame.menuAction(QLatin1String(menu))->setEnabled(true);
+}
+
+void ModemInfoRefresh::moveProgressTo(int target)
+{
+    MoveProgressTo(m_frame, m_context.clock, target);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "common/mainframe.h"
+
+#include <QObject>
+#include <memory>
+
+class LogControls;
+class MessageLog;
+
+// The modem information check of the Tools tab (cmdRefresh): opens the modem with the
+// stored port settings and PIN on a fresh component and shows manufacturer, model, IMEI,
+// the SIM's IMSI, the network and the signal strength.
+class ModemInfoRefresh : public QObject
+{
+    Q_OBJECT
+public:
+    ModemInfoRefresh(AppContext &context, MainFrame &frame, LogControls &logControls, QObject *parent = nullptr);
+    ~ModemInfoRefresh() override;
+
+    void connectControls();
+    void cmdRefresh_Click();
+
+private:
+    // Returns false when the connection failed (the quiet ending is due).
+    bool connectAndRead();
+    void lockWindow();
+    // What every ending shares: release, labels as given, bars reset, everything unlocked.
+    void finish(bool failed);
+    void setValueLabels(const QString &text, bool enabled);
+    void status(const QString &text);
+    void letEventsRun();
+    void moveProgressTo(int target);
+
+    AppContext &m_context;
+    MainFrame &m_frame;
+    LogControls &m_logControls;
+    std::unique_ptr<SmsComponent> m_component;
+    std::unique_ptr<MessageLog> m_log;
+};

@@ -1,0 +1,199 @@
+#include "logcontrols.h"
+
+#include "componentstart.h"
+#include "messagelog.h"
+
+#include "common/errortrap.h"
+#include "common/paths.h"
+#include "inihandling.h"
+
+#include <QAbstractButton>
+#include <QAction>
+
+namespace {
+
+struct LogNames
+{
+    const char *option[3];
+    const char *menuType[3];
+    const char *apply;
+    const char *view;
+    const char *clear;
+    const char *menuClear;
+    const char *menuView;
+    const char *key;
+};
+
+const LogNames kModem{{"optSys0", "optSys1", "optSys2"},
+                      {"mnuSysLogType0", "mnuSysLogType1", "mnuSysLogType2"},
+                      "cmdApplySys", "cmdViewSys", "cmdClearSys", "mnuSysLogClear", "mnuSysLogView", "SysLog"};
+const LogNames kMessage{{"optMsg0", "optMsg1", "optMsg2"},
+                        {"mnuMsgLogType0", "mnuMsgLogType1", "mnuMsgLogType2"},
+                        "cmdApplyMsg", "cmdViewMsg", "cmdClearMsg", "mnuMsgLogClear", "mnuMsgLogView", "MsgLog"};
+
+QString name(const char *text)
+{
+    return QLatin1String(text);
+}
+
+} // namespace
+
+LogControls::LogControls(AppContext &context, MainFrame &frame, QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame)
+{
+}
+
+void LogControls::connectControls()
+{
+    for (Log log : {Log::Modem, Log::Message}) {
+        const LogNames &names = log == Log::Modem ? kModem : kMessage;
+        const bool modem = log == Log::Modem;
+        connect(m_frame.control<QAbstractButton>(name(names.apply)), &QAbstractButton::clicked, this,
+                [this, modem] { modem ? cmdApplySys_Click() : cmdApplyMsg_Click(); });
+        connect(m_frame.control<QAbstractButton>(name(names.view)), &QAbstractButton::clicked, this,
+                [this, modem] { modem ? cmdViewSys_Click() : cmdViewMsg_Click(); });
+        connect(m_frame.control<QAbstractButton>(name(names.clear)), &QAbstractButton::clicked, this,
+                [this, modem] { modem ? cmdClearSys_Click() : cmdClearMsg_Click(); });
+        connect(m_frame.menuAction(name(names.menuClear)), &QAction::triggered, this,
+                [this, modem] { modem ? cmdClearSys_Click() : cmdClearMsg_Click(); });
+        connect(m_frame.menuAction(name(names.menuView)), &QAction::triggered, this,
+                [this, modem] { modem ? cmdViewSys_Click() : cmdViewMsg_Click(); });
+        for (int level = 0; level < 3; ++level) {
+            QAction *entry = m_frame.menuAction(name(names.menuType[level]));
+            // The check moves only through Apply, so a click must not toggle it by itself.
+            entry->setCheckable(true);
+            connect(entry, &QAction::triggered, this, [this, log, level] { selectLevelFromMenu(log, level); });
+        }
+    }
+}
+
+QString LogControls::shownLevel(Log log) const
+{
+    const LogNames &names = log == Log::Modem ? kModem : kMessage;
+    if (m_frame.control<QAbstractButton>(name(names.option[2]))->isChecked())
+        return QStringLiteral("2");
+    if (m_frame.control<QAbstractButton>(name(names.option[1]))->isChecked())
+        return QStringLiteral("1");
+    return QStringLiteral("0");
+}
+
+QString LogControls::shownSysLogLevel() const
+{
+    return shownLevel(Log::Modem);
+}
+
+QString LogControls::shownMsgLogLevel() const
+{
+    return shownLevel(Log::Message);
+}
+
+void LogControls::applyLevel(Log log)
+{
+    const LogNames &names = log == Log::Modem ? kModem : kMessage;
+    const QString level = shownLevel(log);
+    try {
+        INIHandling ini(m_context.appFolder, QStringLiteral("config.ini"));
+        ini.SetKey(QStringLiteral("LOG"), name(names.key), level);
+    } catch (...) {
+        // Storing a level never bothers the operator; the old state stays as it was.
+        return;
+    }
+    (log == Log::Modem ? m_context.state.Details.SysLog : m_context.state.Details.MsgLog) = level;
+    for (int i = 0; i < 3; ++i)
+        m_frame.menuAction(name(names.menuType[i]))->setChecked(QString::number(i) == level);
+}
+
+void LogControls::cmdApplySys_Click()
+{
+    applyLevel(Log::Modem);
+}
+
+void LogControls::cmdApplyMsg_Click()
+{
+    applyLevel(Log::Message);
+}
+
+void LogControls::selectLevelFromMenu(Log log, int level)
+{
+    const LogNames &names = log == Log::Modem ? kModem : kMessage;
+    // Option buttons of one frame exclude each other, so checking one clears the other two.
+    m_frame.control<QAbstractButton>(name(names.option[level]))->setChecked(true);
+    applyLevel(log);
+    // Triggering a checkable entry toggled it; the checks follow the stored level, which
+    // stays the old one when storing failed.
+    const QString stored = log == Log::Modem ? m_context.state.Details.SysLog : m_context.state.Details.MsgLog;
+    for (int i = 0; i < 3; ++i)
+        m_frame.menuAction(name(names.menuType[i]))->setChecked(QString::number(i) == stored);
+}
+
+QString LogControls::viewFolder() const
+{
+    const QString appFolder = AddBackslash(m_context.appFolder);
+    return PreferredFolder(AddBackslash(appFolder + QStringLiteral("logs")), appFolder);
+}
+
+void LogControls::viewLog(Log log)
+{
+    const bool modem = log == Log::Modem;
+    const QString file = viewFolder() + (modem ? QStringLiteral("Kestrel.log") : QStringLiteral("message.log"));
+    if (!m_context.shell.open(file))
+        m_context.dialogs.message(modem ? QStringLiteral("Unable to open system log file")
+                                        : QStringLiteral("Unable to open message log file"));
+}
+
+void LogControls::cmdViewSys_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdViewSys_Click"), [&] { viewLog(Log::Modem); });
+}
+
+void LogControls::cmdViewMsg_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdViewMsg_Click"), [&] { viewLog(Log::Message); });
+}
+
+void LogControls::cmdClearMsg_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdClearMsg_Click"), [&] {
+        if (!m_context.dialogs.ask(QStringLiteral("Clear Message Log?")))
+            return;
+        MessageLog(m_context.appFolder).Clear(0);
+    });
+}
+
+void LogControls::cmdClearSys_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdClearSys_Click"), [&] {
+        if (!m_context.dialogs.ask(QStringLiteral("Clear Modem Log?")))
+            return;
+        std::unique_ptr<SmsComponent> component = startSmsComponent(m_context);
+        if (!component)
+            return;
+        // A log that cannot be cleared is no reason to bother the operator.
+        try {
+            component->setLogPath(viewFolder());
+            component->ClearLog(false);
+        } catch (...) {
+        }
+        component.reset();
+    });
+}
+
+void LogControls::setLogControlsEnabled(bool enabled)
+{
+    for (const LogNames *names : {&kModem, &kMessage}) {
+        for (const char *option : names->option)
+            m_frame.control<QWidget>(name(option))->setEnabled(enabled);
+        for (const char *button : {names->view, names->clear, names->apply})
+            m_frame.control<QWidget>(name(button))->setEnabled(enabled);
+    }
+}
+
+void LogControls::DisableLogControls()
+{
+    setLogControlsEnabled(false);
+}
+
+void LogControls::EnableLogControls()
+{
+    setLogControlsEnabled(true);
+}

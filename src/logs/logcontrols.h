@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "common/mainframe.h"
+
+#include <QObject>
+
+// The behaviour of the Tools tab's "Modem Log" and "Message Log" frames and of the Log
+// menu: storing the levels, viewing and clearing the two logs. The controls themselves are
+// built by the Tools tab; this class finds them by their names once they exist (connect()).
+class LogControls : public QObject
+{
+    Q_OBJECT
+public:
+    LogControls(AppContext &context, MainFrame &frame, QObject *parent = nullptr);
+
+    // Wires the frames' buttons and the Log menu entries; call once the controls exist.
+    void connectControls();
+
+    // "2" when option 2 is selected, else "1" when option 1 is, else "0".
+    QString shownSysLogLevel() const;
+    QString shownMsgLogLevel() const;
+
+    void cmdApplySys_Click();
+    void cmdApplyMsg_Click();
+    void cmdViewSys_Click();
+    void cmdViewMsg_Click();
+    void cmdClearSys_Click();
+    void cmdClearMsg_Click();
+
+    // The six level options and the View, Clear and Apply buttons of both frames.
+    void DisableLogControls();
+    void EnableLogControls();
+
+    // "logs" under the application folder when it exists, else the application folder.
+    QString viewFolder() const;
+
+private:
+    enum class Log { Modem, Message };
+    QString shownLevel(Log log) const;
+    void applyLevel(Log log);
+    void viewLog(Log log);
+    void selectLevelFromMenu(Log log, int level);
+    void setLogControlsEnabled(bool enabled);
+
+    AppContext &m_context;
+    MainFrame &m_frame;
+};

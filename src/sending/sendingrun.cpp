@@ -1,0 +1,286 @@
+#include "sendingrun.h"
+
+#include "componentstart.h"
+#include "messagelog.h"
+#include "recipientlist.h"
+#include "sendingrunvalues.h"
+#include "timeleft.h"
+#include "windowlock.h"
+
+#include "common/errortrap.h"
+#include "common/paths.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTextEdit>
+
+namespace {
+
+constexpr int kModemTimeoutMs = 30000;
+// Below this reading (on the bar's 0 to 100 scale) messages are likely to fail.
+constexpr int kLowSignal = 36;
+const QString kAbortQuestion = QStringLiteral("Abort sending remaining messages?");
+
+// Thrown at a checkpoint when the operator confirmed the stop; the click takes the
+// user-abort ending.
+struct StopConfirmed
+{
+};
+
+
+QString controlText(QWidget *widget)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(widget))
+        return line->text();
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
+        return plain->toPlainText();
+    if (auto *rich = qobject_cast<QTextEdit *>(widget))
+        return rich->toPlainText();
+    if (auto *combo = qobject_cast<QComboBox *>(widget))
+        return combo->currentText();
+    return QString();
+}
+
+} // namespace
+
+QString trimSpaces(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+SendingRun::SendingRun(AppContext &context, MainFrame &frame, QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame)
+{
+}
+
+SendingRun::~SendingRun() = default;
+
+void SendingRun::connectControls()
+{
+    QWidget *window = m_frame.window();
+    if (auto *start = window->findChild<QAbstractButton *>(QStringLiteral("cmdStartSending")))
+        connect(start, &QAbstractButton::clicked, this, &SendingRun::cmdStartSending_Click);
+    if (auto *stop = window->findChild<QAbstractButton *>(QStringLiteral("cmdStopSending")))
+        connect(stop, &QAbstractButton::clicked, this, &SendingRun::cmdStopSending_Click);
+}
+
+void SendingRun::cmdStopSending_Click()
+{
+    m_context.state.ContinueSending = false;
+}
+
+void SendingRun::status(int panel, const QString &text)
+{
+    m_frame.panel(panel)->setText(text);
+}
+
+void SendingRun::letEventsRun()
+{
+    QCoreApplication::processEvents();
+}
+
+void SendingRun::setHourglass(bool on)
+{
+    if (on == m_hourglass)
+        return;
+    m_hourglass = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void SendingRun::release()
+{
+    // Releasing the component closes the port.
+    m_component.reset();
+    m_log.reset();
+}
+
+void SendingRun::unlockWindow()
+{
+    setTabsLocked(m_frame, false);
+    EnableControls(m_frame);
+}
+
+void SendingRun::cmdStartSending_Click()
+{
+    m_context.state.ContinueSending = true;
+    try {
+        Message message;
+        if (!checkInput(message))
+            return;
+        if (!m_context.dialogs.ask(QStringLiteral("Start sending messages?")))
+            return;
+        setTabsLocked(m_frame, true);
+        DisableControls(m_frame);
+
+        // Without a component the window stays locked: the operator can only leave through Exit.
+        m_component = startSmsComponent(m_context);
+        if (!m_component)
+            return;
+
+        Outcome outcome;
+        try {
+            outcome = prepareAndSend(message);
+        } catch (const StopConfirmed &) {
+            outcome = Outcome::UserAbort;
+        }
+        switch (outcome) {
+        case Outcome::Completed:
+            break; // ended inside sendAll, where the counts are
+        case Outcome::UserAbort:
+            endUserAbort();
+            break;
+        case Outcome::ConnectionFailure:
+            endConnectionFailure();
+            break;
+        case Outcome::Quiet:
+            endQuiet();
+            break;
+        case Outcome::ContentTooLong:
+            endContentTooLong();
+            break;
+        }
+    } catch (const QuilloError &error) {
+        endUnexpected(error.number(), error.description());
+    } catch (const std::bad_alloc &) {
+        endUnexpected(kErrOutOfMemory, QStringLiteral("Out of memory"));
+    } catch (const std::exception &error) {
+        endUnexpected(kErrInternal, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+bool SendingRun::checkInput(Message &message)
+{
+    m_list = m_frame.control<RecipientList>(QStringLiteral("RecipientList"));
+    if (m_list->entry(0).isEmpty()) {
+        m_context.dialogs.exclamation(QStringLiteral("Mobile No not found in list!"));
+        return false;
+    }
+    const bool english = m_frame.control<QComboBox>(QStringLiteral("cboLang"))->currentIndex() == 0;
+    message.text = trimSpaces(
+        controlText(m_frame.control<QWidget>(english ? QStringLiteral("txtMsgEn") : QStringLiteral("txtMsg"))));
+    if (message.text.isEmpty()) {
+        m_context.dialogs.exclamation(QStringLiteral("Please enter text message to be sent!"));
+        return false;
+    }
+    message.wapPush = m_frame.control<QCheckBox>(QStringLiteral("chkWapPush"))->isChecked();
+    // The URL goes to the component as typed; only the test ignores surrounding blanks.
+    message.url = controlText(m_frame.control<QWidget>(QStringLiteral("txtURL")));
+    if (message.wapPush && trimSpaces(message.url).isEmpty()) {
+        m_context.dialogs.exclamation(QStringLiteral("Please enter WAP Push URL!"));
+        return false;
+    }
+    return true;
+}
+
+void SendingRun::checkpoint()
+{
+    AppState &state = m_context.state;
+    if (state.ContinueSending)
+        return;
+    setHourglass(false);
+    if (m_context.dialogs.ask(kAbortQuestion))
+        throw StopConfirmed{};
+    state.ContinueSending = true;
+    setHourglass(true);
+}
+
+SendingRun::Outcome SendingRun::prepareAndSend(const Message &message)
+{
+    const ComDetails &stored = m_context.state.Details;
+    m_log = std::make_unique<MessageLog>(m_context.appFolder);
+    m_log->setLogType(runvalues::toInt16(stored.MsgLog));
+    m_component->setInitFlag(false);
+    m_component->setLogPath(AddBackslash(AddBackslash(m_context.appFolder) + QStringLiteral("logs")));
+    m_component->setModemLogType(runvalues::toInt16(stored.SysLog));
+    setHourglass(true);
+
+    if (!connectModem())
+        return Outcome::ConnectionFailure;
+    checkpoint();
+    if (!readModem())
+        return Outcome::Quiet;
+    configureMessages();
+    if (m_component->IsError(true, QStringLiteral("Quillo")))
+        return Outcome::ConnectionFailure;
+    checkpoint();
+    return sendAll(message);
+}
+
+bool SendingRun::connectModem()
+{
+    const ComDetails &stored = m_context.state.Details;
+    SmsComponent &modem = *m_component;
+    status(1, QStringLiteral("Connecting..."));
+    letEventsRun();
+    modem.setPort(stored.Port);
+    modem.setBaudRate(runvalues::toInt32(stored.BaudRate));
+    modem.setDataBits(runvalues::toInt16(stored.DataBits));
+    modem.setStopBits(stored.StopBits);
+    modem.setParity(stored.Parity.left(1));
+    modem.setCommTimeout(kModemTimeoutMs);
+    modem.setPIN(stored.PIN);
+    modem.setConnectTimeout(kModemTimeoutMs);
+    modem.setNoPin(trimSpaces(stored.PIN).isEmpty());
+    modem.Connect();
+    if (modem.IsError(true, QStringLiteral("Quillo")))
+        return false;
+    if (const std::optional<QString> code = runvalues::validityCode(stored.Validity))
+        modem.setValidity(*code);
+    return !modem.IsError(true, QStringLiteral("Quillo"));
+}
+
+bool SendingRun::readModem()
+{
+    SmsComponent &modem = *m_component;
+    status(1, QStringLiteral("Reading modem info"));
+    letEventsRun();
+    m_frame.control<QLabel>(QStringLiteral("lblManufacturer"))->setText(modem.Manufacturer());
+    m_frame.control<QLabel>(QStringLiteral("lblModel"))->setText(modem.Model());
+    m_frame.control<QLabel>(QStringLiteral("lblIMEI"))->setText(modem.IMEI());
+    m_frame.control<QLabel>(QStringLiteral("lblIMSI"))->setText(modem.IMSI());
+
+    status(1, QStringLiteral("Reading network info"));
+    letEventsRun();
+    checkpoint();
+    m_frame.control<QLabel>(QStringLiteral("lblNetwork"))->setText(modem.NetworkName());
+    const int signal = std::max<int>(0, modem.SignalStrength());
+    // A reading beyond the bar's end shows a full bar; it is still a strong signal.
+    m_frame.control<QProgressBar>(QStringLiteral("prbSignal"))->setValue(std::min(signal, 100));
+    if (signal < kLowSignal) {
+        status(1, QStringLiteral("Low signal strength"));
+        if (!m_context.dialogs.ask(QStringLiteral("GSM network signal strength is very low.\r\n"
+                                                  "Do you want to continue?")))
+            return false;
+    }
+    return true;
+}
+
+void SendingRun::configureMessages()
+{
+    const ComDetails &stored = m_context.state.Details;
+    SmsComponent &modem = *m_component;
+    modem.setEncoding(m_context.state.MessageEncoding);
+    modem.setSendDelay(runvalues::sendDelayMs(stored.SendDelay));
+    modem.setSendRetry(runvalues::toInt16(stored.SendRetry));
+    // The long-message choice and the internal-centre box are read from the Settings tab
+    // as they stand, saved or not.
+    if (const std::optional<int> code =
+            runvalues::longMessageCode(m_frame.control<QComboBox>(QStringLiteral("cboLongMsg"))->currentText()))
+        modem.setLongMessage(*code);
+    if (!m_frame.control<QCheckBox>(QStringLiteral("chkSMSC"))->isChecked() && !trimSpaces(stored.SMSC).isEmpty())
+        modem.setSMSC(stored.SMSC);
+}

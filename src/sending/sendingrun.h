@@ -1,0 +1,76 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "common/mainframe.h"
+
+#include <QObject>
+#include <memory>
+
+class MessageLog;
+class RecipientList;
+
+// The sending run (cmdStartSending): sends the composed message to every number of the
+// recipient list through a fresh SMS component, removing each number that was sent, so a
+// completed run leaves exactly the failed numbers in the list. It runs inside the click and
+// lets events run at fixed points; Stop, Exit and the close box only clear ContinueSending,
+// which the run reads at its checkpoints.
+class SendingRun : public QObject
+{
+    Q_OBJECT
+public:
+    SendingRun(AppContext &context, MainFrame &frame, QObject *parent = nullptr);
+    ~SendingRun() override;
+
+    // Wires cmdStartSending and cmdStopSending.
+    void connectControls();
+
+    void cmdStartSending_Click();
+    void cmdStopSending_Click();
+
+private:
+    enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong };
+    struct Message
+    {
+        QString text;
+        QString url;
+        bool wapPush = false;
+        bool alert = false;
+    };
+
+    bool checkInput(Message &message);
+    Outcome prepareAndSend(const Message &message);
+    // False when the component reports a connection or settings failure.
+    bool connectModem();
+    // False when the operator declined to go on with a low signal.
+    bool readModem();
+    void configureMessages();
+    Outcome sendAll(const Message &message);
+    // Sends to one number; true with the send report when it was sent.
+    bool sendOne(const Message &message, const QString &number, QString &report);
+    // Asks "Abort sending remaining messages?" when a stop was requested; a Yes leaves the
+    // run for the user-abort ending (by throwing StopConfirmed).
+    void checkpoint();
+
+    void endCompleted(int total, int failed);
+    void endUserAbort();
+    void endConnectionFailure();
+    void endQuiet();
+    void endContentTooLong();
+    void endUnexpected(qint32 number, const QString &description);
+
+    void release();
+    void unlockWindow();
+    void status(int panel, const QString &text);
+    void letEventsRun();
+    void setHourglass(bool on);
+
+    AppContext &m_context;
+    MainFrame &m_frame;
+    std::unique_ptr<SmsComponent> m_component;
+    std::unique_ptr<MessageLog> m_log;
+    RecipientList *m_list = nullptr;
+    bool m_hourglass = false;
+};
+
+// Text with the blanks (spaces only) at both ends removed, as the run compares and sends it.
+QString trimSpaces(const QString &text);
