@@ -1,4 +1,7 @@
+#include "artwork.h"
 #include "mainwindow.h"
+#include "singleinstance.h"
+#include "splashwindow.h"
 
 #include "common/clock.h"
 #include "common/dialogs.h"
@@ -12,11 +15,15 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
+    QApplication::setWindowIcon(Artwork::appIcon());
+    // Matches the desktop entry, so the window is grouped under its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillo"));
 
     AppState state;
     QtDialogs dialogs;
@@ -31,13 +38,26 @@ int main(int argc, char *argv[])
 #endif
     AppContext context{state, dialogs, shell, clock, factory, AddBackslash(QApplication::applicationDirPath())};
 
-    // Ending the application is immediate: nothing is saved on the way out.
-    MainWindow window(context, [] {
-        std::fflush(nullptr);
-        std::_Exit(0);
+    SingleInstance instance;
+    std::unique_ptr<MainWindow> window;
+    SplashWindow splash(context, [&] { return instance.anotherInstanceRunning(); });
+    const SplashWindow::Outcome outcome = splash.Form_Load([&] {
+        // Ending the application is immediate: nothing is saved on the way out.
+        window = std::make_unique<MainWindow>(context, [] {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        });
+        dialogs.setParent(window.get());
+        window->Form_Load();
+        window->show();
     });
-    dialogs.setParent(&window);
-    window.Form_Load();
-    window.show();
+    switch (outcome) {
+    case SplashWindow::Outcome::SecondInstance:
+        return 0;
+    case SplashWindow::Outcome::Failed:
+        return 1;
+    case SplashWindow::Outcome::MainShown:
+        break;
+    }
     return app.exec();
 }
