@@ -7,6 +7,10 @@
 #include <QIODevice>
 #include <QTimer>
 
+namespace {
+constexpr int kOverdueDrainMs = 100;
+}
+
 AtChannel::AtChannel(ModemLog *log, QObject *parent) : QObject(parent), m_log(log) {}
 
 void AtChannel::attach(QIODevice *device)
@@ -84,6 +88,12 @@ AtResult AtChannel::exchange(const QByteArray &command, bool wantPrompt, int tim
         result.lost = true;
         return result;
     }
+    if (m_answerOverdue) {
+        // The answer to a timed-out command may still be coming; it must not be taken
+        // for the answer to this one.
+        m_answerOverdue = false;
+        drain(kOverdueDrainMs);
+    }
     const bool logging = m_log && m_log->wantsStatus();
     if (logging)
         m_log->status(QStringLiteral("-> ") + QString::fromLatin1(logAs.isEmpty() ? command : logAs));
@@ -96,6 +106,7 @@ AtResult AtChannel::exchange(const QByteArray &command, bool wantPrompt, int tim
     result.reply = m_reader.reply();
     result.lost = m_lost && !done;
     result.timedOut = !done && !m_lost;
+    m_answerOverdue = result.timedOut;
     if (logging) {
         for (const QByteArray &line : result.reply.lines)
             m_log->status(QStringLiteral("<- ") + QString::fromLatin1(line));
@@ -137,6 +148,7 @@ AtResult AtChannel::submit(int tpduLength, const QByteArray &hex, int timeoutMs)
     result.reply = m_reader.reply();
     result.lost = m_lost && !done;
     result.timedOut = !done && !m_lost;
+    m_answerOverdue = result.timedOut;
     if (m_log && m_log->wantsStatus()) {
         for (const QByteArray &line : result.reply.lines)
             m_log->status(QStringLiteral("<- ") + QString::fromLatin1(line));

@@ -57,4 +57,5 @@ private:
     QEventLoop *m_loop = nullptr;
     bool m_waiting = false;
     bool m_lost = false;
+    bool m_answerOverdue = false;
 };

@@ -134,8 +134,19 @@ bool KestrelDriver::openPort()
     QSerialPort::StopBits stopBits;
     if (m_stopBits == QLatin1String("1"))
         stopBits = QSerialPort::OneStop;
-    else if (m_stopBits == QLatin1String("1.5"))
+    else if (m_stopBits == QLatin1String("1.5")) {
+#ifdef Q_OS_WIN
         stopBits = QSerialPort::OneAndHalfStop;
+#else
+        // Termios knows one or two stop bits; a UART set to two with 5 data bits sends 1.5.
+        // With more data bits the port would quietly use one, so refuse instead.
+        if (m_dataBits != 5) {
+            setError(kestrel::PortSettingUnsupported, QStringLiteral("1.5 stop bits need 5 data bits on this system"));
+            return false;
+        }
+        stopBits = QSerialPort::TwoStop;
+#endif
+    }
     else if (m_stopBits == QLatin1String("2"))
         stopBits = QSerialPort::TwoStop;
     else {

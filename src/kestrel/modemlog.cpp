@@ -47,14 +47,14 @@ void ModemLog::write(const char *kind, const QString &text)
 
 void ModemLog::clear(bool keepBackup)
 {
+    if (m_folder.isEmpty() || !QDir(m_folder).exists())
+        return;
     const QString path = filePath();
     if (keepBackup && QFile::exists(path)) {
         QFile::remove(path + QStringLiteral(".bak"));
         QFile::copy(path, path + QStringLiteral(".bak"));
     }
     QFile file(path);
-    if (file.exists() || QDir(m_folder.isEmpty() ? QStringLiteral(".") : m_folder).exists()) {
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.close();
-    }
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.close();
 }

@@ -102,6 +102,9 @@ TEST(KestrelConnect, PortProblemsAreErrorsNotCrashes)
         {"unknown parity", "SIMULATOR-PTY", "1", "X", 8, kestrel::PortSettingUnsupported},
         {"unknown stop bits", "SIMULATOR-PTY", "3", "N", 8, kestrel::PortSettingUnsupported},
         {"nine data bits", "SIMULATOR-PTY", "1", "N", 9, kestrel::PortSettingUnsupported},
+#ifndef Q_OS_WIN
+        {"1.5 stop bits with 8 data bits", "SIMULATOR-PTY", "1.5", "N", 8, kestrel::PortSettingUnsupported},
+#endif
     };
     ModemSimProcess sim;
     ASSERT_TRUE(sim.start());
