@@ -1,0 +1,277 @@
+#include "kestreldriver.h"
+
+#include "kestrelerrors.h"
+#include "simulatorport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSerialPort>
+
+namespace {
+
+constexpr int kRegistrationPollMs = 250;
+
+QString serialDeviceName(const QString &port)
+{
+#ifndef Q_OS_WIN
+    // COMn is the first, second ... serial port: /dev/ttyS0, /dev/ttyS1 ...
+    if (port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+        bool ok = false;
+        const int n = port.mid(3).toInt(&ok);
+        if (ok && n >= 1)
+            return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+    }
+#endif
+    return port;
+}
+
+} // namespace
+
+bool KestrelDriver::openPort()
+{
+    if (m_device && m_device->isOpen())
+        return true;
+    closePort();
+    m_channel = std::make_unique<AtChannel>(&m_log);
+
+    if (m_portName.compare(QLatin1String("SIMULATOR"), Qt::CaseInsensitive) == 0) {
+        const QString folder = m_log.folder();
+        const QString record = folder.isEmpty() || !QDir(folder).exists()
+                                   ? QString() : QDir(folder).filePath(QString::fromLatin1(SimulatorPort::kRecordFileName));
+        auto sim = std::make_unique<SimulatorPort>(SimulatorPort::configFor(folder), record);
+        sim->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+        QObject::connect(sim.get(), &SimulatorPort::lost, m_channel.get(), &AtChannel::markLost);
+        m_channel->attach(sim.get());
+        m_device = std::move(sim);
+        m_log.status(QStringLiteral("Opened the simulated modem"));
+        return true;
+    }
+
+    // Settings are checked before the port is touched, so a bad one names itself.
+    QSerialPort::DataBits dataBits;
+    switch (m_dataBits) {
+    case 5: dataBits = QSerialPort::Data5; break;
+    case 6: dataBits = QSerialPort::Data6; break;
+    case 7: dataBits = QSerialPort::Data7; break;
+    case 8: dataBits = QSerialPort::Data8; break;
+    default:
+        setError(kestrel::PortSettingUnsupported, QStringLiteral("Data bits %1 not supported").arg(m_dataBits));
+        return false;
+    }
+    QSerialPort::StopBits stopBits;
+    if (m_stopBits == QLatin1String("1"))
+        stopBits = QSerialPort::OneStop;
+    else if (m_stopBits == QLatin1String("1.5")) {
+#ifdef Q_OS_WIN
+        stopBits = QSerialPort::OneAndHalfStop;
+#else
+        // Termios knows one or two stop bits; a UART set to two with 5 data bits sends 1.5.
+        // With more data bits the port would quietly use one, so refuse instead.
+        if (m_dataBits != 5) {
+            setError(kestrel::PortSettingUnsupported, QStringLiteral("1.5 stop bits need 5 data bits on this system"));
+            return false;
+        }
+        stopBits = QSerialPort::TwoStop;
+#endif
+    }
+    else if (m_stopBits == QLatin1String("2"))
+        stopBits = QSerialPort::TwoStop;
+    else {
+        setError(kestrel::PortSettingUnsupported, QStringLiteral("Stop bits \"%1\" not supported").arg(m_stopBits));
+        return false;
+    }
+    QSerialPort::Parity parity;
+    switch (m_parity.isEmpty() ? u'?' : m_parity.at(0).unicode()) {
+    case u'N': parity = QSerialPort::NoParity; break;
+    case u'O': parity = QSerialPort::OddParity; break;
+    case u'E': parity = QSerialPort::EvenParity; break;
+    case u'M': parity = QSerialPort::MarkParity; break;
+    case u'S': parity = QSerialPort::SpaceParity; break;
+    default:
+        setError(kestrel::PortSettingUnsupported, QStringLiteral("Parity \"%1\" not supported").arg(m_parity));
+        return false;
+    }
+    if (m_baudRate <= 0) {
+        setError(kestrel::PortSettingUnsupported, QStringLiteral("Baud rate %1 not supported").arg(m_baudRate));
+        return false;
+    }
+    if (m_portName.isEmpty()) {
+        setError(kestrel::PortOpenFailed, QStringLiteral("No port given"));
+        return false;
+    }
+
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(serialDeviceName(m_portName));
+    if (!port->open(QIODevice::ReadWrite)) {
+        setError(kestrel::PortOpenFailed, QStringLiteral("%1: %2 (%3)").arg(kestrel::errorDescription(kestrel::PortOpenFailed), m_portName, port->errorString()));
+        return false;
+    }
+    const bool applied = port->setBaudRate(m_baudRate) && port->setDataBits(dataBits)
+                         && port->setParity(parity) && port->setStopBits(stopBits)
+                         && port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!applied) {
+        const QString why = port->errorString();
+        port->close();
+        setError(kestrel::PortSettingUnsupported,
+                 QStringLiteral("%1: %2 baud, %3 data bits, parity %4, %5 stop bits (%6)")
+                     .arg(kestrel::errorDescription(kestrel::PortSettingUnsupported)).arg(m_baudRate).arg(m_dataBits)
+                     .arg(m_parity, m_stopBits, why));
+        return false;
+    }
+    QSerialPort *raw = port.get();
+    AtChannel *channel = m_channel.get();
+    ModemLog *log = &m_log;
+    QObject::connect(raw, &QSerialPort::errorOccurred, channel, [channel, raw, log](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError)
+            return;
+        log->error(QStringLiteral("Port error %1: %2").arg(int(e)).arg(raw->errorString()));
+        // The device going away (USB modem unplugged, line hung up) shows as a resource
+        // error, or on some drivers as read errors that would repeat for ever.
+        if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError
+            || e == QSerialPort::ReadError || e == QSerialPort::WriteError)
+            channel->markLost();
+    });
+    m_channel->attach(raw);
+    m_device = std::move(port);
+    m_log.status(QStringLiteral("Opened %1 at %2 baud").arg(m_portName).arg(m_baudRate));
+    return true;
+}
+
+void KestrelDriver::closePort()
+{
+    if (m_channel)
+        m_channel->detach();
+    if (m_device) {
+        m_device->disconnect();
+        m_device->close();
+    }
+    m_device.reset();
+    m_channel.reset();
+    m_connected = false;
+}
+
+bool KestrelDriver::synchronise()
+{
+    // A modem left waiting for a message body takes everything as text: escape ends that.
+    m_channel->command("\x1B" "AT", qMin(m_commTimeout, 500));
+    m_channel->drain(20);
+    AtResult r = m_channel->command("AT", m_commTimeout);
+    if (!r.ok()) {
+        failFrom(r, QStringLiteral("AT"));
+        return false;
+    }
+    if (m_factoryReset) {
+        r = m_channel->command("AT&F", m_commTimeout);
+        if (!r.ok()) {
+            failFrom(r, QStringLiteral("AT&F"));
+            return false;
+        }
+    }
+    r = m_channel->command("ATE0", m_commTimeout);
+    if (!r.ok()) {
+        failFrom(r, QStringLiteral("ATE0"));
+        return false;
+    }
+    // Numeric +CME ERROR codes; a modem that lacks the command still works, with plain ERROR.
+    r = m_channel->command("AT+CMEE=1", m_commTimeout);
+    if (r.lost || r.timedOut) {
+        failFrom(r, QStringLiteral("AT+CMEE=1"));
+        return false;
+    }
+    return true;
+}
+
+bool KestrelDriver::unlockSim()
+{
+    QElapsedTimer clock;
+    clock.start();
+    bool pinSent = false;
+    for (;;) {
+        const AtResult r = m_channel->command("AT+CPIN?", m_commTimeout);
+        if (!r.ok()) {
+            failFrom(r, QStringLiteral("AT+CPIN?"));
+            return false;
+        }
+        const QString state = at::parseCpin(r.reply.lines).trimmed().toUpper();
+        if (state == QLatin1String("READY"))
+            return true;
+        if (state == QLatin1String("SIM PIN") && !pinSent) {
+            if (m_noPin || m_pin.isEmpty()) {
+                setError(kestrel::PinRequired, kestrel::errorDescription(kestrel::PinRequired));
+                return false;
+            }
+            const QByteArray cmd = "AT+CPIN=\"" + m_pin.toLatin1() + "\"";
+            const AtResult p = m_channel->command(cmd, m_commTimeout, "AT+CPIN=\"****\"");
+            if (p.lost || p.timedOut) {
+                failFrom(p, QStringLiteral("AT+CPIN"));
+                return false;
+            }
+            if (!p.ok()) {
+                setError(kestrel::PinRejected, QStringLiteral("%1 (%2)").arg(kestrel::errorDescription(kestrel::PinRejected), p.reply.errorText));
+                return false;
+            }
+            pinSent = true;
+            continue;
+        }
+        if (state == QLatin1String("SIM PUK")) {
+            setError(kestrel::PukRequired, kestrel::errorDescription(kestrel::PukRequired));
+            return false;
+        }
+        // Some SIMs take a moment after the PIN; other states are not ours to fix.
+        if (!(pinSent && state == QLatin1String("SIM PIN")) || clock.elapsed() > m_connectTimeout) {
+            setError(kestrel::SimNotReady, QStringLiteral("%1 (%2)").arg(kestrel::errorDescription(kestrel::SimNotReady), state.isEmpty() ? QStringLiteral("no state") : state));
+            return false;
+        }
+        AtChannel::pause(kRegistrationPollMs);
+    }
+}
+
+bool KestrelDriver::waitForRegistration()
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const AtResult r = m_channel->command("AT+CREG?", m_commTimeout);
+        if (!r.ok()) {
+            failFrom(r, QStringLiteral("AT+CREG?"));
+            return false;
+        }
+        const int stat = at::parseCreg(r.reply.lines);
+        if (stat == 1 || stat == 5) { // home network or roaming
+            m_log.status(stat == 1 ? QStringLiteral("Registered on the home network") : QStringLiteral("Registered, roaming"));
+            return true;
+        }
+        if (stat == 3) {
+            setError(kestrel::RegistrationDenied, kestrel::errorDescription(kestrel::RegistrationDenied));
+            return false;
+        }
+        if (clock.elapsed() + kRegistrationPollMs > m_connectTimeout) {
+            setError(kestrel::NotRegistered, QStringLiteral("%1 (%2 ms)").arg(kestrel::errorDescription(kestrel::NotRegistered)).arg(m_connectTimeout));
+            return false;
+        }
+        AtChannel::pause(kRegistrationPollMs);
+    }
+}
+
+bool KestrelDriver::Connect()
+{
+    clearError();
+    if (m_channel && m_channel->isLost()) {
+        setError(kestrel::PortLost, kestrel::errorDescription(kestrel::PortLost));
+        return false;
+    }
+    m_connected = false;
+    m_log.status(QStringLiteral("Connecting on %1").arg(m_portName));
+    if (!openPort() || !synchronise() || !unlockSim())
+        return false;
+    const AtResult r = m_channel->command("AT+CMGF=0", m_commTimeout);
+    if (!r.ok()) {
+        failFrom(r, QStringLiteral("AT+CMGF=0"));
+        return false;
+    }
+    if (!waitForRegistration())
+        return false;
+    m_connected = true;
+    m_log.status(QStringLiteral("Connected"));
+    return true;
+}
