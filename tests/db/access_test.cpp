@@ -130,7 +130,7 @@ TEST(AccessFailures, RejectedStatementsAndMissingFiles)
 {
     DbConnection c;
     c.open(accessString(kNwind));
-    for (const QString statement : {QStringLiteral("SELECT DISTINCT MOBILE NO FROM SUPPLIERS"),
+    for (const QString &statement : {QStringLiteral("SELECT DISTINCT MOBILE NO FROM SUPPLIERS"),
                                     QStringLiteral("SELECT distinct City FROM  order by City"),
                                     QStringLiteral("SELECT DISTINCT PHONE FROM NOTHERE"),
                                     QStringLiteral("SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City = 'O'Brien'")}) {

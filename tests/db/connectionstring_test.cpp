@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ConnectionStringRefused, UnknownOrMissingDriverOrFile)
 {
-    for (const QString text : {QStringLiteral("DRIVER=SQL Server;DBQ=/x.mdb;"), QStringLiteral("DBQ=/x.mdb;"),
+    for (const QString &text : {QStringLiteral("DRIVER=SQL Server;DBQ=/x.mdb;"), QStringLiteral("DBQ=/x.mdb;"),
                                QStringLiteral("DRIVER=MICROSOFT ACCESS DRIVER (*.MDB);"),
                                QStringLiteral("DRIVER=MICROSOFT ACCESS DRIVER (*.MDB);DBQ=  ;"),
                                QStringLiteral("Driver={Microsoft Excel Driver (*.xls);DBQ=/x.xls;"),

@@ -153,7 +153,7 @@ TEST(ExcelFailures, RejectedStatementsCarryNumberDescriptionAndSource)
 {
     DbConnection c;
     c.open(excelString(kContacts));
-    for (const QString statement :
+    for (const QString &statement :
          {QStringLiteral("SELECT Mobile FROM [Contacts] WHERE not (Name like 'O'Brien%')"),
           QStringLiteral("SELECT Mobile No FROM [Contacts$]"), QStringLiteral("SELECT Mobile FROM [Nothing$]"),
           QStringLiteral("SELECT Phone FROM [Contacts$]"), QStringLiteral("SELECT Mobile FROM [Sheet2$]"),
