@@ -2,6 +2,7 @@
 
 #include "abouttab.h"
 #include "common/errortrap.h"
+#include "importcontroller.h"
 #include "messagingtab.h"
 #include "settingstab.h"
 #include "toolstab.h"
@@ -70,6 +71,8 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
     m_tabs->addTab(m_settingsTab, QStringLiteral("Settings"));
     m_tabs->addTab(m_toolsTab, QStringLiteral("Tools"));
     m_tabs->addTab(m_aboutTab, QStringLiteral("About"));
+    // The import dialog answers the recipient frame's Import button and menu entries.
+    new ImportController(m_context, *this, this);
     m_currentTab = m_tabs->currentIndex();
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         const int previous = m_currentTab;

@@ -44,13 +44,20 @@ void ImportController::showImportDialog()
     if (!list)
         return;
     RecipientListImport target(*list);
-    FrmSettings dialog(m_context, target, m_connections, [this] { focusRecipientList(); }, m_frame.window());
+    bool imported = false;
+    FrmSettings dialog(m_context, target, m_connections, [&imported] { imported = true; }, m_frame.window());
     dialog.Form_Load();
     dialog.exec();
+    // The focus goes to the list once the dialog is gone and the main window is active again.
+    if (imported)
+        focusRecipientList();
 }
 
 void ImportController::focusRecipientList()
 {
-    if (auto *lstMno = m_frame.window()->findChild<QWidget *>(QStringLiteral("lstMno")))
-        lstMno->setFocus(Qt::OtherFocusReason);
+    auto *lstMno = m_frame.window()->findChild<QWidget *>(QStringLiteral("lstMno"));
+    if (!lstMno)
+        return;
+    m_frame.window()->activateWindow();
+    lstMno->setFocus(Qt::OtherFocusReason);
 }
