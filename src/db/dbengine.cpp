@@ -2,7 +2,7 @@
 
 #include "common/error.h"
 #include "dberrors.h"
-#include "selectlist.h"
+#include "statementtext.h"
 
 #include <sqlite3.h>
 
@@ -54,9 +54,12 @@ DbEngine::DbEngine(std::unique_ptr<DbTableSource> source, QString sourceName)
         fail(QStringLiteral("The SQL engine could not start"));
 
     for (int i = 0; i < m_source->tableCount(); ++i) {
+        for (const DbColumnInfo &column : m_source->columns(i))
+            m_names << QString::fromStdString(column.name);
         for (const std::string &name : {m_source->tableName(i), m_source->tableAlias(i)}) {
             if (name.empty())
                 continue;
+            m_names << QString::fromStdString(name);
             const QByteArray sql = (QStringLiteral("CREATE VIRTUAL TABLE ") + quotedName(name)
                                     + QStringLiteral(" USING quillo_source(%1)").arg(i))
                                        .toUtf8();
@@ -87,12 +90,12 @@ void DbEngine::failFromSqlite(qint32 number)
 
 sqlite3_stmt *DbEngine::prepare(const QString &statement)
 {
-    const QString alias = SelectList::implicitAlias(statement);
+    const QString alias = StatementText::implicitAlias(statement);
     if (!alias.isEmpty())
         throw QuilloError(DbErrors::kStatementFailed,
                           QStringLiteral("Syntax error (missing operator) in query expression '%1'.").arg(alias),
                           DbErrors::kSourceEngine);
-    const QByteArray sql = statement.toUtf8();
+    const QByteArray sql = StatementText::matchNameCase(statement, m_names).toUtf8();
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
     m_context.pendingError.reset();

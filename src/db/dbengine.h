@@ -4,6 +4,7 @@
 #include "sourcemodule.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 
@@ -40,5 +41,6 @@ private:
     QString m_sourceName;
     QString m_path;
     SourceModuleContext m_context;
+    QStringList m_names; // every table and column name, for matching names' case
     sqlite3 *m_db = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "selectlist.h"
+#include "statementtext.h"
 
 #include <QList>
 
@@ -10,6 +10,7 @@ struct Token
 {
     Kind kind;
     QString text;
+    qsizetype start = 0;
 };
 
 // Splits SQL into the tokens that matter here; quoted names and strings stay whole
@@ -39,19 +40,19 @@ QList<Token> tokenize(const QString &sql)
                 }
                 ++i;
             }
-            tokens.append({c == u'\'' ? Kind::Literal : Kind::Name, sql.mid(start, i - start)});
+            tokens.append({c == u'\'' ? Kind::Literal : Kind::Name, sql.mid(start, i - start), start});
         } else if (c.isLetter() || c == u'_') {
             while (i < sql.size() && (sql.at(i).isLetterOrNumber() || sql.at(i) == u'_' || sql.at(i) == u'$'))
                 ++i;
-            tokens.append({Kind::Name, sql.mid(start, i - start)});
+            tokens.append({Kind::Name, sql.mid(start, i - start), start});
         } else if (c.isDigit() || (c == u'.' && i + 1 < sql.size() && sql.at(i + 1).isDigit())) {
             while (i < sql.size() && (sql.at(i).isLetterOrNumber() || sql.at(i) == u'.'))
                 ++i;
-            tokens.append({Kind::Literal, sql.mid(start, i - start)});
+            tokens.append({Kind::Literal, sql.mid(start, i - start), start});
         } else {
             ++i;
             tokens.append({c == u'(' ? Kind::Open : c == u')' ? Kind::Close : c == u',' ? Kind::Comma : Kind::Other,
-                           QString(c)});
+                           QString(c), start});
         }
     }
     return tokens;
@@ -90,7 +91,7 @@ QString checkItem(const QList<Token> &item)
 
 } // namespace
 
-QString SelectList::implicitAlias(const QString &statement)
+QString StatementText::implicitAlias(const QString &statement)
 {
     const QList<Token> tokens = tokenize(statement);
     qsizetype i = 0;
@@ -119,4 +120,33 @@ QString SelectList::implicitAlias(const QString &statement)
         item.append(t);
     }
     return checkItem(item);
+}
+
+QString StatementText::matchNameCase(const QString &statement, const QStringList &names)
+{
+    QString out = statement;
+    const QList<Token> tokens = tokenize(statement);
+    // Back to front, so the positions of earlier tokens stay valid.
+    for (auto it = tokens.crbegin(); it != tokens.crend(); ++it) {
+        if (it->kind != Kind::Name)
+            continue;
+        const bool quoted = it->text.startsWith(u'[') || it->text.startsWith(u'"') || it->text.startsWith(u'`');
+        const QString bare = quoted ? it->text.mid(1, it->text.size() - 2) : it->text;
+        bool ascii = true;
+        for (QChar c : bare)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii)
+            continue;
+        for (const QString &name : names) {
+            if (name != bare && name.compare(bare, Qt::CaseInsensitive) == 0) {
+                // Brackets cannot hold a ']'; such a name goes in double quotes instead.
+                QString quotedName = u'[' + name + u']';
+                if (name.contains(u']'))
+                    quotedName = u'"' + QString(name).replace(u'"', QLatin1String("\"\"")) + u'"';
+                out.replace(it->start, it->text.size(), quotedName);
+                break;
+            }
+        }
+    }
+    return out;
 }

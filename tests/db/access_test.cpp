@@ -79,6 +79,17 @@ INSTANTIATE_TEST_SUITE_P(
                        "Pune"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// The Access import upper-cases its whole statement; names beyond ASCII must still match.
+TEST(AccessValues, UpperCasedNamesBeyondAsciiStillMatch)
+{
+    DbConnection c;
+    c.open(accessString(kNwind));
+    const QStringList upper = column0(c, QStringLiteral("SELECT DISTINCT SHIPCITY FROM UMSÄTZE WHERE SHIPCOUNTRY = 'france'"));
+    EXPECT_FALSE(upper.isEmpty());
+    EXPECT_EQ(sorted(upper), sorted(column0(c, QStringLiteral("SELECT DISTINCT ShipCity FROM [Umsätze] "
+                                                              "WHERE ShipCountry = 'France'"))));
+}
+
 TEST(AccessValues, ValueListingIsOrderedAndJet4TextIsUnicode)
 {
     DbConnection c;

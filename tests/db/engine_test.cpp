@@ -2,7 +2,7 @@
 #include "dbtesthelpers.h"
 #include "dberrors.h"
 #include "dbsource.h"
-#include "selectlist.h"
+#include "statementtext.h"
 #include "sourcemodule.h"
 
 #include <QFile>
@@ -61,8 +61,20 @@ TEST(SelectListCheck, BareAliasesRefusedAsTheDesktopDriversDid)
         {"SELECT Mobile", ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(SelectList::implicitAlias(QString::fromUtf8(c.statement)), QString::fromUtf8(c.alias))
+        EXPECT_EQ(StatementText::implicitAlias(QString::fromUtf8(c.statement)), QString::fromUtf8(c.alias))
             << c.statement;
+}
+
+TEST(NameCase, NamesBeyondAsciiTakeTheSourcesSpelling)
+{
+    const QStringList names = {"Umsätze", "Straße", "Ölpreis", "City"};
+    EXPECT_EQ(StatementText::matchNameCase(QStringLiteral("SELECT DISTINCT ÖLPREIS FROM UMSÄTZE WHERE CITY = 'ÖLPREIS'"),
+                                           names),
+              QStringLiteral("SELECT DISTINCT [Ölpreis] FROM [Umsätze] WHERE CITY = 'ÖLPREIS'"));
+    EXPECT_EQ(StatementText::matchNameCase(QStringLiteral("SELECT [straße] FROM [umsätze]"), names),
+              QStringLiteral("SELECT [Straße] FROM [Umsätze]"));
+    EXPECT_EQ(StatementText::matchNameCase(QStringLiteral("SELECT city FROM Ümlaut"), names),
+              QStringLiteral("SELECT city FROM Ümlaut"));
 }
 
 TEST(TextComparison, CaseIgnoredBeyondAsciiInEqualsDistinctAndOrder)
