@@ -204,10 +204,10 @@ QString parseCops(const QList<QByteArray> &lines)
     return QString::fromUtf8(unquote(f.at(2)));
 }
 
-int parseCreg(const QList<QByteArray> &lines)
+int parseCreg(const QList<QByteArray> &lines, const char *prefix)
 {
     QByteArray line;
-    linesWith(lines, "+CREG:", &line);
+    linesWith(lines, prefix, &line);
     if (line.isEmpty())
         return -1;
     const QList<QByteArray> f = fields(line);

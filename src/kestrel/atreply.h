@@ -64,8 +64,9 @@ int parseCsq(const QList<QByteArray> &lines);
 int signalPercent(int rssi);
 // +COPS: <mode>[,<format>,<oper>[,<AcT>]]: the operator, unquoted; empty when none.
 QString parseCops(const QList<QByteArray> &lines);
-// +CREG: [<n>,]<stat>[,...]: the registration status, -1 when absent.
-int parseCreg(const QList<QByteArray> &lines);
+// +CREG: [<n>,]<stat>[,...]: the registration status, -1 when absent. prefix "+CEREG:" or
+// "+CGREG:" reads the same form for LTE and packet registration.
+int parseCreg(const QList<QByteArray> &lines, const char *prefix = "+CREG:");
 // +CPIN: <code>: READY, SIM PIN, SIM PUK, ...; empty when absent.
 QString parseCpin(const QList<QByteArray> &lines);
 // +CMGS: <mr>: the message reference, -1 when absent.

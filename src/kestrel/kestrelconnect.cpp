@@ -153,7 +153,7 @@ void KestrelDriver::closePort()
 bool KestrelDriver::synchronise()
 {
     // A modem left waiting for a message body takes everything as text: escape ends that.
-    m_channel->command("\x1B" "AT", qMin(m_commTimeout, 500));
+    m_channel->command("\x1B" "AT", qMin(m_commTimeout, 500), "<Esc>AT");
     m_channel->drain(20);
     AtResult r = m_channel->command("AT", m_commTimeout);
     if (!r.ok()) {
@@ -236,7 +236,20 @@ bool KestrelDriver::waitForRegistration()
             failFrom(r, QStringLiteral("AT+CREG?"));
             return false;
         }
-        const int stat = at::parseCreg(r.reply.lines);
+        int stat = at::parseCreg(r.reply.lines);
+        if (stat != 1 && stat != 5 && stat != 3) {
+            // An LTE-only modem may register for SMS (over SGs or IMS) without a circuit
+            // switched registration; its EPS registration counts too. A modem without the
+            // command just answers ERROR.
+            const AtResult e = m_channel->command("AT+CEREG?", m_commTimeout);
+            if (e.lost) {
+                failFrom(e, QStringLiteral("AT+CEREG?"));
+                return false;
+            }
+            const int eps = e.ok() ? at::parseCreg(e.reply.lines, "+CEREG:") : -1;
+            if (eps == 1 || eps == 5)
+                stat = eps;
+        }
         if (stat == 1 || stat == 5) { // home network or roaming
             m_log.status(stat == 1 ? QStringLiteral("Registered on the home network") : QStringLiteral("Registered, roaming"));
             return true;

@@ -65,6 +65,7 @@ bool ModemConfig::load(const QString &path, ModemConfig *config, QString *error)
     text("sim/PIN", &c.pin);
     boolValue(ini, QStringLiteral("network/Registered"), &c.registered);
     boolValue(ini, QStringLiteral("network/Denied"), &c.denied);
+    boolValue(ini, QStringLiteral("network/LteOnly"), &c.lteOnly);
     if (!intValue(ini, QStringLiteral("network/RSSI"), 0, 99, &c.rssi, error)
         || !intValue(ini, QStringLiteral("faults/CmsErrorCode"), 0, 511, &c.cmsErrorCode, error)
         || !intValue(ini, QStringLiteral("faults/CmsErrorTimes"), 0, 1000000, &c.cmsErrorTimes, error)

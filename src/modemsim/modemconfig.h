@@ -5,7 +5,8 @@
 
 // What the simulated modem is and how it misbehaves. Read from an INI file:
 //   [modem]   Manufacturer, Model, IMEI, IMSI
-//   [network] Name, Code, RSSI (0-31, 99 unknown), Registered (true/false), Denied (true/false)
+//   [network] Name, Code, RSSI (0-31, 99 unknown), Registered (true/false), Denied (true/false),
+//             LteOnly (true: registered in +CEREG only, +CREG says not registered)
 //   [sim]     PIN (empty: no PIN asked)
 //   [faults]  CmsErrorNumbers (comma list), CmsErrorCode (default 500),
 //             CmsErrorTimes (0: those numbers always fail; n: the first n submits fail),
@@ -22,6 +23,7 @@ struct ModemConfig
     int rssi = 24;
     bool registered = true;
     bool denied = false;
+    bool lteOnly = false;
     QString pin;
     QSet<QString> cmsErrorNumbers;   // numbers as dialled, without a leading "+"
     int cmsErrorCode = 500;

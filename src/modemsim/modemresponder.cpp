@@ -252,9 +252,15 @@ bool ModemResponder::runExtended(const QByteArray &cmd, QByteArray *out)
         if (query) { out->append(info("+CMGF: " + QByteArray::number(m_cmgf))); return true; }
         if (set && argOk && (argNumber == 0 || argNumber == 1)) { m_cmgf = argNumber; return true; }
         if (tail == "=?") { out->append(info("+CMGF: (0,1)")); return true; }
-    } else if (name == "+CREG") {
+    } else if (name == "+CEREG" && m_config.lteOnly) {
         if (query) {
             const int stat = !simReady() ? 0 : m_config.denied ? 3 : m_config.registered ? 1 : 2;
+            out->append(info("+CEREG: 0," + QByteArray::number(stat)));
+            return true;
+        }
+    } else if (name == "+CREG") {
+        if (query) {
+            const int stat = !simReady() ? 0 : m_config.denied ? 3 : m_config.lteOnly ? 0 : m_config.registered ? 1 : 2;
             out->append(info("+CREG: " + QByteArray::number(m_cregMode) + ',' + QByteArray::number(stat)));
             return true;
         }

@@ -84,6 +84,9 @@ TEST(AtReply, ValueHelpers)
     for (const auto &c : creg)
         EXPECT_EQ(at::parseCreg({QByteArray(c.line)}), c.stat) << c.line;
 
+    EXPECT_EQ(at::parseCreg({"+CEREG: 0,5"}, "+CEREG:"), 5);
+    EXPECT_EQ(at::parseCreg({"+CEREG: 0,5"}), -1);
+
     EXPECT_EQ(at::parseCpin({"+CPIN: SIM PIN"}), QStringLiteral("SIM PIN"));
     EXPECT_EQ(at::parseCpin({"+CPIN: \"READY\""}), QStringLiteral("READY"));
     EXPECT_EQ(at::parseCmgs({"+CMGS: 201"}), 201);

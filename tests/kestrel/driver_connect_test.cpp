@@ -35,6 +35,8 @@ TEST(KestrelConnect, PinNetworkAndSimStates)
         {"wrong PIN", "[sim]\nPIN=1234\n", "9999", kestrel::PinRejected},
         {"no network within the limit", "[network]\nRegistered=false\n", "", kestrel::NotRegistered},
         {"network denies", "[network]\nDenied=true\n", "", kestrel::RegistrationDenied},
+        {"registered on LTE only", "[network]\nLteOnly=true\n", "", 0},
+        {"LTE-only modem without network", "[network]\nLteOnly=true\nRegistered=false\n", "", kestrel::NotRegistered},
     };
     for (const ConnectCase &c : cases) {
         ModemSimProcess sim;
