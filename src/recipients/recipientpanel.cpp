@@ -44,7 +44,7 @@ const QString kListFull = QStringLiteral("The phone number list is full (32767 n
 } // namespace
 
 RecipientPanel::RecipientPanel(AppContext &context, MainFrame &frame, QWidget *parent)
-    : QGroupBox(QStringLiteral("Send Message To"), parent), m_context(context), m_frame(frame)
+    : QGroupBox(QStringLiteral("Send Message To"), parent), m_context(context), m_frame(frame), m_status(frame.panel(1))
 {
     setObjectName(QStringLiteral("fraSendTo"));
     buildControls();
@@ -238,7 +238,7 @@ void RecipientPanel::mnuImport_Click(const QString &sourceType)
 
 void RecipientPanel::showListSize()
 {
-    m_frame.panel(1)->setText(listSizeText(m_list->count()));
+    setStatus(listSizeText(m_list->count()));
 }
 
 bool RecipientPanel::eventFilter(QObject *watched, QEvent *event)
@@ -249,7 +249,7 @@ bool RecipientPanel::eventFilter(QObject *watched, QEvent *event)
             showListSize();
             break;
         case QEvent::FocusOut:
-            m_frame.panel(1)->setText(QStringLiteral("Idle"));
+            setStatus(QStringLiteral("Idle"));
             break;
         case QEvent::KeyRelease: {
             // One removal per key release; the auto-repeat of a held key does not count.
@@ -263,4 +263,10 @@ bool RecipientPanel::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QGroupBox::eventFilter(watched, event);
+}
+
+void RecipientPanel::setStatus(const QString &text)
+{
+    if (m_status)
+        m_status->setText(text);
 }

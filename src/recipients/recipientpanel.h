@@ -5,6 +5,8 @@
 #include "recipientlist.h"
 
 #include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
 
 class QLineEdit;
 class QListView;
@@ -52,8 +54,13 @@ private:
     void showListSize();
     void selectAfterRemoval(int position);
 
+    // Panel 1 of the status bar. Held apart from the frame because focus leaves the boxes
+    // while the main window is being destroyed, when the frame can no longer be asked.
+    void setStatus(const QString &text);
+
     AppContext &m_context;
     MainFrame &m_frame;
+    QPointer<QLabel> m_status;
     RecipientList *m_list = nullptr;
     QLineEdit *m_txtMno = nullptr;
     QListView *m_lstMno = nullptr;

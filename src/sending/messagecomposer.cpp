@@ -66,7 +66,7 @@ QString boxText(const QPlainTextEdit *box)
 }
 
 MessageComposer::MessageComposer(AppContext &context, MainFrame &frame, QWidget *parent)
-    : QGroupBox(QStringLiteral("Message Details"), parent), m_context(context), m_frame(frame)
+    : QGroupBox(QStringLiteral("Message Details"), parent), m_context(context), m_frame(frame), m_status(frame.panel(1))
 {
     setObjectName(QStringLiteral("fraMessage"));
     buildControls();
@@ -362,7 +362,7 @@ void MessageComposer::showCounter(QPlainTextEdit *box, bool keyPress)
         // During the key press the Unicode count already includes the character being typed.
         shown = unicodeCounterText(int(text.size()) + (keyPress ? 1 : 0));
     }
-    m_frame.panel(1)->setText(shown);
+    setStatus(shown);
 }
 
 bool MessageComposer::eventFilter(QObject *watched, QEvent *event)
@@ -374,7 +374,7 @@ bool MessageComposer::eventFilter(QObject *watched, QEvent *event)
             showCounter(box, false);
             break;
         case QEvent::FocusOut:
-            m_frame.panel(1)->setText(QStringLiteral("Idle"));
+            setStatus(QStringLiteral("Idle"));
             break;
         case QEvent::KeyPress:
             // A key press counts when it types a character (Backspace and Enter included);
@@ -390,4 +390,10 @@ bool MessageComposer::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QGroupBox::eventFilter(watched, event);
+}
+
+void MessageComposer::setStatus(const QString &text)
+{
+    if (m_status)
+        m_status->setText(text);
 }

@@ -4,6 +4,8 @@
 #include "common/mainframe.h"
 
 #include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
 
 class QCheckBox;
 class QComboBox;
@@ -67,8 +69,13 @@ private:
     void showCounter(QPlainTextEdit *box, bool keyPress);
     QString messageFolder() const;
 
+    // Panel 1 of the status bar. Held apart from the frame because focus leaves the boxes
+    // while the main window is being destroyed, when the frame can no longer be asked.
+    void setStatus(const QString &text);
+
     AppContext &m_context;
     MainFrame &m_frame;
+    QPointer<QLabel> m_status;
     QComboBox *m_cboLang = nullptr;
     QPlainTextEdit *m_txtMsgEn = nullptr;
     QPlainTextEdit *m_txtMsg = nullptr;

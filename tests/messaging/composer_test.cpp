@@ -1,0 +1,251 @@
+#include "messagefile.h"
+#include "messagingframe.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Icon = Dialogs::Icon;
+
+class ComposerTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame.show();
+        QApplication::setActiveWindow(&frame);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    }
+    bool urlLooksLocked() const
+    {
+        return !txtURL->isEnabled()
+               && txtURL->palette().color(QPalette::Base) == QApplication::palette().color(QPalette::Button);
+    }
+    bool urlLooksOpen() const { return txtURL->isEnabled() && txtURL->palette().color(QPalette::Base) == Qt::white; }
+    void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    TestContext tc;
+    MessagingFrame frame{tc};
+    QComboBox *cboLang = frame.get<QComboBox>("cboLang");
+    QPlainTextEdit *txtMsgEn = frame.get<QPlainTextEdit>("txtMsgEn");
+    QPlainTextEdit *txtMsg = frame.get<QPlainTextEdit>("txtMsg");
+    QCheckBox *chkAlert = frame.get<QCheckBox>("chkAlert");
+    QCheckBox *chkWapPush = frame.get<QCheckBox>("chkWapPush");
+    QLineEdit *txtURL = frame.get<QLineEdit>("txtURL");
+    QAction *mnuMsgEng = frame.get<QAction>("mnuMsgEng");
+    QAction *mnuMsgOth = frame.get<QAction>("mnuMsgOth");
+};
+
+TEST_F(ComposerTest, StartUpChoosesGsmWithOptionsReady)
+{
+    EXPECT_EQ(tc.state.GsmExtensionChars, QStringLiteral("\f^{}\\[~]|"));
+    EXPECT_EQ(cboLang->count(), 2);
+    EXPECT_EQ(cboLang->itemText(0), QStringLiteral("English (GSM Default Alphabet)"));
+    EXPECT_EQ(cboLang->itemText(1), QStringLiteral("Other Language (Unicode)"));
+    EXPECT_EQ(cboLang->currentIndex(), 0);
+    EXPECT_TRUE(txtMsgEn->isVisible());
+    EXPECT_FALSE(txtMsg->isVisible());
+    EXPECT_EQ(tc.state.MessageEncoding, 0);
+    EXPECT_TRUE(mnuMsgEng->isChecked());
+    EXPECT_FALSE(mnuMsgOth->isChecked());
+    EXPECT_FALSE(frame.get<QPushButton>("cmdFont")->isEnabled());
+    EXPECT_FALSE(frame.get<QAction>("mnuMsgFont")->isEnabled());
+    EXPECT_TRUE(urlLooksLocked());
+    EXPECT_TRUE(chkAlert->isEnabled());
+    EXPECT_FALSE(frame.get<QPushButton>("cmdStopSending")->isEnabled());
+    EXPECT_TRUE(frame.get<QPushButton>("cmdStartSending")->isEnabled());
+}
+
+TEST_F(ComposerTest, AlphabetSwitchKeepsEachBoxText)
+{
+    txtMsgEn->setPlainText(QStringLiteral("hello"));
+    mnuMsgOth->trigger();
+    EXPECT_TRUE(txtMsg->isVisible());
+    EXPECT_FALSE(txtMsgEn->isVisible());
+    EXPECT_EQ(tc.state.MessageEncoding, 2);
+    EXPECT_TRUE(mnuMsgOth->isChecked());
+    EXPECT_FALSE(mnuMsgEng->isChecked());
+    EXPECT_TRUE(frame.get<QPushButton>("cmdFont")->isEnabled());
+    EXPECT_EQ(frame.composer().messageText(), QString());
+    txtMsg->setPlainText(QString::fromUtf16(u"\u0928\u092E"));
+
+    cboLang->setCurrentIndex(0);
+    frame.composer().cboLang_Click();
+    EXPECT_EQ(tc.state.MessageEncoding, 0);
+    EXPECT_TRUE(mnuMsgEng->isChecked());
+    EXPECT_EQ(frame.composer().messageText(), QStringLiteral("hello"));
+    EXPECT_EQ(frame.composer().unicodeText(), QString::fromUtf16(u"\u0928\u092E"));
+}
+
+TEST_F(ComposerTest, AlertAndWapPushExcludeEachOther)
+{
+    txtURL->setText(QStringLiteral("http://example.com"));
+    QTest::mouseClick(chkWapPush, Qt::LeftButton);
+    EXPECT_TRUE(urlLooksOpen());
+    EXPECT_TRUE(frame.get<QLabel>("lblURL")->isEnabled());
+    EXPECT_FALSE(chkAlert->isEnabled());
+
+    QTest::mouseClick(chkWapPush, Qt::LeftButton);
+    EXPECT_TRUE(urlLooksLocked());
+    EXPECT_TRUE(chkAlert->isEnabled());
+
+    QTest::mouseClick(chkWapPush, Qt::LeftButton);
+    chkAlert->setEnabled(true); // a checked WAP Push disabled it; check Alert anyway
+    chkAlert->setChecked(true);
+    frame.composer().chkAlert_Click();
+    EXPECT_FALSE(chkWapPush->isChecked());
+    EXPECT_FALSE(chkWapPush->isEnabled());
+    EXPECT_FALSE(txtURL->isEnabled());
+
+    QTest::mouseClick(chkAlert, Qt::LeftButton);
+    EXPECT_TRUE(chkWapPush->isEnabled());
+    EXPECT_TRUE(urlLooksLocked()) << "the URL box waits for WAP Push";
+    EXPECT_EQ(frame.composer().urlText(), QStringLiteral("http://example.com"));
+}
+
+TEST_F(ComposerTest, GsmCounterShowsBeforeTheKeyOnPressAndAfterOnRelease)
+{
+    txtMsgEn->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 0/160"));
+    txtMsgEn->setPlainText(QString::fromUtf16(u"a{}^\u20AC"));
+    QTest::keyPress(txtMsgEn, Qt::Key_BracketLeft, Qt::NoModifier);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 9/160"));
+    QTest::keyRelease(txtMsgEn, Qt::Key_BracketLeft, Qt::NoModifier);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 11/160"));
+    // Enter is a line end of two characters, as in the files.
+    QTest::keyClick(txtMsgEn, Qt::Key_Return);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 13/160"));
+    cboLang->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.status(), QStringLiteral("Idle"));
+}
+
+TEST_F(ComposerTest, UnicodeCounterIncludesTheTypedCharacterOnPress)
+{
+    frame.composer().selectAlphabet(1);
+    txtMsg->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 0/70"));
+    QTest::keyPress(txtMsg, Qt::Key_A, Qt::NoModifier);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 1/70"));
+    QTest::keyRelease(txtMsg, Qt::Key_A, Qt::NoModifier);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 1/70"));
+    txtMsg->setPlainText(QString::fromUtf16(u"\U0001F600"));
+    QTest::keyClick(txtMsg, Qt::Key_End);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 2/70")) << "a surrogate pair counts two";
+}
+
+TEST_F(ComposerTest, FontDialogSetsFaceAndSizeOnlyOfTheUnicodeBox)
+{
+    frame.composer().selectAlphabet(1);
+    const QFont gsmFont = txtMsgEn->font();
+    tc.dialogs.expectFont(false);
+    frame.get<QAction>("mnuMsgFont")->trigger();
+    EXPECT_EQ(txtMsg->font().family(), QStringLiteral("Arial Unicode MS"));
+
+    QFont chosen(QStringLiteral("DejaVu Serif"), 17);
+    chosen.setBold(true);
+    tc.dialogs.expectFont(true, chosen)
+        .expectMessage(QStringLiteral("The font properties will only effect the display in the textbox.\r\n\r\n"
+                                      "It does not have any control on the message display font properties of the "
+                                      "handset on which the message will be viewed."),
+                       Icon::Information);
+    QTest::mouseClick(frame.get<QPushButton>("cmdFont"), Qt::LeftButton);
+    EXPECT_EQ(txtMsg->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(txtMsg->font().pointSize(), 17);
+    EXPECT_FALSE(txtMsg->font().bold());
+    EXPECT_EQ(txtMsgEn->font(), gsmFont);
+}
+
+TEST_F(ComposerTest, SavedMessagesImportBack)
+{
+    const QString folder = tc.makeFolder(QStringLiteral("Message Files"));
+    struct Trip
+    {
+        int alphabet;
+        QString text;
+        QString importedBack;
+    };
+    const QString unicode = QString::fromUtf16(u"\u0928\u092E\u0938\u094D\r\n\u00A0end \U0001F600");
+    const Trip trips[] = {{1, unicode, unicode},
+                          {0, QStringLiteral("Hi {all}\r\nbye"), QStringLiteral("Hi {all}\r\nbye\r\n")}};
+    for (const Trip &trip : trips) {
+        frame.composer().selectAlphabet(trip.alphabet);
+        frame.composer().setMessageText(trip.text);
+        const QString path = folder + QStringLiteral("msg%1.txt").arg(trip.alphabet);
+        tc.dialogs.expectSaveFile(path).expectMessage(QStringLiteral("Message saved in text file."), Icon::Information);
+        QTest::mouseClick(frame.get<QPushButton>("cmdSaveMsg"), Qt::LeftButton);
+        EXPECT_EQ(tc.dialogs.lastFileRequest().title, QStringLiteral("Select a file"));
+        EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, folder);
+
+        frame.composer().setMessageText(QStringLiteral("something else"));
+        tc.dialogs.expectOpenFile(path);
+        frame.get<QAction>("mnuMsgImport")->trigger();
+        EXPECT_EQ(tc.dialogs.lastFileRequest().title, QStringLiteral("Select a text file"));
+        EXPECT_EQ(frame.composer().messageText(), trip.importedBack) << trip.alphabet;
+    }
+    QFile unicodeFile(folder + QStringLiteral("msg1.txt"));
+    ASSERT_TRUE(unicodeFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(unicodeFile.readAll(), encodeMessageFile(unicode, true));
+}
+
+TEST_F(ComposerTest, SaveRefusesBlankMessagesAndWrongExtensions)
+{
+    frame.composer().setMessageText(QStringLiteral("  \r\n "));
+    tc.dialogs.expectMessage(QStringLiteral("Cannot save empty message to text file."), Icon::Exclamation);
+    frame.composer().cmdSaveMsg_Click();
+
+    frame.composer().setMessageText(QStringLiteral("hi"));
+    const QString csv = tc.context.appFolder + QStringLiteral("m.csv");
+    tc.dialogs.expectSaveFile(csv).expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
+    frame.composer().cmdSaveMsg_Click();
+    EXPECT_FALSE(QFile::exists(csv));
+    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.appFolder);
+}
+
+TEST_F(ComposerTest, BadMessageFilesLeaveTheMessageAlone)
+{
+    const QString dir = tc.context.appFolder;
+    writeFile(dir + QStringLiteral("odd.txt"), QByteArray("\xFF\xFE" "A\0B", 5));
+    writeFile(dir + QStringLiteral("binary.txt"), QByteArray("\x7F" "ELF\x02\x01\0\0", 8));
+    QFile huge(dir + QStringLiteral("huge.txt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(100LL * 1024 * 1024));
+    huge.close();
+
+    frame.composer().setMessageText(QStringLiteral("keep me"));
+    for (const char *name : {"odd.txt", "binary.txt", "huge.txt"}) {
+        tc.dialogs.expectOpenFile(dir + QLatin1String(name)).expectMessageStartingWith(QStringLiteral("The file"),
+                                                                                        Icon::Exclamation);
+        frame.composer().cmdImport_Click();
+        EXPECT_EQ(frame.composer().messageText(), QStringLiteral("keep me")) << name;
+    }
+    tc.dialogs.expectOpenFile(dir + QStringLiteral("m.doc"))
+        .expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
+    frame.composer().cmdImport_Click();
+    tc.dialogs.expectOpenFile(QString());
+    frame.composer().cmdImport_Click();
+    EXPECT_EQ(frame.composer().messageText(), QStringLiteral("keep me"));
+
+    // An empty file is an empty message.
+    writeFile(dir + QStringLiteral("empty.txt"), QByteArray());
+    tc.dialogs.expectOpenFile(dir + QStringLiteral("empty.txt"));
+    frame.composer().cmdImport_Click();
+    EXPECT_EQ(frame.composer().messageText(), QString());
+}
+
+} // namespace

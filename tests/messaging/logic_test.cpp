@@ -1,0 +1,235 @@
+#include "common/error.h"
+#include "gsmcharcount.h"
+#include "messagefile.h"
+#include "phonelistfile.h"
+#include "phonenumber.h"
+#include "recipientlist.h"
+#include "timeleft.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// --- IsValidPhoneNumber ------------------------------------------------------------------
+
+struct NumberCase
+{
+    const char *text;
+    bool valid;
+};
+
+class PhoneNumberTest : public testing::TestWithParam<NumberCase>
+{
+};
+
+TEST_P(PhoneNumberTest, GeneralNumericTestWithOptionalPlus)
+{
+    const NumberCase &c = GetParam();
+    EXPECT_EQ(IsValidPhoneNumber(QString::fromUtf8(c.text), QLocale::c()), c.valid) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, PhoneNumberTest,
+    testing::Values(NumberCase{"9812345678", true}, NumberCase{"+919812345678", true},
+                    NumberCase{" 9812345678 ", true}, NumberCase{"\t+919812345678  ", true},
+                    NumberCase{"-9812345678", true}, NumberCase{"+-98", true}, NumberCase{"98123.5", true},
+                    NumberCase{"9,812,345,678", true}, NumberCase{"9.8e9", true}, NumberCase{"1E+5", true},
+                    // refused: stray letters, inner blanks, a lone or doubled sign, nothing at all
+                    NumberCase{"98123x5678", false}, NumberCase{"+91x", false}, NumberCase{"+", false},
+                    NumberCase{"98123 45678", false}, NumberCase{"+ 91 98", false}, NumberCase{"", false},
+                    NumberCase{"   ", false}, NumberCase{"9812345678+", false}, NumberCase{"0x1F", false},
+                    NumberCase{"1e", false}, NumberCase{"98,", false}, NumberCase{"98..1", false}));
+
+TEST(PhoneNumber, DecimalSeparatorFollowsTheLocale)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_TRUE(IsValidPhoneNumber(QStringLiteral("98,5"), german));
+    EXPECT_TRUE(IsValidPhoneNumber(QStringLiteral("98.123.456"), german));
+    EXPECT_FALSE(IsValidPhoneNumber(QStringLiteral("98,5,5"), german));
+}
+
+// --- RecipientList -----------------------------------------------------------------------
+
+TEST(RecipientList, DuplicateTestFollowsAppendsAndRemovals)
+{
+    RecipientList list;
+    list.append(QStringLiteral("9812345678"));
+    list.append(QStringLiteral(" 9812345678"));
+    list.append(QStringLiteral("9812345678"));
+    EXPECT_TRUE(list.IsNumberInList(QStringLiteral("9812345678")));
+    EXPECT_TRUE(list.IsNumberInList(QStringLiteral(" 9812345678")));
+    EXPECT_FALSE(list.IsNumberInList(QStringLiteral("9812345678 "))) << "no trimming";
+
+    list.removeAt(0);
+    EXPECT_TRUE(list.IsNumberInList(QStringLiteral("9812345678"))) << "one copy is still there";
+    list.removeAt(1);
+    EXPECT_FALSE(list.IsNumberInList(QStringLiteral("9812345678")));
+    EXPECT_EQ(list.count(), 1);
+    list.clear();
+    EXPECT_FALSE(list.IsNumberInList(QStringLiteral(" 9812345678")));
+}
+
+TEST(RecipientList, OutOfRangeIndexReadsEmptyAndRemovesNothing)
+{
+    RecipientList list;
+    EXPECT_EQ(list.entry(0), QString()) << "the run tests for an empty list this way";
+    list.append(QStringLiteral("1"));
+    list.removeAt(5);
+    list.removeAt(-1);
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(list.entry(-1), QString());
+}
+
+TEST(RecipientList, RefusesEntriesBeyond32767)
+{
+    RecipientList list;
+    QStringList many;
+    for (int i = 0; i < RecipientList::kMaxEntries - 1; ++i)
+        many << QString::number(9800000000LL + i);
+    EXPECT_EQ(list.appendMany(many), RecipientList::kMaxEntries - 1);
+    EXPECT_EQ(list.appendMany({QStringLiteral("a1"), QStringLiteral("a2")}), 1) << "only what fits";
+    EXPECT_TRUE(list.isFull());
+    EXPECT_FALSE(list.append(QStringLiteral("a3")));
+    EXPECT_EQ(list.count(), RecipientList::kMaxEntries);
+    EXPECT_EQ(list.entry(RecipientList::kMaxEntries - 1), QStringLiteral("a1"));
+    EXPECT_FALSE(list.IsNumberInList(QStringLiteral("a2")));
+}
+
+TEST(PhoneListFile, EveryLineEndsWithCrLfAndKeepsItsBlanks)
+{
+    EXPECT_EQ(formatPhoneList({QStringLiteral(" 98 "), QStringLiteral("+91"), QStringLiteral("7")}),
+              QByteArray(" 98 \r\n+91\r\n7\r\n"));
+}
+
+// --- FormatTimeLeft ----------------------------------------------------------------------
+
+struct TimeCase
+{
+    qint64 elapsedMs;
+    qint16 done;
+    qint16 total;
+    const char *shown;
+};
+
+class TimeLeftTest : public testing::TestWithParam<TimeCase>
+{
+};
+
+TEST_P(TimeLeftTest, EstimatesAndFormats)
+{
+    const TimeCase &c = GetParam();
+    const qint64 start = 5'000'000;
+    EXPECT_EQ(FormatTimeLeft(start, c.done, c.total, start + c.elapsedMs), QString::fromLatin1(c.shown))
+        << c.elapsedMs << " ms, " << c.done << " of " << c.total;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TimeLeftTest,
+    testing::Values(
+        // 8 s per number before anything is measured, however long the list
+        TimeCase{0, 0, 10, "1m 20s"}, TimeCase{999'000, 0, 5, "40s"}, TimeCase{0, 0, 450, "1h 0m"},
+        TimeCase{0, 0, 32767, "72h 48m"}, TimeCase{0, 0, 0, "0s"},
+        // measured: elapsed / done * left
+        TimeCase{90'000, 3, 5, "1m 0s"}, TimeCase{90'000, 1, 2, "1m 30s"}, TimeCase{150'000, 1, 2, "2m 30s"},
+        TimeCase{7199'000, 1, 2, "1h 59m"}, TimeCase{3600'000, 1, 2, "1h 0m"}, TimeCase{59'000, 1, 2, "59s"},
+        // whole seconds elapsed, then halves to the even number
+        TimeCase{1'999, 1, 2, "1s"}, TimeCase{5'000, 2, 3, "2s"}, TimeCase{7'000, 2, 3, "4s"},
+        // the last number: nothing left
+        TimeCase{120'000, 5, 5, "0s"},
+        // a clock set back gives no negative time
+        TimeCase{-60'000, 1, 2, "0s"}));
+
+// --- GsmCharCount ------------------------------------------------------------------------
+
+struct CountCase
+{
+    const char16_t *text;
+    int count;
+};
+
+class GsmCountTest : public testing::TestWithParam<CountCase>
+{
+};
+
+TEST_P(GsmCountTest, ExtensionCharactersAndEuroCountTwice)
+{
+    const QString text = QString::fromUtf16(GetParam().text);
+    EXPECT_EQ(GsmCharCount(text, BuildGsmExtensionChars()), GetParam().count) << text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, GsmCountTest,
+                         testing::Values(CountCase{u"a{}^\u20AC", 9}, CountCase{u"\f", 2},
+                                         CountCase{u"[~]|\\", 10}, CountCase{u"", 0},
+                                         CountCase{u"Hello world!", 12},
+                                         // outside the alphabet still counts one per code unit
+                                         CountCase{u"\u00E9\u4E2D", 2}, CountCase{u"\U0001F600", 2},
+                                         CountCase{u"a\r\nb", 4}));
+
+TEST(GsmCount, LongPlainTextShowsOverTheLimit)
+{
+    EXPECT_EQ(gsmCounterText(GsmCharCount(QString(161, QLatin1Char('x')), BuildGsmExtensionChars())),
+              QStringLiteral("Char: 161/160"));
+    EXPECT_EQ(unicodeCounterText(1), QStringLiteral("Char: 1/70"));
+}
+
+// --- Message files -----------------------------------------------------------------------
+
+TEST(MessageFile, UnicodeRoundTripIsExact)
+{
+    const QString text = QString::fromUtf16(u"\u0928\u092E\u0938\u094D\u0924\u0947\r\nline\u00A0two \U0001F600\r\n");
+    const QByteArray bytes = encodeMessageFile(text, true);
+    ASSERT_GE(bytes.size(), 4);
+    EXPECT_EQ(bytes.left(4), QByteArray("\xFF\xFE\x28\x09", 4)) << "mark, then little-endian units";
+    EXPECT_EQ(bytes.size(), 2 + 2 * text.size()) << "no line end added";
+    EXPECT_EQ(decodeMessageFile(bytes), text);
+}
+
+TEST(MessageFile, GsmGainsCrLfAndReadsBackWithIt)
+{
+    const QString text = QStringLiteral("Price 5\u20AC {ok}");
+    const QByteArray bytes = encodeMessageFile(text, false);
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+    EXPECT_EQ(decodeMessageFile(bytes), text + QStringLiteral("\r\n"));
+}
+
+TEST(MessageFile, OnlyFfFeMarksUtf16)
+{
+    EXPECT_EQ(decodeMessageFile(QByteArray("\xFF\xFE" "A\0B\0", 6)), QStringLiteral("AB"));
+    // 0xFE 0xFF is no mark of ours: the bytes are Windows-1252 text.
+    EXPECT_EQ(decodeMessageFile(QByteArray("\xFE\xFF" "AB", 4)), QString::fromUtf16(u"\u00FE\u00FFAB"));
+    EXPECT_EQ(decodeMessageFile(QByteArray("\xFF", 1)), QString::fromUtf16(u"\u00FF"));
+    EXPECT_EQ(decodeMessageFile(QByteArray()), QString());
+    EXPECT_EQ(decodeMessageFile(QByteArray("\xFF\xFE", 2)), QString());
+}
+
+TEST(MessageFile, RefusesWhatWouldImportGarbled)
+{
+    const QByteArray refused[] = {
+        QByteArray("\xFF\xFE" "A\0B", 5),             // odd byte count
+        QByteArray("\xFF\xFE" "\x3D\xD8" "A\0", 6),   // high surrogate without its pair
+        QByteArray("\xFF\xFE" "\x00\xDE", 4),         // low surrogate alone
+        QByteArray("\xFE\xFF\0A\0B", 6),              // UTF-16 big-endian: NUL bytes as "ANSI"
+        QByteArray("\x7F" "ELF\x02\x01\x01\0\0\0", 10) // a program
+    };
+    for (const QByteArray &bytes : refused)
+        EXPECT_THROW(decodeMessageFile(bytes), QuilloError) << bytes.toHex().toStdString();
+}
+
+TEST(MessageFile, HugeFileIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("huge.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(100LL * 1024 * 1024)); // sparse: costs no disk
+    file.close();
+    try {
+        readMessageFile(file.fileName());
+        FAIL() << "a 100 MB file was read";
+    } catch (const QuilloError &error) {
+        EXPECT_EQ(error.number(), kErrMessageFileTooLarge);
+    }
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "common/mainframe.h"
+#include "fakes.h"
+#include "messagecomposer.h"
+#include "messagingtab.h"
+#include "recipientlist.h"
+#include "recipientpanel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <array>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Readable failures for Qt strings.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+// A window frame with the menus, status bar panels, progress bar and tabs the Messaging tab
+// works with, named as in the main window, around a real MessagingTab after its start-up.
+class MessagingFrame : public QMainWindow, public MainFrame
+{
+public:
+    explicit MessagingFrame(TestContext &tc)
+    {
+        QMenuBar *bar = menuBar();
+        QMenu *message = addMenu(bar, "mnuMessage", "&Message");
+        addEntry(message, "mnuMsgImport");
+        QMenu *language = addMenu(message, "mnuMsgLanguage", "Language");
+        addEntry(language, "mnuMsgEng")->setCheckable(true);
+        addEntry(language, "mnuMsgOth")->setCheckable(true);
+        addEntry(message, "mnuMsgFont");
+        QMenu *phone = addMenu(bar, "mnuPhone", "&Phone");
+        QMenu *import = addMenu(phone, "mnuImport", "Import List");
+        for (const char *name : {"mnuImportTxt", "mnuImportExl", "mnuImportAcc"})
+            addEntry(import, name);
+        addEntry(phone, "mnuSaveList");
+        addEntry(phone, "mnuClearList");
+        addMenu(bar, "mnuLog", "&Log");
+        addMenu(bar, "mnuHelp", "&Help");
+
+        m_tabs = new QTabWidget(this);
+        setCentralWidget(m_tabs);
+        m_progress = new QProgressBar(this);
+        m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+        for (auto &panel : m_panels)
+            panel = new QLabel(this);
+        tab = new MessagingTab(tc.context, *this, m_tabs);
+        m_tabs->addTab(tab, QStringLiteral("Messaging"));
+        m_tabs->addTab(new QWidget, QStringLiteral("Settings"));
+        tab->startUp();
+        resize(800, 600);
+    }
+
+    QWidget *window() override { return this; }
+    QTabWidget *tabs() override { return m_tabs; }
+    QLabel *panel(int number) override { return m_panels.at(number - 1); }
+    QProgressBar *progressBar() override { return m_progress; }
+    void performExit() override {}
+    void addExitCleanup(std::function<void()>) override {}
+
+    template <typename T>
+    T *get(const char *name)
+    {
+        T *found = findChild<T *>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString status() { return m_panels[0]->text(); }
+    RecipientList &list() { return tab->recipientList(); }
+    RecipientPanel &recipients() { return *tab->recipients(); }
+    MessageComposer &composer() { return *tab->composer(); }
+
+    MessagingTab *tab = nullptr;
+
+private:
+    static QMenu *addMenu(QWidget *parent, const char *name, const char *caption)
+    {
+        QMenu *menu = nullptr;
+        if (auto *bar = qobject_cast<QMenuBar *>(parent))
+            menu = bar->addMenu(QLatin1String(caption));
+        else
+            menu = static_cast<QMenu *>(parent)->addMenu(QLatin1String(caption));
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        return menu;
+    }
+    static QAction *addEntry(QMenu *menu, const char *name)
+    {
+        QAction *action = menu->addAction(QLatin1String(name));
+        action->setObjectName(QLatin1String(name));
+        return action;
+    }
+
+    QTabWidget *m_tabs = nullptr;
+    QProgressBar *m_progress = nullptr;
+    std::array<QLabel *, 5> m_panels{};
+};

@@ -1,0 +1,307 @@
+#include "messagingframe.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Icon = Dialogs::Icon;
+const QString kInvalidNumber = QStringLiteral("Enter valid phone number format.\r\n(e.g. 9812345678 or +919812345678)");
+
+class RecipientPanelTest : public testing::Test
+{
+protected:
+    void fill(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            frame.list().append(QString::number(i));
+    }
+    void select(std::initializer_list<int> rows)
+    {
+        QItemSelectionModel *selection = lstMno->selectionModel();
+        selection->clearSelection();
+        for (int row : rows)
+            selection->select(frame.list().index(row), QItemSelectionModel::Select);
+    }
+    QStringList entries() { return frame.list().entries(); }
+    QList<int> selectedRows() const
+    {
+        QList<int> rows;
+        for (const QModelIndex &index : lstMno->selectionModel()->selectedIndexes())
+            rows << index.row();
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    void pressDelete() { QTest::keyClick(lstMno, Qt::Key_Delete); }
+
+    TestContext tc;
+    MessagingFrame frame{tc};
+    QLineEdit *txtMno = frame.get<QLineEdit>("txtMno");
+    QListView *lstMno = frame.get<QListView>("lstMno");
+};
+
+TEST_F(RecipientPanelTest, AddKeepsTypedTextAndRefusesNonNumbers)
+{
+    frame.show();
+    struct Typed
+    {
+        QString text;
+        bool added;
+        bool refused;
+    };
+    const Typed cases[] = {
+        {QStringLiteral("9812345678"), true, false},
+        {QStringLiteral(" 9812345678 "), true, false},
+        {QStringLiteral("9812345678"), true, false}, // no duplicate test on a typed number
+        {QStringLiteral("+919812345678"), true, false},
+        {QStringLiteral("98123x5678"), false, true},
+        {QStringLiteral("+91x"), false, true},
+        {QStringLiteral("+"), false, true},
+        {QStringLiteral("    "), false, false},
+    };
+    QStringList expected;
+    for (const Typed &c : cases) {
+        if (c.refused)
+            tc.dialogs.expectMessage(kInvalidNumber, Icon::Exclamation);
+        txtMno->setText(c.text);
+        QTest::mouseClick(frame.get<QPushButton>("cmdAddMno"), Qt::LeftButton);
+        if (c.added)
+            expected << c.text;
+        EXPECT_EQ(txtMno->text(), c.added ? QString() : c.text) << c.text.toStdString();
+    }
+    EXPECT_EQ(entries(), expected);
+    EXPECT_TRUE(tc.dialogs.allConsumed());
+}
+
+TEST_F(RecipientPanelTest, EnterInTheEntryBoxAdds)
+{
+    txtMno->setText(QStringLiteral("+919812345678"));
+    QTest::keyClick(txtMno, Qt::Key_Return);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("+919812345678")});
+}
+
+TEST_F(RecipientPanelTest, FullListRefusesTheAddWithAMessage)
+{
+    QStringList many;
+    for (int i = 0; i < RecipientList::kMaxEntries; ++i)
+        many << QString::number(i);
+    frame.list().appendMany(many);
+    tc.dialogs.expectMessageStartingWith(QStringLiteral("The phone number list is full"), Icon::Exclamation);
+    txtMno->setText(QStringLiteral("9812345678"));
+    frame.recipients().cmdAddMno_Click();
+    EXPECT_EQ(frame.list().count(), RecipientList::kMaxEntries);
+    EXPECT_EQ(txtMno->text(), QStringLiteral("9812345678")) << "the typed number stays";
+}
+
+struct DeleteCase
+{
+    const char *name;
+    int listSize;
+    std::vector<int> selected;
+    int remaining;
+    int selectedAfter; // -1: nothing
+};
+
+class DeleteKeyTest : public RecipientPanelTest, public testing::WithParamInterface<DeleteCase>
+{
+};
+
+TEST_P(DeleteKeyTest, RemovesSelectedAndSelectsTheNextEntry)
+{
+    const DeleteCase &c = GetParam();
+    fill(c.listSize);
+    QItemSelectionModel *selection = lstMno->selectionModel();
+    for (int row : c.selected)
+        selection->select(frame.list().index(row), QItemSelectionModel::Select);
+    QStringList kept = entries();
+    for (auto it = c.selected.rbegin(); it != c.selected.rend(); ++it)
+        kept.removeAt(*it);
+
+    pressDelete();
+
+    EXPECT_EQ(entries(), kept);
+    EXPECT_EQ(frame.list().count(), c.remaining);
+    if (c.selectedAfter < 0)
+        EXPECT_TRUE(selectedRows().isEmpty());
+    else
+        EXPECT_EQ(selectedRows(), QList<int>{c.selectedAfter});
+    EXPECT_EQ(frame.status(), QStringLiteral("List Size: %1").arg(c.remaining));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, DeleteKeyTest,
+                         testing::Values(DeleteCase{"Scattered", 10, {2, 5, 7}, 7, 2},
+                                         DeleteCase{"LastTwo", 10, {8, 9}, 8, 7},
+                                         DeleteCase{"NothingSelected", 4, {}, 4, 0},
+                                         DeleteCase{"Everything", 3, {0, 1, 2}, 0, -1},
+                                         DeleteCase{"First", 3, {0}, 2, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RecipientPanelTest, OnlyTheDeleteKeyRemoves)
+{
+    fill(3);
+    select({1});
+    QTest::keyClick(lstMno, Qt::Key_Backspace);
+    QTest::keyClick(lstMno, Qt::Key_Delete, Qt::ShiftModifier); // shift state is ignored
+    EXPECT_EQ(entries(), (QStringList{QStringLiteral("0"), QStringLiteral("2")}));
+}
+
+TEST_F(RecipientPanelTest, ListOperationsDuringDeleteKeyRemovalKeepTheListWhole)
+{
+    // Events run between removals: Remove All, Remove, Add and a second Delete arrive then.
+    fill(200);
+    QItemSelection all(frame.list().index(0), frame.list().index(199));
+    lstMno->selectionModel()->select(all, QItemSelectionModel::Select);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        if (ticks == 1) {
+            frame.recipients().cmdRemove_Click();
+            pressDelete();
+        } else if (ticks == 2) {
+            txtMno->setText(QStringLiteral("5551234"));
+            frame.recipients().cmdAddMno_Click();
+        } else if (ticks == 3) {
+            tc.dialogs.expectQuestion(QStringLiteral("Remove all phone numbers from list?"), true);
+            frame.recipients().cmdRemoveAll_Click();
+            txtMno->setText(QStringLiteral("5559999"));
+            frame.recipients().cmdAddMno_Click();
+        }
+    });
+    timer.start(0);
+    pressDelete();
+    timer.stop();
+    EXPECT_GE(ticks, 3);
+    // Added after Remove All and never selected: it survives.
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("5559999")});
+    EXPECT_EQ(frame.status(), QStringLiteral("List Size: 1"));
+}
+
+TEST_F(RecipientPanelTest, RemoveTakesOnlyTheLowestSelected)
+{
+    fill(5);
+    select({3, 1, 4});
+    QTest::mouseClick(frame.get<QPushButton>("cmdRemove"), Qt::LeftButton);
+    EXPECT_EQ(entries(), (QStringList{"0", "2", "3", "4"}));
+    lstMno->selectionModel()->clearSelection();
+    frame.recipients().cmdRemove_Click();
+    EXPECT_EQ(frame.list().count(), 4);
+}
+
+TEST_F(RecipientPanelTest, RemoveAllAsksAndClearListIsTheSame)
+{
+    tc.dialogs.expectMessage(QStringLiteral("Phone number list is already empty"), Icon::Information);
+    frame.get<QAction>("mnuClearList")->trigger();
+    fill(2);
+    tc.dialogs.expectQuestion(QStringLiteral("Remove all phone numbers from list?"), false);
+    QTest::mouseClick(frame.get<QPushButton>("cmdRemoveAll"), Qt::LeftButton);
+    EXPECT_EQ(frame.list().count(), 2);
+    tc.dialogs.expectQuestion(QStringLiteral("Remove all phone numbers from list?"), true);
+    frame.get<QAction>("mnuClearList")->trigger();
+    EXPECT_EQ(frame.list().count(), 0);
+    EXPECT_FALSE(frame.list().IsNumberInList(QStringLiteral("0")));
+}
+
+TEST_F(RecipientPanelTest, SaveWritesEveryEntryWithCrLf)
+{
+    const QString phoneLists = tc.makeFolder(QStringLiteral("Phone Lists"));
+    for (const char *n : {" 9812345678", "+919812345678", "98"})
+        frame.list().append(QLatin1String(n));
+    const QString path = phoneLists + QStringLiteral("list.txt");
+    tc.dialogs.expectSaveFile(path).expectMessage(QStringLiteral("Phone numbers saved in text file."),
+                                                   Icon::Information);
+    frame.get<QAction>("mnuSaveList")->trigger();
+    const Dialogs::FileRequest &request = tc.dialogs.lastFileRequest();
+    EXPECT_EQ(request.title, QStringLiteral("Select a file"));
+    EXPECT_EQ(request.filter, QStringLiteral("Text Files (*.txt)|*.txt"));
+    EXPECT_EQ(request.defaultExt, QStringLiteral("txt"));
+    EXPECT_EQ(request.startFolder, phoneLists);
+    EXPECT_TRUE(request.initialName.isEmpty());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(" 9812345678\r\n+919812345678\r\n98\r\n"));
+    EXPECT_EQ(frame.list().count(), 3);
+}
+
+TEST_F(RecipientPanelTest, SaveRefusalsWriteNothing)
+{
+    tc.dialogs.expectMessage(QStringLiteral("Phone number list is empty"), Icon::Exclamation);
+    frame.recipients().cmdSave_Click();
+
+    fill(1);
+    const QString csv = tc.context.appFolder + QStringLiteral("list.csv");
+    tc.dialogs.expectSaveFile(csv).expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
+    QTest::mouseClick(frame.get<QPushButton>("cmdSave"), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(csv));
+    // Without "Phone Lists" the dialog opens in the application folder; Cancel is silent.
+    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.appFolder);
+    tc.dialogs.expectSaveFile(QString());
+    frame.recipients().cmdSave_Click();
+}
+
+TEST_F(RecipientPanelTest, WriteFailureReportsTheReasonAndChangesNothing)
+{
+    // A folder without write permission (not for a user who ignores permissions) and a
+    // "folder" that is really a file both fail the write.
+    QStringList targets;
+    const QString locked = tc.makeFolder(QStringLiteral("locked"));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+    QFile probe(locked + QStringLiteral("probe"));
+    if (!probe.open(QIODevice::WriteOnly))
+        targets << locked + QStringLiteral("list.txt");
+    QFile plain(tc.context.appFolder + QStringLiteral("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    targets << plain.fileName() + QStringLiteral("/list.txt");
+
+    fill(2);
+    for (const QString &target : targets) {
+        tc.dialogs.expectSaveFile(target).expectMessageStartingWith(QStringLiteral("Error saving file\r\n["),
+                                                                    Icon::Critical);
+        frame.recipients().cmdSave_Click();
+        EXPECT_TRUE(tc.dialogs.shown().last().endsWith(QLatin1Char(']'))) << target.toStdString();
+        EXPECT_GT(tc.dialogs.shown().last().size(), QStringLiteral("Error saving file\r\n[]").size())
+            << "the reason is shown";
+        EXPECT_FALSE(QFile::exists(target));
+    }
+    EXPECT_EQ(frame.list().count(), 2);
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(RecipientPanelTest, ListSizeOnFocusAndIdleOnLeaving)
+{
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    fill(12);
+    lstMno->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.status(), QStringLiteral("List Size: 12"));
+    txtMno->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.status(), QStringLiteral("Idle"));
+}
+
+TEST_F(RecipientPanelTest, ImportEntriesSetTheSourceAndAskForTheDialog)
+{
+    QSignalSpy requested(&frame.recipients(), &RecipientPanel::importRequested);
+    const std::pair<const char *, const char *> entries[] = {
+        {"mnuImportExl", "Excel"}, {"mnuImportAcc", "Access"}, {"mnuImportTxt", "Text"}};
+    for (const auto &[menu, source] : entries) {
+        frame.get<QAction>(menu)->trigger();
+        EXPECT_EQ(tc.state.ImportSourceType, QLatin1String(source));
+    }
+    tc.state.ImportSourceType = QStringLiteral("Access");
+    QTest::mouseClick(frame.get<QPushButton>("cmdSelectFile"), Qt::LeftButton);
+    EXPECT_EQ(tc.state.ImportSourceType, QStringLiteral("Access")) << "the button keeps the last source";
+    EXPECT_EQ(requested.count(), 4);
+    EXPECT_EQ(frame.list().count(), 0);
+}
+
+} // namespace
