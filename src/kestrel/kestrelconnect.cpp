@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSerialPort>
 
 namespace {
@@ -188,6 +189,11 @@ bool KestrelDriver::unlockSim()
     bool pinSent = false;
     for (;;) {
         const AtResult r = m_channel->command("AT+CPIN?", m_commTimeout);
+        // Right after power-up the SIM may still be busy (+CME ERROR 14): worth waiting for.
+        if (r.reply.status == at::Status::CmeError && r.reply.code == 14 && clock.elapsed() + kRegistrationPollMs < m_connectTimeout) {
+            AtChannel::pause(kRegistrationPollMs);
+            continue;
+        }
         if (!r.ok()) {
             failFrom(r, QStringLiteral("AT+CPIN?"));
             return false;
@@ -198,6 +204,13 @@ bool KestrelDriver::unlockSim()
         if (state == QLatin1String("SIM PIN") && !pinSent) {
             if (m_noPin || m_pin.isEmpty()) {
                 setError(kestrel::PinRequired, kestrel::errorDescription(kestrel::PinRequired));
+                return false;
+            }
+            // A SIM PIN is 4 to 8 digits; anything else is refused here rather than spent
+            // as one of the SIM's few tries (or let into the command line).
+            static const QRegularExpression kPinForm(QStringLiteral("^[0-9]{4,8}$"));
+            if (!kPinForm.match(m_pin).hasMatch()) {
+                setError(kestrel::PinRejected, QStringLiteral("%1 (a PIN is 4 to 8 digits)").arg(kestrel::errorDescription(kestrel::PinRejected)));
                 return false;
             }
             const QByteArray cmd = "AT+CPIN=\"" + m_pin.toLatin1() + "\"";

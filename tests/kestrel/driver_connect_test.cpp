@@ -33,6 +33,7 @@ TEST(KestrelConnect, PinNetworkAndSimStates)
         {"PIN given but not asked", "", "1234", 0},
         {"PIN asked, none given", "[sim]\nPIN=1234\n", "", kestrel::PinRequired},
         {"wrong PIN", "[sim]\nPIN=1234\n", "9999", kestrel::PinRejected},
+        {"PIN that cannot be one", "[sim]\nPIN=1234\n", "12\"4", kestrel::PinRejected},
         {"no network within the limit", "[network]\nRegistered=false\n", "", kestrel::NotRegistered},
         {"network denies", "[network]\nDenied=true\n", "", kestrel::RegistrationDenied},
         {"registered on LTE only", "[network]\nLteOnly=true\n", "", 0},
