@@ -40,6 +40,11 @@ struct StatementCase
     QStringList expected; // compared sorted: DISTINCT does not promise an order
 };
 
+void PrintTo(const StatementCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class AccessStatements : public testing::TestWithParam<StatementCase>
 {
 };

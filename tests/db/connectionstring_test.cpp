@@ -14,6 +14,11 @@ struct ParseCase
     QString path;
 };
 
+void PrintTo(const ParseCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class ConnectionStringParse : public testing::TestWithParam<ParseCase>
 {
 };

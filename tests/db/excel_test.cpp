@@ -62,6 +62,11 @@ struct StatementCase
     QStringList expected;
 };
 
+void PrintTo(const StatementCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class ExcelStatements : public testing::TestWithParam<StatementCase>
 {
 };
