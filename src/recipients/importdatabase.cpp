@@ -27,7 +27,9 @@ SourceTexts textsFor(ImportSource source)
                             "filtered while importing.")}};
 }
 
-std::unique_ptr<DbRecordset> runStatement(DbConnection &connection, const ImportStatement &statement)
+} // namespace
+
+std::unique_ptr<DbRecordset> runImportStatement(DbConnection &connection, const ImportStatement &statement)
 {
     try {
         return connection.execute(statement.statement);
@@ -38,7 +40,20 @@ std::unique_ptr<DbRecordset> runStatement(DbConnection &connection, const Import
     return connection.execute(statement.fallback);
 }
 
-} // namespace
+void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake)
+{
+    while (!records.eof()) {
+        const QVariant value = records.fields(0).value();
+        if (!value.isNull()) {
+            QString candidate = trimBlanks(importValueText(value));
+            // Excel keeps the apostrophe that marks a number typed as text.
+            if (source == ImportSource::Excel && candidate.startsWith(QLatin1Char('\'')))
+                candidate.remove(0, 1);
+            intake.take(candidate);
+        }
+        records.moveNext();
+    }
+}
 
 QString importValueText(const QVariant &value)
 {
@@ -75,22 +90,12 @@ void importDatabase(ImportSource source, const ImportRequest &request, bool appe
         else
             connections.OpenAccessConnection(request.path);
         DbConnection *connection = excel ? connections.ExcelConnection() : connections.AccessConnection();
-        records = runStatement(*connection, buildImportStatement(source, request));
+        records = runImportStatement(*connection, buildImportStatement(source, request));
         if (records->eof()) {
             busy.restore();
             dialogs.exclamation(texts.noRows);
         } else {
-            while (!records->eof()) {
-                const QVariant value = records->fields(0).value();
-                if (!value.isNull()) {
-                    QString candidate = trimBlanks(importValueText(value));
-                    // Excel keeps the apostrophe that marks a number typed as text.
-                    if (excel && candidate.startsWith(QLatin1Char('\'')))
-                        candidate.remove(0, 1);
-                    intake.take(candidate);
-                }
-                records->moveNext();
-            }
+            takeRecords(*records, source, intake);
             busy.restore();
             intake.showClosingMessage(dialogs, texts.closing);
         }

@@ -2,7 +2,12 @@
 
 #include "importstatement.h"
 
+#include <memory>
+
+class DbConnection;
+class DbRecordset;
 class Dialogs;
+class ImportIntake;
 class ImportList;
 class ImportConnections;
 
@@ -16,3 +21,9 @@ void importDatabase(ImportSource source, const ImportRequest &request, bool appe
 class QVariant;
 // A field value as the imports and value lists read it: whole numbers as plain digits.
 QString importValueText(const QVariant &value);
+
+// The steps of an import between the open connection and the closing message, for the
+// benchmark and for callers with a connection of their own: the statement, or its
+// fallback when the driver rejects it; then field 0 of every row through the intake.
+std::unique_ptr<DbRecordset> runImportStatement(DbConnection &connection, const ImportStatement &statement);
+void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake);
