@@ -1,6 +1,7 @@
 #include "sendingrun.h"
 
 #include "componentstart.h"
+#include "messagecomposer.h"
 #include "messagelog.h"
 #include "recipientlist.h"
 #include "sendingrunvalues.h"
@@ -14,10 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QTextEdit>
 
 namespace {
 
@@ -32,19 +30,6 @@ struct StopConfirmed
 {
 };
 
-
-QString controlText(QWidget *widget)
-{
-    if (auto *line = qobject_cast<QLineEdit *>(widget))
-        return line->text();
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
-        return plain->toPlainText();
-    if (auto *rich = qobject_cast<QTextEdit *>(widget))
-        return rich->toPlainText();
-    if (auto *combo = qobject_cast<QComboBox *>(widget))
-        return combo->currentText();
-    return QString();
-}
 
 } // namespace
 
@@ -169,16 +154,16 @@ bool SendingRun::checkInput(Message &message)
         m_context.dialogs.exclamation(QStringLiteral("Mobile No not found in list!"));
         return false;
     }
-    const bool english = m_frame.control<QComboBox>(QStringLiteral("cboLang"))->currentIndex() == 0;
-    message.text = trimSpaces(
-        controlText(m_frame.control<QWidget>(english ? QStringLiteral("txtMsgEn") : QStringLiteral("txtMsg"))));
+    const MessageComposer *composer = m_frame.control<MessageComposer>(QStringLiteral("fraMessage"));
+    message.text = trimSpaces(composer->messageText());
     if (message.text.isEmpty()) {
         m_context.dialogs.exclamation(QStringLiteral("Please enter text message to be sent!"));
         return false;
     }
-    message.wapPush = m_frame.control<QCheckBox>(QStringLiteral("chkWapPush"))->isChecked();
+    message.wapPush = composer->wapPushChecked();
     // The URL goes to the component as typed; only the test ignores surrounding blanks.
-    message.url = controlText(m_frame.control<QWidget>(QStringLiteral("txtURL")));
+    message.url = composer->urlText();
+    message.alert = composer->alertChecked();
     if (message.wapPush && trimSpaces(message.url).isEmpty()) {
         m_context.dialogs.exclamation(QStringLiteral("Please enter WAP Push URL!"));
         return false;

@@ -34,7 +34,7 @@ private:
         QString text;
         QString url;
         bool wapPush = false;
-        bool alert = false;
+        bool alert = false; // chkAlert as the run began; never for a WAP Push
     };
 
     bool checkInput(Message &message);

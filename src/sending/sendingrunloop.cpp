@@ -8,7 +8,6 @@
 
 #include "common/errortrap.h"
 
-#include <QCheckBox>
 #include <QProgressBar>
 
 namespace {
@@ -36,8 +35,6 @@ SendingRun::Outcome SendingRun::sendAll(const Message &composed)
         if (!push.IsLengthValid())
             return Outcome::ContentTooLong;
         message.alert = false;
-    } else {
-        message.alert = m_frame.control<QCheckBox>(QStringLiteral("chkAlert"))->isChecked();
     }
 
     QProgressBar *bar = m_frame.progressBar();

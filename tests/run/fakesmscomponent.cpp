@@ -47,6 +47,10 @@ SmsComponentFactory FakeSmsComponent::factory(std::shared_ptr<Script> script)
 void FakeSmsComponent::record(const QString &operation, const QString &argument)
 {
     m_script->calls << (argument.isNull() ? operation : operation + QLatin1Char('(') + argument + QLatin1Char(')'));
+    if (m_script->onCall)
+        m_script->onCall(operation);
+    if (operation == m_script->refuseOn)
+        m_error = m_script->refuseError;
     if (operation == m_script->throwOn)
         throw QuilloError(91, QStringLiteral("Object variable or With block variable not set"), QStringLiteral("Kestrel"));
 }

@@ -31,7 +31,10 @@ public:
         QString sendReport = QStringLiteral("7");
         bool pushLengthValid = true;
         QString throwOn;              // an operation name that raises a QuilloError instead
+        QString refuseOn;             // an operation name that leaves refuseError pending
+        qint32 refuseError = 9014;
         std::function<void(const QString &number)> onSend; // runs inside each send
+        std::function<void(const QString &operation)> onCall; // runs at every call
         QStringList calls;
         int created = 0;
         int released = 0;
