@@ -4,6 +4,7 @@
 #include "common/errortrap.h"
 #include "importcontroller.h"
 #include "messagingtab.h"
+#include "sendingrun.h"
 #include "settingstab.h"
 #include "toolstab.h"
 
@@ -74,6 +75,8 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
     // The import dialog answers the recipient frame's Import button and menu entries.
     new ImportController(m_context, *this, this);
     m_currentTab = m_tabs->currentIndex();
+    m_sendingRun = new SendingRun(m_context, *this, this);
+    m_sendingRun->connectControls();
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         const int previous = m_currentTab;
         m_currentTab = index;

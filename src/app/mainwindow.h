@@ -12,6 +12,7 @@ class MessagingTab;
 class SettingsTab;
 class ToolsTab;
 class AboutTab;
+class SendingRun;
 
 // frmMain: the four tabs, the menu bar, the status bar and the progress bar; the start-up,
 // the checks made when the Settings or Tools tab is left, and Exit / window close.
@@ -40,6 +41,7 @@ public:
     SettingsTab *settingsTab() const { return m_settingsTab; }
     ToolsTab *toolsTab() const { return m_toolsTab; }
     AboutTab *aboutTab() const { return m_aboutTab; }
+    SendingRun *sendingRun() const { return m_sendingRun; }
 
     void mnuExit_Click();
 
@@ -65,6 +67,7 @@ private:
     SettingsTab *m_settingsTab = nullptr;
     ToolsTab *m_toolsTab = nullptr;
     AboutTab *m_aboutTab = nullptr;
+    SendingRun *m_sendingRun = nullptr;
     int m_currentTab = 0;
     std::vector<std::function<void()>> m_exitCleanups;
 };
