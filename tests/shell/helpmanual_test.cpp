@@ -1,0 +1,169 @@
+// The HTML manual: well-formed pages, no broken links or pictures, every page reachable from
+// the index, the troubleshooting page explains every error number the modem driver can show,
+// and the build puts a current copy beside the program.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#ifdef QUILLO_HAVE_KESTREL_ERRORS
+#include "kestrelerrors.h"
+#endif
+
+namespace {
+
+const QDir kHelp(QStringLiteral(QUILLO_HELP_SOURCE_DIR));
+
+struct Page
+{
+    QString name;
+    QString title;
+    QSet<QString> ids;
+    QStringList references; // href and src values, as written
+    QString error;          // empty when the page parses
+};
+
+// Pages are written as well-formed XHTML, so an XML reader finds unclosed elements.
+Page readPage(const QString &name)
+{
+    Page page{name};
+    QFile file(kHelp.filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        page.error = QStringLiteral("cannot open");
+        return page;
+    }
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (attributes.hasAttribute(QStringLiteral("id")))
+            page.ids << attributes.value(QStringLiteral("id")).toString();
+        for (const char *kind : {"href", "src"})
+            if (attributes.hasAttribute(QLatin1String(kind)))
+                page.references << attributes.value(QLatin1String(kind)).toString();
+        if (xml.name() == QStringLiteral("title"))
+            page.title = xml.readElementText();
+    }
+    if (xml.hasError())
+        page.error = QStringLiteral("line %1: %2").arg(xml.lineNumber()).arg(xml.errorString());
+    return page;
+}
+
+QList<Page> allPages()
+{
+    QList<Page> pages;
+    for (const QString &name : kHelp.entryList({QStringLiteral("*.htm")}, QDir::Files, QDir::Name))
+        pages << readPage(name);
+    return pages;
+}
+
+const Page *findPage(const QList<Page> &pages, const QString &name)
+{
+    for (const Page &page : pages)
+        if (page.name == name)
+            return &page;
+    return nullptr;
+}
+
+bool isExternal(const QString &reference)
+{
+    return reference.startsWith(QStringLiteral("http:")) || reference.startsWith(QStringLiteral("https:"))
+           || reference.startsWith(QStringLiteral("mailto:"));
+}
+
+} // namespace
+
+TEST(HelpManual, PagesAreWellFormedAndTitled)
+{
+    const QList<Page> pages = allPages();
+    ASSERT_NE(findPage(pages, QStringLiteral("index.htm")), nullptr);
+    ASSERT_GE(pages.size(), 8) << "the manual covers start, settings, message, list, sending, logs, modem "
+                                  "check and troubleshooting";
+    for (const Page &page : pages) {
+        EXPECT_TRUE(page.error.isEmpty()) << page.name.toStdString() << ": " << page.error.toStdString();
+        EXPECT_TRUE(page.title.startsWith(QStringLiteral("Quillo Help"))) << page.name.toStdString();
+    }
+}
+
+TEST(HelpManual, EveryLinkAndPictureResolves)
+{
+    const QList<Page> pages = allPages();
+    for (const Page &page : pages) {
+        for (const QString &reference : page.references) {
+            if (isExternal(reference))
+                continue;
+            SCOPED_TRACE(page.name.toStdString() + " -> " + reference.toStdString());
+            const QUrl url(reference);
+            const QString file = url.path().isEmpty() ? page.name : url.path();
+            ASSERT_TRUE(QFileInfo::exists(kHelp.filePath(file))) << "missing file";
+            if (url.hasFragment()) {
+                const Page *target = findPage(pages, file);
+                ASSERT_NE(target, nullptr) << "anchor into a file that is not a page";
+                EXPECT_TRUE(target->ids.contains(url.fragment())) << "missing anchor";
+            }
+        }
+    }
+}
+
+TEST(HelpManual, EveryPageIsReachableFromTheIndexAndLeadsBack)
+{
+    const QList<Page> pages = allPages();
+    QSet<QString> reached{QStringLiteral("index.htm")};
+    QStringList queue{QStringLiteral("index.htm")};
+    while (!queue.isEmpty()) {
+        const Page *page = findPage(pages, queue.takeFirst());
+        if (!page)
+            continue;
+        for (const QString &reference : page->references) {
+            const QString file = QUrl(reference).path();
+            if (file.endsWith(QStringLiteral(".htm")) && !reached.contains(file)) {
+                reached << file;
+                queue << file;
+            }
+        }
+    }
+    for (const Page &page : pages) {
+        EXPECT_TRUE(reached.contains(page.name)) << page.name.toStdString() << " cannot be reached";
+        const bool leadsBack = page.name == QStringLiteral("index.htm")
+                               || page.references.contains(QStringLiteral("index.htm"));
+        EXPECT_TRUE(leadsBack) << page.name.toStdString() << " has no way back to the contents";
+    }
+}
+
+TEST(HelpManual, TroubleshootingExplainsTheModemErrorNumbers)
+{
+    const Page page = readPage(QStringLiteral("troubleshooting.htm"));
+    ASSERT_TRUE(page.error.isEmpty()) << page.error.toStdString();
+    // Numbers a modem passes through with +CMS ERROR / +CME ERROR that operators meet most.
+    QList<int> numbers{10, 11, 12, 13, 15, 16, 17, 18, 30, 100, 301, 302, 304, 310, 311, 313, 316, 317, 318,
+                       320, 321, 322, 330, 331, 332, 500};
+#ifdef QUILLO_HAVE_KESTREL_ERRORS
+    // ... and every error of the driver's own.
+    const QList<kestrel::ErrorInfo> own = kestrel::ownErrors();
+    ASSERT_FALSE(own.isEmpty());
+    for (const kestrel::ErrorInfo &error : own)
+        numbers << error.number;
+#endif
+    for (int number : numbers)
+        EXPECT_TRUE(page.ids.contains(QStringLiteral("e%1").arg(number)))
+            << "error " << number << " is not explained";
+}
+
+TEST(HelpManual, BuildCopiesTheCurrentManualBesideTheProgram)
+{
+    const QDir copy(QStringLiteral(QUILLO_BUILD_DIR) + QStringLiteral("/bin/help"));
+    const QStringList files = kHelp.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile source(kHelp.filePath(name));
+        QFile copied(copy.filePath(name));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(copied.open(QIODevice::ReadOnly)) << name.toStdString() << " not copied";
+        EXPECT_EQ(source.readAll(), copied.readAll()) << name.toStdString() << " is out of date";
+    }
+}

@@ -1,0 +1,164 @@
+// The About tab's links and the Help menu: each opens its own target through the shell,
+// failures give their exact box, the manual opens silently, and the links show the hand.
+#include "abouttab.h"
+#include "helplinks.h"
+#include "mainwindow.h"
+#include "productinfo.h"
+
+#include "fakes.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The part of the main window the About tab and the Help menu rely on.
+class HelpFrame : public QWidget, public MainFrame
+{
+public:
+    HelpFrame()
+    {
+        auto *manual = new QAction(QStringLiteral("Help Manual"), this);
+        manual->setObjectName(QStringLiteral("mnuHelpManual"));
+        auto *online = new QAction(QStringLiteral("Online Support"), this);
+        online->setObjectName(QStringLiteral("mnuHelpOnline"));
+        addAction(manual);
+        addAction(online);
+    }
+    QWidget *window() override { return this; }
+    QTabWidget *tabs() override { return nullptr; }
+    QLabel *panel(int) override { return nullptr; }
+    QProgressBar *progressBar() override { return nullptr; }
+    void performExit() override {}
+    void addExitCleanup(std::function<void()>) override {}
+};
+
+struct AboutFixture
+{
+    AboutFixture() : about(tc.context, frame, &frame)
+    {
+        tc.state.ProductVersionText = QStringLiteral("Quillo Version 2.0.58");
+        about.fill();
+        frame.resize(800, 600);
+        about.resize(800, 600);
+        frame.show();
+    }
+    QLabel *label(const char *name) { return about.findChild<QLabel *>(QLatin1String(name)); }
+
+    TestContext tc;
+    HelpFrame frame;
+    AboutTab about;
+};
+
+} // namespace
+
+TEST(Links, EachOpensItsTargetAndReportsItsOwnFailure)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void(AboutFixture &)> click;
+        QString target;
+        QString failure;
+    };
+    const auto clickLabel = [](const char *name) {
+        return [name](AboutFixture &f) {
+            QLabel *link = f.label(name);
+            ASSERT_NE(link, nullptr) << name;
+            QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+        };
+    };
+    const Case cases[] = {
+        {"web site", clickLabel("lblWebsite"), ProductInfo::webSiteUrl(), QStringLiteral("Unable to browser")},
+        {"e-mail", clickLabel("lblEmail"), QStringLiteral("mailto:") + ProductInfo::supportEmail(),
+         QStringLiteral("Unable to open email client")},
+        {"online support",
+         [](AboutFixture &f) { f.frame.menuAction(QStringLiteral("mnuHelpOnline"))->trigger(); },
+         ProductInfo::supportPageUrl(), QStringLiteral("Unable to browser")},
+    };
+    for (const Case &c : cases) {
+        for (bool opens : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (opens ? " opens" : " fails"));
+            AboutFixture f;
+            f.tc.shell.result = opens;
+            if (!opens)
+                f.tc.dialogs.expectMessage(c.failure, Dialogs::Icon::None, Dialogs::Buttons::Ok);
+            c.click(f);
+            EXPECT_EQ(f.tc.shell.opened, QStringList{c.target});
+            EXPECT_TRUE(f.tc.shell.helpOpened.isEmpty());
+            EXPECT_EQ(f.tc.dialogs.shown().size(), opens ? 0 : 1);
+        }
+    }
+}
+
+TEST(Links, ShowTheTextsTheyOpenAndFillTheVersion)
+{
+    AboutFixture f;
+    EXPECT_EQ(f.label("lblWebsite")->text(), ProductInfo::webSiteText());
+    EXPECT_TRUE(ProductInfo::webSiteUrl().contains(ProductInfo::webSiteText()));
+    EXPECT_EQ(f.label("lblEmail")->text(), ProductInfo::supportEmail());
+    EXPECT_EQ(f.label("lblAbout1")->text(), QStringLiteral("Quillo Version 2.0.58"));
+    EXPECT_FALSE(f.label("lblAbout2")->text().isEmpty());
+    EXPECT_FALSE(f.label("lblAbout3")->text().isEmpty());
+    for (const char *picture : {"picAbout1", "picAbout2", "picAbout3"}) {
+        QLabel *label = f.label(picture);
+        ASSERT_NE(label, nullptr) << picture;
+        EXPECT_FALSE(label->pixmap().isNull()) << picture << ": artwork missing from the program";
+    }
+}
+
+TEST(Links, HandPointerOnlyOverTheLinks)
+{
+    AboutFixture f;
+    EXPECT_EQ(f.label("lblWebsite")->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(f.label("lblEmail")->cursor().shape(), Qt::PointingHandCursor);
+    // Off the links the pointer is the one of what lies beneath.
+    EXPECT_EQ(f.about.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(f.label("lblAbout1")->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(Links, ClickCountsOnlyWhenReleasedOverTheLink)
+{
+    AboutFixture f;
+    QLabel *link = f.label("lblWebsite");
+    // Pressed on the link, dragged off and released elsewhere: no click, as with a button.
+    QTest::mousePress(link, Qt::LeftButton, {}, link->rect().center());
+    QTest::mouseRelease(link, Qt::LeftButton, {}, link->rect().bottomRight() + QPoint(40, 40));
+    EXPECT_TRUE(f.tc.shell.opened.isEmpty());
+    // From the keyboard it works like a button too.
+    link->setFocus();
+    QTest::keyClick(link, Qt::Key_Return);
+    EXPECT_EQ(f.tc.shell.opened, QStringList{ProductInfo::webSiteUrl()});
+}
+
+TEST(HelpManual, OpensTheIndexTopicAndIgnoresEveryFailure)
+{
+    for (bool opens : {true, false}) {
+        SCOPED_TRACE(opens ? "viewer opens" : "viewer fails");
+        AboutFixture f;
+        f.tc.shell.result = opens;
+        f.frame.menuAction(QStringLiteral("mnuHelpManual"))->trigger();
+        EXPECT_EQ(f.tc.shell.helpOpened, QStringList{f.tc.context.appFolder + QStringLiteral("help|index.htm")});
+        EXPECT_TRUE(f.tc.dialogs.shown().isEmpty()) << "the manual must fail silently";
+    }
+}
+
+TEST(HelpManual, MainWindowHelpMenuAndF1ReachTheManual)
+{
+    TestContext tc;
+    MainWindow window(tc.context, [] {});
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    window.menuAction(QStringLiteral("mnuHelpManual"))->trigger();
+    QTest::keyClick(&window, Qt::Key_F1);
+    const QString index = tc.context.appFolder + QStringLiteral("help|index.htm");
+    EXPECT_EQ(tc.shell.helpOpened, (QStringList{index, index}));
+
+    window.menuAction(QStringLiteral("mnuHelpOnline"))->trigger();
+    EXPECT_EQ(tc.shell.opened, QStringList{ProductInfo::supportPageUrl()});
+}

@@ -1,0 +1,173 @@
+// The splash start: what shows during the two seconds, what comes after, a second instance,
+// and the splash's error trap. The clock is a fake, so the two seconds take no time.
+#include "productinfo.h"
+#include "splashwindow.h"
+
+#include "common/error.h"
+#include "fakes.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+namespace {
+
+// What the screen looked like while the splash waited.
+struct DuringWait
+{
+    bool splashVisible = false;
+    bool hourglass = false;
+    QString version;
+    QString legal;
+    bool whiteLabels = false;
+    QString productVersionText;
+};
+
+class WatchingClock : public FakeClock
+{
+public:
+    std::function<void()> onSleep;
+    void sleep(int ms) override
+    {
+        if (onSleep)
+            onSleep();
+        FakeClock::sleep(ms);
+    }
+};
+
+bool isWhite(const QLabel *label)
+{
+    return label->autoFillBackground() && label->palette().color(QPalette::Window) == QColor(Qt::white);
+}
+
+struct SplashRun
+{
+    SplashWindow::Outcome outcome{};
+    int mainShown = 0;
+    bool splashVisibleWhenMainShown = true;
+    bool hourglassWhenMainShown = true;
+    DuringWait during;
+    qint64 sleptMs = 0;
+};
+
+SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check)
+{
+    WatchingClock clock;
+    AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder};
+    SplashWindow splash(context, std::move(check));
+    SplashRun run;
+    clock.onSleep = [&] {
+        run.during.splashVisible = splash.isVisible();
+        run.during.hourglass = QApplication::overrideCursor()
+                               && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        auto *version = splash.findChild<QLabel *>(QStringLiteral("lblSplashVersion"));
+        auto *legal = splash.findChild<QLabel *>(QStringLiteral("lblSplashLegal"));
+        run.during.version = version->text();
+        run.during.legal = legal->text();
+        run.during.whiteLabels = isWhite(version) && isWhite(legal);
+        run.during.productVersionText = tc.state.ProductVersionText;
+    };
+    run.outcome = splash.Form_Load([&] {
+        ++run.mainShown;
+        run.splashVisibleWhenMainShown = splash.isVisible();
+        run.hourglassWhenMainShown = QApplication::overrideCursor() != nullptr;
+    });
+    run.sleptMs = clock.sleptMs;
+    return run;
+}
+
+} // namespace
+
+TEST(Splash, ShowsTheVersionForTwoSecondsUnderTheHourglassThenTheMainWindow)
+{
+    TestContext tc;
+    const SplashRun run = runSplash(tc, [] { return false; });
+
+    EXPECT_EQ(run.outcome, SplashWindow::Outcome::MainShown);
+    EXPECT_EQ(run.sleptMs, 2000);
+    EXPECT_TRUE(run.during.splashVisible);
+    EXPECT_TRUE(run.during.hourglass);
+    EXPECT_TRUE(run.during.whiteLabels);
+    EXPECT_EQ(run.during.version, QStringLiteral("Version 2.0"));
+    // The legal notice and the web address, on three lines.
+    const QStringList legalLines = run.during.legal.split(QLatin1Char('\n'));
+    ASSERT_EQ(legalLines.size(), 3) << run.during.legal.toStdString();
+    EXPECT_TRUE(legalLines[0].contains(QStringLiteral("Copyright")));
+    EXPECT_EQ(legalLines[2], ProductInfo::webSiteText());
+    EXPECT_EQ(run.during.productVersionText, QStringLiteral("Quillo Version 2.0.58"));
+
+    // The splash is gone and the pointer normal before the main window appears.
+    EXPECT_EQ(run.mainShown, 1);
+    EXPECT_FALSE(run.splashVisibleWhenMainShown);
+    EXPECT_FALSE(run.hourglassWhenMainShown);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(tc.dialogs.shown().isEmpty());
+}
+
+TEST(Splash, SecondInstanceEndsWithoutShowingAnything)
+{
+    TestContext tc;
+    const SplashRun run = runSplash(tc, [] { return true; });
+
+    EXPECT_EQ(run.outcome, SplashWindow::Outcome::SecondInstance);
+    EXPECT_EQ(run.mainShown, 0);
+    EXPECT_EQ(run.sleptMs, 0) << "the splash waited although it was never to be shown";
+    EXPECT_TRUE(tc.state.ProductVersionText.isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(Splash, ErrorDuringStartUpIsReportedAndTheMainWindowIsNotShown)
+{
+    struct Case
+    {
+        const char *name;
+        QString pending;  // the splash's pending error text before the failure
+        QString expected; // what the box says
+    };
+    const Case cases[] = {
+        {"generic text", QString(),
+         QStringLiteral("Error 70\r\nPermission denied\r\n[Source: Quillo - Form_Load (frmSplash)]")},
+        {"pending text wins", QStringLiteral("Could not read the lock"), QStringLiteral("Could not read the lock")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestContext tc;
+        tc.state.PendingErrorText = c.pending;
+        tc.dialogs.expectMessage(c.expected, Dialogs::Icon::Critical);
+        const SplashRun run = runSplash(tc, []() -> bool {
+            throw QuilloError(70, QStringLiteral("Permission denied"));
+        });
+        EXPECT_EQ(run.outcome, SplashWindow::Outcome::Failed);
+        EXPECT_EQ(run.mainShown, 0);
+        EXPECT_TRUE(tc.state.PendingErrorText.isEmpty());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+TEST(Splash, FailureWhileOpeningTheMainWindowIsTrappedAsTheSplashs)
+{
+    TestContext tc;
+    tc.dialogs.expectMessage(QStringLiteral("Error 730\r\nControl not found: ssTab1\r\n"
+                                            "[Source: Quillo - Form_Load (frmSplash)]"),
+                             Dialogs::Icon::Critical);
+    WatchingClock clock;
+    AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder};
+    SplashWindow splash(context, [] { return false; });
+    const auto outcome = splash.Form_Load(
+        [] { throw QuilloError(730, QStringLiteral("Control not found: ssTab1")); });
+    EXPECT_EQ(outcome, SplashWindow::Outcome::Failed);
+    EXPECT_FALSE(splash.isVisible());
+}
+
+TEST(VersionTexts, ComeFromTheBuildVersion)
+{
+    // The one version of the build, as CMake's project() states it.
+    const QStringList parts = QStringLiteral(QUILLO_PROJECT_VERSION).split(QLatin1Char('.'));
+    ASSERT_EQ(parts.size(), 3);
+    const ProductInfo::Version build = ProductInfo::buildVersion();
+    EXPECT_EQ(build.major, parts[0].toInt());
+    EXPECT_EQ(build.minor, parts[1].toInt());
+    EXPECT_EQ(build.revision, parts[2].toInt());
+    EXPECT_EQ(ProductInfo::productVersionText(),
+              QStringLiteral("Quillo Version ") + QStringLiteral(QUILLO_PROJECT_VERSION));
+}
