@@ -272,8 +272,9 @@ bool SettingsTab::eventFilter(QObject *watched, QEvent *event)
         return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     // Shortcuts (copy, paste, select all) and keys that type nothing are not characters
-    // typed into the box.
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    // typed into the box. Ctrl with Alt is AltGr on Windows, which does type characters.
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    if ((modifiers & (Qt::ControlModifier | Qt::MetaModifier)) && !(modifiers & Qt::AltModifier))
         return false;
     const QString text = key->text();
     if (text.isEmpty() || text.at(0).unicode() < 0x20 || text.at(0).unicode() == 0x7f)

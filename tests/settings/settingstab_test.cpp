@@ -328,6 +328,8 @@ TEST_F(SettingsWindow, PinBoxTakesDigitsAndBackspaceOnly)
     QTest::keyClick(pin, Qt::Key_A, Qt::ControlModifier); // select all still works
     QTest::keyClicks(pin, QStringLiteral("9"));
     EXPECT_EQ(pin->text(), QStringLiteral("9"));
+    QTest::keyClick(pin, '@', Qt::ControlModifier | Qt::AltModifier); // AltGr types characters too
+    EXPECT_EQ(pin->text(), QStringLiteral("9"));
     pin->setText(QStringLiteral("x")); // not a typed key: left alone
     EXPECT_EQ(pin->text(), QStringLiteral("x"));
     tc.dialogs.expectQuestion(kSaveQuestion, false);
