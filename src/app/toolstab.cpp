@@ -82,8 +82,9 @@ QWidget *ToolsTab::buildInfoFrame()
     signal->setAccessibleName(QStringLiteral("Signal Strength"));
     signal->setRange(0, 100);
     signal->setValue(0);
-    signal->setMaximumWidth(260);
-    grid->addWidget(signal, row, 1);
+    signal->setFixedWidth(260);
+    // Aligned, so the bar's fixed width does not cap the value column's width.
+    grid->addWidget(signal, row, 1, Qt::AlignLeft);
     ++row;
 
     auto *refresh = makeButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
