@@ -15,7 +15,7 @@ namespace {
 // The artwork is drawn for this size; the labels sit in its white lower band.
 constexpr QSize kSplashSize(480, 300);
 constexpr QRect kVersionArea(28, 196, 300, 22);
-constexpr QRect kLegalArea(28, 222, 300, 60);
+constexpr QRect kLegalArea(28, 222, 310, 70);
 
 void makeWhite(QLabel *label)
 {
