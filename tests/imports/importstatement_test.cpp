@@ -96,18 +96,6 @@ TEST(ConditionOperatorTest, MapsComparisonsOnly)
         EXPECT_EQ(ConditionOperator(QLatin1String(entry)).toStdString(), op) << entry;
 }
 
-TEST(ConditionOperatorTest, EveryListEntryMakesAFilter)
-{
-    const QStringList entries = importConditionEntries();
-    ASSERT_EQ(entries.size(), 11);
-    EXPECT_TRUE(entries.first().isEmpty());
-    for (const QString &entry : entries.mid(1)) {
-        const ImportRequest request = excel("City", entry.toUtf8().constData(), "P");
-        EXPECT_TRUE(buildImportStatement(ImportSource::Excel, request).statement.contains(QLatin1String(" WHERE ")))
-            << entry.toStdString();
-    }
-}
-
 struct ValidationCase
 {
     ImportSource source;
@@ -150,21 +138,6 @@ TEST(PhoneListSplitTest, SplitsAtCrLfPairsOnly)
     };
     for (const auto &[content, pieces] : cases)
         EXPECT_EQ(splitPhoneListLines(QString::fromLatin1(content)), pieces) << QByteArray(content).toHex().constData();
-}
-
-TEST(PhoneListSplitTest, TrimBlanksKeepsTabs)
-{
-    EXPECT_EQ(trimBlanks(QStringLiteral("  98 12  ")), QStringLiteral("98 12"));
-    EXPECT_EQ(trimBlanks(QStringLiteral("\t9812345678 ")), QStringLiteral("\t9812345678"));
-    EXPECT_EQ(trimBlanks(QStringLiteral("   ")), QString());
-}
-
-TEST(ValueListStatementTest, NamesAsTheyStand)
-{
-    EXPECT_EQ(excelValueListStatement(QStringLiteral("City"), QStringLiteral("Contacts$")),
-              QStringLiteral("SELECT distinct City FROM [Contacts$] order by City"));
-    EXPECT_EQ(accessValueListStatement(QStringLiteral(" City"), QStringLiteral("customers")),
-              QStringLiteral("SELECT distinct  City FROM customers order by  City"));
 }
 
 } // namespace

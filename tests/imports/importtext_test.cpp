@@ -115,14 +115,4 @@ TEST_F(TextImportTest, MorePiecesThanAShortIndexCountsOverflow)
     import(write(bytes));
 }
 
-TEST_F(TextImportTest, WindowsCodePageFileReadsAndStaysUnchanged)
-{
-    // A list saved on Windows with a non-ASCII note line: cp1252, not UTF-8.
-    const QString path = write("9812345678\r\nJos\xe9\r\n");
-    const QByteArray before = ImportTest::fileDigest(path);
-    import(path);
-    EXPECT_EQ(list.entries, QStringList({"9812345678"}));
-    EXPECT_EQ(ImportTest::fileDigest(path), before);
-}
-
 } // namespace
