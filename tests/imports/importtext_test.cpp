@@ -1,5 +1,8 @@
 #include "importtext.h"
 
+#include "importcontroller.h"
+#include "recipientlist.h"
+
 #include "importtesthelpers.h"
 #include "scripteddialogs.h"
 
@@ -113,6 +116,19 @@ TEST_F(TextImportTest, MorePiecesThanAShortIndexCountsOverflow)
     bytes.chop(2);
     dialogs.expectMessage(kNoValid, Icon::Exclamation);
     import(write(bytes));
+}
+
+TEST_F(TextImportTest, FullRecipientListStopsTheImportWithAReport)
+{
+    QByteArray bytes;
+    for (int i = 0; i < kMaxPhoneListPieces; ++i)
+        bytes += QByteArray::number(9800000000LL + i) + (i + 1 < kMaxPhoneListPieces ? "\r\n" : "");
+    RecipientList recipients;
+    RecipientListImport target(recipients);
+    dialogs.expectMessageStartingWith(QStringLiteral("6 Overflow"), Icon::None);
+    importTextFile(dialogs, target, write(bytes), false);
+    // What fitted stays; the number that did not fit is reported, not dropped silently.
+    EXPECT_EQ(recipients.count(), RecipientList::kMaxEntries);
 }
 
 } // namespace
