@@ -148,9 +148,9 @@ QGroupBox *FrmSettings::buildTextFrame()
     fraText = frame(m_sourceStack, "fraText", QStringLiteral("Source File"));
     txtText = named(new QLineEdit(fraText), "txtText", QString());
     cmdText = button(fraText, "cmdText", QStringLiteral("..."), QStringLiteral("Browse for a text file"));
-    auto *grid = new QVBoxLayout(fraText);
-    grid->addLayout(pathRow(txtText, cmdText));
-    grid->addStretch(1);
+    auto *rows = new QVBoxLayout(fraText);
+    rows->addLayout(pathRow(txtText, cmdText));
+    rows->addStretch(1);
     return fraText;
 }
 
@@ -322,14 +322,22 @@ void FrmSettings::cmdAccess_Click()
 
 ImportRequest FrmSettings::excelRequest() const
 {
-    return {txtExcel->text(),          cboTable->currentText(),        cboField->currentText(),
-            cboFilterFieldEx->currentText(), cboFilterCondEx->currentText(), cboFilterValueEx->currentText()};
+    return {txtExcel->text(),
+            cboTable->currentText(),
+            cboField->currentText(),
+            cboFilterFieldEx->currentText(),
+            cboFilterCondEx->currentText(),
+            cboFilterValueEx->currentText()};
 }
 
 ImportRequest FrmSettings::accessRequest() const
 {
-    return {txtAccess->text(),         txtAccessT->text(),             txtAccessM->text(),
-            txtFilterFieldAc->text(),  cboFilterCondAc->currentText(), cboFilterValueAc->currentText()};
+    return {txtAccess->text(),
+            txtAccessT->text(),
+            txtAccessM->text(),
+            txtFilterFieldAc->text(),
+            cboFilterCondAc->currentText(),
+            cboFilterValueAc->currentText()};
 }
 
 void FrmSettings::ImportFromText()
