@@ -21,7 +21,10 @@ public:
     QString Send() override
     {
         m_owner.beforeSend(m_destination);
-        return inner().Send();
+        const qint64 start = m_owner.m_probe->clock.nsecsElapsed();
+        const QString report = inner().Send();
+        m_owner.m_probe->sendNs += m_owner.m_probe->clock.nsecsElapsed() - start;
+        return report;
     }
 
 private:
@@ -44,6 +47,10 @@ SmsComponentFactory ProbeComponent::factory(std::shared_ptr<Probe> probe)
 void ProbeComponent::beforeSend(const QString &number)
 {
     ++m_probe->sends;
+    if (!m_probe->clock.isValid())
+        m_probe->clock.start();
+    if (m_probe->firstSendStartNs < 0)
+        m_probe->firstSendStartNs = m_probe->clock.nsecsElapsed();
     if (m_probe->beforeSend)
         m_probe->beforeSend(number);
 }
@@ -51,7 +58,10 @@ void ProbeComponent::beforeSend(const QString &number)
 QString ProbeComponent::SendSMS(const QString &number, const QString &text, bool alert)
 {
     beforeSend(number);
-    return m_inner->SendSMS(number, text, alert);
+    const qint64 start = m_probe->clock.nsecsElapsed();
+    const QString report = m_inner->SendSMS(number, text, alert);
+    m_probe->sendNs += m_probe->clock.nsecsElapsed() - start;
+    return report;
 }
 
 SmsWapPush &ProbeComponent::WapPush()

@@ -2,6 +2,7 @@
 
 #include "kestrel/smscomponent.h"
 
+#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 
@@ -16,6 +17,9 @@ public:
         int timeoutMs = 1500;
         std::function<void(const QString &number)> beforeSend;
         int sends = 0;
+        qint64 sendNs = 0;         // time spent inside the sends (waiting for the modem)
+        qint64 firstSendStartNs = -1; // on the probe's clock, below
+        QElapsedTimer clock;
     };
 
     ProbeComponent(std::unique_ptr<SmsComponent> inner, std::shared_ptr<Probe> probe);
