@@ -12,6 +12,13 @@ QString RecipientList::entry(int index) const
     return m_entries.at(index);
 }
 
+quint64 RecipientList::entryKey(int index) const
+{
+    if (index < 0 || index >= count())
+        return 0;
+    return m_keys.at(index);
+}
+
 bool RecipientList::append(const QString &text)
 {
     if (isFull())
@@ -19,6 +26,7 @@ bool RecipientList::append(const QString &text)
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
     m_entries.append(text);
+    m_keys.append(m_nextKey++);
     ++m_counts[text];
     endInsertRows();
     return true;
@@ -34,6 +42,7 @@ int RecipientList::appendMany(const QStringList &texts)
     beginInsertRows(QModelIndex(), first, first + added - 1);
     for (int i = 0; i < added; ++i) {
         m_entries.append(texts.at(i));
+        m_keys.append(m_nextKey++);
         ++m_counts[texts.at(i)];
     }
     endInsertRows();
@@ -42,11 +51,20 @@ int RecipientList::appendMany(const QStringList &texts)
 
 void RecipientList::removeAt(int index)
 {
-    if (index < 0 || index >= count())
+    removeRange(index, 1);
+}
+
+void RecipientList::removeRange(int first, int number)
+{
+    const int begin = std::max(first, 0);
+    const int end = std::min(qint64(first) + number, qint64(count())); // one past the last
+    if (begin >= end)
         return;
-    beginRemoveRows(QModelIndex(), index, index);
-    forget(m_entries.at(index));
-    m_entries.removeAt(index);
+    beginRemoveRows(QModelIndex(), begin, end - 1);
+    for (int i = begin; i < end; ++i)
+        forget(m_entries.at(i));
+    m_entries.remove(begin, end - begin);
+    m_keys.remove(begin, end - begin);
     endRemoveRows();
 }
 
@@ -56,6 +74,7 @@ void RecipientList::clear()
         return;
     beginResetModel();
     m_entries.clear();
+    m_keys.clear();
     m_counts.clear();
     endResetModel();
 }

@@ -26,6 +26,9 @@ public:
     // tests for an empty list by reading entry 0).
     QString entry(int index) const;
     const QStringList &entries() const { return m_entries; }
+    // A key that stays with the entry at index while other entries come and go (0 outside
+    // the list): long operations that let events run follow entries by it, not by index.
+    quint64 entryKey(int index) const;
 
     // Appends the text exactly as given; false (and nothing changes) when the list is full.
     bool append(const QString &text);
@@ -33,6 +36,9 @@ public:
     int appendMany(const QStringList &texts);
     // Removes the entry at index; an index outside the list is ignored.
     void removeAt(int index);
+    // Removes number entries from first on, in one change of the model (a view relays out
+    // once, not once per entry); the part outside the list is ignored.
+    void removeRange(int first, int number);
     void clear();
 
     // True when some entry is exactly equal to text (case-sensitive, no trimming). Looked
@@ -47,5 +53,7 @@ private:
     void forget(const QString &text);
 
     QStringList m_entries;
+    QList<quint64> m_keys; // parallel to m_entries
+    quint64 m_nextKey = 1;
     QHash<QString, int> m_counts; // entry text -> how many times it is in the list
 };

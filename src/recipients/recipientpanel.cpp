@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace {
@@ -153,20 +155,43 @@ void RecipientPanel::lstMno_KeyUp(int key)
         m_removing = true;
         const auto done = qScopeGuard([this] { m_removing = false; });
         BusyCursor busy;
+        // The entries selected when the key went up are the ones removed. They are followed
+        // by key, not by index: events run between removals, and a Remove, an Add, an import
+        // or Remove All may change the list meanwhile. Clearing the selection first keeps
+        // each removal cheap (a view repaints its whole selection whenever it changes).
+        QItemSelectionModel *selection = m_lstMno->selectionModel();
+        QSet<quint64> doomed;
+        for (const QItemSelectionRange &range : selection->selection()) {
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                doomed.insert(m_list->entryKey(row));
+        }
+        selection->clearSelection();
         int position = 0;
-        // Downwards, so the rows still to visit keep their indices. Events run between
-        // removals, so another handler may shrink the list meanwhile: every row is checked
-        // against the count as it is now.
-        for (int row = m_list->count() - 1; row >= 0; --row) {
-            if (row >= m_list->count()) {
-                row = m_list->count();
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        bool yielded = false;
+        // Downwards, so the entries still to visit keep their indices while others go; each
+        // run of adjacent doomed entries goes in one removal.
+        int row = m_list->count() - 1;
+        while (row >= 0 && !doomed.isEmpty()) {
+            row = std::min(row, m_list->count() - 1);
+            if (row < 0 || !doomed.contains(m_list->entryKey(row))) {
+                --row;
                 continue;
             }
-            if (!m_lstMno->selectionModel()->isRowSelected(row, QModelIndex()))
-                continue;
-            position = row;
-            m_list->removeAt(row);
-            QCoreApplication::processEvents();
+            int low = row;
+            while (low > 0 && doomed.contains(m_list->entryKey(low - 1)))
+                --low;
+            for (int i = low; i <= row; ++i)
+                doomed.remove(m_list->entryKey(i));
+            m_list->removeRange(low, row - low + 1);
+            position = low;
+            row = low - 1;
+            if (!yielded || sinceYield.elapsed() >= m_yieldIntervalMs) {
+                QCoreApplication::processEvents();
+                sinceYield.restart();
+                yielded = true;
+            }
         }
         selectAfterRemoval(position);
         showListSize();

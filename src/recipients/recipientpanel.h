@@ -38,6 +38,10 @@ public:
     void cmdSelectFile_Click();
     void mnuImport_Click(const QString &sourceType);
 
+    // The Delete-key removal lets events run after its first removal and then whenever this
+    // much time has passed (a view relays out the whole list each time events run).
+    void setYieldIntervalMs(int ms) { m_yieldIntervalMs = ms; }
+
     static QString listSizeText(int count) { return QStringLiteral("List Size: %1").arg(count); }
 
 signals:
@@ -66,4 +70,5 @@ private:
     QListView *m_lstMno = nullptr;
     // True while the Delete-key removal lets events run; a second Delete waits its turn.
     bool m_removing = false;
+    int m_yieldIntervalMs = 10;
 };

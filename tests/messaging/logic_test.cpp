@@ -71,6 +71,24 @@ TEST(RecipientList, DuplicateTestFollowsAppendsAndRemovals)
     EXPECT_FALSE(list.IsNumberInList(QStringLiteral(" 9812345678")));
 }
 
+TEST(RecipientList, RemoveRangeClipsToTheListAndKeepsKeysWithTheirEntries)
+{
+    RecipientList list;
+    for (const char *n : {"a", "b", "c", "d", "e"})
+        list.append(QLatin1String(n));
+    const quint64 keyOfD = list.entryKey(3);
+    list.removeRange(1, 2);
+    EXPECT_EQ(list.entries(), (QStringList{"a", "d", "e"}));
+    EXPECT_EQ(list.entryKey(1), keyOfD);
+    EXPECT_FALSE(list.IsNumberInList(QStringLiteral("b")));
+    list.removeRange(2, 100);
+    list.removeRange(-3, 4);
+    EXPECT_EQ(list.entries(), QStringList{QStringLiteral("d")});
+    list.append(QStringLiteral("b"));
+    EXPECT_NE(list.entryKey(1), 0u);
+    EXPECT_EQ(list.entryKey(2), 0u);
+}
+
 TEST(RecipientList, OutOfRangeIndexReadsEmptyAndRemovesNothing)
 {
     RecipientList list;

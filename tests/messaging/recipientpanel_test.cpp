@@ -154,9 +154,10 @@ TEST_F(RecipientPanelTest, OnlyTheDeleteKeyRemoves)
 TEST_F(RecipientPanelTest, ListOperationsDuringDeleteKeyRemovalKeepTheListWhole)
 {
     // Events run between removals: Remove All, Remove, Add and a second Delete arrive then.
+    frame.recipients().setYieldIntervalMs(0);
     fill(200);
-    QItemSelection all(frame.list().index(0), frame.list().index(199));
-    lstMno->selectionModel()->select(all, QItemSelectionModel::Select);
+    for (int row = 0; row < 200; row += 2) // every other entry: one removal each
+        lstMno->selectionModel()->select(frame.list().index(row), QItemSelectionModel::Select);
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
