@@ -269,37 +269,6 @@ TEST_F(SendingRunTest, LowSignalAsksBelow36)
     }
 }
 
-TEST_F(SendingRunTest, StopIsConfirmedAfterTheNumberInHandIsRecorded)
-{
-    for (bool abort : {false, true}) {
-        script->calls.clear();
-        w.list().clear();
-        QFile::remove(w.logs + QStringLiteral("message.log"));
-        w.addNumbers({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-        w.setMessage(QStringLiteral("Hi"));
-        script->onSend = [&](const QString &number) {
-            if (number == QLatin1String("A"))
-                w.stop();
-        };
-        w.tc.dialogs.expectQuestion(kStart, true);
-        w.tc.dialogs.expectQuestion(kAbort, abort);
-        if (!abort)
-            w.tc.dialogs.expectMessage(QStringLiteral("Sending complete. [Sent:3; Failed:0]"), Dialogs::Icon::None);
-        w.start();
-        if (abort) {
-            EXPECT_EQ(sent(), QStringList{QStringLiteral("A")});
-            EXPECT_EQ(w.numbers(), (QStringList{QStringLiteral("B"), QStringLiteral("C")}));
-            EXPECT_EQ(w.panel(1), QStringLiteral("Sending aborted"));
-            EXPECT_EQ(w.panel(2), QStringLiteral("1/3")) << "panels keep their last texts";
-            EXPECT_EQ(w.messageLog().last(), QStringLiteral("Sending aborted manually"));
-        } else {
-            EXPECT_TRUE(w.numbers().isEmpty());
-        }
-        EXPECT_EQ(w.terminations, 0);
-        expectIdleWindow();
-    }
-}
-
 TEST_F(SendingRunTest, ExitOrCloseDuringARunBecomesAStopFollowedByTheExitQuestion)
 {
     struct Case
