@@ -354,6 +354,25 @@ TEST_F(SettingsWindow, StoredLogLevelsAreNormalisedAndShown)
     EXPECT_TRUE(msg0->isChecked());
 }
 
+TEST_F(SettingsWindow, NoOnLeavingToolsReloadsEverySetting)
+{
+    writeConfig("[LOG]\r\nSysLog=1\r\n");
+    start();
+    auto *sys1 = window->findChild<QAbstractButton *>(QStringLiteral("optSys1"));
+    auto *sys2 = window->findChild<QAbstractButton *>(QStringLiteral("optSys2"));
+    if (!sys1 || !sys2)
+        GTEST_SKIP() << "the log option buttons are not part of this window yet";
+    EXPECT_TRUE(sys1->isChecked());
+    select("cboBaudRate", QStringLiteral("9600")); // an unsaved edit on the Settings tab
+    window->tabs()->setCurrentIndex(2);
+    sys2->click();
+    tc.dialogs.expectQuestion(QStringLiteral("Save Log Settings?"), false);
+    window->tabs()->setCurrentIndex(0);
+    EXPECT_TRUE(sys1->isChecked());
+    EXPECT_EQ(shown("cboBaudRate"), QStringLiteral("19200"));
+    EXPECT_EQ(config(), QByteArray("[LOG]\r\nSysLog=1\r\n"));
+}
+
 TEST_F(SettingsWindow, LogLevelOverflowEndsTheLoadWithItsError)
 {
     writeConfig("[COMM]\r\nPort=COM9\r\n[LOG]\r\nSysLog=40000\r\nMsgLog=2\r\n");
