@@ -94,15 +94,11 @@ TEST(Links, EachOpensItsTargetAndReportsItsOwnFailure)
     }
 }
 
-TEST(Links, ShowTheTextsTheyOpenAndFillTheVersion)
+TEST(Links, AboutTabShowsTheVersionAndItsArtwork)
 {
     AboutFixture f;
-    EXPECT_EQ(f.label("lblWebsite")->text(), ProductInfo::webSiteText());
-    EXPECT_TRUE(ProductInfo::webSiteUrl().contains(ProductInfo::webSiteText()));
-    EXPECT_EQ(f.label("lblEmail")->text(), ProductInfo::supportEmail());
     EXPECT_EQ(f.label("lblAbout1")->text(), QStringLiteral("Quillo Version 2.0.58"));
-    EXPECT_FALSE(f.label("lblAbout2")->text().isEmpty());
-    EXPECT_FALSE(f.label("lblAbout3")->text().isEmpty());
+    // The pictures are compiled into a static library, where they are easily lost at link time.
     for (const char *picture : {"picAbout1", "picAbout2", "picAbout3"}) {
         QLabel *label = f.label(picture);
         ASSERT_NE(label, nullptr) << picture;
@@ -134,21 +130,10 @@ TEST(Links, ClickCountsOnlyWhenReleasedOverTheLink)
     EXPECT_EQ(f.tc.shell.opened, QStringList{ProductInfo::webSiteUrl()});
 }
 
-TEST(HelpManual, OpensTheIndexTopicAndIgnoresEveryFailure)
-{
-    for (bool opens : {true, false}) {
-        SCOPED_TRACE(opens ? "viewer opens" : "viewer fails");
-        AboutFixture f;
-        f.tc.shell.result = opens;
-        f.frame.menuAction(QStringLiteral("mnuHelpManual"))->trigger();
-        EXPECT_EQ(f.tc.shell.helpOpened, QStringList{f.tc.context.appFolder + QStringLiteral("help|index.htm")});
-        EXPECT_TRUE(f.tc.dialogs.shown().isEmpty()) << "the manual must fail silently";
-    }
-}
-
-TEST(HelpManual, MainWindowHelpMenuAndF1ReachTheManual)
+TEST(HelpManual, MenuAndF1OpenTheIndexTopicAndEveryFailureIsSilent)
 {
     TestContext tc;
+    tc.shell.result = false; // no box may follow, whatever the viewer makes of it
     MainWindow window(tc.context, [] {});
     window.show();
     window.activateWindow();
@@ -159,6 +144,5 @@ TEST(HelpManual, MainWindowHelpMenuAndF1ReachTheManual)
     const QString index = tc.context.appFolder + QStringLiteral("help|index.htm");
     EXPECT_EQ(tc.shell.helpOpened, (QStringList{index, index}));
 
-    window.menuAction(QStringLiteral("mnuHelpOnline"))->trigger();
-    EXPECT_EQ(tc.shell.opened, QStringList{ProductInfo::supportPageUrl()});
+    EXPECT_TRUE(tc.dialogs.shown().isEmpty());
 }

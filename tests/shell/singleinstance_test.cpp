@@ -108,19 +108,6 @@ TEST(SingleInstance, LockLeftByAKilledInstanceDoesNotBlockTheNextStart)
     EXPECT_EQ(late.answer(), QStringLiteral("REFUSED"));
 }
 
-TEST(SingleInstance, AcquireIsRepeatableAndReleasedWithTheObject)
-{
-    QTemporaryDir runtime;
-    {
-        SingleInstance instance(lockIn(runtime));
-        ASSERT_TRUE(instance.acquire());
-        EXPECT_TRUE(instance.acquire()) << "asking again must not refuse the holder itself";
-        EXPECT_FALSE(instance.anotherInstanceRunning());
-    }
-    LockHolder after(lockIn(runtime));
-    EXPECT_EQ(after.answer(), QStringLiteral("HELD"));
-}
-
 TEST(SingleInstance, LockThatCannotBeMadeDoesNotKeepTheProgramFromStarting)
 {
     QTemporaryDir dir;

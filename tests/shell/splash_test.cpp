@@ -118,45 +118,44 @@ TEST(Splash, SecondInstanceEndsWithoutShowingAnything)
 
 TEST(Splash, ErrorDuringStartUpIsReportedAndTheMainWindowIsNotShown)
 {
+    const auto fail = [] { throw QuilloError(70, QStringLiteral("Permission denied")); };
     struct Case
     {
         const char *name;
-        QString pending;  // the splash's pending error text before the failure
-        QString expected; // what the box says
+        QString pending;     // the pending error text before the failure
+        bool failsInCheck;   // else while the main window is made
+        QString expected;    // what the box says
     };
+    const QString generic = QStringLiteral("Error 70\r\nPermission denied\r\n[Source: Quillo - Form_Load (frmSplash)]");
     const Case cases[] = {
-        {"generic text", QString(),
-         QStringLiteral("Error 70\r\nPermission denied\r\n[Source: Quillo - Form_Load (frmSplash)]")},
-        {"pending text wins", QStringLiteral("Could not read the lock"), QStringLiteral("Could not read the lock")},
+        {"instance check fails", QString(), true, generic},
+        {"main window fails to load", QString(), false, generic},
+        {"pending text wins", QStringLiteral("Could not read the lock"), true, QStringLiteral("Could not read the lock")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TestContext tc;
         tc.state.PendingErrorText = c.pending;
         tc.dialogs.expectMessage(c.expected, Dialogs::Icon::Critical);
-        const SplashRun run = runSplash(tc, []() -> bool {
-            throw QuilloError(70, QStringLiteral("Permission denied"));
+        WatchingClock clock;
+        AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder};
+        SplashWindow splash(context, [&] {
+            if (c.failsInCheck)
+                fail();
+            return false;
         });
-        EXPECT_EQ(run.outcome, SplashWindow::Outcome::Failed);
-        EXPECT_EQ(run.mainShown, 0);
+        int mainShown = 0;
+        const auto outcome = splash.Form_Load([&] {
+            if (!c.failsInCheck)
+                fail();
+            ++mainShown;
+        });
+        EXPECT_EQ(outcome, SplashWindow::Outcome::Failed);
+        EXPECT_EQ(mainShown, 0);
+        EXPECT_FALSE(splash.isVisible());
         EXPECT_TRUE(tc.state.PendingErrorText.isEmpty());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
-}
-
-TEST(Splash, FailureWhileOpeningTheMainWindowIsTrappedAsTheSplashs)
-{
-    TestContext tc;
-    tc.dialogs.expectMessage(QStringLiteral("Error 730\r\nControl not found: ssTab1\r\n"
-                                            "[Source: Quillo - Form_Load (frmSplash)]"),
-                             Dialogs::Icon::Critical);
-    WatchingClock clock;
-    AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder};
-    SplashWindow splash(context, [] { return false; });
-    const auto outcome = splash.Form_Load(
-        [] { throw QuilloError(730, QStringLiteral("Control not found: ssTab1")); });
-    EXPECT_EQ(outcome, SplashWindow::Outcome::Failed);
-    EXPECT_FALSE(splash.isVisible());
 }
 
 TEST(VersionTexts, ComeFromTheBuildVersion)
