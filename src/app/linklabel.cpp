@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 LinkLabel::LinkLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
@@ -57,6 +59,19 @@ void LinkLabel::keyPressEvent(QKeyEvent *event)
     default:
         QLabel::keyPressEvent(event);
     }
+}
+
+void LinkLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    // A label draws no focus of its own; a link reached with Tab must show that it has it.
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect();
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
 
 void LinkLabel::changeEvent(QEvent *event)
