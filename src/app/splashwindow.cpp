@@ -29,7 +29,7 @@ void makeWhite(QLabel *label)
 } // namespace
 
 SplashWindow::SplashWindow(AppContext &context, InstanceCheck anotherInstance, QWidget *parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       m_context(context), m_anotherInstance(std::move(anotherInstance))
 {
     setObjectName(QStringLiteral("frmSplash"));
