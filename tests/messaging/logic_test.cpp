@@ -1,13 +1,10 @@
 #include "common/error.h"
 #include "gsmcharcount.h"
 #include "messagefile.h"
-#include "phonelistfile.h"
 #include "phonenumber.h"
 #include "recipientlist.h"
 #include "timeleft.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -115,12 +112,6 @@ TEST(RecipientList, RefusesEntriesBeyond32767)
     EXPECT_FALSE(list.IsNumberInList(QStringLiteral("a2")));
 }
 
-TEST(PhoneListFile, EveryLineEndsWithCrLfAndKeepsItsBlanks)
-{
-    EXPECT_EQ(formatPhoneList({QStringLiteral(" 98 "), QStringLiteral("+91"), QStringLiteral("7")}),
-              QByteArray(" 98 \r\n+91\r\n7\r\n"));
-}
-
 // --- FormatTimeLeft ----------------------------------------------------------------------
 
 struct TimeCase
@@ -185,13 +176,6 @@ INSTANTIATE_TEST_SUITE_P(Table, GsmCountTest,
                                          CountCase{u"\u00E9\u4E2D", 2}, CountCase{u"\U0001F600", 2},
                                          CountCase{u"a\r\nb", 4}));
 
-TEST(GsmCount, LongPlainTextShowsOverTheLimit)
-{
-    EXPECT_EQ(gsmCounterText(GsmCharCount(QString(161, QLatin1Char('x')), BuildGsmExtensionChars())),
-              QStringLiteral("Char: 161/160"));
-    EXPECT_EQ(unicodeCounterText(1), QStringLiteral("Char: 1/70"));
-}
-
 // --- Message files -----------------------------------------------------------------------
 
 TEST(MessageFile, UnicodeRoundTripIsExact)
@@ -233,21 +217,6 @@ TEST(MessageFile, RefusesWhatWouldImportGarbled)
     };
     for (const QByteArray &bytes : refused)
         EXPECT_THROW(decodeMessageFile(bytes), QuilloError) << bytes.toHex().toStdString();
-}
-
-TEST(MessageFile, HugeFileIsRefusedUnread)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("huge.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(100LL * 1024 * 1024)); // sparse: costs no disk
-    file.close();
-    try {
-        readMessageFile(file.fileName());
-        FAIL() << "a 100 MB file was read";
-    } catch (const QuilloError &error) {
-        EXPECT_EQ(error.number(), kErrMessageFileTooLarge);
-    }
 }
 
 } // namespace
