@@ -247,9 +247,12 @@ bool SendingRun::readModem()
     m_frame.control<QProgressBar>(QStringLiteral("prbSignal"))->setValue(std::min(signal, 100));
     if (signal < kLowSignal) {
         status(1, QStringLiteral("Low signal strength"));
+        // The operator answers with the normal pointer, as at every question of the run.
+        setHourglass(false);
         if (!m_context.dialogs.ask(QStringLiteral("GSM network signal strength is very low.\r\n"
                                                   "Do you want to continue?")))
             return false;
+        setHourglass(true);
     }
     return true;
 }
