@@ -105,15 +105,21 @@ void LogControls::applyLevel(Log log)
 
 void LogControls::cmdApplySys_Click()
 {
-    applyLevel(Log::Modem);
+    errorTrap(m_context, QStringLiteral("cmdApplySys_Click"), [&] { applyLevel(Log::Modem); });
 }
 
 void LogControls::cmdApplyMsg_Click()
 {
-    applyLevel(Log::Message);
+    errorTrap(m_context, QStringLiteral("cmdApplyMsg_Click"), [&] { applyLevel(Log::Message); });
 }
 
 void LogControls::selectLevelFromMenu(Log log, int level)
+{
+    const QString handler = QLatin1String(log == Log::Modem ? "mnuSysLogType_Click" : "mnuMsgLogType_Click");
+    errorTrap(m_context, handler, [&] { selectLevel(log, level); });
+}
+
+void LogControls::selectLevel(Log log, int level)
 {
     const LogNames &names = log == Log::Modem ? kModem : kMessage;
     // Option buttons of one frame exclude each other, so checking one clears the other two.

@@ -41,6 +41,7 @@ private:
     void applyLevel(Log log);
     void viewLog(Log log);
     void selectLevelFromMenu(Log log, int level);
+    void selectLevel(Log log, int level);
     void setLogControlsEnabled(bool enabled);
 
     AppContext &m_context;
