@@ -224,7 +224,7 @@ TEST_F(OverPty, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
 
 TEST_F(OverPty, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
 {
-    probe->timeoutMs = 400;
+    probe->timeoutMs = 1000;
     // The driver's connect sequence and the readings take the first 14 commands, so the
     // modem falls silent at the sends (a change of that sequence shows here as ERROR 9003).
     ASSERT_TRUE(startModem(QStringLiteral("[faults]\nSilentAfterCommands=14\n")));
