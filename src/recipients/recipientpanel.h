@@ -68,7 +68,8 @@ private:
     RecipientList *m_list = nullptr;
     QLineEdit *m_txtMno = nullptr;
     QListView *m_lstMno = nullptr;
-    // True while the Delete-key removal lets events run; a second Delete waits its turn.
+    // True while the Delete-key removal lets events run; a second Delete meanwhile is ignored
+    // (the first one removes what was selected when it started).
     bool m_removing = false;
     int m_yieldIntervalMs = 10;
 };
