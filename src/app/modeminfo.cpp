@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int kToolsTab = 2;
-constexpr int kModemTimeoutMs = 30000;
 const char *const kValueLabels[] = {"lblManufacturer", "lblModel", "lblIMEI", "lblIMSI", "lblNetwork"};
 const char *const kLockedMenus[] = {"mnuMessage", "mnuPhone", "mnuLog"};
 
@@ -105,21 +104,14 @@ bool ModemInfoRefresh::connectAndRead()
     modem.setInitFlag(false);
     modem.setModemLogType(runvalues::toInt16(stored.SysLog));
     modem.setLogPath(AddBackslash(AddBackslash(m_context.appFolder) + QStringLiteral("logs")));
-    modem.setPort(stored.Port);
-    modem.setBaudRate(runvalues::toInt32(stored.BaudRate));
-    modem.setDataBits(runvalues::toInt16(stored.DataBits));
-    modem.setStopBits(stored.StopBits);
-    modem.setParity(stored.Parity.left(1));
-    modem.setCommTimeout(kModemTimeoutMs);
-    modem.setPIN(stored.PIN);
-    modem.setConnectTimeout(kModemTimeoutMs);
+    runvalues::writePortSettings(modem, stored);
 
     modem.Connect();
     if (modem.IsError(true, QStringLiteral("Quillo")))
         return false;
     moveProgressTo(5);
     // A second connect gives a modem that was still starting up its chance to answer.
-    modem.setConnectTimeout(kModemTimeoutMs);
+    modem.setConnectTimeout(runvalues::kModemTimeoutMs);
     modem.Connect();
     if (modem.IsError(true, QStringLiteral("Quillo")))
         return false;

@@ -71,7 +71,7 @@ void FrmSettings::cboFilterFieldEx_Click()
     busy.show();
     try {
         const QString column = cboFilterFieldEx->currentText();
-        const QString trimmed = trimBlanks(column);
+        const QString trimmed = trimSpaces(column);
         if (!trimmed.isEmpty()) {
             if (trimmed.contains(QLatin1Char(' '))) {
                 busy.restore();
@@ -103,7 +103,7 @@ void FrmSettings::txtFilterFieldAc_LostFocus()
     busy.show();
     try {
         const QString column = txtFilterFieldAc->text();
-        if (trimBlanks(column).isEmpty()) {
+        if (trimSpaces(column).isEmpty()) {
             cboFilterValueAc->clear();
         } else {
             cboFilterValueAc->clear();

@@ -45,7 +45,7 @@ void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake
     while (!records.eof()) {
         const QVariant value = records.fields(0).value();
         if (!value.isNull()) {
-            QString candidate = trimBlanks(importValueText(value));
+            QString candidate = trimSpaces(importValueText(value));
             // Excel keeps the apostrophe that marks a number typed as text.
             if (source == ImportSource::Excel && candidate.startsWith(QLatin1Char('\'')))
                 candidate.remove(0, 1);

@@ -21,7 +21,7 @@ bool hasNamedColumn(DbConnection &schema, const QString &table)
     bool found = false;
     const qint64 count = columns->recordCount();
     for (qint64 i = 0; i < count && !columns->eof() && !found; ++i) {
-        found = !trimBlanks(columns->fields(kColumnName).value().toString()).isEmpty();
+        found = !trimSpaces(columns->fields(kColumnName).value().toString()).isEmpty();
         columns->moveNext();
     }
     columns->close();
@@ -55,7 +55,7 @@ void listWorksheets(DbConnection &schema, const ImportListAdder &add)
 
 void listColumns(DbConnection &schema, const QString &sheet, const ImportListAdder &add)
 {
-    const QString wanted = trimBlanks(sheet);
+    const QString wanted = trimSpaces(sheet);
     auto tables = schema.openSchema(DbSchema::Tables);
     while (!tables->eof()) {
         const QString table = tables->fields(kTableName).value().toString();

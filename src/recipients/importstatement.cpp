@@ -21,20 +21,10 @@ QStringList importConditionEntries()
             QStringLiteral("does not end with")};
 }
 
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 QString ConditionOperator(const QString &condition)
 {
-    const QString upper = trimBlanks(condition).toUpper();
+    const QString upper = trimSpaces(condition).toUpper();
     if (upper.isEmpty())
         return {};
     static const std::pair<const char *, const char *> kOperators[] = {
@@ -54,7 +44,7 @@ QString ConditionOperator(const QString &condition)
 
 bool isFilterActive(const ImportRequest &request)
 {
-    return !trimBlanks(request.filterColumn).isEmpty() && !trimBlanks(request.condition).isEmpty();
+    return !trimSpaces(request.filterColumn).isEmpty() && !trimSpaces(request.condition).isEmpty();
 }
 
 ImportStatement buildImportStatement(ImportSource source, const ImportRequest &request)
@@ -79,8 +69,8 @@ ImportStatement buildImportStatement(ImportSource source, const ImportRequest &r
     }
 
     // The pattern forms take the column trimmed; they have no unquoted variant.
-    const QString column = trimBlanks(request.filterColumn);
-    const QString pattern = trimBlanks(request.condition).toUpper();
+    const QString column = trimSpaces(request.filterColumn);
+    const QString pattern = trimSpaces(request.condition).toUpper();
     if (pattern == QLatin1String("BEGINS WITH"))
         result.statement += QStringLiteral(" WHERE ") + column + QStringLiteral(" like '") + value + QStringLiteral("%'");
     else if (pattern == QLatin1String("DOES NOT BEGIN WITH"))
@@ -94,8 +84,8 @@ ImportStatement buildImportStatement(ImportSource source, const ImportRequest &r
 
 QString validateImportRequest(ImportSource source, const ImportRequest &request)
 {
-    const bool pathEmpty = trimBlanks(request.path).isEmpty();
-    const bool namesEmpty = trimBlanks(request.table).isEmpty() || trimBlanks(request.numberColumn).isEmpty();
+    const bool pathEmpty = trimSpaces(request.path).isEmpty();
+    const bool namesEmpty = trimSpaces(request.table).isEmpty() || trimSpaces(request.numberColumn).isEmpty();
     if (source == ImportSource::Access) {
         if (pathEmpty)
             return QStringLiteral("Please specify the Access database file to import phone numbers.");
@@ -107,9 +97,9 @@ QString validateImportRequest(ImportSource source, const ImportRequest &request)
         return QStringLiteral("Please specify the excel file to import phone numbers.");
     if (namesEmpty)
         return QStringLiteral("You must specify the worksheet name and the mobile number column name.");
-    if (trimBlanks(request.numberColumn).contains(kBlank))
+    if (trimSpaces(request.numberColumn).contains(kBlank))
         return QStringLiteral("The mobile number column name should be one word without any space in it.");
-    if (isFilterActive(request) && trimBlanks(request.filterColumn).contains(kBlank))
+    if (isFilterActive(request) && trimSpaces(request.filterColumn).contains(kBlank))
         return QStringLiteral("The filter column name should be one word without and space in it");
     return {};
 }

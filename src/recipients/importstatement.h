@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/text.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -29,9 +31,6 @@ struct ImportStatement
 
 // The entries of both condition lists, in their order; the first is the empty entry.
 QStringList importConditionEntries();
-
-// Removes leading and trailing space characters only: tabs and other white space are data.
-QString trimBlanks(const QString &text);
 
 // "equals" -> "=", "does not equal" -> "<>", ... ; the empty entry, the pattern entries
 // and any other text give empty text.

@@ -8,7 +8,7 @@
 
 void importTextFile(Dialogs &dialogs, ImportList &list, const QString &path, bool append)
 {
-    if (trimBlanks(path).isEmpty()) {
+    if (trimSpaces(path).isEmpty()) {
         dialogs.exclamation(QStringLiteral("Please specify the text file to import phone numbers."));
         return;
     }
@@ -27,7 +27,7 @@ void importTextFile(Dialogs &dialogs, ImportList &list, const QString &path, boo
         if (pieces.size() > kMaxPhoneListPieces)
             throw QuilloError(kErrImportOverflow, QStringLiteral("Overflow"));
         for (const QString &piece : pieces)
-            intake.take(trimBlanks(piece));
+            intake.take(trimSpaces(piece));
         busy.restore();
         intake.showClosingMessage(
             dialogs,

@@ -9,6 +9,7 @@
 #include "windowlock.h"
 
 #include "common/errortrap.h"
+#include "common/text.h"
 #include "common/paths.h"
 
 #include <QAbstractButton>
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kModemTimeoutMs = 30000;
 // Below this reading (on the bar's 0 to 100 scale) messages are likely to fail.
 constexpr int kLowSignal = 36;
 const QString kAbortQuestion = QStringLiteral("Abort sending remaining messages?");
@@ -33,16 +33,6 @@ struct StopConfirmed
 
 } // namespace
 
-QString trimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 SendingRun::SendingRun(AppContext &context, MainFrame &frame, QObject *parent)
     : QObject(parent), m_context(context), m_frame(frame)
@@ -211,14 +201,7 @@ bool SendingRun::connectModem()
     SmsComponent &modem = *m_component;
     status(1, QStringLiteral("Connecting..."));
     letEventsRun();
-    modem.setPort(stored.Port);
-    modem.setBaudRate(runvalues::toInt32(stored.BaudRate));
-    modem.setDataBits(runvalues::toInt16(stored.DataBits));
-    modem.setStopBits(stored.StopBits);
-    modem.setParity(stored.Parity.left(1));
-    modem.setCommTimeout(kModemTimeoutMs);
-    modem.setPIN(stored.PIN);
-    modem.setConnectTimeout(kModemTimeoutMs);
+    runvalues::writePortSettings(modem, stored);
     modem.setNoPin(trimSpaces(stored.PIN).isEmpty());
     modem.Connect();
     if (modem.IsError(true, QStringLiteral("Quillo")))

@@ -71,6 +71,3 @@ private:
     RecipientList *m_list = nullptr;
     bool m_hourglass = false;
 };
-
-// Text with the blanks (spaces only) at both ends removed, as the run compares and sends it.
-QString trimSpaces(const QString &text);

@@ -60,4 +60,16 @@ qint32 sendDelayMs(const QString &seconds)
     return qint32(ms);
 }
 
+void writePortSettings(SmsComponent &modem, const ComDetails &stored)
+{
+    modem.setPort(stored.Port);
+    modem.setBaudRate(toInt32(stored.BaudRate));
+    modem.setDataBits(toInt16(stored.DataBits));
+    modem.setStopBits(stored.StopBits);
+    modem.setParity(stored.Parity.left(1));
+    modem.setCommTimeout(kModemTimeoutMs);
+    modem.setPIN(stored.PIN);
+    modem.setConnectTimeout(kModemTimeoutMs);
+}
+
 } // namespace runvalues

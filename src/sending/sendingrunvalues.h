@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/comdetails.h"
+#include "kestrel/smscomponent.h"
+
 #include <QString>
 #include <optional>
 
@@ -23,5 +26,12 @@ std::optional<QString> validityCode(const QString &stored);
 std::optional<int> longMessageCode(const QString &choice);
 // Seconds with up to one decimal -> whole milliseconds.
 qint32 sendDelayMs(const QString &seconds);
+
+// The time limits every modem operation gives its component, for one answer and for connecting.
+constexpr int kModemTimeoutMs = 30000;
+
+// Writes the stored port parameters and PIN, in the order modems are set up:
+// Port, BaudRate, DataBits, StopBits, Parity (first letter), CommTimeout, PIN, ConnectTimeout.
+void writePortSettings(SmsComponent &modem, const ComDetails &stored);
 
 } // namespace runvalues

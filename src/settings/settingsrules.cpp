@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/numeric.h"
+#include "common/text.h"
 #include "inihandling.h"
 
 #include <limits>
@@ -18,16 +19,6 @@ QStringList makeComPorts()
     return ports;
 }
 
-QString trimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.sliced(begin, end - begin);
-}
 
 void defaultWhenEmpty(QString &value, const QString &fallback)
 {
