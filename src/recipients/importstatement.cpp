@@ -68,9 +68,10 @@ ImportStatement buildImportStatement(ImportSource source, const ImportRequest &r
         return result;
     }
 
-    // The pattern forms take the column trimmed; they have no unquoted variant.
+    // The pattern forms take the column trimmed but recognise the condition only as the
+    // whole entry text; they have no unquoted variant.
     const QString column = trimSpaces(request.filterColumn);
-    const QString pattern = trimSpaces(request.condition).toUpper();
+    const QString pattern = request.condition.toUpper();
     if (pattern == QLatin1String("BEGINS WITH"))
         result.statement += QStringLiteral(" WHERE ") + column + QStringLiteral(" like '") + value + QStringLiteral("%'");
     else if (pattern == QLatin1String("DOES NOT BEGIN WITH"))

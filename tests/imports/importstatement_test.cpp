@@ -1,5 +1,7 @@
 #include "importstatement.h"
 
+#include "importconnections.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,12 +50,14 @@ const StatementCase kStatements[] = {
      "SELECT Mobile FROM [Contacts] WHERE Name like '%Rao'", ""},
     {"DoesNotEndWith", ImportSource::Excel, excel("Name", "does not end with", "Rao"),
      "SELECT Mobile FROM [Contacts] WHERE not (Name like '%Rao')", ""},
-    // A comparison keeps the column as typed, a pattern trims it; conditions match in any
-    // case and with blanks around them.
+    // A comparison keeps the column as typed, a pattern trims it. Conditions match in any
+    // case; a comparison also with blanks around it, a pattern only as the whole text.
     {"ComparisonKeepsColumnBlanks", ImportSource::Excel, excel(" City ", "  EQUALS ", "Pune"),
      "SELECT Mobile FROM [Contacts] WHERE  City  = 'Pune'", "SELECT Mobile FROM [Contacts] WHERE  City  = Pune"},
-    {"PatternTrimsColumn", ImportSource::Access, access("Suppliers", "Phone", " City ", " Begins With ", "P"),
+    {"PatternTrimsColumn", ImportSource::Access, access("Suppliers", "Phone", " City ", "Begins With", "P"),
      "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City like 'P%'", ""},
+    {"PatternWithBlanksAroundIsNoPattern", ImportSource::Access,
+     access("Suppliers", "Phone", "City", " does not end with ", "P"), "SELECT DISTINCT PHONE FROM SUPPLIERS", ""},
     {"NamesNotTrimmed", ImportSource::Excel, excel("", "", "", " Mobile"), "SELECT  Mobile FROM [Contacts]", ""},
     {"AccessBaseUpperCasedAsWhole", ImportSource::Access, access("Suppliers ", "phone", "", "", ""),
      "SELECT DISTINCT PHONE FROM SUPPLIERS ", ""},
@@ -124,6 +128,23 @@ TEST(ValidationTest, FirstRefusalInOrder)
     for (const ValidationCase &c : cases)
         EXPECT_EQ(validateImportRequest(c.source, c.request).toStdString(), c.message)
             << c.request.numberColumn.toStdString() << "/" << c.request.filterColumn.toStdString();
+}
+
+TEST(SourceTextsTest, ConnectionStringsAndValueListStatementsAsTyped)
+{
+    // The path goes in exactly as typed, blanks included; nothing is added that it does not bring.
+    EXPECT_EQ(accessConnectionString(QStringLiteral("C:\\data\\phones.mdb")).toStdString(),
+              "DRIVER=MICROSOFT ACCESS DRIVER (*.MDB);DBQ=C:\\data\\phones.mdb;");
+    EXPECT_EQ(excelConnectionString(QStringLiteral(" /x/a b.xls")).toStdString(),
+              "DRIVER=MICROSOFT EXCEL DRIVER (*.XLS);DBQ= /x/a b.xls;");
+    EXPECT_EQ(schemaConnectionString(QStringLiteral("/x/a.xls")).toStdString(),
+              "Driver={Microsoft Excel Driver (*.xls)};DBQ=/x/a.xls; ");
+
+    // The value lists keep names untrimmed and in their case; only Excel brackets the sheet.
+    EXPECT_EQ(excelValueListStatement(QStringLiteral(" City"), QStringLiteral("Contacts$")).toStdString(),
+              "SELECT distinct  City FROM [Contacts$] order by  City");
+    EXPECT_EQ(accessValueListStatement(QStringLiteral("City "), QStringLiteral("customers")).toStdString(),
+              "SELECT distinct City  FROM customers order by City ");
 }
 
 TEST(PhoneListSplitTest, SplitsAtCrLfPairsOnly)
