@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QProgressBar>
+#include <QScopeGuard>
 
 namespace {
 
@@ -91,6 +92,12 @@ void SendingRun::unlockWindow()
 
 void SendingRun::cmdStartSending_Click()
 {
+    // A click that reaches Start while a run is still ending is ignored; a run started inside
+    // that ending would release the objects the ending goes on using.
+    if (m_running)
+        return;
+    m_running = true;
+    const auto notRunning = qScopeGuard([this] { m_running = false; });
     m_context.state.ContinueSending = true;
     try {
         Message message;

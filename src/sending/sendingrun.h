@@ -70,4 +70,7 @@ private:
     std::unique_ptr<MessageLog> m_log;
     RecipientList *m_list = nullptr;
     bool m_hourglass = false;
+    // True for the whole click, endings included: they enable Start and let events run while
+    // the run still holds its component and log.
+    bool m_running = false;
 };

@@ -3,7 +3,10 @@
 #include "recipientlist.h"
 #include "runwindow.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QEvent>
+#include <QFile>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -368,6 +371,76 @@ TEST_F(SendingRunTest, AnErrorRaisedMidRunEndsItKeepingTheUnsentNumbers)
     w.start();
     EXPECT_EQ(w.numbers().size(), 2);
     expectIdleWindow();
+}
+
+// Clicks a button the moment it becomes enabled, as a click the operator made while the
+// button was still disabled reaches it once the window lets events run again.
+struct ClickWhenEnabled : QObject
+{
+    QAbstractButton *button;
+    bool armed = false;
+    int clicks = 0;
+    explicit ClickWhenEnabled(QAbstractButton *b) : button(b) { button->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (armed && watched == button && event->type() == QEvent::EnabledChange && button->isEnabled()) {
+            armed = false;
+            ++clicks;
+            button->click();
+        }
+        return false;
+    }
+};
+
+TEST_F(SendingRunTest, AStartClickArrivingWhileARunEndsStartsNothing)
+{
+    // Every ending enables Start before it has released the run's component and log; a
+    // click let in there must not start a second run inside the first.
+    ClickWhenEnabled clicker(w.window->control<QAbstractButton>(QStringLiteral("cmdStartSending")));
+    struct Case
+    {
+        const char *ending;
+        qint32 connectError;
+        QString lastLogLine;
+    } cases[] = {
+        {"user abort", 0, QStringLiteral("Sending aborted manually")},
+        {"connection failure", 9005, QString()},
+    };
+    w.setMessage(QStringLiteral("Hi"));
+    for (const Case &c : cases) {
+        clicker.clicks = 0;
+        QFile::remove(w.logs + QStringLiteral("message.log"));
+        w.list().clear();
+        w.addNumbers({QStringLiteral("A"), QStringLiteral("B")});
+        script->connectError = c.connectError;
+        script->onSend = [&](const QString &) {
+            w.stop();
+            clicker.armed = true;
+        };
+        w.tc.dialogs.expectQuestion(kStart, true);
+        if (c.connectError != 0) {
+            clicker.armed = true;
+            w.tc.dialogs.expectMessage(QStringLiteral("Fake error %1").arg(c.connectError), Dialogs::Icon::Critical);
+        } else {
+            w.tc.dialogs.expectQuestion(kAbort, true);
+        }
+        w.start();
+        EXPECT_TRUE(w.tc.dialogs.allConsumed()) << c.ending;
+        EXPECT_EQ(clicker.clicks, 1) << c.ending;
+        EXPECT_EQ(script->created, script->released) << c.ending;
+        EXPECT_EQ(w.numbers().size(), c.connectError != 0 ? 2 : 1) << c.ending;
+        if (!c.lastLogLine.isEmpty())
+            EXPECT_EQ(w.messageLog().value(w.messageLog().size() - 1), c.lastLogLine) << c.ending;
+        expectIdleWindow();
+        // The ignored click leaves nothing behind: the next click starts a run as usual.
+        script->connectError = 0;
+        script->onSend = nullptr;
+        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectMessage(
+            QStringLiteral("Sending complete. [Sent:%1; Failed:0]").arg(w.numbers().size()), Dialogs::Icon::None);
+        w.start();
+        EXPECT_TRUE(w.numbers().isEmpty()) << c.ending;
+    }
 }
 
 TEST_F(SendingRunTest, AComponentThatCannotStartLeavesTheWindowLocked)
