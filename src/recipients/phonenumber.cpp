@@ -1,10 +1,13 @@
 #include "phonenumber.h"
 
 #include "common/numeric.h"
+#include "common/text.h"
 
 bool IsValidPhoneNumber(const QString &text, const QLocale &locale)
 {
-    const QString trimmed = text.trimmed();
+    // Only blanks are trimmed: a no-break space or a line end pasted along with a number
+    // would stay in the entry and reach the modem.
+    const QString trimmed = trimSpaces(text);
     if (trimmed.isEmpty())
         return false;
     if (trimmed.startsWith(QLatin1Char('+')))

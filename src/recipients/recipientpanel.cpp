@@ -2,6 +2,7 @@
 
 #include "common/errortrap.h"
 #include "common/paths.h"
+#include "common/text.h"
 #include "phonelistfile.h"
 #include "phonenumber.h"
 #include "textfilechoice.h"
@@ -117,7 +118,7 @@ void RecipientPanel::cmdAddMno_Click()
 {
     errorTrap(m_context, QStringLiteral("cmdAddMno_Click"), [&] {
         const QString typed = m_txtMno->text();
-        if (typed.trimmed().isEmpty())
+        if (trimSpaces(typed).isEmpty())
             return;
         if (!IsValidPhoneNumber(typed)) {
             m_context.dialogs.exclamation(kInvalidNumber);

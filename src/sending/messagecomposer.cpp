@@ -3,6 +3,7 @@
 #include "common/ansitext.h"
 #include "common/errortrap.h"
 #include "common/paths.h"
+#include "common/text.h"
 #include "gsmcharcount.h"
 #include "messagefile.h"
 #include "textfilechoice.h"
@@ -331,7 +332,7 @@ void MessageComposer::cmdSaveMsg_Click()
     errorTrap(m_context, QStringLiteral("cmdSaveMsg_Click"), [&] {
         const bool unicode = alphabetIndex() != 0;
         const QString text = messageText();
-        if (text.trimmed().isEmpty()) {
+        if (trimSpaces(text).isEmpty()) {
             m_context.dialogs.exclamation(QStringLiteral("Cannot save empty message to text file."));
             return;
         }
@@ -376,12 +377,23 @@ bool MessageComposer::eventFilter(QObject *watched, QEvent *event)
         case QEvent::FocusOut:
             setStatus(QStringLiteral("Idle"));
             break;
-        case QEvent::KeyPress:
+        case QEvent::KeyPress: {
             // A key press counts when it types a character (Backspace and Enter included);
             // arrows and shift keys move nothing and wait for their release.
-            if (!static_cast<QKeyEvent *>(event)->text().isEmpty())
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (!key->text().isEmpty())
                 showCounter(box, true);
+            // Shift+Enter would put a line separator (U+2028) into the message: a line end
+            // on screen, but one character that the message, its file and the handset do not
+            // take as a line end. It gives the line end Enter gives.
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+                && key->modifiers().testFlag(Qt::ShiftModifier)) {
+                box->insertPlainText(QStringLiteral("\n"));
+                box->ensureCursorVisible();
+                return true;
+            }
             break;
+        }
         case QEvent::KeyRelease:
             showCounter(box, false);
             break;

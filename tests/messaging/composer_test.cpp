@@ -125,6 +125,11 @@ TEST_F(ComposerTest, GsmCounterShowsBeforeTheKeyOnPressAndAfterOnRelease)
     // Enter is a line end of two characters, as in the files.
     QTest::keyClick(txtMsgEn, Qt::Key_Return);
     EXPECT_EQ(frame.status(), QStringLiteral("Char: 13/160"));
+    // Shift+Enter gives the same line end, not a line separator character.
+    QTest::keyClick(txtMsgEn, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 15/160"));
+    EXPECT_EQ(frame.composer().messageText().count(QStringLiteral("\r\n")), 2);
+    EXPECT_FALSE(frame.composer().messageText().contains(QChar::LineSeparator));
     cboLang->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(frame.status(), QStringLiteral("Idle"));
@@ -201,9 +206,15 @@ TEST_F(ComposerTest, SavedMessagesImportBack)
 
 TEST_F(ComposerTest, SaveRefusesBlankMessagesAndWrongExtensions)
 {
-    frame.composer().setMessageText(QStringLiteral("  \r\n "));
+    frame.composer().setMessageText(QStringLiteral("   "));
     tc.dialogs.expectMessage(QStringLiteral("Cannot save empty message to text file."), Icon::Exclamation);
     frame.composer().cmdSaveMsg_Click();
+    // Line ends are no blanks: the run would send such a message, so it can be saved.
+    frame.composer().setMessageText(QStringLiteral(" \r\n "));
+    const QString breaks = tc.context.appFolder + QStringLiteral("breaks.txt");
+    tc.dialogs.expectSaveFile(breaks).expectMessage(QStringLiteral("Message saved in text file."), Icon::Information);
+    frame.composer().cmdSaveMsg_Click();
+    EXPECT_TRUE(QFile::exists(breaks));
 
     frame.composer().setMessageText(QStringLiteral("hi"));
     const QString csv = tc.context.appFolder + QStringLiteral("m.csv");
@@ -211,6 +222,32 @@ TEST_F(ComposerTest, SaveRefusesBlankMessagesAndWrongExtensions)
     frame.composer().cmdSaveMsg_Click();
     EXPECT_FALSE(QFile::exists(csv));
     EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.appFolder);
+}
+
+TEST_F(ComposerTest, SaveThatCannotWriteIsReportedNotConfirmed)
+{
+    // A folder without write permission (not for a user who ignores permissions) and a
+    // "folder" that is really a file.
+    QStringList targets;
+    const QString locked = tc.makeFolder(QStringLiteral("locked"));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+    QFile probe(locked + QStringLiteral("probe"));
+    if (!probe.open(QIODevice::WriteOnly))
+        targets << locked + QStringLiteral("msg.txt");
+    const QString plain = tc.context.appFolder + QStringLiteral("plain");
+    writeFile(plain, "x");
+    targets << plain + QStringLiteral("/msg.txt");
+
+    frame.composer().setMessageText(QStringLiteral("hello"));
+    for (const QString &target : targets) {
+        tc.dialogs.expectSaveFile(target).expectMessageStartingWith(QStringLiteral("Error "), Icon::Critical);
+        frame.composer().cmdSaveMsg_Click();
+        EXPECT_TRUE(tc.dialogs.allConsumed()) << target.toStdString();
+        EXPECT_FALSE(tc.dialogs.shown().contains(QStringLiteral("Message saved in text file.")));
+        EXPECT_FALSE(QFile::exists(target));
+    }
+    EXPECT_EQ(frame.composer().messageText(), QStringLiteral("hello"));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(ComposerTest, BadMessageFilesLeaveTheMessageAlone)

@@ -37,7 +37,9 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{"98123x5678", false}, NumberCase{"+91x", false}, NumberCase{"+", false},
                     NumberCase{"98123 45678", false}, NumberCase{"+ 91 98", false}, NumberCase{"", false},
                     NumberCase{"   ", false}, NumberCase{"9812345678+", false}, NumberCase{"0x1F", false},
-                    NumberCase{"1e", false}, NumberCase{"98,", false}, NumberCase{"98..1", false}));
+                    NumberCase{"1e", false}, NumberCase{"98,", false}, NumberCase{"98..1", false},
+                    // only blanks are trimmed: a pasted no-break space or line end would be sent
+                    NumberCase{"9812345678\xC2\xA0", false}, NumberCase{"\n+919812345678", false}));
 
 TEST(PhoneNumber, DecimalSeparatorFollowsTheLocale)
 {

@@ -61,6 +61,7 @@ TEST_F(RecipientPanelTest, AddKeepsTypedTextAndRefusesNonNumbers)
         {QStringLiteral("9812345678"), true, false}, // no duplicate test on a typed number
         {QStringLiteral("98123x5678"), false, true},
         {QStringLiteral("    "), false, false},
+        {QString(QChar::Nbsp), false, true}, // no blank: refused with the message, not ignored
     };
     QStringList expected;
     for (const Typed &c : cases) {
