@@ -88,6 +88,8 @@ void ModemInfoRefresh::lockWindow()
     status(QStringLiteral("Connecting..."));
     QProgressBar *progress = m_frame.progressBar();
     progress->setRange(0, 100);
+    // The window's bar is enabled only while an operation uses it.
+    progress->setEnabled(true);
     progress->show();
     progress->setValue(0);
     for (const char *menu : kLockedMenus)
@@ -171,6 +173,7 @@ void ModemInfoRefresh::finish(bool failed)
     status(QStringLiteral("Idle"));
     m_frame.progressBar()->setValue(0);
     m_frame.progressBar()->hide();
+    m_frame.progressBar()->setEnabled(false);
     m_logControls.EnableLogControls();
     QTabWidget *tabs = m_frame.tabs();
     for (int i = 0; i < tabs->count(); ++i)

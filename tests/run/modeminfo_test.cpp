@@ -39,6 +39,7 @@ struct ModemInfoTest : testing::Test
         EXPECT_TRUE(w.enabled("cmdRefresh"));
         EXPECT_TRUE(w.enabled("prbSignal"));
         EXPECT_TRUE(w.window->progressBar()->isHidden());
+        EXPECT_FALSE(w.window->progressBar()->isEnabled());
         EXPECT_EQ(w.panel(1), QStringLiteral("Idle"));
         EXPECT_EQ(script->created, script->released);
     }
@@ -69,6 +70,9 @@ TEST_F(ModemInfoTest, RefreshReadsInOrderWhileTheBarWalksItsStops)
             for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
                 if (w.window->menuAction(QLatin1String(menu))->isEnabled())
                     lockedDuringRead << QLatin1String(menu);
+            // The window's bar is in use, so it is shown and enabled while the refresh reads.
+            if (w.window->progressBar()->isHidden() || !w.window->progressBar()->isEnabled())
+                lockedDuringRead << QStringLiteral("ProgressBar1 not in use");
             if (w.label("lblModel") != QLatin1String("Reading..."))
                 lockedDuringRead << QStringLiteral("lblModel text");
         }
