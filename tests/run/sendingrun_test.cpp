@@ -311,6 +311,48 @@ TEST_F(SendingRunTest, ExitOrCloseDuringARunBecomesAStopFollowedByTheExitQuestio
     }
 }
 
+TEST_F(SendingRunTest, StopWhilePreparingIsAskedAtTheNextCheckpoint)
+{
+    struct Case
+    {
+        const char *stopDuring; // the component call during which Stop is pressed
+        const char *notReached; // the first call the checkpoint after it keeps from happening
+        bool abort;
+    } cases[] = {
+        {"Connect", "Manufacturer", true},
+        {"IMSI", "NetworkName", true},
+        {"SendRetry", "SendSMS", true},
+        {"Connect", nullptr, false},
+    };
+    w.setMessage(QStringLiteral("Hi"));
+    for (const Case &c : cases) {
+        QFile::remove(w.logs + QStringLiteral("message.log"));
+        w.list().clear();
+        w.addNumbers({QStringLiteral("A"), QStringLiteral("B")});
+        script->calls.clear();
+        script->onCall = [&](const QString &operation) {
+            if (operation == QLatin1String(c.stopDuring))
+                w.stop();
+        };
+        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestion(kAbort, c.abort);
+        if (!c.abort)
+            w.tc.dialogs.expectMessage(QStringLiteral("Sending complete. [Sent:2; Failed:0]"), Dialogs::Icon::None);
+        w.start();
+        EXPECT_TRUE(w.tc.dialogs.allConsumed()) << c.stopDuring;
+        if (c.abort) {
+            EXPECT_FALSE(called(QLatin1String(c.notReached))) << c.stopDuring;
+            EXPECT_EQ(w.panel(1), QStringLiteral("Sending aborted")) << c.stopDuring;
+            EXPECT_EQ(w.messageLog(), QStringList{QStringLiteral("Sending aborted manually")}) << c.stopDuring;
+            EXPECT_EQ(w.numbers().size(), 2) << c.stopDuring;
+        } else {
+            EXPECT_TRUE(w.numbers().isEmpty());
+        }
+        expectIdleWindow();
+    }
+    script->onCall = nullptr;
+}
+
 TEST_F(SendingRunTest, WapPushRunSendsThePushObjectWithReportZero)
 {
     w.addNumbers({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
