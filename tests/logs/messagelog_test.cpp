@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,6 +140,18 @@ TEST_F(MessageLogTest, AFailedWriteSilencesTheLogForGood)
     tc.makeFolder(QStringLiteral("logs"));
     log.ErrorMsgLog(QStringLiteral("123"));
     EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(MessageLogDateTime, DateWithFullYearThenBlankThenTimeWithSeconds)
+{
+    // Whatever the locale's separators and hour style: the date first with its four-digit
+    // year, a blank, then the time down to the seconds, and no time zone name.
+    const QDateTime when(QDate(2026, 12, 5), QTime(17, 49, 12));
+    const QString text = messageLogDateTime(when);
+    static const QRegularExpression shape(QStringLiteral("^.*2026.* \\S*49\\D12(\\D|$)"));
+    EXPECT_TRUE(shape.match(text).hasMatch()) << text.toStdString();
+    EXPECT_FALSE(text.contains(when.timeZoneAbbreviation())) << text.toStdString();
+    EXPECT_NE(messageLogDateTime(when.addSecs(1)), text) << "seconds are shown";
 }
 
 TEST_F(MessageLogTest, ClearEmptiesOrKeepsTheLastLines)
