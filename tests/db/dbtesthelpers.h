@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <gtest/gtest.h>
 
 namespace DbTest {
 
@@ -51,6 +52,24 @@ inline QStringList schemaNames(DbRecordset &rs, const QString &field)
         rs.moveNext();
     }
     return names;
+}
+
+// Runs call and expects a QuilloError with the given number (any nonzero one for 0), a
+// description and a source.
+template <typename Call>
+void expectError(qint32 number, const Call &call, const QString &what = {})
+{
+    try {
+        call();
+        ADD_FAILURE() << "no error: " << what.toStdString();
+    } catch (const QuilloError &e) {
+        if (number)
+            EXPECT_EQ(e.number(), number) << what.toStdString();
+        else
+            EXPECT_NE(e.number(), 0) << what.toStdString();
+        EXPECT_FALSE(e.description().isEmpty()) << what.toStdString();
+        EXPECT_FALSE(e.source().isEmpty()) << what.toStdString();
+    }
 }
 
 } // namespace DbTest
