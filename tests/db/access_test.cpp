@@ -33,56 +33,34 @@ TEST(AccessSchema, ListsUserTablesOnlyAndTheirColumns)
                            "PostalCode", "Country", "Phone", "Fax", "HomePage"}));
 }
 
-struct StatementCase
+// The statements as the import writes them; rows compared sorted, as DISTINCT does not
+// promise an order.
+TEST(AccessStatements, GiveTheExpectedRows)
 {
-    const char *name;
-    QString statement;
-    QStringList expected; // compared sorted: DISTINCT does not promise an order
-};
-
-void PrintTo(const StatementCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class AccessStatements : public testing::TestWithParam<StatementCase>
-{
-};
-
-TEST_P(AccessStatements, GiveTheExpectedRows)
-{
+    const std::pair<const char *, QStringList> cases[] = {
+        {"SELECT DISTINCT PHONE FROM SUPPLIERS",
+         {"9812345678", "+919876543210", "9812345679", "n/a", "<null>", "98123 45680", "09812345681",
+          "919812345682", "'9812345683", "+91-98123-45684", "+9779812345685"}},
+        {"SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City = 'pune'", {"9812345678"}},
+        {"SELECT DISTINCT PHONE FROM SUPPLIERS WHERE SupplierID > '10'", {"+91-98123-45684", "+9779812345685"}},
+        {"SELECT DISTINCT PHONE FROM SUPPLIERS WHERE SupplierID >= 11", {"+91-98123-45684", "+9779812345685"}},
+        {"SELECT DISTINCT PHONE FROM SUPPLIERS WHERE Country <> 'INDIA'", {"+9779812345685"}},
+        {"SELECT DISTINCT PHONE FROM SUPPLIERS WHERE not (ContactName like 'ra%')",
+         {"9812345678", "+919876543210", "9812345679", "<null>", "98123 45680", "09812345681",
+          "919812345682", "'9812345683", "+91-98123-45684"}},
+        {"SELECT DISTINCT PHONE FROM SUPPLIERS WHERE ContactName like '%gomes'", {"09812345681"}},
+        {"SELECT DISTINCT PHONE FROM CUSTOMERS WHERE City = 'london'",
+         {"(171) 555-7788", "(171) 555-1212", "(171) 555-2282", "(171) 555-0297", "(171) 555-7733",
+          "(171) 555-1717"}},
+        {"SELECT distinct City FROM Suppliers order by City",
+         {"Chennai", "Delhi", "Goa", "Hyderabad", "Kathmandu", "Kolkata", "Mumbai", "Panaji",
+          "Pune"}},
+    };
     DbConnection c;
     c.open(accessString(kNwind));
-    EXPECT_EQ(sorted(column0(c, GetParam().statement)), sorted(GetParam().expected));
+    for (const auto &[statement, expected] : cases)
+        EXPECT_EQ(sorted(column0(c, QString::fromUtf8(statement))), sorted(expected)) << statement;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    AsTheImportWritesThem, AccessStatements,
-    testing::Values(
-        StatementCase{"DistinctUpperCaseStatement", "SELECT DISTINCT PHONE FROM SUPPLIERS",
-                      {"9812345678", "+919876543210", "9812345679", "n/a", "<null>", "98123 45680", "09812345681",
-                       "919812345682", "'9812345683", "+91-98123-45684", "+9779812345685"}},
-        StatementCase{"EqualsIgnoresCase", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City = 'pune'",
-                      {"9812345678"}},
-        StatementCase{"QuotedNumberOnLongColumn", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE SupplierID > '10'",
-                      {"+91-98123-45684", "+9779812345685"}},
-        StatementCase{"BareNumberFallback", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE SupplierID >= 11",
-                      {"+91-98123-45684", "+9779812345685"}},
-        StatementCase{"NotEqual", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE Country <> 'INDIA'",
-                      {"+9779812345685"}},
-        StatementCase{"DoesNotBeginWith",
-                      "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE not (ContactName like 'ra%')",
-                      {"9812345678", "+919876543210", "9812345679", "<null>", "98123 45680", "09812345681",
-                       "919812345682", "'9812345683", "+91-98123-45684"}},
-        StatementCase{"EndsWith", "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE ContactName like '%gomes'",
-                      {"09812345681"}},
-        StatementCase{"UnchangedSampleTable", "SELECT DISTINCT PHONE FROM CUSTOMERS WHERE City = 'london'",
-                      {"(171) 555-7788", "(171) 555-1212", "(171) 555-2282", "(171) 555-0297", "(171) 555-7733",
-                       "(171) 555-1717"}},
-        StatementCase{"ValueListing", "SELECT distinct City FROM Suppliers order by City",
-                      {"Chennai", "Delhi", "Goa", "Hyderabad", "Kathmandu", "Kolkata", "Mumbai", "Panaji",
-                       "Pune"}}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 // The Access import upper-cases its whole statement; names beyond ASCII must still match.
 TEST(AccessValues, UpperCasedNamesBeyondAsciiStillMatch)
@@ -150,13 +128,7 @@ TEST(AccessFailures, RejectedStatementsAndMissingFiles)
                                     QStringLiteral("SELECT distinct City FROM  order by City"),
                                     QStringLiteral("SELECT DISTINCT PHONE FROM NOTHERE"),
                                     QStringLiteral("SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City = 'O'Brien'")}) {
-        try {
-            c.execute(statement);
-            ADD_FAILURE() << "accepted: " << statement.toStdString();
-        } catch (const QuilloError &e) {
-            EXPECT_NE(e.number(), 0);
-            EXPECT_FALSE(e.description().isEmpty());
-        }
+        expectError(0, [&] { c.execute(statement); }, statement);
     }
 
     DbConnection missing;

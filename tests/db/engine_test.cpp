@@ -108,15 +108,6 @@ TEST(NumberText, WholeNumbersArePlainDigits)
 
 TEST(RecordSetContract, ForwardOnlyStatesAndErrors)
 {
-    auto expectError = [](qint32 number, const auto &call) {
-        try {
-            call();
-            ADD_FAILURE() << "no error, expected " << number;
-        } catch (const QuilloError &e) {
-            EXPECT_EQ(e.number(), number);
-            EXPECT_FALSE(e.description().isEmpty());
-        }
-    };
     DbConnection c;
     EXPECT_EQ(c.state(), kDbStateClosed);
     expectError(DbErrors::kObjectClosed, [&] { c.execute(QStringLiteral("SELECT 1")); });
@@ -179,14 +170,8 @@ TEST(CompoundFileCopy, StreamSurvivesTheCopyAndTheCopyReads)
     EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Phones$]")),
               QStringList({"9812345678", "9812345679", "9812345680"}));
 
-    for (const QByteArray &bad : {QByteArray(), QByteArray(600, 'x'), copy.left(700)}) {
-        try {
-            CompoundFile::readStream(bad, {QStringLiteral("Workbook")});
-            ADD_FAILURE() << "read a damaged container";
-        } catch (const QuilloError &e) {
-            EXPECT_EQ(e.number(), DbErrors::kOpenFailed);
-        }
-    }
+    for (const QByteArray &bad : {QByteArray(), QByteArray(600, 'x'), copy.left(700)})
+        expectError(DbErrors::kOpenFailed, [&] { CompoundFile::readStream(bad, {QStringLiteral("Workbook")}); });
 }
 
 } // namespace
