@@ -9,17 +9,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
-#include <unistd.h>
-
 #include <fcntl.h>
+#include <memory>
 #include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,9 +40,14 @@ protected:
         QFile file(configPath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-    void start()
+    // Starts the window over the given config.ini (none for a null one), as the program does.
+    void start(const QByteArray &config = QByteArray())
     {
-        window = std::make_unique<MainWindow>(tc.context, [this] { terminated = true; });
+        if (!config.isNull())
+            writeConfig(config);
+        window.reset();
+        tc.state = AppState();
+        window = std::make_unique<MainWindow>(tc.context, [] {});
         window->show();
         window->Form_Load();
     }
@@ -73,6 +74,7 @@ protected:
         list(name)->setCurrentIndex(index);
     }
     void click(const char *name) { get<QAbstractButton>(name)->click(); }
+    bool checked(const char *name) { return get<QAbstractButton>(name)->isChecked(); }
     bool menuChecked(const QString &name) { return window->findChild<QAction *>(name)->isChecked(); }
     // Opens the Settings tab and leaves it for the Messaging tab.
     void visitSettings()
@@ -87,66 +89,63 @@ protected:
     }
 
     TestContext tc;
-    bool terminated = false;
     std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(SettingsWindow, WithoutConfigLoadsDefaultsAndWritesNothing)
+// Defaults without a config.ini; a save writes the fifteen lines, delay and retry corrected.
+TEST_F(SettingsWindow, WithoutConfigLoadsDefaultsThenSavesTheFifteenLines)
 {
     start();
-    expectShown({{"cboPort", "COM1"},
-                 {"cboBaudRate", "19200"},
-                 {"cboDataBits", "8"},
-                 {"cboStopBits", "1"},
-                 {"cboParity", "None"},
-                 {"cboValidity", "1 Week"},
-                 {"cboLongMsg", "Concatenate"},
-                 {"txtSendDelay", "1"},
-                 {"txtSendRetry", "0"},
-                 {"txtPIN", ""},
-                 {"txtSMSC", ""}});
-    EXPECT_TRUE(get<QCheckBox>("chkSMSC")->isChecked());
+    expectShown({{"cboPort", "COM1"}, {"cboBaudRate", "19200"}, {"cboDataBits", "8"}, {"cboStopBits", "1"},
+                 {"cboParity", "None"}, {"cboValidity", "1 Week"}, {"cboLongMsg", "Concatenate"}, {"txtSendDelay", "1"},
+                 {"txtSendRetry", "0"}, {"txtPIN", ""}, {"txtSMSC", ""}});
+    EXPECT_TRUE(checked("chkSMSC"));
     EXPECT_FALSE(box("txtSMSC")->isEnabled());
-    EXPECT_FALSE(get<QLabel>("lblSMSC")->isEnabled());
     EXPECT_EQ(tc.state.Details.SysLog, QStringLiteral("0"));
-    EXPECT_EQ(tc.state.Details.MsgLog, QStringLiteral("0"));
     EXPECT_TRUE(menuChecked(QStringLiteral("mnuSysLogType0")));
-    EXPECT_FALSE(menuChecked(QStringLiteral("mnuSysLogType1")));
     EXPECT_TRUE(menuChecked(QStringLiteral("mnuMsgLogType0")));
     EXPECT_EQ(box("txtPIN")->echoMode(), QLineEdit::Password);
     QComboBox *port = list("cboPort");
     EXPECT_EQ(port->itemText(255), QStringLiteral("COM256"));
     EXPECT_EQ(port->itemText(port->count() - 1), QStringLiteral("SIMULATOR"));
 
-    visitSettings(); // nothing differs, so nothing is asked
+    // Nothing differs, so nothing is asked; the long message choice is not compared.
+    select("cboLongMsg", QStringLiteral("Truncate"));
+    visitSettings();
+    EXPECT_EQ(shown("cboLongMsg"), QStringLiteral("Truncate"));
     EXPECT_EQ(config(), QByteArray("<missing>"));
+
+    // What the modem log's Apply stores for "Only error log".
+    INIHandling(tc.context.appFolder, QStringLiteral("config.ini"))
+        .SetKey(QStringLiteral("LOG"), QStringLiteral("SysLog"), QStringLiteral("1"));
+    select("cboPort", QStringLiteral("COM3"));
+    box("txtSendDelay")->setText(QStringLiteral(" 0.25 "));
+    box("txtSendRetry")->setText(QStringLiteral("2.6"));
+    tc.dialogs.expectMessage(kSaved, Icon::None);
+    click("cmdOK");
+    expectShown({{"txtSendDelay", "0.2"}, {"txtSendRetry", "3"}});
+    EXPECT_EQ(tc.state.Details.SendDelay, QStringLiteral("0.2"));
+    EXPECT_EQ(config().toStdString(),
+              "[LOG]\r\nSysLog=1\r\n"
+              "[COMM]\r\nPort=COM3\r\nBaudRate=19200\r\nDataBits=8\r\nStopBits=1\r\nParity=None\r\n"
+              "[SMS]\r\nPIN=\r\nValidity=1 Week\r\nSMSC=\r\nSendDelay=0.2\r\nSendRetry=3\r\nLongMsg=Truncate\r\n");
+    EXPECT_TRUE(menuChecked(QStringLiteral("mnuSysLogType1"))); // the reload after saving
 }
 
 // Port, validity and long message match without regard to case, the others exactly; a
 // value no entry matches selects nothing but stays in ComDetails.
 TEST_F(SettingsWindow, StoredValuesSelectEntriesByTheirRules)
 {
-    writeConfig("[COMM]\r\nPort=com3\r\nBaudRate= 9600 \r\nDataBits=08\r\nStopBits=1.5\r\nParity=none\r\n"
+    start("[COMM]\r\nPort=com3\r\nBaudRate= 9600 \r\nDataBits=08\r\nStopBits=1.5\r\nParity=none\r\n"
                 "[SMS]\r\nValidity=2 day\r\nLongMsg=split (normal)\r\nSendDelay=abc\r\nSendRetry=7\r\nPIN=12x\r\n");
-    start();
-    expectShown({{"cboPort", "COM3"},
-                 {"cboBaudRate", "9600"},
-                 {"cboDataBits", ""},
-                 {"cboStopBits", "1.5"},
-                 {"cboParity", ""},
-                 {"cboValidity", "2 Day"},
-                 {"cboLongMsg", "Split (Normal)"},
-                 {"txtSendDelay", "abc"},
-                 {"txtSendRetry", "7"},
-                 {"txtPIN", "12x"}});
+    expectShown({{"cboPort", "COM3"}, {"cboBaudRate", "9600"}, {"cboDataBits", ""}, {"cboStopBits", "1.5"},
+                 {"cboParity", ""}, {"cboValidity", "2 Day"}, {"cboLongMsg", "Split (Normal)"}, {"txtSendDelay", "abc"},
+                 {"txtSendRetry", "7"}, {"txtPIN", "12x"}});
     EXPECT_EQ(tc.state.Details.Port, QStringLiteral("com3"));
     EXPECT_EQ(tc.state.Details.Parity, QStringLiteral("none"));
     EXPECT_EQ(tc.state.Details.DataBits, QStringLiteral("08"));
 
-    writeConfig("[COMM]\r\nPort=COM999\r\n[SMS]\r\nValidity=2 Month\r\n");
-    window.reset();
-    tc.state = AppState();
-    start();
+    start("[COMM]\r\nPort=COM999\r\n[SMS]\r\nValidity=2 Month\r\n");
     expectShown({{"cboPort", ""}, {"cboValidity", ""}});
     EXPECT_EQ(tc.state.Details.Validity, QStringLiteral("2 Month"));
     tc.dialogs.expectMessage(QStringLiteral("Select COM Port !"), Icon::Exclamation);
@@ -154,38 +153,24 @@ TEST_F(SettingsWindow, StoredValuesSelectEntriesByTheirRules)
     EXPECT_EQ(config(), QByteArray("[COMM]\r\nPort=COM999\r\n[SMS]\r\nValidity=2 Month\r\n"));
 }
 
-TEST_F(SettingsWindow, ServiceCentreBoxFollowsTheInternalChoice)
+// The box follows the internal choice; without it, a missing or local number is refused
+// before anything is corrected or stored.
+TEST_F(SettingsWindow, ServiceCentreFollowsTheInternalChoiceAndIsChecked)
 {
-    writeConfig("[SMS]\r\nSMSC=+919812345678\r\n");
-    start();
+    start("[SMS]\r\nSMSC=+919812345678\r\n");
     QCheckBox *internal = get<QCheckBox>("chkSMSC");
     EXPECT_FALSE(internal->isChecked());
     EXPECT_EQ(shown("txtSMSC"), QStringLiteral("+919812345678"));
     EXPECT_TRUE(box("txtSMSC")->isEnabled());
-    EXPECT_EQ(box("txtSMSC")->palette().color(QPalette::Base), QColor(Qt::white));
 
     internal->click();
     EXPECT_EQ(shown("txtSMSC"), QString());
     EXPECT_FALSE(box("txtSMSC")->isEnabled());
-    EXPECT_FALSE(get<QLabel>("lblSMSC")->isEnabled());
-    EXPECT_NE(box("txtSMSC")->palette().color(QPalette::Base), QColor(Qt::white));
 
+    box("txtSMSC")->setText(QStringLiteral("+4412"));
     internal->click(); // the stored number comes back, not what was typed
     EXPECT_EQ(shown("txtSMSC"), QStringLiteral("+919812345678"));
-    EXPECT_TRUE(get<QLabel>("lblSMSC")->isEnabled());
 
-    // Saving with the internal centre stores an empty SMSC, which checks the box again.
-    internal->click();
-    tc.dialogs.expectMessage(kSaved, Icon::None);
-    click("cmdOK");
-    EXPECT_TRUE(config().contains("SMSC=\r\n"));
-    EXPECT_TRUE(internal->isChecked());
-}
-
-TEST_F(SettingsWindow, SaveRefusesAMissingOrLocalServiceCentre)
-{
-    start();
-    get<QCheckBox>("chkSMSC")->click();
     const QString missing = QStringLiteral("Please enter Service Centre number!");
     const QString format =
         QStringLiteral("Please enter Service Centre number in international format (e.g. +919812345678)!");
@@ -198,38 +183,14 @@ TEST_F(SettingsWindow, SaveRefusesAMissingOrLocalServiceCentre)
         EXPECT_FALSE(window->settingsTab()->cmdOK_Click()) << typed;
         EXPECT_EQ(shown("txtSendDelay"), QStringLiteral("45")) << "corrected although refused";
     }
-    EXPECT_EQ(config(), QByteArray("<missing>"));
-}
+    EXPECT_EQ(config(), QByteArray("[SMS]\r\nSMSC=+919812345678\r\n"));
 
-TEST_F(SettingsWindow, SaveCorrectsDelayAndRetryInTheirBoxes)
-{
-    start();
-    box("txtSendDelay")->setText(QStringLiteral(" 0.25 "));
-    box("txtSendRetry")->setText(QStringLiteral("2.6"));
+    // Saving with the internal centre stores an empty SMSC, which checks the box again.
+    internal->click();
     tc.dialogs.expectMessage(kSaved, Icon::None);
     click("cmdOK");
-    EXPECT_EQ(shown("txtSendDelay"), QStringLiteral("0.2"));
-    EXPECT_EQ(shown("txtSendRetry"), QStringLiteral("3"));
-    EXPECT_TRUE(config().contains("\r\nSendDelay=0.2\r\nSendRetry=3\r\n"));
-    EXPECT_EQ(tc.state.Details.SendDelay, QStringLiteral("0.2"));
-}
-
-TEST_F(SettingsWindow, LogLevelThenSaveGivesTheFifteenLines)
-{
-    start();
-    // What the modem log's Apply stores for "Only error log".
-    INIHandling(tc.context.appFolder, QStringLiteral("config.ini"))
-        .SetKey(QStringLiteral("LOG"), QStringLiteral("SysLog"), QStringLiteral("1"));
-    select("cboPort", QStringLiteral("COM3"));
-    tc.dialogs.expectMessage(kSaved, Icon::None);
-    click("cmdOK");
-    EXPECT_EQ(config().toStdString(),
-              "[LOG]\r\nSysLog=1\r\n"
-              "[COMM]\r\nPort=COM3\r\nBaudRate=19200\r\nDataBits=8\r\nStopBits=1\r\nParity=None\r\n"
-              "[SMS]\r\nPIN=\r\nValidity=1 Week\r\nSMSC=\r\nSendDelay=1\r\nSendRetry=0\r\nLongMsg=Concatenate\r\n");
-    // The reload after saving shows the stored level.
-    EXPECT_TRUE(menuChecked(QStringLiteral("mnuSysLogType1")));
-    EXPECT_FALSE(menuChecked(QStringLiteral("mnuSysLogType0")));
+    EXPECT_TRUE(config().contains("SMSC=\r\n"));
+    EXPECT_TRUE(internal->isChecked());
 }
 
 // A settings file that cannot be written must not be reported as saved.
@@ -239,9 +200,8 @@ TEST_F(SettingsWindow, SaveThatCannotWriteIsReportedAsAnError)
     ASSERT_TRUE(QDir(tc.context.appFolder).mkdir(QStringLiteral("config.ini")));
     tc.dialogs.expectMessageStartingWith(QStringLiteral("Error "), Icon::Critical);
     EXPECT_FALSE(window->settingsTab()->cmdOK_Click());
-    ASSERT_FALSE(tc.dialogs.shown().isEmpty());
+    ASSERT_EQ(tc.dialogs.shown().size(), 1);
     EXPECT_TRUE(tc.dialogs.shown().last().endsWith(QStringLiteral("\r\n[Source: Quillo - cmdOK_Click]")));
-    EXPECT_FALSE(tc.dialogs.shown().contains(kSaved));
     EXPECT_TRUE(tc.state.PendingErrorText.isEmpty());
 
     if (::geteuid() == 0)
@@ -257,9 +217,8 @@ TEST_F(SettingsWindow, SaveThatCannotWriteIsReportedAsAnError)
 
 TEST_F(SettingsWindow, RestoreDefaultsSetsTheFourPortValuesOnAYes)
 {
-    writeConfig("[COMM]\r\nPort=COM5\r\nBaudRate=9600\r\nDataBits=7\r\nStopBits=2\r\nParity=Even\r\n"
+    start("[COMM]\r\nPort=COM5\r\nBaudRate=9600\r\nDataBits=7\r\nStopBits=2\r\nParity=Even\r\n"
                 "[SMS]\r\nPIN=1234\r\n");
-    start();
     const QByteArray stored = config();
     tc.dialogs.expectQuestion(QStringLiteral("Restore default settings?"), false);
     click("cmdDefault");
@@ -267,12 +226,8 @@ TEST_F(SettingsWindow, RestoreDefaultsSetsTheFourPortValuesOnAYes)
 
     tc.dialogs.expectQuestion(QStringLiteral("Restore default settings?"), true);
     click("cmdDefault");
-    expectShown({{"cboPort", "COM5"},
-                 {"cboBaudRate", "19200"},
-                 {"cboDataBits", "8"},
-                 {"cboStopBits", "1"},
-                 {"cboParity", "None"},
-                 {"txtPIN", "1234"}});
+    expectShown({{"cboPort", "COM5"}, {"cboBaudRate", "19200"}, {"cboDataBits", "8"}, {"cboStopBits", "1"},
+                 {"cboParity", "None"}, {"txtPIN", "1234"}});
     EXPECT_EQ(config(), stored);
 
     // Leaving the tab offers to save them; No puts the stored values back.
@@ -284,22 +239,12 @@ TEST_F(SettingsWindow, RestoreDefaultsSetsTheFourPortValuesOnAYes)
 
 TEST_F(SettingsWindow, LeavingAfterOnlyLookingAsksWhenAStoredValueMatchedNoEntryExactly)
 {
-    writeConfig("[COMM]\r\nPort=com3\r\n");
-    start();
+    start("[COMM]\r\nPort=com3\r\n");
     tc.dialogs.expectQuestion(kSaveQuestion, true).expectMessage(kSaved, Icon::None);
     visitSettings();
     EXPECT_TRUE(config().contains("[COMM]\r\nPort=COM3\r\n"));
     EXPECT_EQ(tc.state.Details.Port, QStringLiteral("COM3"));
     visitSettings(); // now stored as shown: nothing to ask
-}
-
-TEST_F(SettingsWindow, LongMessageChoiceIsNotComparedOnLeaving)
-{
-    start();
-    select("cboLongMsg", QStringLiteral("Truncate"));
-    visitSettings();
-    EXPECT_EQ(shown("cboLongMsg"), QStringLiteral("Truncate"));
-    EXPECT_EQ(config(), QByteArray("<missing>"));
 }
 
 TEST_F(SettingsWindow, YesOnLeavingRunsEveryCheckAndKeepsRefusedEdits)
@@ -327,7 +272,6 @@ TEST_F(SettingsWindow, PinBoxTakesDigitsAndBackspaceOnly)
     EXPECT_EQ(pin->text(), QStringLiteral("123"));
     QTest::keyClick(pin, Qt::Key_A, Qt::ControlModifier); // select all still works
     QTest::keyClicks(pin, QStringLiteral("9"));
-    EXPECT_EQ(pin->text(), QStringLiteral("9"));
     QTest::keyClick(pin, '@', Qt::ControlModifier | Qt::AltModifier); // AltGr types characters too
     EXPECT_EQ(pin->text(), QStringLiteral("9"));
     pin->setText(QStringLiteral("x")); // not a typed key: left alone
@@ -336,48 +280,32 @@ TEST_F(SettingsWindow, PinBoxTakesDigitsAndBackspaceOnly)
     window->tabs()->setCurrentIndex(0);
 }
 
-TEST_F(SettingsWindow, StoredLogLevelsAreNormalisedAndShown)
+// Stored levels are normalised into the menus and options; No on leaving the Tools tab
+// reloads every setting, dropping unsaved edits on the Settings tab too.
+TEST_F(SettingsWindow, StoredLogLevelsAreShownAndNoOnLeavingToolsReloadsThem)
 {
-    writeConfig("[LOG]\r\nSysLog=1.6\r\nMsgLog=5\r\n");
-    start();
+    start("[LOG]\r\nSysLog=1.6\r\nMsgLog=5\r\n");
     EXPECT_EQ(tc.state.Details.SysLog, QStringLiteral("1.6"));
     EXPECT_EQ(tc.state.Details.MsgLog, QStringLiteral("0"));
     EXPECT_TRUE(menuChecked(QStringLiteral("mnuSysLogType2")));
-    EXPECT_FALSE(menuChecked(QStringLiteral("mnuSysLogType1")));
     EXPECT_TRUE(menuChecked(QStringLiteral("mnuMsgLogType0")));
-    EXPECT_FALSE(menuChecked(QStringLiteral("mnuMsgLogType2")));
-    auto *sys2 = window->findChild<QAbstractButton *>(QStringLiteral("optSys2"));
-    auto *msg0 = window->findChild<QAbstractButton *>(QStringLiteral("optMsg0"));
-    if (!sys2 || !msg0)
-        GTEST_SKIP() << "the log option buttons are not part of this window yet";
-    EXPECT_TRUE(sys2->isChecked());
-    EXPECT_TRUE(msg0->isChecked());
-}
+    EXPECT_TRUE(checked("optSys2"));
+    EXPECT_TRUE(checked("optMsg0"));
 
-TEST_F(SettingsWindow, NoOnLeavingToolsReloadsEverySetting)
-{
-    writeConfig("[LOG]\r\nSysLog=1\r\n");
-    start();
-    auto *sys1 = window->findChild<QAbstractButton *>(QStringLiteral("optSys1"));
-    auto *sys2 = window->findChild<QAbstractButton *>(QStringLiteral("optSys2"));
-    if (!sys1 || !sys2)
-        GTEST_SKIP() << "the log option buttons are not part of this window yet";
-    EXPECT_TRUE(sys1->isChecked());
-    select("cboBaudRate", QStringLiteral("9600")); // an unsaved edit on the Settings tab
+    select("cboBaudRate", QStringLiteral("9600"));
     window->tabs()->setCurrentIndex(2);
-    sys2->click();
+    click("optSys0");
     tc.dialogs.expectQuestion(QStringLiteral("Save Log Settings?"), false);
     window->tabs()->setCurrentIndex(0);
-    EXPECT_TRUE(sys1->isChecked());
+    EXPECT_TRUE(checked("optSys2"));
     EXPECT_EQ(shown("cboBaudRate"), QStringLiteral("19200"));
-    EXPECT_EQ(config(), QByteArray("[LOG]\r\nSysLog=1\r\n"));
+    EXPECT_EQ(config(), QByteArray("[LOG]\r\nSysLog=1.6\r\nMsgLog=5\r\n"));
 }
 
 TEST_F(SettingsWindow, LogLevelOverflowEndsTheLoadWithItsError)
 {
-    writeConfig("[COMM]\r\nPort=COM9\r\n[LOG]\r\nSysLog=40000\r\nMsgLog=2\r\n");
     tc.dialogs.expectMessage(QStringLiteral("Error 6\r\nOverflow\r\n[Source: Quillo - LoadComDetails]"), Icon::None);
-    start();
+    start("[COMM]\r\nPort=COM9\r\n[LOG]\r\nSysLog=40000\r\nMsgLog=2\r\n");
     // Everything before the levels was loaded; the level checks were never reached.
     EXPECT_EQ(shown("cboPort"), QStringLiteral("COM9"));
     EXPECT_EQ(tc.state.Details.SysLog, QStringLiteral("40000"));
@@ -393,8 +321,7 @@ TEST_F(SettingsWindow, StoredDevicePathIsOfferedAndKept)
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
     const QString device = QString::fromLocal8Bit(::ptsname(master));
-    writeConfig("[COMM]\r\nPort=" + device.toLocal8Bit() + "\r\n");
-    start();
+    start("[COMM]\r\nPort=" + device.toLocal8Bit() + "\r\n");
     QComboBox *port = list("cboPort");
     EXPECT_EQ(port->currentText(), device);
     EXPECT_EQ(port->itemText(port->count() - 1), QStringLiteral("SIMULATOR"));
@@ -415,16 +342,11 @@ TEST_F(SettingsWindow, BadConfigFilesLoadWithoutAnyBox)
 {
     const std::pair<QByteArray, const char *> files[] = {
         {QByteArray("\x00\xff\x13[COMM]\x00Port=COM4\r\n\x80\x81\x82", 24), "COM1"},
-        {"[COMM]\r\n" + QByteArray(3'000'000, 'P') + "\r\nPort=COM4\r\n", "COM4"},
         {"[COMM]\r\nPort=" + QByteArray(5000, '4') + "\r\n", ""},
-        {"[COMM]\r\nPort=COM4\r\nPort=COM5\r\n[COMM]\r\nPort=COM6\r\n", "COM4"},
         {"[LOG]\r\nSysLog=\x01\x02\r\n[COMM]\nPort = COM2", "COM2"},
     };
     for (const auto &[bytes, port] : files) {
-        writeConfig(bytes);
-        window.reset();
-        tc.state = AppState();
-        start();
+        start(bytes);
         EXPECT_EQ(shown("cboPort").toStdString(), port);
         EXPECT_EQ(tc.state.Details.SysLog, QStringLiteral("0"));
         EXPECT_EQ(shown("cboBaudRate"), QStringLiteral("19200"));
