@@ -6,39 +6,26 @@
 
 namespace {
 
-struct SeptetCase
+// Septet values from the default table and the extension table (escape 1B + value); what
+// the alphabet holds reads back unchanged.
+TEST(GsmAlphabet, TextToSeptetsAndBack)
 {
-    const char16_t *text;
-    const char *septetsHex;
-};
-
-// Septet values from the default table and the extension table (escape 1B + value).
-const SeptetCase kSeptetCases[] = {
-    {u"@£$¥", "00010203"},
-    {u"Hello", "48656c6c6f"},
-    {u"ΔΦΓΛΩΠΨΣΘΞ", "1012131415161718191a"},
-    {u"ÄÖÑÜ§¿äöñüà", "5b5c5d5e5f607b7c7d7e7f"},
-    {u"€", "1b65"},
-    {u"^{}\\[~]|", "1b141b281b291b2f1b3c1b3d1b3e1b40"},
-    {u"\f", "1b0a"},
-    {u"\r\n", "0d0a"},
-    {u"¤¡", "2440"},
-    // Characters the alphabet lacks become "?" (3F); a surrogate pair is one character.
-    {u"ç✓😀a", "3f3f3f61"},
-};
-
-TEST(GsmAlphabet, TextToSeptets)
-{
-    for (const SeptetCase &c : kSeptetCases) {
-        const QString text = QString::fromUtf16(c.text);
-        EXPECT_EQ(gsm::toSeptets(text).toHex(), QByteArray(c.septetsHex)) << text.toStdString();
-    }
-}
-
-TEST(GsmAlphabet, SeptetsBackToTextForRepresentableText)
-{
-    for (const SeptetCase &c : kSeptetCases) {
-        const QString text = QString::fromUtf16(c.text);
+    const std::pair<const char16_t *, const char *> cases[] = {
+        {u"@£$¥", "00010203"},
+        {u"Hello", "48656c6c6f"},
+        {u"ΔΦΓΛΩΠΨΣΘΞ", "1012131415161718191a"},
+        {u"ÄÖÑÜ§¿äöñüà", "5b5c5d5e5f607b7c7d7e7f"},
+        {u"€", "1b65"},
+        {u"^{}\\[~]|", "1b141b281b291b2f1b3c1b3d1b3e1b40"},
+        {u"\f", "1b0a"},
+        {u"\r\n", "0d0a"},
+        {u"¤¡", "2440"},
+        // Characters the alphabet lacks become "?" (3F); a surrogate pair is one character.
+        {u"ç✓😀a", "3f3f3f61"},
+    };
+    for (const auto &[utf16, septets] : cases) {
+        const QString text = QString::fromUtf16(utf16);
+        EXPECT_EQ(gsm::toSeptets(text).toHex(), QByteArray(septets)) << text.toStdString();
         if (gsm::isRepresentable(text))
             EXPECT_EQ(gsm::fromSeptets(gsm::toSeptets(text)), text) << text.toStdString();
     }
@@ -52,38 +39,28 @@ TEST(GsmAlphabet, ExtensionCharactersCountTwice)
     EXPECT_EQ(gsm::septetLength(QString::fromUtf16(u"😀")), 1);
 }
 
-struct PackCase
-{
-    const char *septetsHex;
-    int fillBits;
-    const char *packedHex;
-};
-
 // "hellohello" and "Hello" are the worked examples of 7-bit packing; the fill-bit cases
 // shift the same septets one bit on, as after a 6-octet concatenation header.
-const PackCase kPackCases[] = {
-    {"68656c6c6f68656c6c6f", 0, "e8329bfd4697d9ec37"},
-    {"48656c6c6f", 0, "c8329bfd06"},
-    {"1b65", 0, "9b32"},
-    {"48", 1, "90"},
-    {"4869", 1, "9069"},
-    {"", 0, ""},
-    // Eight septets fill exactly seven octets.
-    {"3131313131313131", 0, "b1582c168bc562"},
-};
-
-TEST(Septets, PackAndUnpack)
+TEST(Septets, PackUnpackAndHeaderFillBits)
 {
-    for (const PackCase &c : kPackCases) {
+    const struct
+    {
+        const char *septetsHex;
+        int fillBits;
+        const char *packedHex;
+    } cases[] = {
+        {"68656c6c6f68656c6c6f", 0, "e8329bfd4697d9ec37"}, {"48656c6c6f", 0, "c8329bfd06"}, {"1b65", 0, "9b32"},
+        {"48", 1, "90"}, {"4869", 1, "9069"}, {"", 0, ""},
+        {"3131313131313131", 0, "b1582c168bc562"}, // eight septets fill exactly seven octets
+    };
+    for (const auto &c : cases) {
         const QByteArray septets = QByteArray::fromHex(c.septetsHex);
         EXPECT_EQ(gsm::packSeptets(septets, c.fillBits).toHex(), QByteArray(c.packedHex)) << c.septetsHex;
         EXPECT_EQ(gsm::unpackSeptets(QByteArray::fromHex(c.packedHex), c.fillBits, int(septets.size())), septets)
             << c.septetsHex;
     }
-}
+    EXPECT_EQ(gsm::unpackSeptets(QByteArray::fromHex("c832"), 0, 10).size(), 2); // octets run out
 
-TEST(Septets, HeaderFillBits)
-{
     // UDHL 05 + 5 octets = 48 bits: one fill bit makes 7 septets.
     EXPECT_EQ(gsm::fillBitsAfterHeader(6), 1);
     EXPECT_EQ(gsm::headerSeptets(6), 7);
@@ -92,27 +69,19 @@ TEST(Septets, HeaderFillBits)
     EXPECT_EQ(gsm::headerSeptets(7), 8);
 }
 
-TEST(Septets, UnpackStopsWhenOctetsRunOut)
-{
-    EXPECT_EQ(gsm::unpackSeptets(QByteArray::fromHex("c832"), 0, 10).size(), 2);
-}
-
-struct ValidityCase
-{
-    const char *code;
-    int vp; // -1: refused
-};
-
-const ValidityCase kValidityCases[] = {
-    {"1H", 11}, {"6H", 71}, {"12H", 143}, {"13H", 145}, {"1D", 167}, {"24H", 167},
-    {"2D", 168}, {"4D", 170}, {"6D", 172}, {"1W", 173}, {"2W", 180}, {"3W", 187},
-    {"1M", 196}, {"5W", 197}, {"63W", 255}, {"100W", 255}, {"1h", 11}, {" 1W ", 173},
-    {"", -1}, {"W", -1}, {"0D", -1}, {"-1D", -1}, {"1Y", -1}, {"xH", -1}, {"1 W", -1},
-};
-
 TEST(Validity, CodeToRelativePeriod)
 {
-    for (const ValidityCase &c : kValidityCases) {
+    const struct
+    {
+        const char *code;
+        int vp; // -1: refused
+    } cases[] = {
+        {"1H", 11},   {"6H", 71},   {"12H", 143}, {"13H", 145}, {"1D", 167},   {"24H", 167}, {"2D", 168},
+        {"4D", 170},  {"6D", 172},  {"1W", 173},  {"2W", 180},  {"3W", 187},   {"1M", 196},  {"5W", 197},
+        {"63W", 255}, {"100W", 255}, {"1h", 11},  {" 1W ", 173}, {"", -1},     {"W", -1},    {"0D", -1},
+        {"-1D", -1},  {"1Y", -1},   {"xH", -1},   {"1 W", -1},
+    };
+    for (const auto &c : cases) {
         const std::optional<int> vp = gsm::relativeValidity(QString::fromLatin1(c.code));
         if (c.vp < 0)
             EXPECT_FALSE(vp.has_value()) << c.code;

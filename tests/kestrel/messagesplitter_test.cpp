@@ -1,6 +1,5 @@
 #include "gsmalphabet.h"
 #include "messagesplitter.h"
-#include "submitdecoder.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -24,19 +23,17 @@ QString joined(const QList<gsm::MessagePart> &parts)
     return text;
 }
 
-struct SplitCase
-{
-    const char *name;
-    QString text;
-    Coding coding;
-    LongMode mode;
-    QList<int> partUnits; // septets or UCS2 units of each part
-};
-
 TEST(MessageSplitter, PartSizes)
 {
     const QString emoji = QString::fromUtf16(u"😀");
-    const SplitCase cases[] = {
+    const struct
+    {
+        const char *name;
+        QString text;
+        Coding coding;
+        LongMode mode;
+        QList<int> partUnits; // septets or UCS2 units of each part
+    } cases[] = {
         {"fits one SMS: no header in any mode", QString(160, u'a'), Coding::Gsm7, LongMode::Concatenate, {160}},
         {"one septet over: 153 + 8", QString(161, u'a'), Coding::Gsm7, LongMode::Concatenate, {153, 8}},
         {"three full concatenated parts", QString(459, u'a'), Coding::Gsm7, LongMode::Concatenate, {153, 153, 153}},
@@ -53,7 +50,7 @@ TEST(MessageSplitter, PartSizes)
         {"split: separate SMS of 160", QString(330, u'a'), Coding::Gsm7, LongMode::Split, {160, 160, 10}},
         {"split UCS2: separate SMS of 70", QString(141, u'ж'), Coding::Ucs2, LongMode::Split, {70, 70, 1}},
     };
-    for (const SplitCase &c : cases) {
+    for (const auto &c : cases) {
         const QList<gsm::MessagePart> parts = gsm::splitMessage(c.text, c.coding, c.mode, 7);
         QList<int> sizes;
         for (const gsm::MessagePart &p : parts)
@@ -73,25 +70,6 @@ TEST(MessageSplitter, ConcatenationHeaderNumbersTheParts)
     // Split and truncated parts are plain SMS.
     for (const gsm::MessagePart &p : gsm::splitMessage(QString(400, u'x'), Coding::Gsm7, LongMode::Split, 1))
         EXPECT_TRUE(p.header.isEmpty());
-}
-
-TEST(MessageSplitter, ConcatenatedPartsBuildFullPdus)
-{
-    const QString text = QString(152, u'a') + u'€' + QString(200, u'b');
-    int index = 0;
-    for (const gsm::MessagePart &part : gsm::splitMessage(text, Coding::Gsm7, LongMode::Concatenate, 9)) {
-        gsm::SubmitMessage m;
-        m.destination = QStringLiteral("+447700900123");
-        m.header = part.header;
-        m.userData = part.userData;
-        gsm::SubmitPdu pdu;
-        ASSERT_TRUE(gsm::buildSubmit(m, &pdu, nullptr)) << index;
-        gsm::DecodedSubmit d;
-        ASSERT_TRUE(gsm::decodeSubmit(pdu.hex, pdu.tpduLength, &d, nullptr));
-        EXPECT_EQ(d.text, part.text);
-        EXPECT_EQ(d.concatSeq, ++index);
-    }
-    EXPECT_EQ(index, 3);
 }
 
 TEST(MessageSplitter, FormattedBreaksAtWordsAndNumbersParts)
@@ -127,19 +105,16 @@ TEST(MessageSplitter, FormattedCountGrowsWithItsOwnPrefix)
     }
 }
 
-TEST(MessageSplitter, FormattedCutsAWordLongerThanAPart)
+TEST(MessageSplitter, FormattedCutsAWordLongerThanAPartAndLeavesShortTextAlone)
 {
     const QList<gsm::MessagePart> parts = gsm::splitMessage(QString(300, u'z'), Coding::Gsm7, LongMode::Formatted, 0);
     ASSERT_EQ(parts.size(), 2);
     EXPECT_EQ(parts[0].userData.size(), 160);
     EXPECT_EQ(parts[0].text.count(u'z') + parts[1].text.count(u'z'), 300);
-}
 
-TEST(MessageSplitter, FormattedShortTextHasNoPrefix)
-{
-    const QList<gsm::MessagePart> parts = gsm::splitMessage(QStringLiteral("Hello there"), Coding::Gsm7, LongMode::Formatted, 0);
-    ASSERT_EQ(parts.size(), 1);
-    EXPECT_EQ(parts[0].text, QStringLiteral("Hello there"));
+    const auto one = gsm::splitMessage(QStringLiteral("Hello there"), Coding::Gsm7, LongMode::Formatted, 0);
+    ASSERT_EQ(one.size(), 1);
+    EXPECT_EQ(one[0].text, QStringLiteral("Hello there"));
 }
 
 } // namespace

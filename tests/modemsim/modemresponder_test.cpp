@@ -104,18 +104,14 @@ TEST(ModemResponder, PinLocksTheSimUntilGiven)
     };
     for (const Exchange &e : script)
         EXPECT_EQ(d.say(e.in), QByteArray(e.out)) << e.in;
-}
 
-TEST(ModemResponder, ThreeWrongPinsBlockTheSim)
-{
-    ModemConfig config;
-    config.pin = QStringLiteral("1234");
-    Dialogue d(config);
-    d.say("ATE0+CMEE=1\r");
+    // Three wrong PINs block the SIM: the right one no longer helps.
+    Dialogue blocked(config);
+    blocked.say("ATE0+CMEE=1\r");
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(d.say("AT+CPIN=\"1111\"\r"), QByteArray("\r\n+CME ERROR: 16\r\n"));
-    EXPECT_EQ(d.say("AT+CPIN?\r"), QByteArray("\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n"));
-    EXPECT_EQ(d.say("AT+CPIN=\"1234\"\r"), QByteArray("\r\n+CME ERROR: 16\r\n"));
+        EXPECT_EQ(blocked.say("AT+CPIN=\"1111\"\r"), QByteArray("\r\n+CME ERROR: 16\r\n"));
+    EXPECT_EQ(blocked.say("AT+CPIN?\r"), QByteArray("\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n"));
+    EXPECT_EQ(blocked.say("AT+CPIN=\"1234\"\r"), QByteArray("\r\n+CME ERROR: 16\r\n"));
 }
 
 TEST(ModemResponder, AcceptsAndRefusesMessages)
@@ -174,10 +170,8 @@ TEST(ModemResponder, GoesSilentAfterTheConfiguredCommands)
     ModemConfig config;
     config.silentAfterCommands = 2;
     Dialogue d(config);
-    EXPECT_FALSE(d.say("AT\r").isEmpty());
-    EXPECT_FALSE(d.say("AT\r").isEmpty());
-    EXPECT_TRUE(d.say("AT\r").isEmpty());
-    EXPECT_TRUE(d.say("AT\r").isEmpty());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(d.say("AT\r").isEmpty(), i >= 2) << i;
 }
 
 TEST(ModemResponder, DelaysAnswers)
