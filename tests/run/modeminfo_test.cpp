@@ -9,119 +9,90 @@ namespace {
 
 using Script = FakeSmsComponent::Script;
 const char *const kValueLabels[] = {"lblManufacturer", "lblModel", "lblIMEI", "lblIMSI", "lblNetwork"};
-const char *const kLogControls[] = {"optSys0", "optSys1", "optSys2", "optMsg0", "optMsg1", "optMsg2",
-                                    "cmdViewSys", "cmdClearSys", "cmdApplySys", "cmdViewMsg", "cmdClearMsg",
-                                    "cmdApplyMsg"};
 
 struct ModemInfoTest : testing::Test
 {
     ModemInfoTest()
     {
-        // Where ProgressBar1 stood at each connect and reading, to follow the documented stops.
+        // Where ProgressBar1 stood at each connect and reading, and whether the window was
+        // locked while the modem was read.
         static const QStringList watched{"Connect", "Manufacturer", "Model", "IMEI", "IMSI",
                                          "NetworkName", "NetworkCode", "SignalStrength"};
         script->onCall = [this](const QString &operation) {
             if (watched.contains(operation))
                 progressAt << operation + QLatin1Char('@') + QString::number(w.window->progressBar()->value());
+            if (operation == QLatin1String("Manufacturer"))
+                wrongWhileReading << wrongLocks(false);
         };
         w.window->tabs()->setCurrentIndex(2);
     }
     void refresh() { w.click("cmdRefresh"); }
-    int signalBar() { return w.window->control<QProgressBar>(QStringLiteral("prbSignal"))->value(); }
+    // The controls not in the state a refresh gives them: locked while reading, free after.
+    QStringList wrongLocks(bool after)
+    {
+        QStringList wrong;
+        for (int tab : {0, 1, 3})
+            if (w.window->tabs()->isTabEnabled(tab) != after)
+                wrong << QStringLiteral("tab %1").arg(tab);
+        for (const char *name : {"optSys0", "optSys1", "optSys2", "optMsg0", "optMsg1", "optMsg2", "cmdViewSys",
+                                 "cmdClearSys", "cmdApplySys", "cmdViewMsg", "cmdClearMsg", "cmdApplyMsg", "cmdRefresh"})
+            if (w.enabled(name) != after)
+                wrong << QLatin1String(name);
+        for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
+            if (w.window->menuAction(QLatin1String(menu))->isEnabled() != after)
+                wrong << QLatin1String(menu);
+        // The window's bar is in use, shown and enabled, only while the refresh reads.
+        if (w.window->progressBar()->isHidden() == !after || w.window->progressBar()->isEnabled() == after)
+            wrong << QStringLiteral("ProgressBar1");
+        if (after && (!w.enabled("prbSignal") || w.panel(1) != QLatin1String("Idle")))
+            wrong << QStringLiteral("prbSignal or panel 1");
+        if (!after && w.label("lblModel") != QLatin1String("Reading..."))
+            wrong << QStringLiteral("lblModel text");
+        return wrong;
+    }
     void expectUnlocked()
     {
-        for (int tab = 0; tab < 4; ++tab)
-            EXPECT_TRUE(w.window->tabs()->isTabEnabled(tab)) << tab;
-        for (const char *name : kLogControls)
-            EXPECT_TRUE(w.enabled(name)) << name;
-        for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
-            EXPECT_TRUE(w.window->menuAction(QLatin1String(menu))->isEnabled()) << menu;
-        EXPECT_TRUE(w.enabled("cmdRefresh"));
-        EXPECT_TRUE(w.enabled("prbSignal"));
-        EXPECT_TRUE(w.window->progressBar()->isHidden());
-        EXPECT_FALSE(w.window->progressBar()->isEnabled());
-        EXPECT_EQ(w.panel(1), QStringLiteral("Idle"));
+        EXPECT_EQ(wrongLocks(true), QStringList());
         EXPECT_EQ(script->created, script->released);
     }
 
     std::shared_ptr<Script> script = std::make_shared<Script>();
     RunWindow w{FakeSmsComponent::factory(script)};
     QStringList progressAt;
+    QStringList wrongWhileReading;
 };
 
 TEST_F(ModemInfoTest, RefreshReadsInOrderWhileTheBarWalksItsStops)
 {
-    w.tc.state.Details.PIN = QStringLiteral("0000");
-    script->networkName = QStringLiteral("  ");
-    QStringList lockedDuringRead;
-    script->onSend = nullptr;
-    const auto previous = script->onCall;
-    script->onCall = [&](const QString &operation) {
-        previous(operation);
-        if (operation == QLatin1String("Manufacturer")) {
-            for (int tab : {0, 1, 3})
-                if (w.window->tabs()->isTabEnabled(tab))
-                    lockedDuringRead << QStringLiteral("tab %1").arg(tab);
-            for (const char *name : kLogControls)
-                if (w.enabled(name))
-                    lockedDuringRead << QLatin1String(name);
-            if (w.enabled("cmdRefresh"))
-                lockedDuringRead << QStringLiteral("cmdRefresh");
-            for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
-                if (w.window->menuAction(QLatin1String(menu))->isEnabled())
-                    lockedDuringRead << QLatin1String(menu);
-            // The window's bar is in use, so it is shown and enabled while the refresh reads.
-            if (w.window->progressBar()->isHidden() || !w.window->progressBar()->isEnabled())
-                lockedDuringRead << QStringLiteral("ProgressBar1 not in use");
-            if (w.label("lblModel") != QLatin1String("Reading..."))
-                lockedDuringRead << QStringLiteral("lblModel text");
-        }
-    };
-    refresh();
-    EXPECT_TRUE(lockedDuringRead.isEmpty()) << lockedDuringRead.join(QLatin1Char(',')).toStdString();
-    EXPECT_EQ(progressAt,
-              (QStringList{QStringLiteral("Connect@0"), QStringLiteral("Connect@5"),
-                           QStringLiteral("Manufacturer@10"), QStringLiteral("Model@14"), QStringLiteral("IMEI@28"),
-                           QStringLiteral("IMSI@42"), QStringLiteral("NetworkName@56"),
-                           QStringLiteral("NetworkCode@72"), QStringLiteral("SignalStrength@86")}));
-    EXPECT_TRUE(script->calls.contains(QStringLiteral("PIN(0000)")));
-    EXPECT_FALSE(std::any_of(script->calls.begin(), script->calls.end(),
-                             [](const QString &c) { return c.startsWith(QLatin1String("NoPin")); }));
-    EXPECT_EQ(w.label("lblManufacturer"), QStringLiteral("Acme"));
-    EXPECT_EQ(w.label("lblIMSI"), QStringLiteral("404685505601234"));
-    EXPECT_EQ(w.label("lblNetwork"), QStringLiteral("40410")) << "the code stands in for a blank name";
-    EXPECT_EQ(signalBar(), 70);
-    expectUnlocked();
-    EXPECT_TRUE(w.messageLog().isEmpty()) << "the refresh writes no message log";
-}
-
-TEST_F(ModemInfoTest, OddReadingsAreShownAsTheModemGivesThem)
-{
-    struct Case
-    {
-        QString name;
-        QString code;
-        qint16 signal;
-        QString shownNetwork;
-        int bar;
-    } cases[] = {
-        {QStringLiteral("Vodafone"), QStringLiteral("40420"), -1, QStringLiteral("Vodafone"), 0},
+    // The network code is read, at stop 72, only for a blank name.
+    const std::tuple<QString, QString, qint16, QString, int> cases[] = {
+        {QStringLiteral("  "), QStringLiteral("40410"), 70, QStringLiteral("40410"), 70},
         {QString(), QString(), 31, QString(), 31},
-        {QStringLiteral(" Jio "), QString(), 100, QStringLiteral(" Jio "), 100},
+        {QStringLiteral(" Jio "), QString(), -1, QStringLiteral(" Jio "), 0},
     };
-    for (const Case &c : cases) {
+    w.tc.state.Details.PIN = QStringLiteral("0000");
+    for (const auto &[name, code, signal, shown, bar] : cases) {
         progressAt.clear();
-        script->networkName = c.name;
-        script->networkCode = c.code;
-        script->signal = c.signal;
+        script->calls.clear();
+        script->networkName = name;
+        script->networkCode = code;
+        script->signal = signal;
         refresh();
-        EXPECT_EQ(w.label("lblNetwork"), c.shownNetwork);
-        EXPECT_TRUE(w.enabled("lblNetwork"));
+        EXPECT_EQ(wrongWhileReading, QStringList());
+        QStringList stops{"Connect@0", "Connect@5", "Manufacturer@10", "Model@14", "IMEI@28", "IMSI@42",
+                          "NetworkName@56", "NetworkCode@72", "SignalStrength@86"};
+        if (!name.trimmed().isEmpty())
+            stops.removeOne(QStringLiteral("NetworkCode@72"));
+        EXPECT_EQ(progressAt, stops);
+        EXPECT_TRUE(script->calls.contains(QStringLiteral("PIN(0000)")));
+        EXPECT_FALSE(script->calls.join(QLatin1Char(' ')).contains(QLatin1String("NoPin")));
         EXPECT_EQ(w.label("lblManufacturer"), QStringLiteral("Acme"));
-        EXPECT_EQ(signalBar(), c.bar) << c.signal;
-        EXPECT_EQ(progressAt.contains(QStringLiteral("NetworkCode@72")), c.name.trimmed().isEmpty());
+        EXPECT_EQ(w.label("lblIMSI"), QStringLiteral("404685505601234"));
+        EXPECT_EQ(w.label("lblNetwork"), shown);
+        EXPECT_EQ(w.signalBar(), bar);
         expectUnlocked();
     }
+    EXPECT_TRUE(w.messageLog().isEmpty()) << "the refresh writes no message log";
 }
 
 TEST_F(ModemInfoTest, AConnectFailureEndsQuietlyWithQuestionMarks)
@@ -140,30 +111,27 @@ TEST_F(ModemInfoTest, AConnectFailureEndsQuietlyWithQuestionMarks)
             EXPECT_EQ(w.label(label), QStringLiteral("???")) << label;
             EXPECT_TRUE(w.enabled(label)) << label;
         }
-        EXPECT_EQ(signalBar(), 0);
+        EXPECT_EQ(w.signalBar(), 0);
         expectUnlocked();
     }
 }
 
 TEST_F(ModemInfoTest, AnErrorWhileReadingShowsTheProgramsOwnMessage)
 {
-    script->throwOn = QStringLiteral("IMEI");
-    w.tc.dialogs.expectMessage(QStringLiteral("Error reading modem and network information"),
-                               Dialogs::Icon::Exclamation);
-    refresh();
-    for (const char *label : kValueLabels)
-        EXPECT_EQ(w.label(label), QStringLiteral("???")) << label;
-    expectUnlocked();
-
-    // A stored level that is no number fails the same way, before the modem is touched.
-    script->throwOn.clear();
-    script->calls.clear();
-    w.tc.state.Details.SysLog = QStringLiteral("x");
-    w.tc.dialogs.expectMessage(QStringLiteral("Error reading modem and network information"),
-                               Dialogs::Icon::Exclamation);
-    refresh();
-    EXPECT_FALSE(script->calls.contains(QStringLiteral("Connect")));
-    expectUnlocked();
+    // A reading that raises, then a stored level that is no number (before the modem is touched).
+    for (const bool badLevel : {false, true}) {
+        script->calls.clear();
+        script->throwOn = badLevel ? QString() : QStringLiteral("IMEI");
+        if (badLevel)
+            w.tc.state.Details.SysLog = QStringLiteral("x");
+        w.tc.dialogs.expectMessage(QStringLiteral("Error reading modem and network information"),
+                                   Dialogs::Icon::Exclamation);
+        refresh();
+        for (const char *label : kValueLabels)
+            EXPECT_EQ(w.label(label), QStringLiteral("???")) << label;
+        EXPECT_EQ(script->calls.contains(QStringLiteral("Connect")), !badLevel);
+        expectUnlocked();
+    }
 }
 
 TEST_F(ModemInfoTest, AComponentThatCannotStartLocksNothing)

@@ -4,8 +4,11 @@
 #include "recipientlist.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QRegularExpression>
 
 RunWindow::RunWindow(SmsComponentFactory factory)
@@ -14,74 +17,57 @@ RunWindow::RunWindow(SmsComponentFactory factory)
     window = std::make_unique<MainWindow>(tc.context, [this] { ++terminations; });
     window->Form_Load();
     ComDetails &d = tc.state.Details;
+    d.PIN.clear();
+    d.SMSC.clear();
     d.Port = QStringLiteral("SIMULATOR");
     d.BaudRate = QStringLiteral("115200");
     d.DataBits = QStringLiteral("8");
     d.StopBits = QStringLiteral("1");
     d.Parity = QStringLiteral("None");
-    d.PIN.clear();
     d.Validity = QStringLiteral("1 Day");
-    d.SMSC.clear();
-    d.SendDelay = QStringLiteral("0");
-    d.SendRetry = QStringLiteral("0");
-    d.SysLog = QStringLiteral("0");
+    d.SendDelay = d.SendRetry = d.SysLog = QStringLiteral("0");
     d.MsgLog = QStringLiteral("2");
 }
 
-RecipientList &RunWindow::list()
+QString RunWindow::completeBox(int sent, int failed)
 {
-    return *window->control<RecipientList>(QStringLiteral("RecipientList"));
+    return QStringLiteral("Sending complete. [Sent:%1; Failed:%2]").arg(sent).arg(failed)
+           + (failed ? QStringLiteral("\r\n\r\nDestination numbers still remaining in the list are those to which "
+                                      "message sending failed.")
+                     : QString());
 }
 
-MessageComposer &RunWindow::composer()
-{
-    return *window->control<MessageComposer>(QStringLiteral("fraMessage"));
-}
+RecipientList &RunWindow::list() { return *window->control<RecipientList>(QStringLiteral("RecipientList")); }
+MessageComposer &RunWindow::composer() { return *window->control<MessageComposer>(QStringLiteral("fraMessage")); }
+QStringList RunWindow::numbers() { return list().entries(); }
+void RunWindow::setMessage(const QString &text) { composer().setMessageText(text); }
+void RunWindow::click(const char *button) { window->control<QAbstractButton>(QLatin1String(button))->click(); }
+void RunWindow::start() { click("cmdStartSending"); }
+void RunWindow::stop() { click("cmdStopSending"); }
+QString RunWindow::panel(int number) { return window->panel(number)->text(); }
+QString RunWindow::label(const char *name) { return window->control<QLabel>(QLatin1String(name))->text(); }
+int RunWindow::signalBar() { return window->control<QProgressBar>(QStringLiteral("prbSignal"))->value(); }
+bool RunWindow::enabled(const char *name) { return window->control<QWidget>(QLatin1String(name))->isEnabled(); }
 
-QStringList RunWindow::numbers()
+void RunWindow::setNumbers(const QStringList &numbers)
 {
-    return list().entries();
-}
-
-void RunWindow::addNumbers(const QStringList &numbers)
-{
+    list().clear();
     for (const QString &number : numbers)
         list().append(number);
 }
 
-void RunWindow::setMessage(const QString &text)
+void RunWindow::setWapPush(bool on, const QString &url)
 {
-    composer().setMessageText(text);
+    window->control<QCheckBox>(QStringLiteral("chkWapPush"))->setChecked(on);
+    composer().chkWapPush_Click();
+    window->control<QLineEdit>(QStringLiteral("txtURL"))->setText(url);
 }
 
-void RunWindow::click(const char *button)
+void RunWindow::runToCompletion(int sent, int failed)
 {
-    window->control<QAbstractButton>(QLatin1String(button))->click();
-}
-
-void RunWindow::start()
-{
-    click("cmdStartSending");
-}
-
-void RunWindow::stop()
-{
-    click("cmdStopSending");
-}
-
-QString RunWindow::panel(int number)
-{
-    return window->panel(number)->text();
-}
-
-QString RunWindow::label(const char *name)
-{
-    return window->control<QLabel>(QLatin1String(name))->text();
-}
-
-bool RunWindow::enabled(const char *name)
-{
-    return window->control<QWidget>(QLatin1String(name))->isEnabled();
+    tc.dialogs.expectQuestion(kStart, true);
+    tc.dialogs.expectMessage(completeBox(sent, failed), Dialogs::Icon::None);
+    start();
 }
 
 QStringList RunWindow::messageLog()

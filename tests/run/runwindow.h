@@ -9,26 +9,35 @@
 class MessageComposer;
 class RecipientList;
 
+inline const QString kStart = QStringLiteral("Start sending messages?");
+inline const QString kAbort = QStringLiteral("Abort sending remaining messages?");
+inline const QString kExit = QStringLiteral("Close and Exit Quillo?");
+inline const QString kLowSignal = QStringLiteral("GSM network signal strength is very low.\r\nDo you want to continue?");
+
 // The main window over a temporary application folder (with "logs"), started up, with
-// settings for a run stored in ComDetails and the message log at level 2. Tests give the
-// component factory.
+// settings for a run stored in ComDetails and the message log at level 2.
 struct RunWindow
 {
     explicit RunWindow(SmsComponentFactory factory);
 
+    // The completion box, with its note when numbers failed.
+    static QString completeBox(int sent, int failed);
     RecipientList &list();
     MessageComposer &composer();
     QStringList numbers();
-    void addNumbers(const QStringList &numbers);
+    void setNumbers(const QStringList &numbers); // replaces the list
     void setMessage(const QString &text);
+    void setWapPush(bool on, const QString &url = QString());
     // Clicks cmdStartSending; the run happens inside the click.
     void start();
+    // Answers Yes to the start question and expects the completion box.
+    void runToCompletion(int sent, int failed);
     void stop();
     void click(const char *button);
     QString panel(int number);
     QString label(const char *name);
-    // message.log's lines without their date-time.
-    QStringList messageLog();
+    int signalBar();
+    QStringList messageLog(); // message.log's lines without their date-time
     bool enabled(const char *name);
 
     TestContext tc;
