@@ -7,20 +7,18 @@ using at::Status;
 
 namespace {
 
-struct ReplyCase
-{
-    const char *name;
-    const char *command;
-    bool wantPrompt;
-    QList<QByteArray> chunks;
-    Status status;
-    int code;
-    QList<QByteArray> lines;
-};
-
 TEST(AtReply, ReadsRepliesAsModemsWriteThem)
 {
-    const ReplyCase cases[] = {
+    const struct
+    {
+        const char *name;
+        const char *command;
+        bool wantPrompt;
+        QList<QByteArray> chunks;
+        Status status;
+        int code;
+        QList<QByteArray> lines;
+    } cases[] = {
         {"echo dropped", "AT", false, {"AT\r\r\nOK\r\n"}, Status::Ok, -1, {}},
         {"echo of a different case", "ate0", false, {"ATE0\r\r\nOK\r\n"}, Status::Ok, -1, {}},
         {"information line", "AT+CGMI", false, {"\r\nAcme\r\n\r\nOK\r\n"}, Status::Ok, -1, {"Acme"}},
@@ -41,7 +39,7 @@ TEST(AtReply, ReadsRepliesAsModemsWriteThem)
         {"OK without line end is not yet final", "AT", false, {"\r\nOK"}, Status::Pending, -1, {}},
         {"NO CARRIER fails", "ATD123;", false, {"\r\nNO CARRIER\r\n"}, Status::Error, -1, {}},
     };
-    for (const ReplyCase &c : cases) {
+    for (const auto &c : cases) {
         at::ReplyReader reader;
         reader.begin(c.command, c.wantPrompt);
         for (const QByteArray &chunk : c.chunks)

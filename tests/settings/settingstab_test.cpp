@@ -137,7 +137,7 @@ TEST_F(SettingsWindow, WithoutConfigLoadsDefaultsThenSavesTheFifteenLines)
 TEST_F(SettingsWindow, StoredValuesSelectEntriesByTheirRules)
 {
     start("[COMM]\r\nPort=com3\r\nBaudRate= 9600 \r\nDataBits=08\r\nStopBits=1.5\r\nParity=none\r\n"
-                "[SMS]\r\nValidity=2 day\r\nLongMsg=split (normal)\r\nSendDelay=abc\r\nSendRetry=7\r\nPIN=12x\r\n");
+          "[SMS]\r\nValidity=2 day\r\nLongMsg=split (normal)\r\nSendDelay=abc\r\nSendRetry=7\r\nPIN=12x\r\n");
     expectShown({{"cboPort", "COM3"}, {"cboBaudRate", "9600"}, {"cboDataBits", ""}, {"cboStopBits", "1.5"},
                  {"cboParity", ""}, {"cboValidity", "2 Day"}, {"cboLongMsg", "Split (Normal)"}, {"txtSendDelay", "abc"},
                  {"txtSendRetry", "7"}, {"txtPIN", "12x"}});
@@ -218,7 +218,7 @@ TEST_F(SettingsWindow, SaveThatCannotWriteIsReportedAsAnError)
 TEST_F(SettingsWindow, RestoreDefaultsSetsTheFourPortValuesOnAYes)
 {
     start("[COMM]\r\nPort=COM5\r\nBaudRate=9600\r\nDataBits=7\r\nStopBits=2\r\nParity=Even\r\n"
-                "[SMS]\r\nPIN=1234\r\n");
+          "[SMS]\r\nPIN=1234\r\n");
     const QByteArray stored = config();
     tc.dialogs.expectQuestion(QStringLiteral("Restore default settings?"), false);
     click("cmdDefault");
