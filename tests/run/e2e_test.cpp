@@ -1,44 +1,32 @@
 // Whole runs and refreshes through the real driver: the in-process simulated modem
 // (port SIMULATOR) and modemsim on a pseudo-terminal for the faults.
 #include "../kestrel/modemsimprocess.h"
-#include "messagecomposer.h"
 #include "probecomponent.h"
-#include "recipientlist.h"
 #include "runwindow.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <gtest/gtest.h>
 
 namespace {
 
-using Probe = ProbeComponent::Probe;
-const QString kStart = QStringLiteral("Start sending messages?");
-const QString kAbort = QStringLiteral("Abort sending remaining messages?");
-const QString kNote = QStringLiteral("\r\n\r\nDestination numbers still remaining in the list are those to which "
-                                     "message sending failed.");
 const QString kA = QStringLiteral("9812345601");
 const QString kB = QStringLiteral("9812345602");
 const QString kC = QStringLiteral("9812345603");
 const QString kD = QStringLiteral("9812345604");
 const QString kE = QStringLiteral("9812345605");
 
-QString completeBox(int sent, int failed)
-{
-    return QStringLiteral("Sending complete. [Sent:%1; Failed:%2]").arg(sent).arg(failed) + (failed ? kNote : QString());
-}
-
 struct EndToEnd : testing::Test
 {
-    std::shared_ptr<Probe> probe = std::make_shared<Probe>();
+    std::shared_ptr<ProbeComponent::Probe> probe = std::make_shared<ProbeComponent::Probe>();
     RunWindow w{ProbeComponent::factory(probe)};
+    ModemSimProcess sim;
 
+    EndToEnd() { w.setMessage(QStringLiteral("Hi")); }
     // The numbers the modem took, from its record (JSON lines).
-    QStringList received(const QStringList &lines)
+    static QStringList received(const QStringList &lines)
     {
         QStringList numbers;
         for (const QString &line : lines)
@@ -48,9 +36,9 @@ struct EndToEnd : testing::Test
     QStringList simulatorRecord()
     {
         QFile file(w.logs + QStringLiteral("SimulatorMessages.log"));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                   : QStringList();
     }
     void simulatorFaults(const QByteArray &ini)
     {
@@ -58,15 +46,24 @@ struct EndToEnd : testing::Test
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(ini);
     }
+    // modemsim on a pseudo-terminal with a fault configuration.
+    bool startModem(const QString &ini)
+    {
+        if (!sim.start(ini))
+            return false;
+        w.tc.state.Details.Port = sim.port();
+        return true;
+    }
     // Sent lines of the message log must be exactly the numbers gone from the list.
     void expectLogAgreesWithList(const QStringList &before)
     {
         QStringList sentLogged, failedLogged;
         for (const QString &line : w.messageLog()) {
+            const QString number = line.section(QLatin1Char('['), 1).section(QLatin1Char(']'), 0, 0);
             if (line.startsWith(QLatin1String("Message Sent [")))
-                sentLogged << line.section(QLatin1Char('['), 1).section(QLatin1Char(']'), 0, 0);
+                sentLogged << number;
             if (line.startsWith(QLatin1String("Message FAILED [")))
-                failedLogged << line.section(QLatin1Char('['), 1).section(QLatin1Char(']'), 0, 0);
+                failedLogged << number;
         }
         QStringList gone = before;
         for (const QString &left : w.numbers())
@@ -79,11 +76,8 @@ struct EndToEnd : testing::Test
 
 TEST_F(EndToEnd, SimulatorRunSendsEveryNumberAndEndsIdle)
 {
-    w.addNumbers({kA, kB, kC});
-    w.setMessage(QStringLiteral("Meeting at 5"));
-    w.tc.dialogs.expectQuestion(kStart, true);
-    w.tc.dialogs.expectMessage(completeBox(3, 0), Dialogs::Icon::None);
-    w.start();
+    w.setNumbers({kA, kB, kC});
+    w.runToCompletion(3, 0);
     EXPECT_TRUE(w.numbers().isEmpty());
     EXPECT_EQ(received(simulatorRecord()), (QStringList{kA, kB, kC}));
     EXPECT_EQ(w.panel(1), QStringLiteral("Idle"));
@@ -96,9 +90,7 @@ TEST_F(EndToEnd, SimulatorRunSendsEveryNumberAndEndsIdle)
 TEST_F(EndToEnd, StopAnsweredNoGoesOnAndYesLeavesTheRestInTheList)
 {
     for (bool abort : {false, true}) {
-        w.list().clear();
-        w.addNumbers({kA, kB, kC});
-        w.setMessage(QStringLiteral("Hi"));
+        w.setNumbers({kA, kB, kC});
         probe->beforeSend = [&](const QString &number) {
             if (number == kA)
                 w.stop();
@@ -106,7 +98,7 @@ TEST_F(EndToEnd, StopAnsweredNoGoesOnAndYesLeavesTheRestInTheList)
         w.tc.dialogs.expectQuestion(kStart, true);
         w.tc.dialogs.expectQuestion(kAbort, abort);
         if (!abort)
-            w.tc.dialogs.expectMessage(completeBox(3, 0), Dialogs::Icon::None);
+            w.tc.dialogs.expectMessage(RunWindow::completeBox(3, 0), Dialogs::Icon::None);
         w.start();
         EXPECT_TRUE(w.tc.dialogs.allConsumed());
         EXPECT_EQ(w.numbers(), abort ? (QStringList{kB, kC}) : QStringList()) << abort;
@@ -118,15 +110,14 @@ TEST_F(EndToEnd, StopAnsweredNoGoesOnAndYesLeavesTheRestInTheList)
 
 TEST_F(EndToEnd, ExitDuringARunAsksToAbortThenToExit)
 {
-    w.addNumbers({kA, kB});
-    w.setMessage(QStringLiteral("Hi"));
+    w.setNumbers({kA, kB});
     probe->beforeSend = [&](const QString &number) {
         if (number == kA)
             w.window->mnuExit_Click();
     };
     w.tc.dialogs.expectQuestion(kStart, true);
     w.tc.dialogs.expectQuestion(kAbort, true);
-    w.tc.dialogs.expectQuestion(QStringLiteral("Close and Exit Quillo?"), true);
+    w.tc.dialogs.expectQuestion(kExit, true);
     w.start();
     EXPECT_EQ(w.terminations, 1);
     EXPECT_EQ(w.numbers(), QStringList{kB});
@@ -134,14 +125,9 @@ TEST_F(EndToEnd, ExitDuringARunAsksToAbortThenToExit)
 
 TEST_F(EndToEnd, WapPushRunLogsReportZero)
 {
-    w.addNumbers({kA, kB});
-    w.setMessage(QStringLiteral("New offers"));
-    w.window->control<QCheckBox>(QStringLiteral("chkWapPush"))->setChecked(true);
-    w.composer().chkWapPush_Click();
-    w.window->control<QLineEdit>(QStringLiteral("txtURL"))->setText(QStringLiteral("http://example.com/o"));
-    w.tc.dialogs.expectQuestion(kStart, true);
-    w.tc.dialogs.expectMessage(completeBox(2, 0), Dialogs::Icon::None);
-    w.start();
+    w.setNumbers({kA, kB});
+    w.setWapPush(true, QStringLiteral("http://example.com/o"));
+    w.runToCompletion(2, 0);
     EXPECT_EQ(received(simulatorRecord()), (QStringList{kA, kB}));
     EXPECT_EQ(w.messageLog().mid(1, 2), (QStringList{QStringLiteral("Message Sent [") + kA + QStringLiteral("]; 1 SMS"),
                                                      QStringLiteral("Message Sent [") + kB + QStringLiteral("]; 1 SMS")}));
@@ -152,17 +138,14 @@ TEST_F(EndToEnd, LowSignalAsksOnlyBelow36)
     // RSSI 11 reads as 35 on the bar's scale, 12 as 39.
     for (const auto &[rssi, asked] : {std::pair{11, true}, std::pair{12, false}}) {
         simulatorFaults(QStringLiteral("[network]\nRSSI=%1\n").arg(rssi).toUtf8());
-        w.list().clear();
-        w.addNumbers({kA});
-        w.setMessage(QStringLiteral("Hi"));
+        w.setNumbers({kA});
         w.tc.dialogs.expectQuestion(kStart, true);
         if (asked)
-            w.tc.dialogs.expectQuestion(
-                QStringLiteral("GSM network signal strength is very low.\r\nDo you want to continue?"), false);
+            w.tc.dialogs.expectQuestion(kLowSignal, false);
         else
-            w.tc.dialogs.expectMessage(completeBox(1, 0), Dialogs::Icon::None);
+            w.tc.dialogs.expectMessage(RunWindow::completeBox(1, 0), Dialogs::Icon::None);
         w.start();
-        EXPECT_EQ(w.window->control<QProgressBar>(QStringLiteral("prbSignal"))->value(), asked ? 35 : 39);
+        EXPECT_EQ(w.signalBar(), asked ? 35 : 39);
         EXPECT_EQ(w.numbers().size(), asked ? 1 : 0);
     }
 }
@@ -175,62 +158,42 @@ TEST_F(EndToEnd, RefreshShowsTheCodeForABlankNameAndAnEmptyBarForAnUnknownSignal
     EXPECT_EQ(w.label("lblModel"), QStringLiteral("SimModem 900"));
     EXPECT_EQ(w.label("lblIMEI"), QStringLiteral("356938035643809"));
     EXPECT_EQ(w.label("lblNetwork"), QStringLiteral("23499"));
-    EXPECT_EQ(w.window->control<QProgressBar>(QStringLiteral("prbSignal"))->value(), 0);
+    EXPECT_EQ(w.signalBar(), 0);
     EXPECT_EQ(w.panel(1), QStringLiteral("Idle"));
     EXPECT_TRUE(w.window->progressBar()->isHidden());
 }
 
-// modemsim on a pseudo-terminal with a fault configuration.
-struct OverPty : EndToEnd
-{
-    bool startModem(const QString &ini)
-    {
-        if (!sim.start(ini))
-            return false;
-        w.tc.state.Details.Port = sim.port();
-        return true;
-    }
-    ModemSimProcess sim;
-};
-
-TEST_F(OverPty, ANumberRefusedByTheNetworkStaysInTheListAndTheRunGoesOn)
+TEST_F(EndToEnd, ANumberRefusedByTheNetworkStaysInTheListAndTheRunGoesOn)
 {
     ASSERT_TRUE(startModem(QStringLiteral("[faults]\nCmsErrorNumbers=%1\n").arg(kB)));
-    w.addNumbers({kA, kB, kC});
-    w.setMessage(QStringLiteral("Hi"));
-    w.tc.dialogs.expectQuestion(kStart, true);
-    w.tc.dialogs.expectMessage(completeBox(2, 1), Dialogs::Icon::None);
-    w.start();
+    w.setNumbers({kA, kB, kC});
+    w.runToCompletion(2, 1);
     EXPECT_EQ(w.numbers(), QStringList{kB});
     EXPECT_EQ(received(sim.recorded()), (QStringList{kA, kC}));
     EXPECT_EQ(w.messageLog().last(), QStringLiteral("Sending completed [Sent:2; Failed:1]"));
     EXPECT_TRUE(w.messageLog().contains(QStringLiteral("Message FAILED [") + kB + QLatin1Char(']')));
 }
 
-TEST_F(OverPty, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
+TEST_F(EndToEnd, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
 {
     ASSERT_TRUE(startModem(QStringLiteral("[faults]\nHangUpAfterMessages=2\n")));
     const QStringList all{kA, kB, kC, kD, kE};
-    w.addNumbers(all);
-    w.setMessage(QStringLiteral("Hi"));
-    w.tc.dialogs.expectQuestion(kStart, true);
-    w.tc.dialogs.expectMessage(completeBox(2, 3), Dialogs::Icon::None);
-    w.start();
+    w.setNumbers(all);
+    w.runToCompletion(2, 3);
     EXPECT_EQ(w.numbers(), (QStringList{kC, kD, kE}));
     EXPECT_EQ(received(sim.recorded()), (QStringList{kA, kB}));
     expectLogAgreesWithList(all);
     EXPECT_TRUE(w.enabled("cmdStartSending"));
 }
 
-TEST_F(OverPty, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
+TEST_F(EndToEnd, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
 {
     probe->timeoutMs = 1000;
     // The driver's connect sequence and the readings take the first 14 commands, so the
     // modem falls silent at the sends (a change of that sequence shows here as ERROR 9003).
     ASSERT_TRUE(startModem(QStringLiteral("[faults]\nSilentAfterCommands=14\n")));
     const QStringList all{kA, kB, kC, kD};
-    w.addNumbers(all);
-    w.setMessage(QStringLiteral("Hi"));
+    w.setNumbers(all);
     probe->beforeSend = [&](const QString &number) {
         if (number == kB)
             w.stop();
@@ -245,34 +208,25 @@ TEST_F(OverPty, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
     expectLogAgreesWithList(all);
 }
 
-TEST_F(OverPty, ConnectionFailuresShowTheComponentsErrorNumber)
+TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
 {
-    struct Case
-    {
-        QString ini;
-        QString pin;
-        qint32 error;
-    } cases[] = {
+    // A wrong PIN, no network, a port that does not exist.
+    const std::tuple<QString, QString, qint32> cases[] = {
         {QStringLiteral("[sim]\nPIN=1234\n"), QStringLiteral("0000"), 9005},
         {QStringLiteral("[network]\nRegistered=false\n"), QString(), 9007},
-        {QString(), QString(), 9001}, // a port that does not exist
+        {QString(), QString(), 9001},
     };
-    for (const Case &c : cases) {
+    for (const auto &[ini, pin, error] : cases) {
         ModemSimProcess modem;
-        if (c.error != 9001) {
-            ASSERT_TRUE(modem.start(c.ini));
-            w.tc.state.Details.Port = modem.port();
-        } else {
-            w.tc.state.Details.Port = QStringLiteral("/dev/quillo-no-such-port");
-        }
-        w.tc.state.Details.PIN = c.pin;
-        w.list().clear();
-        w.addNumbers({kA});
-        w.setMessage(QStringLiteral("Hi"));
+        if (!ini.isNull())
+            ASSERT_TRUE(modem.start(ini));
+        w.tc.state.Details.Port = ini.isNull() ? QStringLiteral("/dev/quillo-no-such-port") : modem.port();
+        w.tc.state.Details.PIN = pin;
+        w.setNumbers({kA});
         w.tc.dialogs.expectQuestion(kStart, true);
-        w.tc.dialogs.expectMessageStartingWith(QStringLiteral("Error %1").arg(c.error), Dialogs::Icon::Critical);
+        w.tc.dialogs.expectMessageStartingWith(QStringLiteral("Error %1").arg(error), Dialogs::Icon::Critical);
         w.start();
-        EXPECT_EQ(w.panel(1), QStringLiteral("ERROR %1").arg(c.error));
+        EXPECT_EQ(w.panel(1), QStringLiteral("ERROR %1").arg(error));
         EXPECT_EQ(w.numbers(), QStringList{kA});
         EXPECT_TRUE(w.messageLog().isEmpty());
         EXPECT_TRUE(w.enabled("cmdStartSending"));
