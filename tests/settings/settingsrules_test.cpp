@@ -16,7 +16,7 @@ struct Correction
     const char *stored;
 };
 
-TEST(SettingsRules, SendDelayIsRoundedHalfEvenAndKeptWithinRange)
+TEST(SettingsRules, SendDelayIsRoundedHalfEvenKeptWithinRangeInTheLocalesNotation)
 {
     const Correction cases[] = {
         {"0", "0.1"},   {"-5", "0.1"},   {"abc", "0.1"}, {"", "0.1"},     {"0.05", "0.1"}, {"0.15", "0.2"},
@@ -25,10 +25,7 @@ TEST(SettingsRules, SendDelayIsRoundedHalfEvenAndKeptWithinRange)
     };
     for (const Correction &c : cases)
         EXPECT_EQ(correctedSendDelay(QLatin1String(c.typed), kEnglish).toStdString(), c.stored) << c.typed;
-}
-
-TEST(SettingsRules, SendDelayFollowsTheDecimalSeparatorOfTheLocale)
-{
+    // The decimal separator is the locale's.
     EXPECT_EQ(correctedSendDelay(QStringLiteral("0,26"), kGerman), QStringLiteral("0,3"));
     EXPECT_EQ(correctedSendDelay(QStringLiteral("0"), kGerman), QStringLiteral("0,1"));
 }

@@ -185,6 +185,15 @@ TEST_F(SettingsWindow, ServiceCentreFollowsTheInternalChoiceAndIsChecked)
     }
     EXPECT_EQ(config(), QByteArray("[SMS]\r\nSMSC=+919812345678\r\n"));
 
+    // Yes on leaving runs the same checks and keeps the refused edits.
+    box("txtPIN")->setText(QStringLiteral("4321"));
+    tc.dialogs.expectQuestion(kSaveQuestion, true).expectMessage(format, Icon::Exclamation);
+    visitSettings();
+    EXPECT_EQ(window->tabs()->currentIndex(), 0);
+    EXPECT_FALSE(internal->isChecked());
+    EXPECT_EQ(shown("txtPIN"), QStringLiteral("4321"));
+    EXPECT_EQ(config(), QByteArray("[SMS]\r\nSMSC=+919812345678\r\n"));
+
     // Saving with the internal centre stores an empty SMSC, which checks the box again.
     internal->click();
     tc.dialogs.expectMessage(kSaved, Icon::None);
@@ -245,20 +254,6 @@ TEST_F(SettingsWindow, LeavingAfterOnlyLookingAsksWhenAStoredValueMatchedNoEntry
     EXPECT_TRUE(config().contains("[COMM]\r\nPort=COM3\r\n"));
     EXPECT_EQ(tc.state.Details.Port, QStringLiteral("COM3"));
     visitSettings(); // now stored as shown: nothing to ask
-}
-
-TEST_F(SettingsWindow, YesOnLeavingRunsEveryCheckAndKeepsRefusedEdits)
-{
-    start();
-    get<QCheckBox>("chkSMSC")->click();
-    box("txtPIN")->setText(QStringLiteral("4321"));
-    tc.dialogs.expectQuestion(kSaveQuestion, true)
-        .expectMessage(QStringLiteral("Please enter Service Centre number!"), Icon::Exclamation);
-    visitSettings();
-    EXPECT_EQ(window->tabs()->currentIndex(), 0);
-    EXPECT_FALSE(get<QCheckBox>("chkSMSC")->isChecked());
-    EXPECT_EQ(shown("txtPIN"), QStringLiteral("4321"));
-    EXPECT_EQ(config(), QByteArray("<missing>"));
 }
 
 TEST_F(SettingsWindow, PinBoxTakesDigitsAndBackspaceOnly)
