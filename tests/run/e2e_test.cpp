@@ -108,19 +108,32 @@ TEST_F(EndToEnd, StopAnsweredNoGoesOnAndYesLeavesTheRestInTheList)
     }
 }
 
-TEST_F(EndToEnd, ExitDuringARunAsksToAbortThenToExit)
+TEST_F(EndToEnd, ExitOrCloseDuringARunBecomesAStopFollowedByTheExitQuestion)
 {
-    w.setNumbers({kA, kB});
-    probe->beforeSend = [&](const QString &number) {
-        if (number == kA)
-            w.window->mnuExit_Click();
-    };
-    w.tc.dialogs.expectQuestion(kStart, true);
-    w.tc.dialogs.expectQuestion(kAbort, true);
-    w.tc.dialogs.expectQuestion(kExit, true);
-    w.start();
-    EXPECT_EQ(w.terminations, 1);
-    EXPECT_EQ(w.numbers(), QStringList{kB});
+    // via the close box, answer to the abort question, answer to the exit question
+    const std::tuple<bool, bool, bool> cases[] = {{false, true, true}, {true, true, false}, {false, false, false}};
+    for (const auto &[viaClose, abort, exitYes] : cases) {
+        w.tc.state.ExitRequested = w.tc.state.CloseRequested = false;
+        w.terminations = 0;
+        w.setNumbers({kA, kB});
+        const qsizetype boxesBefore = w.tc.dialogs.shown().size();
+        probe->beforeSend = [&](const QString &number) {
+            if (number != kA)
+                return;
+            viaClose ? void(w.window->close()) : w.window->mnuExit_Click();
+            EXPECT_EQ(w.tc.dialogs.shown().size(), boxesBefore + 1) << "nothing is asked while sending";
+        };
+        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestion(kAbort, abort);
+        if (abort)
+            w.tc.dialogs.expectQuestion(kExit, exitYes);
+        else
+            w.tc.dialogs.expectMessage(RunWindow::completeBox(2, 0), Dialogs::Icon::None);
+        w.start();
+        EXPECT_TRUE(w.tc.dialogs.allConsumed());
+        EXPECT_EQ(w.terminations, exitYes ? 1 : 0);
+        EXPECT_EQ(w.numbers(), abort ? QStringList{kB} : QStringList());
+    }
 }
 
 TEST_F(EndToEnd, WapPushRunLogsReportZero)

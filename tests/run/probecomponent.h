@@ -59,12 +59,16 @@ public:
     void setEncoding(int encoding) override { m_inner->setEncoding(encoding); }
     void setSendDelay(int ms) override { m_inner->setSendDelay(ms); }
     void setSendRetry(int count) override { m_inner->setSendRetry(count); }
-    QString SendSMS(const QString &number, const QString &text, bool alert) override;
+    QString SendSMS(const QString &number, const QString &text, bool alert) override
+    {
+        return timedSend(number, [&] { return m_inner->SendSMS(number, text, alert); });
+    }
     SmsWapPush &WapPush() override;
 
 private:
     class Push;
-    void beforeSend(const QString &number);
+    // Runs the hook, then the send, counting the time spent waiting for the modem.
+    QString timedSend(const QString &number, const std::function<QString()> &send);
 
     std::unique_ptr<SmsComponent> m_inner;
     std::shared_ptr<Probe> m_probe;

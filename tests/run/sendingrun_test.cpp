@@ -200,34 +200,6 @@ TEST_F(SendingRunTest, LowSignalAsksBelow36AndTheBarStaysInRange)
     }
 }
 
-TEST_F(SendingRunTest, ExitOrCloseDuringARunBecomesAStopFollowedByTheExitQuestion)
-{
-    // via close, abort answer, exit answer
-    const std::tuple<bool, bool, bool> cases[] = {{false, true, true}, {true, true, false}, {false, false, false}};
-    for (const auto &[viaClose, abort, exitYes] : cases) {
-        w.tc.state.ExitRequested = w.tc.state.CloseRequested = false;
-        w.terminations = 0;
-        w.setNumbers({QStringLiteral("A"), QStringLiteral("B")});
-        const qsizetype boxesBefore = w.tc.dialogs.shown().size();
-        script->onSend = [&](const QString &number) {
-            if (number != QLatin1String("A"))
-                return;
-            viaClose ? void(w.window->close()) : w.window->mnuExit_Click();
-            EXPECT_EQ(w.tc.dialogs.shown().size(), boxesBefore + 1) << "nothing is asked while sending";
-        };
-        w.tc.dialogs.expectQuestion(kStart, true);
-        w.tc.dialogs.expectQuestion(kAbort, abort);
-        if (abort)
-            w.tc.dialogs.expectQuestion(kExit, exitYes);
-        else
-            w.tc.dialogs.expectMessage(RunWindow::completeBox(2, 0), Dialogs::Icon::None);
-        w.start();
-        EXPECT_TRUE(w.tc.dialogs.allConsumed());
-        EXPECT_EQ(w.terminations, exitYes ? 1 : 0);
-        EXPECT_EQ(w.numbers().size(), abort ? 1 : 0);
-    }
-}
-
 TEST_F(SendingRunTest, StopWhilePreparingIsAskedAtTheNextCheckpoint)
 {
     // Stop pressed during one component call; the checkpoint after it keeps the next from happening.
