@@ -12,9 +12,6 @@
 
 namespace {
 
-const QString kStartFailure = QStringLiteral("There was a error in starting the SMS component.\r\nThis can happen due "
-                                             "to incorrect installation of Quillo or corrupted Windows files.");
-
 struct LogControlsTest : testing::Test
 {
     LogControlsTest()
@@ -160,14 +157,7 @@ TEST_F(LogControlsTest, ClearModemLogGoesThroughAFreshComponent)
     tc.dialogs.expectQuestion(QStringLiteral("Clear Modem Log?"), true);
     menu(QStringLiteral("mnuSysLogClear"))->trigger();
     EXPECT_EQ(script->released, 2);
-
-    tc.context.componentFactory = []() -> std::unique_ptr<SmsComponent> {
-        throw QuilloError(429, QStringLiteral("ActiveX component can't create object"));
-    };
-    tc.dialogs.expectQuestion(QStringLiteral("Clear Modem Log?"), true);
-    tc.dialogs.expectMessage(kStartFailure, Dialogs::Icon::Critical);
-    menu(QStringLiteral("mnuSysLogClear"))->trigger();
-    EXPECT_TRUE(tc.dialogs.allConsumed());
+    EXPECT_TRUE(tc.dialogs.allConsumed()) << "and no box";
 }
 
 } // namespace
