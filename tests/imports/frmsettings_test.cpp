@@ -68,7 +68,7 @@ protected:
     int afterImportCalls = 0;
 };
 
-TEST_F(FrmSettingsTest, SourceTypeSelectsOptionAndPanels)
+TEST_F(FrmSettingsTest, SourceTypeAndOptionsChooseThePanels)
 {
     struct Case
     {
@@ -88,20 +88,16 @@ TEST_F(FrmSettingsTest, SourceTypeSelectsOptionAndPanels)
             const bool shown = qstrcmp(frame, c.source) == 0 || (c.filter && qstrcmp(frame, c.filter) == 0);
             EXPECT_EQ(get<QGroupBox>(frame)->isVisible(), shown) << frame;
         }
-        for (const char *conditions : {"cboFilterCondEx", "cboFilterCondAc"}) {
-            auto *box = get<QComboBox>(conditions);
-            EXPECT_EQ(entries(box).size(), 11);
-            EXPECT_EQ(box->itemText(10), QStringLiteral("does not end with"));
-            EXPECT_EQ(box->currentIndex(), -1);
-        }
-        EXPECT_FALSE(get<QCheckBox>("chkAppList")->isChecked());
     }
-}
+    for (const char *conditions : {"cboFilterCondEx", "cboFilterCondAc"}) {
+        auto *box = get<QComboBox>(conditions);
+        EXPECT_EQ(entries(box).size(), 11);
+        EXPECT_EQ(box->itemText(10), QStringLiteral("does not end with"));
+        EXPECT_EQ(box->currentIndex(), -1);
+    }
+    EXPECT_FALSE(get<QCheckBox>("chkAppList")->isChecked());
 
-TEST_F(FrmSettingsTest, SwitchingKindsKeepsWhatWasTyped)
-{
-    open(QStringLiteral("Access"));
-    dialog->show();
+    // Switching kinds shows the other panels and keeps what was typed.
     get<QLineEdit>("txtAccessT")->setText(QStringLiteral("Suppliers"));
     get<QRadioButton>("optText")->click();
     EXPECT_TRUE(get<QGroupBox>("fraText")->isVisible());

@@ -89,17 +89,6 @@ TEST_P(StatementTest, BuildsStatementAndFallback)
 INSTANTIATE_TEST_SUITE_P(Conditions, StatementTest, testing::ValuesIn(kStatements),
                          [](const testing::TestParamInfo<StatementCase> &info) { return info.param.name; });
 
-TEST(ConditionOperatorTest, MapsComparisonsOnly)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"", ""}, {"   ", ""}, {"equals", "="}, {"Does Not Equal", "<>"}, {" is greater than ", ">"},
-        {"is greater than or equal to", ">="}, {"IS LESS THAN", "<"}, {"is less than or equal to", "<="},
-        {"begins with", ""}, {"ends with", ""}, {"is greater  than", ""}, {"equal", ""},
-    };
-    for (const auto &[entry, op] : cases)
-        EXPECT_EQ(ConditionOperator(QLatin1String(entry)).toStdString(), op) << entry;
-}
-
 struct ValidationCase
 {
     ImportSource source;

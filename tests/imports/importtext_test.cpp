@@ -39,49 +39,43 @@ protected:
     VectorList list;
 };
 
-TEST_F(TextImportTest, SavedListWithRepeatTakesEachNumberOnce)
+TEST_F(TextImportTest, SplitsAtCrLfTakesValidNumbersOnceAndTellsTheOutcome)
 {
-    dialogs.expectMessage(kDuplicates, Icon::Information);
-    import(write("9812345678\r\n+919812345678\r\n9812345678\r\n"));
-    EXPECT_EQ(list.entries, QStringList({"9812345678", "+919812345678"}));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(TextImportTest, BlanksTrimmedAndInvalidLinesSkippedSilently)
-{
-    import(write(" 9812345678 \r\nabc\r\n+\r\n\r\n\t9812345679\r\n+91 98\r\n1.5e3\r\n"));
-    // Tabs are not blanks but the number test allows them around a number.
-    EXPECT_EQ(list.entries, QStringList({"9812345678", "\t9812345679", "1.5e3"}));
-}
-
-TEST_F(TextImportTest, LineEndsOtherThanCrLfKeepOneLine)
-{
-    dialogs.expectMessage(kNoValid, Icon::Exclamation);
-    import(write("9812345678\n9812345679\n"));
-    EXPECT_TRUE(list.entries.isEmpty());
-}
-
-TEST_F(TextImportTest, EmptyFileAndBlankLines)
-{
-    list.append(QStringLiteral("111"));
-    dialogs.expectMessage(QStringLiteral("Selected text file is empty"), Icon::Exclamation);
-    import(write(""));
-    EXPECT_TRUE(list.entries.isEmpty()) << "the list is emptied before the file is read";
-
-    dialogs.expectMessage(kNoValid, Icon::Exclamation);
-    import(write("\r\n\r\n"));
-}
-
-TEST_F(TextImportTest, AppendModeSkipsNumbersAlreadyInList)
-{
-    list.append(QStringLiteral("9812345678"));
-    list.append(QStringLiteral("9812345679"));
-    dialogs.expectMessage(kNoValid, Icon::Exclamation);
-    import(write("9812345679\r\n9812345678"), true);
-    EXPECT_EQ(list.count(), 2);
-
-    import(write("9812345670\r\n"), true);
-    EXPECT_EQ(list.entries, QStringList({"9812345678", "9812345679", "9812345670"}));
+    struct Case
+    {
+        const char *name;
+        QByteArray content;
+        bool append;
+        QString message;
+        Icon icon;
+        QStringList expected; // the list held "9812345678" and "9812345679" before
+    };
+    const QString empty = QStringLiteral("Selected text file is empty");
+    const Case cases[] = {
+        {"RepeatTakenOnce", "9812345670\r\n+919812345678\r\n9812345670\r\n", false, kDuplicates, Icon::Information,
+         {"9812345670", "+919812345678"}},
+        // Blanks are trimmed; tabs are not blanks, but the number test allows them around a number.
+        {"InvalidLinesSkippedSilently", " 9812345670 \r\nabc\r\n+\r\n\r\n\t9812345671\r\n+91 98\r\n1.5e3\r\n", false,
+         {}, Icon::None, {"9812345670", "\t9812345671", "1.5e3"}},
+        {"LfOnlyIsOneLine", "9812345670\n9812345671\n", false, kNoValid, Icon::Exclamation, {}},
+        {"EmptyFileEmptiesTheListFirst", "", false, empty, Icon::Exclamation, {}},
+        {"BlankLines", "\r\n\r\n", false, kNoValid, Icon::Exclamation, {}},
+        {"AppendSkipsKnownNumbers", "9812345679\r\n9812345678", true, kNoValid, Icon::Exclamation,
+         {"9812345678", "9812345679"}},
+        {"AppendAddsNewOnes", "9812345670\r\n", true, {}, Icon::None, {"9812345678", "9812345679", "9812345670"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        list.clear();
+        list.append(QStringLiteral("9812345678"));
+        list.append(QStringLiteral("9812345679"));
+        if (!c.message.isEmpty())
+            dialogs.expectMessage(c.message, c.icon);
+        import(write(c.content), c.append);
+        EXPECT_EQ(list.entries, c.expected);
+        EXPECT_TRUE(dialogs.allConsumed());
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
 }
 
 TEST_F(TextImportTest, EmptyPathRefusedWithoutTouchingTheList)

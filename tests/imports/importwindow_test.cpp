@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -75,16 +74,6 @@ TEST_F(ImportWindowTest, ExcelMenuEntryImportsAndFocusesTheList)
     auto *lstMno = window.findChild<QWidget *>(QStringLiteral("lstMno"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == lstMno; }, 2000));
     EXPECT_EQ(window.panel(1)->text(), QStringLiteral("List Size: 6"));
-
-    // The Import button opens the dialog on the kind the menu chose last; Cancel keeps the list.
-    withDialog(
-        [&](FrmSettings &dialog) {
-            EXPECT_TRUE(dialog.findChild<QRadioButton *>(QStringLiteral("optExcel"))->isChecked());
-            EXPECT_TRUE(dialog.findChild<QLineEdit *>(QStringLiteral("txtExcel"))->text().isEmpty());
-            dialog.findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
-        },
-        [&] { window.findChild<QPushButton *>(QStringLiteral("cmdSelectFile"))->click(); });
-    EXPECT_EQ(list().count(), 6);
 }
 
 TEST_F(ImportWindowTest, ExitClosesOpenConnections)
