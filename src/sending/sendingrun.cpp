@@ -108,10 +108,13 @@ void SendingRun::cmdStartSending_Click()
         setTabsLocked(m_frame, true);
         DisableControls(m_frame);
 
-        // Without a component the window stays locked: the operator can only leave through Exit.
+        // Without a component nothing was started: the window is unlocked again so the
+        // operator can mend the installation or the settings and try once more.
         m_component = startSmsComponent(m_context);
-        if (!m_component)
+        if (!m_component) {
+            unlockWindow();
             return;
+        }
 
         Outcome outcome;
         try {

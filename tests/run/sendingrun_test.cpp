@@ -325,7 +325,7 @@ TEST_F(SendingRunTest, AStartClickArrivingWhileARunEndsStartsNothing)
     }
 }
 
-TEST_F(SendingRunTest, AComponentThatCannotStartLeavesTheWindowLocked)
+TEST_F(SendingRunTest, AComponentThatCannotStartLeavesTheWindowUsable)
 {
     w.tc.context.componentFactory = [] { return std::unique_ptr<SmsComponent>(); };
     w.setNumbers({QStringLiteral("A")});
@@ -334,9 +334,9 @@ TEST_F(SendingRunTest, AComponentThatCannotStartLeavesTheWindowLocked)
                                               "to incorrect installation of Quillo or corrupted Windows files."),
                                Dialogs::Icon::Critical);
     w.start();
-    EXPECT_FALSE(w.enabled("cmdStartSending"));
-    EXPECT_TRUE(w.enabled("cmdStopSending"));
-    EXPECT_FALSE(w.window->tabs()->isTabEnabled(1));
+    EXPECT_TRUE(w.enabled("cmdStartSending"));
+    EXPECT_FALSE(w.enabled("cmdStopSending"));
+    EXPECT_TRUE(w.window->tabs()->isTabEnabled(1));
     EXPECT_FALSE(w.tc.state.IsSending);
     EXPECT_EQ(w.numbers(), QStringList{QStringLiteral("A")});
 }
