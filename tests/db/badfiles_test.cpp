@@ -1,3 +1,4 @@
+#include "damagedaccessfiles.h"
 #include "dbtesthelpers.h"
 #include "dberrors.h"
 
@@ -64,28 +65,11 @@ void readEverything(const QString &connectionString, const QString &label)
     }
 }
 
-// Damaged Access files are written at run time: the repository holds no .mdb file.
-void writeDamagedAccessFiles(const QString &folder)
-{
-    QRandomGenerator rng(20261206);
-    QByteArray random(8192, '\0');
-    for (char &byte : random)
-        byte = char(rng.bounded(256));
-    // A Jet signature over junk gets past the first check and must still fail cleanly.
-    QByteArray jet("\0\1\0\0Standard Jet DB\0", 20);
-    while (jet.size() < 4096)
-        jet += char(rng.bounded(256));
-    writeFile(folder + QStringLiteral("/empty.mdb"), {});
-    writeFile(folder + QStringLiteral("/random.mdb"), random);
-    writeFile(folder + QStringLiteral("/jet-header-junk.mdb"), jet);
-    writeFile(folder + QStringLiteral("/workbook-named.mdb"), readAll(testData(QStringLiteral("regular.xls"))));
-}
-
 TEST(BadFiles, EveryDamagedFileGivesRowsOrAnError)
 {
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
-    writeDamagedAccessFiles(tmp.path());
+    writeDamagedAccessFiles(tmp.path(), testData(QStringLiteral("regular.xls")));
     QStringList paths;
     for (const QDir &dir : {QDir(testData(QStringLiteral("corrupt"))), QDir(tmp.path())})
         for (const QString &name : dir.entryList(QDir::Files))

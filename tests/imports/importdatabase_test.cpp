@@ -1,3 +1,4 @@
+#include "damagedaccessfiles.h"
 #include "importdatabase.h"
 
 #include "db/dbconnection.h"
@@ -7,6 +8,7 @@
 #include "scripteddialogs.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -184,11 +186,14 @@ TEST_F(DatabaseImportTest, FailuresReportedWithNumberDescriptionSource)
 
 TEST(CorruptFileImportTest, OneReportAndFileUnchanged)
 {
-    const QDir dir(ImportTest::testData(QStringLiteral("db/corrupt")));
+    QTemporaryDir accessFolder;
+    ASSERT_TRUE(accessFolder.isValid());
+    writeDamagedAccessFiles(accessFolder.path(), ImportTest::testData(QStringLiteral("db/regular.xls")));
     QStringList paths;
-    for (const QString &name : dir.entryList(QDir::Files))
-        paths << dir.filePath(name);
-    ASSERT_FALSE(paths.isEmpty());
+    for (const QDir &dir : {QDir(ImportTest::testData(QStringLiteral("db/corrupt"))), QDir(accessFolder.path())})
+        for (const QString &name : dir.entryList(QDir::Files))
+            paths << dir.filePath(name);
+    ASSERT_GE(paths.size(), 25);
     // A sound workbook without any worksheet fails the same way.
     paths << ImportTest::testData(QStringLiteral("db/no-sheets.xls"));
     ImportConnections connections;
