@@ -12,6 +12,7 @@
 #include "common/dialogs.h"
 #include "db/dbconnection.h"
 #include "db/dbsource.h"
+#include "generatedtable.h"
 #include "importconnections.h"
 #include "importcontroller.h"
 #include "importdatabase.h"
@@ -44,43 +45,6 @@ public:
     QString openFile(const FileRequest &) override { return {}; }
     QString saveFile(const FileRequest &) override { return {}; }
     bool chooseFont(QFont &) override { return false; }
-};
-
-// PHONE distinct per row, CITY ten cities in turn.
-class GeneratedTable : public DbTableSource
-{
-public:
-    explicit GeneratedTable(int rows) : m_rows(rows) {}
-    int tableCount() const override { return 1; }
-    std::string tableName(int) const override { return "CONTACTS"; }
-    const std::vector<DbColumnInfo> &columns(int) override { return m_columns; }
-    std::unique_ptr<DbRowCursor> openCursor(int, std::uint64_t) override { return std::make_unique<Cursor>(m_rows); }
-
-private:
-    class Cursor : public DbRowCursor
-    {
-    public:
-        explicit Cursor(int rows) : m_rows(rows) {}
-        bool next() override { return ++m_row < m_rows; }
-        const DbCell &cell(int column) override
-        {
-            static const char *const kCities[] = {"Pune",   "Delhi",  "Chennai",   "Mumbai", "Goa",
-                                                   "Kolkata", "Panaji", "Hyderabad", "Agra",   "Surat"};
-            if (column == 0)
-                m_cell.setText(std::to_string(9800000000LL + 7LL * m_row));
-            else
-                m_cell.setText(kCities[m_row % 10]);
-            return m_cell;
-        }
-
-    private:
-        int m_rows;
-        int m_row = -1;
-        DbCell m_cell;
-    };
-
-    int m_rows;
-    std::vector<DbColumnInfo> m_columns = {{"PHONE", DbColumnKind::Text}, {"CITY", DbColumnKind::Text}};
 };
 
 // One case: a fresh list shown in a view, the import run once, the time printed.
@@ -154,7 +118,7 @@ int main(int argc, char **argv)
             [&](ImportList &list) {
                 try {
                     DbConnection connection;
-                    connection.openSource(std::make_unique<GeneratedTable>(100000), QStringLiteral("generated"));
+                    connection.openSource(std::make_unique<GeneratedTable>(100000, "CONTACTS"), QStringLiteral("generated"));
                     ImportIntake intake(list);
                     auto records = runImportStatement(connection, buildImportStatement(ImportSource::Access, request));
                     takeRecords(*records, ImportSource::Access, intake);

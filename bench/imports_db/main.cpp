@@ -14,6 +14,7 @@
 #include "common/error.h"
 #include "dbconnection.h"
 #include "dbsource.h"
+#include "generatedtable.h"
 #include "xlswriter.h"
 
 #include <QCoreApplication>
@@ -69,47 +70,6 @@ void report(const char *name, double ms, qint64 rows, double targetMs, long rssB
                 targetMs <= 0 ? "" : (ms < targetMs ? "within target" : "OVER TARGET"));
 }
 
-// A generated table: ID, PHONE (distinct numbers), CITY (ten cities in turn).
-class GeneratedTable : public DbTableSource
-{
-public:
-    explicit GeneratedTable(int rows) : m_rows(rows) {}
-    int tableCount() const override { return 1; }
-    std::string tableName(int) const override { return "BIG"; }
-    const std::vector<DbColumnInfo> &columns(int) override { return m_columns; }
-    std::unique_ptr<DbRowCursor> openCursor(int, std::uint64_t) override { return std::make_unique<Cursor>(m_rows); }
-
-private:
-    class Cursor : public DbRowCursor
-    {
-    public:
-        explicit Cursor(int rows) : m_rows(rows) {}
-        bool next() override { return ++m_row < m_rows; }
-        const DbCell &cell(int column) override
-        {
-            static const char *const kCities[] = {"Pune", "Delhi", "Chennai", "Mumbai", "Goa",
-                                                   "Kolkata", "Panaji", "Hyderabad", "Agra", "Surat"};
-            if (column == 0)
-                m_cell.setInteger(m_row + 1);
-            else if (column == 1)
-                m_cell.setText(std::to_string(9800000000LL + 7LL * m_row));
-            else
-                m_cell.setText(kCities[m_row % 10]);
-            return m_cell;
-        }
-
-    private:
-        int m_rows;
-        int m_row = -1;
-        DbCell m_cell;
-    };
-
-    int m_rows;
-    std::vector<DbColumnInfo> m_columns = {{"ID", DbColumnKind::Number},
-                                           {"PHONE", DbColumnKind::Text},
-                                           {"CITY", DbColumnKind::Text}};
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -156,7 +116,7 @@ int main(int argc, char **argv)
             QElapsedTimer t;
             t.start();
             DbConnection c;
-            c.openSource(std::make_unique<GeneratedTable>(100000), QStringLiteral("generated"));
+            c.openSource(std::make_unique<GeneratedTable>(100000, "BIG"), QStringLiteral("generated"));
             const qint64 rows = importRows(c, statement);
             c.close();
             report(name, t.nsecsElapsed() / 1e6, rows, 3000, before);
