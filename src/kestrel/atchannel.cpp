@@ -94,11 +94,19 @@ AtResult AtChannel::exchange(const QByteArray &command, bool wantPrompt, int tim
         m_answerOverdue = false;
         drain(kOverdueDrainMs);
     }
+    const QString shown = QString::fromLatin1(logAs.isEmpty() ? command : logAs);
+    return transact(command, command + '\r', wantPrompt, timeoutMs, shown, shown);
+}
+
+AtResult AtChannel::transact(const QByteArray &echo, const QByteArray &bytes, bool wantPrompt, int timeoutMs,
+                             const QString &shown, const QString &what)
+{
+    AtResult result;
     const bool logging = m_log && m_log->wantsStatus();
     if (logging)
-        m_log->status(QStringLiteral("-> ") + QString::fromLatin1(logAs.isEmpty() ? command : logAs));
-    m_reader.begin(command, wantPrompt);
-    if (!write(command + '\r')) {
+        m_log->status(QStringLiteral("-> ") + shown);
+    m_reader.begin(echo, wantPrompt);
+    if (!write(bytes)) {
         result.lost = true;
         return result;
     }
@@ -116,7 +124,7 @@ AtResult AtChannel::exchange(const QByteArray &command, bool wantPrompt, int tim
                                                    : result.reply.errorText));
     }
     if (result.timedOut && m_log)
-        m_log->error(QStringLiteral("No answer to %1 within %2 ms").arg(QString::fromLatin1(logAs.isEmpty() ? command : logAs)).arg(timeoutMs));
+        m_log->error(QStringLiteral("No answer to %1 within %2 ms").arg(what).arg(timeoutMs));
     return result;
 }
 
@@ -136,28 +144,8 @@ AtResult AtChannel::submit(int tpduLength, const QByteArray &hex, int timeoutMs)
         }
         return prompt;
     }
-    if (m_log && m_log->wantsStatus())
-        m_log->status(QStringLiteral("-> ") + QString::fromLatin1(hex) + QStringLiteral("<Ctrl-Z>"));
-    m_reader.begin(hex + '\x1A');
-    AtResult result;
-    if (!write(hex + '\x1A')) {
-        result.lost = true;
-        return result;
-    }
-    const bool done = waitForReply(timeoutMs);
-    result.reply = m_reader.reply();
-    result.lost = m_lost && !done;
-    result.timedOut = !done && !m_lost;
-    m_answerOverdue = result.timedOut;
-    if (m_log && m_log->wantsStatus()) {
-        for (const QByteArray &line : result.reply.lines)
-            m_log->status(QStringLiteral("<- ") + QString::fromLatin1(line));
-        if (done)
-            m_log->status(QStringLiteral("<- ") + (result.reply.status == at::Status::Ok ? QStringLiteral("OK") : result.reply.errorText));
-    }
-    if (result.timedOut && m_log)
-        m_log->error(QStringLiteral("No answer to the message within %1 ms").arg(timeoutMs));
-    return result;
+    return transact(hex + '\x1A', hex + '\x1A', false, timeoutMs,
+                    QString::fromLatin1(hex) + QStringLiteral("<Ctrl-Z>"), QStringLiteral("the message"));
 }
 
 void AtChannel::drain(int ms)

@@ -47,6 +47,10 @@ public slots:
 
 private:
     AtResult exchange(const QByteArray &command, bool wantPrompt, int timeoutMs, const QByteArray &logAs);
+    // Writes bytes (the reader expects echo back first), waits for the final answer and logs
+    // the dialogue: shown is the line the log writes, what names it in a time-out.
+    AtResult transact(const QByteArray &echo, const QByteArray &bytes, bool wantPrompt, int timeoutMs,
+                      const QString &shown, const QString &what);
     bool write(const QByteArray &bytes);
     bool waitForReply(int timeoutMs);
     void readAvailable();
