@@ -1,37 +1,24 @@
 #pragma once
 
-#include "atreply.h"
+#include "atqueue.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 
-class QEventLoop;
 class QIODevice;
 class ModemLog;
 
-struct AtResult
+// The AT dialogue one call at a time, for callers that go step by step (the SMS component
+// and its command line). Each call hands one request to the session's queue and waits for
+// its answer in a local event loop that lets timers and painting run but holds back user
+// input, so the window stays drawn and no click can start a second operation. Every wait
+// has a time limit; once the device is lost every call fails at once.
+class AtChannel
 {
-    at::Reply reply;
-    bool timedOut = false;
-    bool lost = false;
-    bool ok() const { return !timedOut && !lost && reply.status == at::Status::Ok; }
-};
-
-// The AT dialogue over a byte device (a serial port or the in-process simulator). Each call
-// writes one command and waits for its answer in a local event loop that lets timers and
-// painting run but holds back user input, so the window stays drawn and no click can start
-// a second operation. Every wait has a time limit; once the device is lost every call
-// fails at once.
-class AtChannel : public QObject
-{
-    Q_OBJECT
 public:
-    explicit AtChannel(ModemLog *log, QObject *parent = nullptr);
+    explicit AtChannel(AtQueue &queue) : m_queue(queue) {}
 
-    void attach(QIODevice *device);
-    void detach();
-    bool isLost() const { return m_lost; }
+    bool isLost() const { return m_queue.isLost(); }
 
     // logAs, when given, is written to the modem log instead of the command (a PIN).
     AtResult command(const QByteArray &command, int timeoutMs, const QByteArray &logAs = {});
@@ -42,24 +29,8 @@ public:
     // A pause that, like the waits, holds back user input.
     static void pause(int ms);
 
-public slots:
-    void markLost();
-
 private:
-    AtResult exchange(const QByteArray &command, bool wantPrompt, int timeoutMs, const QByteArray &logAs);
-    // Writes bytes (the reader expects echo back first), waits for the final answer and logs
-    // the dialogue: shown is the line the log writes, what names it in a time-out.
-    AtResult transact(const QByteArray &echo, const QByteArray &bytes, bool wantPrompt, int timeoutMs,
-                      const QString &shown, const QString &what);
-    bool write(const QByteArray &bytes);
-    bool waitForReply(int timeoutMs);
-    void readAvailable();
+    AtResult run(const AtRequest &request);
 
-    ModemLog *m_log;
-    QPointer<QIODevice> m_device;
-    at::ReplyReader m_reader;
-    QEventLoop *m_loop = nullptr;
-    bool m_waiting = false;
-    bool m_lost = false;
-    bool m_answerOverdue = false;
+    AtQueue &m_queue;
 };

@@ -94,6 +94,11 @@ bool isUnsolicited(const QByteArray &line, const QByteArray &command)
     return false;
 }
 
+bool urcCarriesPdu(const QByteArray &line)
+{
+    return line.startsWith("+CMT:") || line.startsWith("+CDS:");
+}
+
 void ReplyReader::begin(const QByteArray &command, bool wantPrompt)
 {
     m_command = command.trimmed();
@@ -101,8 +106,15 @@ void ReplyReader::begin(const QByteArray &command, bool wantPrompt)
     m_echoSeen = false;
     m_reply = Reply();
     m_unsolicited.clear();
+    m_pduLineDue = false;
     // Whatever was left from before belongs to no command we are waiting on.
     m_buffer.clear();
+}
+
+void ReplyReader::resumeUnsolicited(const QByteArray &line)
+{
+    m_unsolicited.append({line});
+    m_pduLineDue = true;
 }
 
 bool ReplyReader::feed(const QByteArray &bytes)
@@ -139,6 +151,12 @@ void ReplyReader::takeLine(const QByteArray &line)
     }
     if (line.contains('\x1A') || line.contains('\x1B'))
         return;
+    // The PDU of a message or status report that arrived in the middle of this answer.
+    if (m_pduLineDue) {
+        m_pduLineDue = false;
+        m_unsolicited.last().append(line);
+        return;
+    }
     if (m_wantPrompt && line.startsWith('>')) {
         m_reply.status = Status::Prompt;
         return;
@@ -153,7 +171,8 @@ void ReplyReader::takeLine(const QByteArray &line)
         return;
     }
     if (isUnsolicited(line, m_command)) {
-        m_unsolicited.append(line);
+        m_unsolicited.append({line});
+        m_pduLineDue = urcCarriesPdu(line);
         return;
     }
     m_reply.lines.append(line);

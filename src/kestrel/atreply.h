@@ -25,18 +25,22 @@ Status finalStatus(const QByteArray &line, int *code);
 // True for lines a modem may send at any moment (RING, +CMTI: ...), unless the command
 // itself asks for that kind (AT+CREG? answers +CREG:).
 bool isUnsolicited(const QByteArray &line, const QByteArray &command);
+// +CMT: and +CDS: (a message, a status report) are followed by a line holding the PDU.
+bool urcCarriesPdu(const QByteArray &line);
 
 class ReplyReader
 {
 public:
     // command as written, without the CR; wantPrompt for the first half of AT+CMGS.
     void begin(const QByteArray &command, bool wantPrompt = false);
+    // A +CMT:/+CDS: line that came just before the command: its PDU line is still due.
+    void resumeUnsolicited(const QByteArray &line);
     // Bytes as they come; returns true once the reply is complete.
     bool feed(const QByteArray &bytes);
     bool isDone() const { return m_reply.status != Status::Pending; }
     const Reply &reply() const { return m_reply; }
-    // Lines dropped as unsolicited during this reply.
-    const QList<QByteArray> &unsolicited() const { return m_unsolicited; }
+    // Unsolicited result codes that came during this reply, each with its PDU line if it has one.
+    const QList<QList<QByteArray>> &unsolicited() const { return m_unsolicited; }
     // Bytes that arrived after the reply was complete.
     QByteArray leftover() const { return m_buffer; }
 
@@ -48,7 +52,8 @@ private:
     bool m_echoSeen = false;
     QByteArray m_buffer;
     Reply m_reply;
-    QList<QByteArray> m_unsolicited;
+    QList<QList<QByteArray>> m_unsolicited;
+    bool m_pduLineDue = false;
 };
 
 // Helpers for the information lines of particular commands.

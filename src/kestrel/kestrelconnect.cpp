@@ -30,10 +30,9 @@ QString serialDeviceName(const QString &port)
 
 bool KestrelDriver::openPort()
 {
-    if (m_device && m_device->isOpen())
+    if (m_session && !m_session->isLost())
         return true;
     closePort();
-    m_channel = std::make_unique<AtChannel>(&m_log);
 
     if (m_portName.compare(QLatin1String("SIMULATOR"), Qt::CaseInsensitive) == 0) {
         const QString folder = m_log.folder();
@@ -41,9 +40,9 @@ bool KestrelDriver::openPort()
                                    ? QString() : QDir(folder).filePath(QString::fromLatin1(SimulatorPort::kRecordFileName));
         auto sim = std::make_unique<SimulatorPort>(SimulatorPort::configFor(folder), record);
         sim->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
-        QObject::connect(sim.get(), &SimulatorPort::lost, m_channel.get(), &AtChannel::markLost);
-        m_channel->attach(sim.get());
-        m_device = std::move(sim);
+        SimulatorPort *raw = sim.get();
+        startSession(std::move(sim));
+        QObject::connect(raw, &SimulatorPort::lost, &m_session->queue(), &AtQueue::markLost);
         m_log.status(QStringLiteral("Opened the simulated modem"));
         return true;
     }
@@ -119,35 +118,21 @@ bool KestrelDriver::openPort()
                      .arg(m_parity, m_stopBits, why));
         return false;
     }
-    QSerialPort *raw = port.get();
-    AtChannel *channel = m_channel.get();
-    ModemLog *log = &m_log;
-    QObject::connect(raw, &QSerialPort::errorOccurred, channel, [channel, raw, log](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError)
-            return;
-        log->error(QStringLiteral("Port error %1: %2").arg(int(e)).arg(raw->errorString()));
-        // The device going away (USB modem unplugged, line hung up) shows as a resource
-        // error, or on some drivers as read errors that would repeat for ever.
-        if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError
-            || e == QSerialPort::ReadError || e == QSerialPort::WriteError)
-            channel->markLost();
-    });
-    m_channel->attach(raw);
-    m_device = std::move(port);
+    startSession(std::move(port));
     m_log.status(QStringLiteral("Opened %1 at %2 baud").arg(m_portName).arg(m_baudRate));
     return true;
 }
 
+void KestrelDriver::startSession(std::unique_ptr<QIODevice> device)
+{
+    m_session = std::make_unique<ModemSession>(std::move(device), &m_log);
+    m_channel = std::make_unique<AtChannel>(m_session->queue());
+}
+
 void KestrelDriver::closePort()
 {
-    if (m_channel)
-        m_channel->detach();
-    if (m_device) {
-        m_device->disconnect();
-        m_device->close();
-    }
-    m_device.reset();
     m_channel.reset();
+    m_session.reset();
     m_connected = false;
 }
 

@@ -3,6 +3,7 @@
 #include "atchannel.h"
 #include "messagesplitter.h"
 #include "modemlog.h"
+#include "modemsession.h"
 #include "smscomponent.h"
 #include "submitpdu.h"
 
@@ -71,6 +72,7 @@ public:
 
 private:
     bool openPort();
+    void startSession(std::unique_ptr<QIODevice> device);
     void closePort();
     bool synchronise();
     bool unlockSim();
@@ -105,7 +107,7 @@ private:
 
     // State
     ModemLog m_log;
-    std::unique_ptr<QIODevice> m_device;
+    std::unique_ptr<ModemSession> m_session;
     std::unique_ptr<AtChannel> m_channel;
     std::unique_ptr<KestrelWapPush> m_wapPush;
     bool m_connected = false;
