@@ -197,7 +197,7 @@ ModemCommands::Outcome ModemCommands::runExtended(const Extended &cmd, QByteArra
         {"+CEREG", &ModemCommands::cereg}, {"+COPS", &ModemCommands::cops}, {"+CSQ", &ModemCommands::csq},
         {"+CSCS", &ModemCommands::cscs}, {"+CSMS", &ModemCommands::csms}, {"+CPMS", &ModemCommands::cpms},
         {"+CNMI", &ModemCommands::cnmi}, {"+CMMS", &ModemCommands::cmms}, {"+CMGF", &ModemCommands::cmgf},
-        {"+CSCA", &ModemCommands::csca}, {"+CMGS", &ModemCommands::cmgs}};
+        {"+CSCA", &ModemCommands::csca}, {"+CMGS", &ModemCommands::cmgs}, {"+CFUN", &ModemCommands::cfun}};
     const Handler handler = handlers.value(cmd.name);
     return handler ? (this->*handler)(cmd, out) : refuse(out);
 }
@@ -237,6 +237,22 @@ ModemCommands::Outcome ModemCommands::cpin(const Extended &cmd, QByteArray *out)
     if (--m_pinTries <= 0)
         m_pinState = PinState::Puk;
     return cmeError(16, out);
+}
+
+ModemCommands::Outcome ModemCommands::cfun(const Extended &cmd, QByteArray *out)
+{
+    // Full functionality is the only level served: the radio is never switched off here.
+    if (cmd.is(Extended::Form::Read)) {
+        out->append(info("+CFUN: 1"));
+        return Outcome::Ok;
+    }
+    if (cmd.is(Extended::Form::Test)) {
+        out->append(info("+CFUN: (1),(0)"));
+        return Outcome::Ok;
+    }
+    if (cmd.is(Extended::Form::Set) && cmd.args.size() <= 2 && cmd.args[0] == "1" && cmd.args.value(1, "0") == "0")
+        return Outcome::Ok;
+    return refuse(out);
 }
 
 ModemCommands::Outcome ModemCommands::creg(const Extended &cmd, QByteArray *out)

@@ -44,6 +44,7 @@ private:
     // One per extended command served, named for it.
     Outcome cmee(const Extended &cmd, QByteArray *out);
     Outcome cpin(const Extended &cmd, QByteArray *out);
+    Outcome cfun(const Extended &cmd, QByteArray *out);
     Outcome creg(const Extended &cmd, QByteArray *out);
     Outcome cereg(const Extended &cmd, QByteArray *out);
     Outcome cops(const Extended &cmd, QByteArray *out);
