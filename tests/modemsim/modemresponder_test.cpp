@@ -111,9 +111,10 @@ TEST(ModemResponder, AnswersClientSetUpInStandardShapes)
         {"AT+CPMS=\"ME\"\r", "\r\nERROR\r\n"},
         {"AT+CPMS?\r", "\r\n+CPMS: \"SM\",0,30,\"SM\",0,30,\"SM\",0,30\r\n\r\nOK\r\n"},
         {"AT+CNMI=?\r", "\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n"},
-        {"AT+CNMI=2,1,,1\r", "\r\nOK\r\n"},                  // an omitted value is kept
-        {"AT+CNMI=2,1,1\r", "\r\nERROR\r\n"},                // <bm> 1 is not served
-        {"AT+CNMI?\r", "\r\n+CNMI: 2,1,0,1,0\r\n\r\nOK\r\n"},
+        {"AT+CNMI=2,1,2,1\r", "\r\nOK\r\n"},
+        {"AT+CNMI=1,,,0\r", "\r\nOK\r\n"},                   // omitted values are kept
+        {"AT+CNMI=0,0,1\r", "\r\nERROR\r\n"},                // <bm> 1 is not served: no change
+        {"AT+CNMI?\r", "\r\n+CNMI: 1,1,2,0,0\r\n\r\nOK\r\n"},
         {"AT+CMMS=2;+CMMS?\r", "\r\n+CMMS: 2\r\n\r\nOK\r\n"},
         {"AT+CMMS=?\r", "\r\n+CMMS: (0-2)\r\n\r\nOK\r\n"},
         {"AT+CMGF=?\r", "\r\n+CMGF: (0,1)\r\n\r\nOK\r\n"},
