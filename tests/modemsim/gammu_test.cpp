@@ -91,10 +91,10 @@ TEST(Gammu, IdentifiesAndSendsThroughModemsim)
         gsm::DecodedSubmit decoded;
         QString error;
         ASSERT_TRUE(gsm::decodeSubmit(pdu, -1, &decoded, &error)) << cases[i].name << ": " << error.toStdString();
-        EXPECT_EQ(decoded.destination, cases[i].number) << cases[i].name;
-        EXPECT_EQ(decoded.text, cases[i].text) << cases[i].name;
+        EXPECT_EQ(decoded.destination.toStdString(), cases[i].number.toStdString()) << cases[i].name;
+        EXPECT_EQ(decoded.text.toStdString(), cases[i].text.toStdString()) << cases[i].name;
         // Gammu puts the service centre it read with AT+CSCA? into each PDU.
-        EXPECT_EQ(decoded.smsc, QStringLiteral("+447785016005")) << cases[i].name;
+        EXPECT_EQ(decoded.smsc.toStdString(), "+447785016005") << cases[i].name;
     }
 }
 
