@@ -9,21 +9,17 @@ using namespace modemreply;
 
 namespace {
 
-// Message storage: the SIM only, and empty, since this modem keeps no messages.
-constexpr int kSimSlots = 30;
 const QList<QByteArray> kCharsets = {"IRA", "GSM", "UCS2"};
-// Tables of 27.005's new message indications (+CNMI): the values served for each of
-// <mode>, <mt>, <bm>, <ds>, <bfr>. No message ever arrives, so any routing is kept honestly.
-const QList<QList<int>> kCnmiValues = {{0, 1, 2}, {0, 1, 2, 3}, {0, 2}, {0, 1, 2}, {0, 1}};
 
-QByteArray unquoted(const QByteArray &arg)
+} // namespace
+
+QByteArray ModemCommands::unquoted(const QByteArray &arg)
 {
     const QByteArray a = arg.trimmed();
     return a.size() >= 2 && a.startsWith('"') && a.endsWith('"') ? a.mid(1, a.size() - 2) : a;
 }
 
-// A whole number parameter from min to max.
-bool numberArg(const QByteArray &arg, int min, int max, int *value)
+bool ModemCommands::numberArg(const QByteArray &arg, int min, int max, int *value)
 {
     bool ok = false;
     const int n = arg.trimmed().toInt(&ok);
@@ -32,8 +28,6 @@ bool numberArg(const QByteArray &arg, int min, int max, int *value)
     *value = n;
     return true;
 }
-
-} // namespace
 
 ModemCommands::ModemCommands(const ModemConfig &config) : m_config(config)
 {
@@ -99,6 +93,24 @@ ModemCommands::Outcome ModemCommands::refuse(QByteArray *out) const
     return Outcome::Failed;
 }
 
+ModemCommands::Outcome ModemCommands::answered(QByteArray *out, const QByteArray &line)
+{
+    out->append(info(line));
+    return Outcome::Ok;
+}
+
+ModemCommands::Outcome ModemCommands::numberSetting(const Extended &cmd, const QByteArray &range, int min, int max,
+                                                    int *value, QByteArray *out)
+{
+    if (cmd.isRead())
+        return answered(out, cmd.name + ": " + QByteArray::number(*value));
+    if (cmd.isTest())
+        return answered(out, cmd.name + ": " + range);
+    if (cmd.isSet() && cmd.args.size() == 1 && numberArg(cmd.args[0], min, max, value))
+        return Outcome::Ok;
+    return refuse(out);
+}
+
 ModemCommands::Outcome ModemCommands::cmeError(int code, QByteArray *out) const
 {
     if (m_cmee == 0)
@@ -125,7 +137,7 @@ QByteArray ModemCommands::encode(const QString &text) const
     }
     if (m_charset == "GSM")
         return gsm::toSeptets(text);
-    // IRA is ASCII; a configured name beyond it goes out as UTF-8, as many modems do.
+    // IRA is ASCII; a name configured beyond it is sent as UTF-8 rather than lost.
     return text.toUtf8();
 }
 
@@ -161,9 +173,8 @@ ModemCommands::Outcome ModemCommands::runBasic(const QByteArray &upper, QByteArr
         return Outcome::Ok;
     }
     if (upper == "I" || upper == "I0") {
-        out->append(info(m_config.manufacturer.toLatin1() + "\r\n" + m_config.model.toLatin1() + "\r\nRevision: "
-                         + m_config.revision.toLatin1()));
-        return Outcome::Ok;
+        return answered(out, m_config.manufacturer.toLatin1() + "\r\n" + m_config.model.toLatin1() + "\r\nRevision: "
+                         + m_config.revision.toLatin1());
     }
     // Verbose results without quiet mode are all this modem speaks; DCD and DTR have no
     // wires on a pseudo-terminal, so any of their modes is accepted and means nothing.
@@ -173,7 +184,7 @@ ModemCommands::Outcome ModemCommands::runBasic(const QByteArray &upper, QByteArr
 
 ModemCommands::Outcome ModemCommands::runExtended(const Extended &cmd, QByteArray *out)
 {
-    if (cmd.is(Extended::Form::Malformed))
+    if (cmd.isMalformed())
         return refuse(out);
     // Identification: the value alone is the answer, with or without the "C" of 27.007.
     const QHash<QByteArray, QString> identities = {
@@ -182,14 +193,13 @@ ModemCommands::Outcome ModemCommands::runExtended(const Extended &cmd, QByteArra
         {"+CGMR", m_config.revision}, {"+GMR", m_config.revision},
         {"+CGSN", m_config.imei}, {"+GSN", m_config.imei}, {"+CIMI", m_config.imsi}};
     if (identities.contains(cmd.name)) {
-        if (cmd.is(Extended::Form::Test))
+        if (cmd.isTest())
             return Outcome::Ok;
-        if (!cmd.is(Extended::Form::Action))
+        if (!cmd.isAction())
             return refuse(out);
         if (cmd.name == "+CIMI" && !simReady())
             return cmeError(m_pinState == PinState::Pin ? 11 : 12, out);
-        out->append(info(identities.value(cmd.name).toLatin1()));
-        return Outcome::Ok;
+        return answered(out, identities.value(cmd.name).toLatin1());
     }
     using Handler = Outcome (ModemCommands::*)(const Extended &, QByteArray *);
     static const QHash<QByteArray, Handler> handlers = {
@@ -204,29 +214,18 @@ ModemCommands::Outcome ModemCommands::runExtended(const Extended &cmd, QByteArra
 
 ModemCommands::Outcome ModemCommands::cmee(const Extended &cmd, QByteArray *out)
 {
-    if (cmd.is(Extended::Form::Read)) {
-        out->append(info("+CMEE: " + QByteArray::number(m_cmee)));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CMEE: (0-2)"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() == 1 && numberArg(cmd.args[0], 0, 2, &m_cmee))
-        return Outcome::Ok;
-    return refuse(out);
+    return numberSetting(cmd, "(0-2)", 0, 2, &m_cmee, out);
 }
 
 ModemCommands::Outcome ModemCommands::cpin(const Extended &cmd, QByteArray *out)
 {
-    if (cmd.is(Extended::Form::Read)) {
+    if (cmd.isRead()) {
         const char *state = m_pinState == PinState::Ready ? "READY" : m_pinState == PinState::Pin ? "SIM PIN" : "SIM PUK";
-        out->append(info(QByteArray("+CPIN: ") + state));
-        return Outcome::Ok;
+        return answered(out, QByteArray("+CPIN: ") + state);
     }
-    if (cmd.is(Extended::Form::Test))
+    if (cmd.isTest())
         return Outcome::Ok;
-    if (!cmd.is(Extended::Form::Set))
+    if (!cmd.isSet())
         return refuse(out);
     if (m_pinState != PinState::Pin)
         return cmeError(m_pinState == PinState::Ready ? 3 : 16, out);
@@ -242,31 +241,24 @@ ModemCommands::Outcome ModemCommands::cpin(const Extended &cmd, QByteArray *out)
 ModemCommands::Outcome ModemCommands::cfun(const Extended &cmd, QByteArray *out)
 {
     // Full functionality is the only level served: the radio is never switched off here.
-    if (cmd.is(Extended::Form::Read)) {
-        out->append(info("+CFUN: 1"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CFUN: (1),(0)"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() <= 2 && cmd.args[0] == "1" && cmd.args.value(1, "0") == "0")
+    if (cmd.isRead())
+        return answered(out, "+CFUN: 1");
+    if (cmd.isTest())
+        return answered(out, "+CFUN: (1),(0)");
+    if (cmd.isSet() && cmd.args.size() <= 2 && cmd.args[0] == "1" && cmd.args.value(1, "0") == "0")
         return Outcome::Ok;
     return refuse(out);
 }
 
 ModemCommands::Outcome ModemCommands::creg(const Extended &cmd, QByteArray *out)
 {
-    if (cmd.is(Extended::Form::Read)) {
+    if (cmd.isRead()) {
         const int stat = !simReady() ? 0 : m_config.denied ? 3 : m_config.lteOnly ? 0 : m_config.registered ? 1 : 2;
-        out->append(info("+CREG: " + QByteArray::number(m_cregMode) + ',' + QByteArray::number(stat)));
-        return Outcome::Ok;
+        return answered(out, "+CREG: " + QByteArray::number(m_cregMode) + ',' + QByteArray::number(stat));
     }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CREG: (0-2)"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() == 1 && numberArg(cmd.args[0], 0, 2, &m_cregMode))
+    if (cmd.isTest())
+        return answered(out, "+CREG: (0-2)");
+    if (cmd.isSet() && cmd.args.size() == 1 && numberArg(cmd.args[0], 0, 2, &m_cregMode))
         return Outcome::Ok;
     return refuse(out);
 }
@@ -274,25 +266,21 @@ ModemCommands::Outcome ModemCommands::creg(const Extended &cmd, QByteArray *out)
 ModemCommands::Outcome ModemCommands::cereg(const Extended &cmd, QByteArray *out)
 {
     // Only an LTE modem knows the EPS registration; a GSM one has never heard of it.
-    if (!m_config.lteOnly || !cmd.is(Extended::Form::Read))
+    if (!m_config.lteOnly || !cmd.isRead())
         return refuse(out);
     const int stat = !simReady() ? 0 : m_config.denied ? 3 : m_config.registered ? 1 : 2;
-    out->append(info("+CEREG: 0," + QByteArray::number(stat)));
-    return Outcome::Ok;
+    return answered(out, "+CEREG: 0," + QByteArray::number(stat));
 }
 
 ModemCommands::Outcome ModemCommands::cops(const Extended &cmd, QByteArray *out)
 {
-    if (cmd.is(Extended::Form::Read)) {
-        if (!simReady() || !m_config.registered || m_config.denied) {
-            out->append(info("+COPS: 0"));
-            return Outcome::Ok;
-        }
+    if (cmd.isRead()) {
+        if (!simReady() || !m_config.registered || m_config.denied)
+            return answered(out, "+COPS: 0");
         const QString oper = m_copsFormat == 2 ? m_config.networkCode : m_config.networkName;
-        out->append(info("+COPS: 0," + QByteArray::number(m_copsFormat) + ",\"" + encode(oper) + "\",0"));
-        return Outcome::Ok;
+        return answered(out, "+COPS: 0," + QByteArray::number(m_copsFormat) + ",\"" + encode(oper) + "\",0");
     }
-    if (cmd.is(Extended::Form::Set)) {
+    if (cmd.isSet()) {
         // Only automatic selection (0), and the format of the read answer (3,<format>).
         if (cmd.args.size() == 2 && cmd.args[0] == "3" && numberArg(cmd.args[1], 0, 2, &m_copsFormat))
             return Outcome::Ok;
@@ -304,171 +292,23 @@ ModemCommands::Outcome ModemCommands::cops(const Extended &cmd, QByteArray *out)
 
 ModemCommands::Outcome ModemCommands::csq(const Extended &cmd, QByteArray *out)
 {
-    if (cmd.is(Extended::Form::Action)) {
-        out->append(info("+CSQ: " + QByteArray::number(m_config.rssi) + ",99"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CSQ: (0-31,99),(0-7,99)"));
-        return Outcome::Ok;
-    }
+    if (cmd.isAction())
+        return answered(out, "+CSQ: " + QByteArray::number(m_config.rssi) + ",99");
+    if (cmd.isTest())
+        return answered(out, "+CSQ: (0-31,99),(0-7,99)");
     return refuse(out);
 }
 
 ModemCommands::Outcome ModemCommands::cscs(const Extended &cmd, QByteArray *out)
 {
-    if (cmd.is(Extended::Form::Read)) {
-        out->append(info("+CSCS: \"" + m_charset + '"'));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CSCS: (\"" + kCharsets.join("\",\"") + "\")"));
-        return Outcome::Ok;
-    }
+    if (cmd.isRead())
+        return answered(out, "+CSCS: \"" + m_charset + '"');
+    if (cmd.isTest())
+        return answered(out, "+CSCS: (\"" + kCharsets.join("\",\"") + "\")");
     const QByteArray charset = unquoted(cmd.args.value(0)).toUpper();
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() == 1 && kCharsets.contains(charset)) {
+    if (cmd.isSet() && cmd.args.size() == 1 && kCharsets.contains(charset)) {
         m_charset = charset;
         return Outcome::Ok;
     }
     return refuse(out);
-}
-
-ModemCommands::Outcome ModemCommands::csms(const Extended &cmd, QByteArray *out)
-{
-    // Phase 2 (0) and phase 2+ (1) messaging; either way it sends, receives and broadcasts.
-    if (cmd.is(Extended::Form::Read)) {
-        out->append(info("+CSMS: " + QByteArray::number(m_smsService) + ",1,1,1"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CSMS: (0,1)"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() == 1 && numberArg(cmd.args[0], 0, 1, &m_smsService)) {
-        out->append(info("+CSMS: 1,1,1"));
-        return Outcome::Ok;
-    }
-    return refuse(out);
-}
-
-ModemCommands::Outcome ModemCommands::cpms(const Extended &cmd, QByteArray *out)
-{
-    const QByteArray usage = "0," + QByteArray::number(kSimSlots);
-    if (cmd.is(Extended::Form::Read)) {
-        const QByteArray sim = "\"SM\"," + usage;
-        out->append(info("+CPMS: " + sim + ',' + sim + ',' + sim));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")"));
-        return Outcome::Ok;
-    }
-    if (!cmd.is(Extended::Form::Set) || cmd.args.size() > 3)
-        return refuse(out);
-    for (const QByteArray &memory : cmd.args) {
-        if (unquoted(memory).toUpper() != "SM")
-            return refuse(out);
-    }
-    out->append(info("+CPMS: " + usage + ',' + usage + ',' + usage));
-    return Outcome::Ok;
-}
-
-ModemCommands::Outcome ModemCommands::cnmi(const Extended &cmd, QByteArray *out)
-{
-    if (cmd.is(Extended::Form::Read)) {
-        QByteArrayList values;
-        for (const int v : m_cnmi)
-            values << QByteArray::number(v);
-        out->append(info("+CNMI: " + values.join(',')));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)"));
-        return Outcome::Ok;
-    }
-    if (!cmd.is(Extended::Form::Set) || cmd.args.size() > m_cnmi.size())
-        return refuse(out);
-    QList<int> next = m_cnmi;
-    for (qsizetype i = 0; i < cmd.args.size(); ++i) {
-        if (cmd.args[i].isEmpty())
-            continue; // an omitted parameter keeps its setting
-        int value = -1;
-        if (!numberArg(cmd.args[i], 0, 9, &value) || !kCnmiValues[i].contains(value))
-            return refuse(out);
-        next[i] = value;
-    }
-    m_cnmi = next;
-    return Outcome::Ok;
-}
-
-ModemCommands::Outcome ModemCommands::cmms(const Extended &cmd, QByteArray *out)
-{
-    if (cmd.is(Extended::Form::Read)) {
-        out->append(info("+CMMS: " + QByteArray::number(m_cmms)));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CMMS: (0-2)"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() == 1 && numberArg(cmd.args[0], 0, 2, &m_cmms))
-        return Outcome::Ok;
-    return refuse(out);
-}
-
-ModemCommands::Outcome ModemCommands::cmgf(const Extended &cmd, QByteArray *out)
-{
-    if (cmd.is(Extended::Form::Read)) {
-        out->append(info("+CMGF: " + QByteArray::number(m_cmgf)));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test)) {
-        out->append(info("+CMGF: (0,1)"));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() == 1 && numberArg(cmd.args[0], 0, 1, &m_cmgf))
-        return Outcome::Ok;
-    return refuse(out);
-}
-
-ModemCommands::Outcome ModemCommands::csca(const Extended &cmd, QByteArray *out)
-{
-    if (cmd.is(Extended::Form::Read)) {
-        // Type of address: 145 international (a leading "+"), 129 unknown.
-        const QByteArray type = m_smsc.startsWith(u'+') ? "145" : "129";
-        out->append(info("+CSCA: \"" + encode(m_smsc) + "\"," + type));
-        return Outcome::Ok;
-    }
-    if (cmd.is(Extended::Form::Test))
-        return Outcome::Ok;
-    int type = 0;
-    QString smsc;
-    if (cmd.is(Extended::Form::Set) && cmd.args.size() <= 2 && decode(cmd.args[0], &smsc)
-        && (cmd.args.size() == 1 || (numberArg(cmd.args[1], 129, 145, &type) && (type == 129 || type == 145)))) {
-        m_smsc = smsc;
-        return Outcome::Ok;
-    }
-    return refuse(out);
-}
-
-ModemCommands::Outcome ModemCommands::cmgs(const Extended &cmd, QByteArray *out)
-{
-    if (cmd.is(Extended::Form::Test))
-        return Outcome::Ok;
-    if (!cmd.is(Extended::Form::Set))
-        return refuse(out);
-    if (!simReady()) {
-        out->append(cmsError(m_pinState == PinState::Pin ? 311 : 316));
-        return Outcome::Failed;
-    }
-    if (m_cmgf != 0) {
-        out->append(cmsError(302));
-        return Outcome::Failed;
-    }
-    if (cmd.args.size() != 1 || !numberArg(cmd.args[0], 7, 164, &m_promptLength)) {
-        out->append(cmsError(304));
-        return Outcome::Failed;
-    }
-    out->append("\r\n> ");
-    return Outcome::Prompt;
 }

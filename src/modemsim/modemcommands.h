@@ -35,13 +35,20 @@ private:
         QByteArray name;
         Form form = Form::Action;
         QList<QByteArray> args;
-        bool is(Form f) const { return form == f; }
+        bool isAction() const { return form == Form::Action; }
+        bool isRead() const { return form == Form::Read; }
+        bool isTest() const { return form == Form::Test; }
+        bool isSet() const { return form == Form::Set; }
+        bool isMalformed() const { return form == Form::Malformed; }
     };
     static Extended parse(const QByteArray &command);
+    static QByteArray unquoted(const QByteArray &arg);
+    // A whole number parameter from min to max.
+    static bool numberArg(const QByteArray &arg, int min, int max, int *value);
 
     Outcome runBasic(const QByteArray &upper, QByteArray *out);
     Outcome runExtended(const Extended &cmd, QByteArray *out);
-    // One per extended command served, named for it.
+    // One per extended command served, named for it; the SMS ones in modemsmscommands.cpp.
     Outcome cmee(const Extended &cmd, QByteArray *out);
     Outcome cpin(const Extended &cmd, QByteArray *out);
     Outcome cfun(const Extended &cmd, QByteArray *out);
@@ -58,6 +65,9 @@ private:
     Outcome csca(const Extended &cmd, QByteArray *out);
     Outcome cmgs(const Extended &cmd, QByteArray *out);
 
+    static Outcome answered(QByteArray *out, const QByteArray &line);
+    // A setting of one number: read shows it, test shows its range, set changes it.
+    Outcome numberSetting(const Extended &cmd, const QByteArray &range, int min, int max, int *value, QByteArray *out);
     Outcome refuse(QByteArray *out) const;
     Outcome cmeError(int code, QByteArray *out) const;
     // A string parameter in the selected character set (+CSCS), and back; false when it is
