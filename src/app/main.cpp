@@ -10,6 +10,7 @@
 
 #ifdef QUILLO_HAVE_KESTREL
 #include "kestrel/kestrel.h"
+#include "simulatorport.h"
 #endif
 
 #include <QApplication>
@@ -30,6 +31,7 @@ int main(int argc, char *argv[])
     DesktopShell shell;
     SystemClock clock;
 #ifdef QUILLO_HAVE_KESTREL
+    installSimulatorPort();
     SmsComponentFactory factory = [] { return createKestrel(); };
 #else
     SmsComponentFactory factory = []() -> std::unique_ptr<SmsComponent> {

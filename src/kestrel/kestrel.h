@@ -4,6 +4,6 @@
 
 #include <memory>
 
-// The Kestrel SMS component: drives a GSM modem over AT commands in PDU mode. The port
-// "SIMULATOR" talks to a simulated modem inside this process.
+// The Kestrel SMS component: drives a GSM modem over AT commands in PDU mode. A port name
+// that the program installed a port opener for (PortOpeners) is opened through it instead.
 std::unique_ptr<SmsComponent> createKestrel();

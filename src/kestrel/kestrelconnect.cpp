@@ -1,9 +1,8 @@
 #include "kestreldriver.h"
 
 #include "kestrelerrors.h"
-#include "simulatorport.h"
+#include "portopeners.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSerialPort>
@@ -34,16 +33,16 @@ bool KestrelDriver::openPort()
         return true;
     closePort();
 
-    if (m_portName.compare(QLatin1String("SIMULATOR"), Qt::CaseInsensitive) == 0) {
-        const QString folder = m_log.folder();
-        const QString record = folder.isEmpty() || !QDir(folder).exists()
-                                   ? QString() : QDir(folder).filePath(QString::fromLatin1(SimulatorPort::kRecordFileName));
-        auto sim = std::make_unique<SimulatorPort>(SimulatorPort::configFor(folder), record);
-        sim->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
-        SimulatorPort *raw = sim.get();
-        startSession(std::move(sim));
-        QObject::connect(raw, &SimulatorPort::lost, &m_session->queue(), &AtQueue::markLost);
-        m_log.status(QStringLiteral("Opened the simulated modem"));
+    if (const PortOpener opener = PortOpeners::find(m_portName)) {
+        OpenedPort port = opener(m_log.folder());
+        if (!port.device || !port.device->isOpen()) {
+            setError(kestrel::PortOpenFailed, QStringLiteral("%1: %2").arg(kestrel::errorDescription(kestrel::PortOpenFailed), m_portName));
+            return false;
+        }
+        QIODevice *raw = port.device.get();
+        startSession(std::move(port.device));
+        QObject::connect(raw, &QIODevice::readChannelFinished, &m_session->queue(), &AtQueue::markLost);
+        m_log.status(QStringLiteral("Opened the %1").arg(port.description));
         return true;
     }
 

@@ -58,6 +58,7 @@ bool ModemConfig::load(const QString &path, ModemConfig *config, QString *error)
     };
     text("modem/Manufacturer", &c.manufacturer);
     text("modem/Model", &c.model);
+    text("modem/Revision", &c.revision);
     text("modem/IMEI", &c.imei);
     text("modem/IMSI", &c.imsi);
     text("network/Name", &c.networkName);
@@ -67,6 +68,7 @@ bool ModemConfig::load(const QString &path, ModemConfig *config, QString *error)
     boolValue(ini, QStringLiteral("network/Denied"), &c.denied);
     boolValue(ini, QStringLiteral("network/LteOnly"), &c.lteOnly);
     if (!intValue(ini, QStringLiteral("network/RSSI"), 0, 99, &c.rssi, error)
+        || !intValue(ini, QStringLiteral("network/SubmitDelay"), 0, 600000, &c.submitDelayMs, error)
         || !intValue(ini, QStringLiteral("faults/CmsErrorCode"), 0, 511, &c.cmsErrorCode, error)
         || !intValue(ini, QStringLiteral("faults/CmsErrorTimes"), 0, 1000000, &c.cmsErrorTimes, error)
         || !intValue(ini, QStringLiteral("faults/ReplyDelay"), 0, 600000, &c.replyDelayMs, error)

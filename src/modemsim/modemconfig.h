@@ -4,9 +4,11 @@
 #include <QString>
 
 // What the simulated modem is and how it misbehaves. Read from an INI file:
-//   [modem]   Manufacturer, Model, IMEI, IMSI
+//   [modem]   Manufacturer, Model, Revision, IMEI, IMSI
 //   [network] Name, Code, RSSI (0-31, 99 unknown), Registered (true/false), Denied (true/false),
-//             LteOnly (true: registered in +CEREG only, +CREG says not registered)
+//             LteOnly (true: registered in +CEREG only, +CREG says not registered),
+//             SubmitDelay (ms from a message's PDU to the network's +CMGS answer; a real
+//             network takes 2-3 s)
 //   [sim]     PIN (empty: no PIN asked)
 //   [faults]  CmsErrorNumbers (comma list), CmsErrorCode (default 500),
 //             CmsErrorTimes (0: those numbers always fail; n: the first n submits fail),
@@ -16,6 +18,7 @@ struct ModemConfig
 {
     QString manufacturer = QStringLiteral("Kestrel Labs");
     QString model = QStringLiteral("SimModem 900");
+    QString revision = QStringLiteral("SM900R01A01");
     QString imei = QStringLiteral("356938035643809");
     QString imsi = QStringLiteral("234150999999999");
     QString networkName = QStringLiteral("SIMNET");
@@ -24,6 +27,7 @@ struct ModemConfig
     bool registered = true;
     bool denied = false;
     bool lteOnly = false;
+    int submitDelayMs = 0;
     QString pin;
     QSet<QString> cmsErrorNumbers;   // numbers as dialled, without a leading "+"
     int cmsErrorCode = 500;

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "modemcommands.h"
 #include "modemconfig.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <QStringList>
+
+namespace gsm {
+struct DecodedSubmit;
+}
 
 struct ReceivedMessage
 {
@@ -18,10 +22,10 @@ struct ReceivedMessage
     bool flash = false;
 };
 
-// An AT command responder that answers as a GSM modem in verbose mode: echo until ATE0,
-// final results OK / ERROR / +CME ERROR / +CMS ERROR, identification, PIN, registration,
-// signal, and SMS submission in PDU mode with the "> " prompt. Bytes from the host go in
-// through receive(); the answer comes out through transmit(), after the configured delay.
+// The serial side of the simulated modem: echo until ATE0, command lines split into their
+// commands (answered by ModemCommands), SMS submission in PDU mode after the "> " prompt,
+// and the configured faults and delays. Bytes from the host go in through receive(); the
+// answer comes out through transmit(), after ReplyDelay (and SubmitDelay for a message).
 class ModemResponder : public QObject
 {
     Q_OBJECT
@@ -40,31 +44,17 @@ signals:
 
 private:
     void handleLine(const QByteArray &line);
-    // One command of a line; appends its answer lines; false on failure (final appended).
-    bool runCommand(const QByteArray &cmd, QByteArray *out);
-    bool runExtended(const QByteArray &cmd, QByteArray *out);
     void submit(const QByteArray &hex);
+    // The network takes the message or refuses it, SubmitDelay after the PDU came in.
+    void networkAnswer(const QByteArray &hex, const gsm::DecodedSubmit &decoded);
     void send(const QByteArray &bytes, bool thenHangUp = false);
-    QByteArray cmeError(int code) const;
-    bool simReady() const { return m_pinState == PinState::Ready; }
-    void resetProfile();
-
-    enum class PinState { Ready, Pin, Puk };
 
     ModemConfig m_config;
+    ModemCommands m_commands;
     QByteArray m_line;
     QByteArray m_pdu;
     bool m_inPrompt = false;
-    int m_promptLength = 0;
-    bool m_echo = true;
-    int m_cmee = 0;
-    int m_cmgf = 0;
-    int m_copsFormat = 0;
-    int m_cregMode = 0;
-    QString m_smsc = QStringLiteral("+447785016005");
-    PinState m_pinState = PinState::Ready;
-    int m_pinTries = 3;
-    int m_commands = 0;
+    int m_commandCount = 0;
     int m_messages = 0;
     int m_nextReference = 0;
     bool m_silent = false;

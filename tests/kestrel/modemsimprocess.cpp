@@ -1,5 +1,7 @@
 #include "modemsimprocess.h"
 
+#include "simulatorport.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -55,6 +57,7 @@ bool ModemSimProcess::waitForExit(int ms)
 
 std::unique_ptr<SmsComponent> testComponent(const QString &port, const QString &logFolder, int commTimeoutMs)
 {
+    installSimulatorPort();
     std::unique_ptr<SmsComponent> c = createKestrel();
     c->setInitFlag(false);
     c->setModemLogType(2);

@@ -21,23 +21,35 @@ bool load(const QByteArray &ini, ModemConfig *config, QString *error)
     return ModemConfig::load(path, config, error);
 }
 
-// Every key is read in the driver tests, which run modemsim with them; here what is missing
-// or wrong.
+// Every fault key is read in the driver tests, which run modemsim with them; here what is
+// missing or wrong, and the keys no driver test uses.
 TEST(ModemConfig, MissingKeysKeepDefaultsAndBadValuesAreNamed)
 {
     ModemConfig c;
     QString error;
-    ASSERT_TRUE(load("[network]\nName=Only\n", &c, &error));
+    ASSERT_TRUE(load("[network]\nName=Only\nSubmitDelay=2500\n[modem]\nRevision=R2\n", &c, &error));
     EXPECT_EQ(c.networkName, QStringLiteral("Only"));
+    EXPECT_EQ(c.submitDelayMs, 2500);
+    EXPECT_EQ(c.revision, QStringLiteral("R2"));
     EXPECT_TRUE(c.registered);
     EXPECT_EQ(c.rssi, 24);
+    EXPECT_EQ(c.replyDelayMs, 0);
 
-    ModemConfig bad;
-    EXPECT_FALSE(load("[network]\nRSSI=high\n", &bad, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("RSSI")));
-    EXPECT_FALSE(load("[faults]\nReplyDelay=-4\n", &bad, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("ReplyDelay")));
-    EXPECT_FALSE(ModemConfig::load(QStringLiteral("/nonexistent/modem.ini"), &bad, &error));
+    const struct
+    {
+        const char *ini;
+        const char *named;
+    } bad[] = {
+        {"[network]\nRSSI=high\n", "RSSI"},
+        {"[faults]\nReplyDelay=-4\n", "ReplyDelay"},
+        {"[network]\nSubmitDelay=soon\n", "SubmitDelay"},
+    };
+    for (const auto &b : bad) {
+        ModemConfig config;
+        EXPECT_FALSE(load(b.ini, &config, &error)) << b.ini;
+        EXPECT_TRUE(error.contains(QLatin1String(b.named))) << b.ini << error.toStdString();
+    }
+    EXPECT_FALSE(ModemConfig::load(QStringLiteral("/nonexistent/modem.ini"), &c, &error));
 }
 
 TEST(MessageRecorder, OneJsonLinePerMessage)

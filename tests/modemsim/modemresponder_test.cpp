@@ -87,6 +87,56 @@ TEST(ModemResponder, AnswersLikeAModem)
         EXPECT_EQ(d.say(e.in), QByteArray(e.out)) << e.in;
 }
 
+// What clients such as Gammu, smstools and ModemManager send while setting up, answered in
+// the shapes of 27.007 and 27.005; whatever is not served is an ERROR, never a bare OK.
+TEST(ModemResponder, AnswersClientSetUpInStandardShapes)
+{
+    const Exchange script[] = {
+        {"ATE0\r", "ATE0\r\r\nOK\r\n"},
+        {"ATI\r", "\r\nKestrel Labs\r\nSimModem 900\r\nRevision: SM900R01A01\r\n\r\nOK\r\n"},
+        {"AT+CGMR\r", "\r\nSM900R01A01\r\n\r\nOK\r\n"},
+        {"AT+CGSN\r", "\r\n356938035643809\r\n\r\nOK\r\n"},
+        {"AT+CGMI=?\r", "\r\nOK\r\n"},                       // test form of an identity
+        {"AT+CGMI?\r", "\r\nERROR\r\n"},                     // it has no read form
+        {"AT+CFUN=1\r", "\r\nOK\r\n"},
+        {"AT+CFUN=0\r", "\r\nERROR\r\n"},                    // the radio never goes off
+        {"AT+CSCS?\r", "\r\n+CSCS: \"IRA\"\r\n\r\nOK\r\n"},
+        {"AT+CSCS=?\r", "\r\n+CSCS: (\"IRA\",\"GSM\",\"UCS2\")\r\n\r\nOK\r\n"},
+        {"AT+CSCS=\"8859-1\"\r", "\r\nERROR\r\n"},
+        {"AT+CSMS=?\r", "\r\n+CSMS: (0,1)\r\n\r\nOK\r\n"},
+        {"AT+CSMS=1\r", "\r\n+CSMS: 1,1,1\r\n\r\nOK\r\n"},
+        {"AT+CSMS?\r", "\r\n+CSMS: 1,1,1,1\r\n\r\nOK\r\n"},
+        {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\"),(\"SM\"),(\"SM\")\r\n\r\nOK\r\n"},
+        {"AT+CPMS=\"SM\",\"SM\"\r", "\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"},
+        {"AT+CPMS=\"ME\"\r", "\r\nERROR\r\n"},
+        {"AT+CPMS?\r", "\r\n+CPMS: \"SM\",0,30,\"SM\",0,30,\"SM\",0,30\r\n\r\nOK\r\n"},
+        {"AT+CNMI=?\r", "\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n"},
+        {"AT+CNMI=2,1,2,1\r", "\r\nOK\r\n"},
+        {"AT+CNMI=1,,,0\r", "\r\nOK\r\n"},                   // omitted values are kept
+        {"AT+CNMI=0,0,1\r", "\r\nERROR\r\n"},                // <bm> 1 is not served: no change
+        {"AT+CNMI?\r", "\r\n+CNMI: 1,1,2,0,0\r\n\r\nOK\r\n"},
+        {"AT+CMMS=2;+CMMS?\r", "\r\n+CMMS: 2\r\n\r\nOK\r\n"},
+        {"AT+CMMS=?\r", "\r\n+CMMS: (0-2)\r\n\r\nOK\r\n"},
+        {"AT+CMGF=?\r", "\r\n+CMGF: (0,1)\r\n\r\nOK\r\n"},
+        {"AT+CSCA?\r", "\r\n+CSCA: \"+447785016005\",145\r\n\r\nOK\r\n"},
+        {"AT+CSCA=\"0123\",129;+CSCA?\r", "\r\n+CSCA: \"0123\",129\r\n\r\nOK\r\n"},
+        {"AT+CSCA=\"+44\",7\r", "\r\nERROR\r\n"},          // no such type of address
+        // UCS2: strings go both ways as hex of UTF-16 code units.
+        {"AT+CSCS=\"UCS2\";+CSCA?\r", "\r\n+CSCA: \"0030003100320033\",129\r\n\r\nOK\r\n"},
+        {"AT+CSCA=\"002B0034\";+COPS?\r", "\r\n+COPS: 0,0,\"00530049004D004E00450054\",0\r\n\r\nOK\r\n"},
+        {"AT+CSCA=\"+44\"\r", "\r\nERROR\r\n"},            // not hex in UCS2
+        {"AT+CSCS=\"IRA\";+CSCA?\r", "\r\n+CSCA: \"+4\",145\r\n\r\nOK\r\n"},
+        {"ATV1Q0&C1&D2\r", "\r\nOK\r\n"},
+        {"ATV0\r", "\r\nERROR\r\n"},                          // numeric results are not served
+        {"AT+CLIP=1\r", "\r\nERROR\r\n"},                    // nor calls
+        {"ATZ\r", "\r\nOK\r\n"},
+        {"AT+CNMI?\r", "AT+CNMI?\r\r\n+CNMI: 0,0,0,0,0\r\n\r\nOK\r\n"}, // echo and settings reset
+    };
+    Dialogue d;
+    for (const Exchange &e : script)
+        EXPECT_EQ(d.say(e.in), QByteArray(e.out)) << e.in;
+}
+
 TEST(ModemResponder, PinLocksTheSimUntilGiven)
 {
     ModemConfig config;
@@ -174,22 +224,41 @@ TEST(ModemResponder, GoesSilentAfterTheConfiguredCommands)
         EXPECT_EQ(d.say("AT\r").isEmpty(), i >= 2) << i;
 }
 
-TEST(ModemResponder, DelaysAnswers)
+TEST(ModemResponder, DelaysAnswersAsConfigured)
 {
-    ModemConfig config;
-    config.replyDelayMs = 60;
-    Dialogue d(config);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(d.say("ATE0\r").isEmpty());
-    QByteArray later;
-    while (clock.elapsed() < 1000 && !later.endsWith("OK\r\n")) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        later += d.take();
+    int length = 0;
+    const QByteArray pdu = pduFor(QStringLiteral("+447700900123"), QStringLiteral("Hi"), &length);
+    const struct
+    {
+        const char *name;
+        int replyDelay, submitDelay;
+        QByteArray before, timed, answer;
+        int messagesAfter;
+    } cases[] = {
+        {"ReplyDelay holds every answer", 60, 0, "", "ATE0\r", "ATE0\r\r\nOK\r\n", 0},
+        {"SubmitDelay holds the network's answer to a message", 0, 80,
+         "ATE0\rAT+CMGS=" + QByteArray::number(length) + "\r", pdu + "\x1A", "\r\n+CMGS: 0\r\n\r\nOK\r\n", 1},
+    };
+    for (const auto &c : cases) {
+        ModemConfig config;
+        config.replyDelayMs = c.replyDelay;
+        config.submitDelayMs = c.submitDelay;
+        Dialogue d(config);
+        d.say(c.before);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_TRUE(d.say(c.timed).isEmpty()) << c.name;
+        EXPECT_TRUE(d.messages.isEmpty()) << c.name; // a message counts once the network took it
+        QByteArray later;
+        while (clock.elapsed() < 1000 && !later.endsWith("OK\r\n")) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            later += d.take();
+        }
+        EXPECT_EQ(later, c.answer) << c.name;
+        EXPECT_GE(clock.elapsed(), c.replyDelay + c.submitDelay) << c.name;
+        EXPECT_LT(clock.elapsed(), 900) << c.name;
+        EXPECT_EQ(d.messages.size(), c.messagesAfter) << c.name;
     }
-    EXPECT_EQ(later, QByteArray("ATE0\r\r\nOK\r\n"));
-    EXPECT_GE(clock.elapsed(), 55);
-    EXPECT_LT(clock.elapsed(), 900);
 }
 
 } // namespace

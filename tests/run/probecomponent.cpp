@@ -1,6 +1,7 @@
 #include "probecomponent.h"
 
 #include "kestrel.h"
+#include "simulatorport.h"
 
 class ProbeComponent::Push : public SmsWapPush
 {
@@ -30,6 +31,7 @@ ProbeComponent::~ProbeComponent() = default;
 
 SmsComponentFactory ProbeComponent::factory(std::shared_ptr<Probe> probe)
 {
+    installSimulatorPort();
     return [probe] { return std::make_unique<ProbeComponent>(createKestrel(), probe); };
 }
 

@@ -6,6 +6,7 @@
 
 #include "kestrel.h"
 #include "kestrelerrors.h"
+#include "simulatorport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -95,6 +96,7 @@ int main(int argc, char **argv)
     if (mode < 0)
         return usage(QStringLiteral("--long takes truncate, split, formatted or concatenate"));
 
+    installSimulatorPort();
     std::unique_ptr<SmsComponent> modem = createKestrel();
     modem->setInitFlag(false);
     if (parser.isSet(logDir)) {

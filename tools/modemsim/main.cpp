@@ -37,7 +37,16 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("modemsim"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Simulated GSM modem on a pseudo-terminal"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated GSM modem on a pseudo-terminal.\n\n"
+        "Keys of the --config file (all optional):\n"
+        "  [modem]   Manufacturer, Model, Revision, IMEI, IMSI\n"
+        "  [network] Name, Code, RSSI, Registered, Denied, LteOnly,\n"
+        "            SubmitDelay: milliseconds from a message's PDU to its +CMGS answer\n"
+        "            (default 0; a real network takes 2000-3000)\n"
+        "  [sim]     PIN\n"
+        "  [faults]  CmsErrorNumbers, CmsErrorCode, CmsErrorTimes, ReplyDelay,\n"
+        "            SilentAfterCommands, HangUpAfterMessages"));
     parser.addHelpOption();
     const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("INI file with identity, network, SIM and faults."), QStringLiteral("FILE"));
     const QCommandLineOption linkOption(QStringLiteral("link"), QStringLiteral("Symbolic link to create to the device."), QStringLiteral("PATH"));

@@ -9,6 +9,7 @@
 // The port named SIMULATOR: a byte device whose far end is the simulated modem, in this
 // process. It answers at once (unless its configuration says otherwise) so an operator can
 // try a whole run without hardware; the messages it accepts are appended to recordPath.
+// A dropped line (HangUpAfterMessages) shows as readChannelFinished().
 class SimulatorPort : public QIODevice
 {
     Q_OBJECT
@@ -24,9 +25,6 @@ public:
     static constexpr const char *kRecordFileName = "SimulatorMessages.log";
     static constexpr const char *kConfigFileName = "simulator.ini";
 
-signals:
-    void lost();
-
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *data, qint64 size) override;
@@ -40,3 +38,8 @@ private:
     bool m_notifyPending = false;
     bool m_hungUp = false;
 };
+
+// Makes the port name SIMULATOR open a SimulatorPort in the Kestrel driver, with its
+// configuration and record in the modem log folder. Called once by each program that
+// offers SIMULATOR; calling it again changes nothing.
+void installSimulatorPort();

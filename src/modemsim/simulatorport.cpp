@@ -1,6 +1,7 @@
 #include "simulatorport.h"
 
 #include "messagerecorder.h"
+#include "portopeners.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +17,7 @@ SimulatorPort::SimulatorPort(const ModemConfig &config, const QString &recordPat
     connect(&m_modem, &ModemResponder::hungUp, this, [this] {
         m_hungUp = true;
         // After the answer already on its way has been read, as on a real line.
-        QMetaObject::invokeMethod(this, &SimulatorPort::lost, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &SimulatorPort::readChannelFinished, Qt::QueuedConnection);
     });
 }
 
@@ -59,4 +60,15 @@ qint64 SimulatorPort::writeData(const char *data, qint64 size)
         return -1;
     m_modem.receive(QByteArray(data, int(size)));
     return size;
+}
+
+void installSimulatorPort()
+{
+    PortOpeners::set(QStringLiteral("SIMULATOR"), [](const QString &logFolder) {
+        const QString record = logFolder.isEmpty() || !QDir(logFolder).exists()
+                                   ? QString() : QDir(logFolder).filePath(QString::fromLatin1(SimulatorPort::kRecordFileName));
+        auto port = std::make_unique<SimulatorPort>(SimulatorPort::configFor(logFolder), record);
+        port->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+        return OpenedPort{std::move(port), QStringLiteral("simulated modem")};
+    });
 }
