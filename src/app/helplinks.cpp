@@ -27,6 +27,7 @@ void HelpLinks::mnuHelpManual_Click()
     try {
         m_context.shell.openHelp(helpFolder(), helpIndexTopic());
     } catch (...) {
+        noteIgnoredError("opening the help manual");
     }
 }
 

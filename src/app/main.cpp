@@ -5,6 +5,7 @@
 
 #include "common/clock.h"
 #include "common/dialogs.h"
+#include "common/errornumbers.h"
 #include "common/paths.h"
 #include "common/shell.h"
 
@@ -35,7 +36,7 @@ int main(int argc, char *argv[])
     SmsComponentFactory factory = [] { return createKestrel(); };
 #else
     SmsComponentFactory factory = []() -> std::unique_ptr<SmsComponent> {
-        throw QuilloError(429, QStringLiteral("ActiveX component can't create object"), QStringLiteral("Kestrel"));
+        throw QuilloError(ErrorNumber::kComponentNotCreated, QStringLiteral("ActiveX component can't create object"), QStringLiteral("Kestrel"));
     };
 #endif
     AppContext context{state, dialogs, shell, clock, factory, AddBackslash(QApplication::applicationDirPath())};

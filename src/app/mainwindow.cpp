@@ -288,6 +288,7 @@ void MainWindow::endApplication()
         try {
             cleanup();
         } catch (...) {
+            noteIgnoredError("a clean-up on the way out");
         }
     }
     m_exitCleanups.clear();

@@ -1,5 +1,6 @@
 #include "modeminfo.h"
 
+#include "common/error.h"
 #include "componentstart.h"
 #include "logcontrols.h"
 #include "messagelog.h"
@@ -64,10 +65,12 @@ void ModemInfoRefresh::cmdRefresh_Click()
         finish(!connectAndRead());
     } catch (...) {
         // The operator learns that the reading failed; what failed is in the modem log.
+        noteIgnoredError("reading modem and network information");
         m_context.dialogs.exclamation(QStringLiteral("Error reading modem and network information"));
         try {
             finish(true);
         } catch (...) {
+            noteIgnoredError("ending the modem reading");
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "ansitext.h"
 
 #include "error.h"
+#include "errornumbers.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -31,19 +32,16 @@ QString decodeCp1252(const QByteArray &bytes)
 }
 
 // Maps the standard file errors onto the run-time error numbers operators know.
-constexpr qint32 kErrPathNotFound = 76;
-constexpr qint32 kErrPermissionDenied = 70;
-constexpr qint32 kErrFileIo = 75;
 
 qint32 errorNumberFor(QFileDevice::FileError error)
 {
     switch (error) {
     case QFileDevice::PermissionsError:
-        return kErrPermissionDenied;
+        return ErrorNumber::kPermissionDenied;
     case QFileDevice::OpenError:
-        return kErrPathNotFound;
+        return ErrorNumber::kPathNotFound;
     default:
-        return kErrFileIo;
+        return ErrorNumber::kFileIo;
     }
 }
 
@@ -70,7 +68,7 @@ QByteArray readFileBytes(const QString &path, qint64 maxBytes)
         throw QuilloError(errorNumberFor(file.error()), file.errorString(), path);
     QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
     if (file.error() != QFileDevice::NoError)
-        throw QuilloError(kErrFileIo, file.errorString(), path);
+        throw QuilloError(ErrorNumber::kFileIo, file.errorString(), path);
     return bytes;
 }
 

@@ -25,3 +25,13 @@ private:
     QString m_source;
     QByteArray m_what;
 };
+
+// The exception being handled, as the one error type: itself, "Out of memory", or any other
+// failure with its text under the internal-error number. Call it only inside a catch block;
+// it is the one place where other exceptions are translated.
+QuilloError currentError(const QString &source = QString());
+
+// For the few places where a failure must not reach the operator (writing a log line, a
+// clean-up on the way out): the error is written to the program's diagnostic output instead
+// of vanishing. Call it only inside a catch block.
+void noteIgnoredError(const char *where);

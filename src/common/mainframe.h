@@ -1,6 +1,7 @@
 #pragma once
 
 #include "error.h"
+#include "errornumbers.h"
 
 #include <QAction>
 #include <QLabel>
@@ -35,9 +36,8 @@ public:
     {
         T *found = window()->findChild<T *>(objectName);
         if (!found)
-            throw QuilloError(kErrControlMissing, QStringLiteral("Control not found: ") + objectName);
+            throw QuilloError(ErrorNumber::kControlMissing, QStringLiteral("Control not found: ") + objectName);
         return found;
     }
 
-    static constexpr qint32 kErrControlMissing = 730;
 };

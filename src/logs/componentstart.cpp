@@ -1,5 +1,7 @@
 #include "componentstart.h"
 
+#include "common/error.h"
+
 QString componentStartErrorText()
 {
     return QStringLiteral("There was a error in starting the SMS component.\r\n"
@@ -14,6 +16,7 @@ std::unique_ptr<SmsComponent> startSmsComponent(AppContext &context)
             component = context.componentFactory();
     } catch (...) {
         // Whatever the factory failed with, the operator sees the same box.
+        noteIgnoredError("starting the SMS component");
         component.reset();
     }
     if (!component) {

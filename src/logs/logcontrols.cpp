@@ -96,6 +96,7 @@ void LogControls::applyLevel(Log log)
         ini.SetKey(QStringLiteral("LOG"), name(names.key), level);
     } catch (...) {
         // Storing a level never bothers the operator; the old state stays as it was.
+        noteIgnoredError("storing a log level");
         return;
     }
     (log == Log::Modem ? m_context.state.Details.SysLog : m_context.state.Details.MsgLog) = level;
@@ -179,6 +180,7 @@ void LogControls::cmdClearSys_Click()
             component->setLogPath(viewFolder());
             component->ClearLog(false);
         } catch (...) {
+            noteIgnoredError("clearing the modem log");
         }
         component.reset();
     });

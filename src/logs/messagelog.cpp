@@ -1,6 +1,7 @@
 #include "messagelog.h"
 
 #include "common/ansitext.h"
+#include "common/error.h"
 #include "common/paths.h"
 
 #include <QFile>
@@ -107,5 +108,6 @@ void MessageLog::Clear(qint16 KeepLines)
     try {
         writeFileBytes(filePath(), out);
     } catch (...) {
+        noteIgnoredError("trimming the message log");
     }
 }

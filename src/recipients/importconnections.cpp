@@ -1,5 +1,6 @@
 #include "importconnections.h"
 
+#include "common/error.h"
 #include "db/dbconnection.h"
 
 QString accessConnectionString(const QString &path)
@@ -55,6 +56,7 @@ void ImportConnections::closeQuietly(DbConnection *connection)
         if (connection->state() == kDbStateOpen)
             connection->close();
     } catch (...) {
+        noteIgnoredError("closing an import connection");
     }
 }
 

@@ -1,5 +1,6 @@
 #include "importcontroller.h"
 
+#include "common/errornumbers.h"
 #include "frmsettings.h"
 #include "importfeedback.h"
 #include "recipientlist.h"
@@ -18,7 +19,7 @@ void RecipientListImport::clear()
 void RecipientListImport::append(const QString &entry)
 {
     if (!m_list.append(entry))
-        throw QuilloError(kErrImportOverflow,
+        throw QuilloError(ErrorNumber::kOverflow,
                           QStringLiteral("Overflow: the phone number list holds at most %1 numbers")
                               .arg(RecipientList::kMaxEntries),
                           QStringLiteral("Quillo"));

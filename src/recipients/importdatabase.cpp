@@ -1,6 +1,7 @@
 #include "importdatabase.h"
 
 #include "common/dialogs.h"
+#include "common/error.h"
 #include "db/dbconnection.h"
 #include "importconnections.h"
 #include "importfeedback.h"
@@ -101,7 +102,7 @@ void importDatabase(ImportSource source, const ImportRequest &request, bool appe
         }
     } catch (...) {
         busy.restore();
-        const QuilloError error = asQuilloError(std::current_exception());
+        const QuilloError error = currentError(QStringLiteral("Quillo"));
         if (error.number() != 0)
             ImportErrorBox(dialogs, error);
         else if (excel)
@@ -112,6 +113,7 @@ void importDatabase(ImportSource source, const ImportRequest &request, bool appe
         if (records && records->state() == kDbStateOpen)
             records->close();
     } catch (...) {
+        noteIgnoredError("closing an import's records");
     }
     records.reset();
     if (excel)

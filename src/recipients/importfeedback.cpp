@@ -2,7 +2,6 @@
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <new>
 
 void ImportErrorBox(Dialogs &dialogs, qint32 number, const QString &description, const QString &source)
 {
@@ -20,14 +19,8 @@ QuilloError asQuilloError(std::exception_ptr failure)
 {
     try {
         std::rethrow_exception(failure);
-    } catch (const QuilloError &error) {
-        return error;
-    } catch (const std::bad_alloc &) {
-        return QuilloError(kErrImportOutOfMemory, QStringLiteral("Out of memory"), QStringLiteral("Quillo"));
-    } catch (const std::exception &error) {
-        return QuilloError(kErrImportInternal, QString::fromLocal8Bit(error.what()), QStringLiteral("Quillo"));
     } catch (...) {
-        return QuilloError(kErrImportInternal, QStringLiteral("Unexpected failure"), QStringLiteral("Quillo"));
+        return currentError(QStringLiteral("Quillo"));
     }
 }
 

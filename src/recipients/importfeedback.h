@@ -35,10 +35,6 @@ private:
     bool m_asked = false;
 };
 
-// Error numbers of the application's own import failures.
-constexpr qint32 kErrImportOverflow = 6;   // more lines than a 16-bit index counts
-constexpr qint32 kErrImportOutOfMemory = 7;
-constexpr qint32 kErrImportInternal = 51;
 
 // Any exception as the QuilloError it is reported as (an unexpected one as the
 // application's own error).

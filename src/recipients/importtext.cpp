@@ -2,6 +2,7 @@
 
 #include "common/ansitext.h"
 #include "common/dialogs.h"
+#include "common/errornumbers.h"
 #include "importfeedback.h"
 #include "importintake.h"
 #include "importstatement.h"
@@ -25,7 +26,7 @@ void importTextFile(Dialogs &dialogs, ImportList &list, const QString &path, boo
             return;
         }
         if (pieces.size() > kMaxPhoneListPieces)
-            throw QuilloError(kErrImportOverflow, QStringLiteral("Overflow"));
+            throw QuilloError(ErrorNumber::kOverflow, QStringLiteral("Overflow"));
         for (const QString &piece : pieces)
             intake.take(trimSpaces(piece));
         busy.restore();
@@ -36,7 +37,7 @@ void importTextFile(Dialogs &dialogs, ImportList &list, const QString &path, boo
                             "filtered while importing.")});
     } catch (...) {
         busy.restore();
-        const QuilloError error = asQuilloError(std::current_exception());
+        const QuilloError error = currentError(QStringLiteral("Quillo"));
         // Reading the file is the application's own work: its failures carry its name, not
         // the path that the file layer puts in the source.
         ImportErrorBox(dialogs, error.number(), error.description(), QStringLiteral("Quillo"));

@@ -1,6 +1,7 @@
 #include "messagecomposer.h"
 
 #include "common/ansitext.h"
+#include "common/errornumbers.h"
 #include "common/errortrap.h"
 #include "common/paths.h"
 #include "common/text.h"
@@ -317,8 +318,8 @@ void MessageComposer::cmdImport_Click()
             text = readMessageFile(path);
         } catch (const QuilloError &error) {
             // A file that is no message leaves the message as it was.
-            if (error.number() != kErrMessageFileTooLarge && error.number() != kErrMessageFileNotUnicode
-                && error.number() != kErrMessageFileNotText)
+            if (error.number() != ErrorNumber::kMessageFileTooLarge && error.number() != ErrorNumber::kMessageFileNotUnicode
+                && error.number() != ErrorNumber::kMessageFileNotText)
                 throw;
             m_context.dialogs.exclamation(error.description());
             return;

@@ -2,6 +2,7 @@
 
 #include "common/ansitext.h"
 #include "common/error.h"
+#include "common/errornumbers.h"
 
 #include <QFileInfo>
 #include <QtEndian>
@@ -25,7 +26,7 @@ namespace {
 QString decodeUtf16LittleEndian(const QByteArray &bytes, qsizetype offset)
 {
     if ((bytes.size() - offset) % 2 != 0)
-        throw QuilloError(kErrMessageFileNotUnicode,
+        throw QuilloError(ErrorNumber::kMessageFileNotUnicode,
                           QStringLiteral("The file is not a valid Unicode text file (odd number of bytes)."));
     const qsizetype units = (bytes.size() - offset) / 2;
     QString text(units, Qt::Uninitialized);
@@ -37,7 +38,7 @@ QString decodeUtf16LittleEndian(const QByteArray &bytes, qsizetype offset)
         const bool pairOk = c.isHighSurrogate() ? (i + 1 < units && text.at(i + 1).isLowSurrogate())
                                                 : !c.isLowSurrogate();
         if (!pairOk)
-            throw QuilloError(kErrMessageFileNotUnicode,
+            throw QuilloError(ErrorNumber::kMessageFileNotUnicode,
                               QStringLiteral("The file is not a valid Unicode text file (broken surrogate pair)."));
         if (c.isHighSurrogate())
             ++i;
@@ -52,17 +53,17 @@ QString decodeMessageFile(const QByteArray &bytes)
     if (bytes.size() >= 2 && uchar(bytes.at(0)) == 0xFF && uchar(bytes.at(1)) == 0xFE)
         return decodeUtf16LittleEndian(bytes, 2);
     if (bytes.contains('\0'))
-        throw QuilloError(kErrMessageFileNotText, QStringLiteral("The file does not hold plain text."));
+        throw QuilloError(ErrorNumber::kMessageFileNotText, QStringLiteral("The file does not hold plain text."));
     return decodeAnsiText(bytes);
 }
 
 QString readMessageFile(const QString &path)
 {
     if (QFileInfo(path).size() > kMaxMessageFileBytes)
-        throw QuilloError(kErrMessageFileTooLarge, QStringLiteral("The file is too large for a text message."));
+        throw QuilloError(ErrorNumber::kMessageFileTooLarge, QStringLiteral("The file is too large for a text message."));
     // Read one byte more than allowed, in case the file grew since it was looked at.
     const QByteArray bytes = readFileBytes(path, kMaxMessageFileBytes + 1);
     if (bytes.size() > kMaxMessageFileBytes)
-        throw QuilloError(kErrMessageFileTooLarge, QStringLiteral("The file is too large for a text message."));
+        throw QuilloError(ErrorNumber::kMessageFileTooLarge, QStringLiteral("The file is too large for a text message."));
     return decodeMessageFile(bytes);
 }

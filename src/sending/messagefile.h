@@ -23,6 +23,3 @@ QString readMessageFile(const QString &path);
 // 32,766 Unicode characters are counted), small enough to keep the window responsive.
 constexpr qint64 kMaxMessageFileBytes = 1024 * 1024;
 
-constexpr qint32 kErrMessageFileTooLarge = 31001;
-constexpr qint32 kErrMessageFileNotUnicode = 31002;
-constexpr qint32 kErrMessageFileNotText = 31003;

@@ -138,12 +138,9 @@ void SendingRun::cmdStartSending_Click()
             endContentTooLong();
             break;
         }
-    } catch (const QuilloError &error) {
+    } catch (...) {
+        const QuilloError error = currentError();
         endUnexpected(error.number(), error.description());
-    } catch (const std::bad_alloc &) {
-        endUnexpected(kErrOutOfMemory, QStringLiteral("Out of memory"));
-    } catch (const std::exception &error) {
-        endUnexpected(kErrInternal, QString::fromLocal8Bit(error.what()));
     }
 }
 

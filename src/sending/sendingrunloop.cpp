@@ -179,6 +179,7 @@ void SendingRun::endUnexpected(qint32 number, const QString &description)
         unlockWindow();
     } catch (...) {
         // The ending of an error must not raise another one out of the click.
+        noteIgnoredError("ending a run after an error");
         release();
         state.IsSending = false;
     }

@@ -1,6 +1,7 @@
 #include "sendingrunvalues.h"
 
 #include "common/error.h"
+#include "common/errornumbers.h"
 #include "common/numeric.h"
 
 #include <cmath>
@@ -13,7 +14,7 @@ double toNumber(const QString &text)
 {
     const std::optional<double> value = parseNumericText(text);
     if (!value || !std::isfinite(*value))
-        throw QuilloError(kErrTypeMismatch, QStringLiteral("Type mismatch"));
+        throw QuilloError(ErrorNumber::kTypeMismatch, QStringLiteral("Type mismatch"));
     return *value;
 }
 
@@ -23,7 +24,7 @@ qint64 toWhole(const QString &text, qint64 min, qint64 max)
 {
     const double rounded = roundHalfEven(toNumber(text));
     if (rounded < double(min) || rounded > double(max))
-        throw QuilloError(kErrOverflow, QStringLiteral("Overflow"));
+        throw QuilloError(ErrorNumber::kOverflow, QStringLiteral("Overflow"));
     return qint64(rounded);
 }
 
@@ -56,7 +57,7 @@ qint32 sendDelayMs(const QString &seconds)
 {
     const double ms = roundHalfEven(toNumber(seconds) * 1000.0);
     if (ms < double(INT32_MIN) || ms > double(INT32_MAX))
-        throw QuilloError(kErrOverflow, QStringLiteral("Overflow"));
+        throw QuilloError(ErrorNumber::kOverflow, QStringLiteral("Overflow"));
     return qint32(ms);
 }
 

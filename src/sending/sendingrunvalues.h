@@ -11,8 +11,6 @@
 // the desktop tools would: 13 "Type mismatch" or 6 "Overflow".
 namespace runvalues {
 
-constexpr qint32 kErrOverflow = 6;
-constexpr qint32 kErrTypeMismatch = 13;
 
 // A whole number in [min, max]; fractions round halves to even, as such conversions do.
 qint64 toWhole(const QString &text, qint64 min, qint64 max);

@@ -2,6 +2,7 @@
 
 #include "common/ansitext.h"
 #include "common/error.h"
+#include "common/errornumbers.h"
 #include "common/paths.h"
 
 #include <QFile>
@@ -11,8 +12,6 @@
 namespace {
 
 // The run-time error for an argument the call cannot use.
-constexpr qint32 kErrInvalidArgument = 5;
-constexpr qint32 kErrFileAccess = 75;
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
@@ -126,7 +125,7 @@ void requireUsableName(const QString &name, const char *what, QLatin1StringView 
     for (const QChar c : forbidden)
         usable = usable && !name.contains(c);
     if (!usable)
-        throw QuilloError(kErrInvalidArgument,
+        throw QuilloError(ErrorNumber::kInvalidArgument,
                           QStringLiteral("Invalid INI %1 name: \"%2\"").arg(QLatin1String(what), name));
 }
 
@@ -163,7 +162,7 @@ void INIHandling::SetKey(const QString &strApplication, const QString &strKey, c
     requireUsableName(strApplication, "section", QLatin1StringView("]\r\n"));
     requireUsableName(strKey, "key", QLatin1StringView("=\r\n"));
     if (strValue.contains(QLatin1Char('\r')) || strValue.contains(QLatin1Char('\n')))
-        throw QuilloError(kErrInvalidArgument, QStringLiteral("Invalid INI value for %1: line break").arg(strKey));
+        throw QuilloError(ErrorNumber::kInvalidArgument, QStringLiteral("Invalid INI value for %1: line break").arg(strKey));
 
     const QString path = fullPath();
     QByteArray bytes;
@@ -172,9 +171,9 @@ void INIHandling::SetKey(const QString &strApplication, const QString &strKey, c
         // Everything already in the file must survive the write, so a file that cannot be
         // read in full is not rewritten.
         if (!existing.isFile())
-            throw QuilloError(kErrFileAccess, QStringLiteral("The settings file is not a plain file"), path);
+            throw QuilloError(ErrorNumber::kFileIo, QStringLiteral("The settings file is not a plain file"), path);
         if (existing.size() > kMaxFileBytes)
-            throw QuilloError(kErrFileAccess, QStringLiteral("The settings file is too large to update"), path);
+            throw QuilloError(ErrorNumber::kFileIo, QStringLiteral("The settings file is too large to update"), path);
         bytes = readFileBytes(path);
     }
 

@@ -1,6 +1,7 @@
 #include "settingsrules.h"
 
 #include "common/error.h"
+#include "common/errornumbers.h"
 #include "common/numeric.h"
 #include "common/text.h"
 #include "inihandling.h"
@@ -31,7 +32,7 @@ int toInteger16(double value)
 {
     const double rounded = roundHalfEven(value);
     if (rounded < std::numeric_limits<qint16>::min() || rounded > std::numeric_limits<qint16>::max())
-        throw QuilloError(kErrOverflow, QStringLiteral("Overflow"));
+        throw QuilloError(ErrorNumber::kOverflow, QStringLiteral("Overflow"));
     return int(rounded);
 }
 

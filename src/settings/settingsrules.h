@@ -55,6 +55,5 @@ QString correctedSendRetry(const QString &typed, const QLocale &locale = QLocale
 void filterPinKey(int &KeyAscii);
 
 // The run-time errors a load or a save can meet.
-constexpr qint32 kErrOverflow = 6;
 
 } // namespace SettingsRules

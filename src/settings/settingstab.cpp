@@ -179,12 +179,9 @@ void SettingsTab::LoadComDetails()
     };
     try {
         loadStoredValues();
-    } catch (const QuilloError &error) {
+    } catch (...) {
+        const QuilloError error = currentError();
         report(error.number(), error.description());
-    } catch (const std::bad_alloc &) {
-        report(kErrOutOfMemory, QStringLiteral("Out of memory"));
-    } catch (const std::exception &error) {
-        report(kErrInternal, QString::fromLocal8Bit(error.what()));
     }
 }
 

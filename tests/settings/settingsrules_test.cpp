@@ -1,4 +1,5 @@
 #include "common/error.h"
+#include "common/errornumbers.h"
 #include "settingsrules.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +68,7 @@ TEST(SettingsRules, LogLevelBeyondSixteenBitsIsAnOverflow)
             normalisedLogLevel(QLatin1String(stored), kEnglish);
             ADD_FAILURE() << stored << " loaded without an error";
         } catch (const QuilloError &error) {
-            EXPECT_EQ(error.number(), kErrOverflow);
+            EXPECT_EQ(error.number(), ErrorNumber::kOverflow);
             EXPECT_EQ(error.description(), QStringLiteral("Overflow"));
         }
     }
