@@ -1,6 +1,7 @@
 #include "damagedaccessfiles.h"
 #include "dbtesthelpers.h"
 #include "dberrors.h"
+#include "testfiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -87,8 +88,7 @@ TEST(BadFiles, EveryDamagedFileGivesRowsOrAnError)
 TEST(BadFiles, WorkbookWithNoSheetsAndWrongFormatsAreClearErrors)
 {
     for (const QString &cs : {excelString(testData(QStringLiteral("no-sheets.xls"))),
-                              excelString(fixture(QStringLiteral("access/datetest-contacts.mdb"))),
-                              accessString(fixture(QStringLiteral("excel/contacts.xls"))),
+                              excelString(TestFiles::dateTestMdb()), accessString(TestFiles::contactsXls()),
                               excelString(testData(QStringLiteral("corrupt/text.xls"))),
                               excelString(QDir::tempPath())}) {
         DbConnection c;
@@ -97,26 +97,24 @@ TEST(BadFiles, WorkbookWithNoSheetsAndWrongFormatsAreClearErrors)
     }
 }
 
-// Damage made here from the Access fixtures (which stay out of the repository):
-// truncations at page boundaries and inside pages, and bytes flipped across the file.
+// Damage made here from copies of the written databases: truncations at page boundaries
+// and inside pages, and bytes flipped across the file.
 TEST(BadFiles, DamagedAccessDatabasesGiveRowsOrAnError)
 {
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     QRandomGenerator rng(61);
-    for (const QString &source : {fixture(QStringLiteral("access/datetest-contacts.mdb")),
-                                  fixture(QStringLiteral("access/nwind-contacts.mdb"))}) {
+    for (const QString &source : {TestFiles::dateTestMdb(), TestFiles::contactsMdb()}) {
         const QByteArray good = readAll(source);
-        ASSERT_FALSE(good.isEmpty());
-        const int page = good.mid(0x14, 1).at(0) == 0 ? 2048 : 4096; // Jet 3 or Jet 4
+        ASSERT_FALSE(good.isEmpty()) << source.toStdString();
+        const int page = good.at(0x14) == 0 ? 2048 : 4096; // Jet 3 or Jet 4
         QList<QByteArray> variants;
         for (qsizetype length : {qsizetype(100), qsizetype(page), qsizetype(page * 2 + 17), qsizetype(page * 3),
                                  good.size() / 2, good.size() - page, good.size() - 1})
             variants << good.left(length);
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i < 32; ++i) {
             QByteArray flipped = good;
-            // The first pages hold the header and the catalog: damage there most often.
-            const qsizetype at = i % 2 ? qsizetype(rng.bounded(page * 24)) : qsizetype(rng.bounded(int(good.size())));
+            const qsizetype at = rng.bounded(int(good.size()));
             for (int k = 0; k < 16 && at + k < flipped.size(); ++k)
                 flipped[at + k] = char(rng.bounded(256));
             variants << flipped;
@@ -134,10 +132,10 @@ TEST(BadFiles, DamagedWorkbooksGiveRowsOrAnError)
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     QRandomGenerator rng(7);
-    for (const QString &source : {fixture(QStringLiteral("excel/contacts.xls")),
-                                  fixture(QStringLiteral("excel/excel95.xls")),
-                                  testData(QStringLiteral("ministream.xls"))}) {
+    for (const QString &source :
+         {TestFiles::contactsXls(), TestFiles::excel95Xls(), testData(QStringLiteral("ministream.xls"))}) {
         const QByteArray good = readAll(source);
+        ASSERT_FALSE(good.isEmpty()) << source.toStdString();
         for (int i = 0; i < 60; ++i) {
             QByteArray bad = good;
             const int flips = 1 + int(rng.bounded(4));
@@ -156,8 +154,7 @@ TEST(BadFiles, DamagedWorkbooksGiveRowsOrAnError)
 // would keep another program from it.
 TEST(SourceSafety, FilesUnchangedAndUnlockedWhileOpen)
 {
-    for (const QString &cs : {excelString(fixture(QStringLiteral("excel/contacts.xls"))),
-                              accessString(fixture(QStringLiteral("access/nwind-contacts.mdb")))}) {
+    for (const QString &cs : {excelString(TestFiles::contactsXls()), accessString(TestFiles::contactsMdb())}) {
         const QString path = cs.section(QStringLiteral("DBQ="), 1).chopped(1);
         const QByteArray before = digest(path);
         DbConnection c;
@@ -179,7 +176,7 @@ TEST(SourceSafety, StatementsCannotWriteAnything)
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString workbook = tmp.filePath(QStringLiteral("phones.xls"));
-    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("excel/contacts.xls")), workbook));
+    ASSERT_TRUE(QFile::copy(TestFiles::contactsXls(), workbook));
     const QByteArray before = digest(workbook);
     const QString target = tmp.filePath(QStringLiteral("written.db"));
 
