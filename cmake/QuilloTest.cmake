@@ -7,7 +7,6 @@ function(quillo_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE quillo_test_main ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
-    QUILLO_FIXTURES_DIR="${QUILLO_SHARED_DIR}/fixtures"
     QUILLO_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     QUILLO_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

@@ -24,7 +24,7 @@ TEST_F(MainWindowTest, StartUpEndsIdleWithTheProgressBarHidden)
     tc.state.CloseRequested = true;
     tc.state.ImportSourceType = QStringLiteral("Excel");
     window.Form_Load();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillo 2.0"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillo %1.%2").arg(QUILLO_VERSION_MAJOR).arg(QUILLO_VERSION_MINOR));
     EXPECT_EQ(window.panel(1)->text(), QStringLiteral("Idle"));
     EXPECT_TRUE(window.panel(2)->text().isEmpty());
     EXPECT_FALSE(window.progressBar()->isEnabled());

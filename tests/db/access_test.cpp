@@ -1,14 +1,12 @@
 #include "dbtesthelpers.h"
 #include "dberrors.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
 using namespace DbTest;
 
 namespace {
-
-const QString kNwind = fixture(QStringLiteral("access/nwind-contacts.mdb"));
-const QString kDateTest = fixture(QStringLiteral("access/datetest-contacts.mdb"));
 
 QStringList sorted(QStringList list)
 {
@@ -19,13 +17,9 @@ QStringList sorted(QStringList list)
 TEST(AccessSchema, ListsUserTablesOnlyAndTheirColumns)
 {
     DbConnection c;
-    c.open(accessString(kNwind));
+    c.open(accessString(TestFiles::contactsMdb()));
     auto tables = c.openSchema(DbSchema::Tables);
-    const QStringList names = schemaNames(*tables, QStringLiteral("TABLE_NAME"));
-    EXPECT_TRUE(names.contains(QStringLiteral("Suppliers")));
-    EXPECT_TRUE(names.contains(QStringLiteral("Customers")));
-    for (const QString &name : names)
-        EXPECT_FALSE(name.startsWith(QStringLiteral("MSys"))) << name.toStdString();
+    EXPECT_EQ(schemaNames(*tables, QStringLiteral("TABLE_NAME")), QStringList({"Suppliers", "Customers", "Umsätze"}));
 
     auto columns = c.openSchema(DbSchema::Columns, {QString(), QString(), QStringLiteral("suppliers"), QString()});
     EXPECT_EQ(schemaNames(*columns, QStringLiteral("COLUMN_NAME")),
@@ -50,14 +44,13 @@ TEST(AccessStatements, GiveTheExpectedRows)
           "919812345682", "'9812345683", "+91-98123-45684"}},
         {"SELECT DISTINCT PHONE FROM SUPPLIERS WHERE ContactName like '%gomes'", {"09812345681"}},
         {"SELECT DISTINCT PHONE FROM CUSTOMERS WHERE City = 'london'",
-         {"(171) 555-7788", "(171) 555-1212", "(171) 555-2282", "(171) 555-0297", "(171) 555-7733",
-          "(171) 555-1717"}},
+         {"+447700900101", "+447700900103", "<null>"}},
         {"SELECT distinct City FROM Suppliers order by City",
          {"Chennai", "Delhi", "Goa", "Hyderabad", "Kathmandu", "Kolkata", "Mumbai", "Panaji",
           "Pune"}},
     };
     DbConnection c;
-    c.open(accessString(kNwind));
+    c.open(accessString(TestFiles::contactsMdb()));
     for (const auto &[statement, expected] : cases)
         EXPECT_EQ(sorted(column0(c, QString::fromUtf8(statement))), sorted(expected)) << statement;
 }
@@ -66,22 +59,15 @@ TEST(AccessStatements, GiveTheExpectedRows)
 TEST(AccessValues, UpperCasedNamesBeyondAsciiStillMatch)
 {
     DbConnection c;
-    c.open(accessString(kNwind));
-    const QStringList upper = column0(c, QStringLiteral("SELECT DISTINCT SHIPCITY FROM UMSÄTZE WHERE SHIPCOUNTRY = 'france'"));
-    EXPECT_FALSE(upper.isEmpty());
-    EXPECT_EQ(sorted(upper), sorted(column0(c, QStringLiteral("SELECT DISTINCT ShipCity FROM [Umsätze] "
-                                                              "WHERE ShipCountry = 'France'"))));
+    c.open(accessString(TestFiles::contactsMdb()));
+    EXPECT_EQ(sorted(column0(c, QStringLiteral("SELECT DISTINCT SHIPCITY FROM UMSÄTZE WHERE SHIPCOUNTRY = 'france'"))),
+              QStringList({"Lyon", "Marseille", "Paris"}));
 }
 
-TEST(AccessValues, ValueListingIsOrderedAndJet4TextIsUnicode)
+TEST(AccessValues, Jet4TextIsUnicodeAndLongsAreNumbers)
 {
     DbConnection c;
-    c.open(accessString(kNwind));
-    EXPECT_EQ(column0(c, QStringLiteral("SELECT distinct Country FROM Suppliers order by Country")),
-              QStringList({"India", "Nepal"}));
-    c.close();
-
-    c.open(accessString(kDateTest));
+    c.open(accessString(TestFiles::dateTestMdb()));
     EXPECT_EQ(column0(c, QStringLiteral("SELECT ShortTextCol FROM DateTest")),
               QStringList({"9812345678", "+919876543210", "'9812345679", "n/a", "<null>", "9812345678",
                            "98123 45680", "अनिता 9812345686"}));
@@ -95,10 +81,10 @@ TEST(AccessValues, ValueListingIsOrderedAndJet4TextIsUnicode)
 TEST(AccessValues, InterleavedRecordSetsAndSelfJoinKeepTheirPlace)
 {
     DbConnection c;
-    c.open(accessString(kNwind));
+    c.open(accessString(TestFiles::contactsMdb()));
     const QStringList suppliers = column0(c, QStringLiteral("SELECT Phone FROM Suppliers"));
     const QStringList customers = column0(c, QStringLiteral("SELECT Phone FROM Customers"));
-    ASSERT_EQ(customers.size(), 91);
+    ASSERT_EQ(customers.size(), 6);
 
     auto a = c.execute(QStringLiteral("SELECT Phone FROM Suppliers"));
     auto b = c.execute(QStringLiteral("SELECT Phone FROM Customers"));
@@ -123,7 +109,7 @@ TEST(AccessValues, InterleavedRecordSetsAndSelfJoinKeepTheirPlace)
 TEST(AccessFailures, RejectedStatementsAndMissingFiles)
 {
     DbConnection c;
-    c.open(accessString(kNwind));
+    c.open(accessString(TestFiles::contactsMdb()));
     for (const QString &statement : {QStringLiteral("SELECT DISTINCT MOBILE NO FROM SUPPLIERS"),
                                     QStringLiteral("SELECT distinct City FROM  order by City"),
                                     QStringLiteral("SELECT DISTINCT PHONE FROM NOTHERE"),

@@ -1,10 +1,12 @@
 #include "damagedaccessfiles.h"
 #include "dbtesthelpers.h"
 #include "dberrors.h"
+#include "testfiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -87,8 +89,7 @@ TEST(BadFiles, EveryDamagedFileGivesRowsOrAnError)
 TEST(BadFiles, WorkbookWithNoSheetsAndWrongFormatsAreClearErrors)
 {
     for (const QString &cs : {excelString(testData(QStringLiteral("no-sheets.xls"))),
-                              excelString(fixture(QStringLiteral("access/datetest-contacts.mdb"))),
-                              accessString(fixture(QStringLiteral("excel/contacts.xls"))),
+                              excelString(TestFiles::dateTestMdb()), accessString(TestFiles::contactsXls()),
                               excelString(testData(QStringLiteral("corrupt/text.xls"))),
                               excelString(QDir::tempPath())}) {
         DbConnection c;
@@ -97,57 +98,41 @@ TEST(BadFiles, WorkbookWithNoSheetsAndWrongFormatsAreClearErrors)
     }
 }
 
-// Damage made here from the Access fixtures (which stay out of the repository):
-// truncations at page boundaries and inside pages, and bytes flipped across the file.
-TEST(BadFiles, DamagedAccessDatabasesGiveRowsOrAnError)
+// Damaged copies of the written files: truncated at page (or sector) boundaries and inside
+// them, and with a run of 1 to 16 bytes overwritten somewhere in the file.
+TEST(BadFiles, DamagedCopiesGiveRowsOrAnError)
 {
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     QRandomGenerator rng(61);
-    for (const QString &source : {fixture(QStringLiteral("access/datetest-contacts.mdb")),
-                                  fixture(QStringLiteral("access/nwind-contacts.mdb"))}) {
-        const QByteArray good = readAll(source);
-        ASSERT_FALSE(good.isEmpty());
-        const int page = good.mid(0x14, 1).at(0) == 0 ? 2048 : 4096; // Jet 3 or Jet 4
+    const struct
+    {
+        QString source;
+        qsizetype page;
+        QString (*connectionString)(const QString &);
+    } sources[] = {{TestFiles::dateTestMdb(), 4096, accessString},
+                   {TestFiles::contactsMdb(), 2048, accessString},
+                   {TestFiles::contactsXls(), 512, excelString},
+                   {TestFiles::excel95Xls(), 512, excelString},
+                   {testData(QStringLiteral("ministream.xls")), 64, excelString}};
+    for (const auto &s : sources) {
+        const QByteArray good = readAll(s.source);
+        ASSERT_FALSE(good.isEmpty()) << s.source.toStdString();
         QList<QByteArray> variants;
-        for (qsizetype length : {qsizetype(100), qsizetype(page), qsizetype(page * 2 + 17), qsizetype(page * 3),
-                                 good.size() / 2, good.size() - page, good.size() - 1})
+        for (qsizetype length : {qsizetype(100), s.page, s.page * 2 + 17, s.page * 3, good.size() / 2,
+                                 good.size() - s.page, good.size() - 1})
             variants << good.left(length);
-        for (int i = 0; i < 24; ++i) {
-            QByteArray flipped = good;
-            // The first pages hold the header and the catalog: damage there most often.
-            const qsizetype at = i % 2 ? qsizetype(rng.bounded(page * 24)) : qsizetype(rng.bounded(int(good.size())));
-            for (int k = 0; k < 16 && at + k < flipped.size(); ++k)
-                flipped[at + k] = char(rng.bounded(256));
-            variants << flipped;
+        for (int i = 0; i < 48; ++i) {
+            QByteArray bad = good;
+            const qsizetype at = rng.bounded(int(good.size()));
+            for (qsizetype k = at, end = at + 1 + rng.bounded(16); k < end && k < bad.size(); ++k)
+                bad[k] = char(rng.bounded(256));
+            variants << bad;
         }
         for (int i = 0; i < variants.size(); ++i) {
-            const QString path = tmp.filePath(QStringLiteral("damaged-%1.mdb").arg(i));
+            const QString path = tmp.filePath(QStringLiteral("%1-%2").arg(i).arg(QFileInfo(s.source).fileName()));
             writeFile(path, variants[i]);
-            readEverything(accessString(path), QStringLiteral("%1 variant %2").arg(source).arg(i));
-        }
-    }
-}
-
-TEST(BadFiles, DamagedWorkbooksGiveRowsOrAnError)
-{
-    QTemporaryDir tmp;
-    ASSERT_TRUE(tmp.isValid());
-    QRandomGenerator rng(7);
-    for (const QString &source : {fixture(QStringLiteral("excel/contacts.xls")),
-                                  fixture(QStringLiteral("excel/excel95.xls")),
-                                  testData(QStringLiteral("ministream.xls"))}) {
-        const QByteArray good = readAll(source);
-        for (int i = 0; i < 60; ++i) {
-            QByteArray bad = good;
-            const int flips = 1 + int(rng.bounded(4));
-            for (int k = 0; k < flips; ++k)
-                bad[qsizetype(rng.bounded(int(bad.size())))] = char(rng.bounded(256));
-            if (i % 5 == 0)
-                bad.truncate(qsizetype(rng.bounded(int(bad.size()))));
-            const QString path = tmp.filePath(QStringLiteral("damaged-%1.xls").arg(i));
-            writeFile(path, bad);
-            readEverything(excelString(path), QStringLiteral("%1 variant %2").arg(source).arg(i));
+            readEverything(s.connectionString(path), QStringLiteral("%1 variant %2").arg(s.source).arg(i));
         }
     }
 }
@@ -156,8 +141,7 @@ TEST(BadFiles, DamagedWorkbooksGiveRowsOrAnError)
 // would keep another program from it.
 TEST(SourceSafety, FilesUnchangedAndUnlockedWhileOpen)
 {
-    for (const QString &cs : {excelString(fixture(QStringLiteral("excel/contacts.xls"))),
-                              accessString(fixture(QStringLiteral("access/nwind-contacts.mdb")))}) {
+    for (const QString &cs : {excelString(TestFiles::contactsXls()), accessString(TestFiles::contactsMdb())}) {
         const QString path = cs.section(QStringLiteral("DBQ="), 1).chopped(1);
         const QByteArray before = digest(path);
         DbConnection c;
@@ -179,7 +163,7 @@ TEST(SourceSafety, StatementsCannotWriteAnything)
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString workbook = tmp.filePath(QStringLiteral("phones.xls"));
-    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("excel/contacts.xls")), workbook));
+    ASSERT_TRUE(QFile::copy(TestFiles::contactsXls(), workbook));
     const QByteArray before = digest(workbook);
     const QString target = tmp.filePath(QStringLiteral("written.db"));
 

@@ -2,6 +2,8 @@
 
 #include "common/error.h"
 #include "dbconnection.h"
+#include "independentfiles.h"
+#include "qstringprinter.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,9 +11,10 @@
 
 namespace DbTest {
 
+// A file in ../shared/fixtures (see independentfiles.h).
 inline QString fixture(const QString &relative)
 {
-    return QStringLiteral(QUILLO_FIXTURES_DIR "/") + relative;
+    return independentFile(relative);
 }
 
 inline QString testData(const QString &relative)

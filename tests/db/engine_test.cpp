@@ -3,6 +3,7 @@
 #include "dberrors.h"
 #include "dbsource.h"
 #include "statementtext.h"
+#include "testfiles.h"
 #include "sourcemodule.h"
 
 #include <QFile>
@@ -111,7 +112,7 @@ TEST(RecordSetContract, ForwardOnlyStatesAndErrors)
     DbConnection c;
     EXPECT_EQ(c.state(), kDbStateClosed);
     expectError(DbErrors::kObjectClosed, [&] { c.execute(QStringLiteral("SELECT 1")); });
-    c.open(excelString(fixture(QStringLiteral("excel/contacts.xls"))));
+    c.open(excelString(TestFiles::contactsXls()));
     expectError(DbErrors::kObjectOpen, [&] { c.open(); });
 
     auto rs = c.execute(QStringLiteral("SELECT Phone FROM [Sheet3$]"));
@@ -131,14 +132,14 @@ TEST(RecordSetContract, ForwardOnlyStatesAndErrors)
 
     DbConnection client;
     client.setCursorLocation(DbCursorLocation::Client);
-    client.open(excelString(fixture(QStringLiteral("excel/contacts.xls"))));
+    client.open(excelString(TestFiles::contactsXls()));
     EXPECT_EQ(client.execute(QStringLiteral("SELECT Mobile FROM [Contacts$] WHERE Age > 30"))->recordCount(), 7);
     expectError(DbErrors::kSchemaNotSupported, [&] { client.openSchema(static_cast<DbSchema>(12)); });
 
     DbConnection other;
     other.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     expectError(DbErrors::kProviderNotFound,
-                [&] { other.open(excelString(fixture(QStringLiteral("excel/contacts.xls")))); });
+                [&] { other.open(excelString(TestFiles::contactsXls())); });
     EXPECT_EQ(other.state(), kDbStateClosed);
 }
 

@@ -1,13 +1,12 @@
 #include "dbtesthelpers.h"
 #include "dberrors.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
 using namespace DbTest;
 
 namespace {
-
-const QString kContacts = fixture(QStringLiteral("excel/contacts.xls"));
 
 // The worksheet listing's connection: ODBC provider, the schema string, client cursor.
 std::unique_ptr<DbConnection> schemaConnection(const QString &path)
@@ -23,7 +22,7 @@ std::unique_ptr<DbConnection> schemaConnection(const QString &path)
 
 TEST(ExcelSchema, ListsWorksheetsAndTheirColumnsWithCounts)
 {
-    auto c = schemaConnection(kContacts);
+    auto c = schemaConnection(TestFiles::contactsXls());
     auto tables = c->openSchema(DbSchema::Tables);
     EXPECT_EQ(tables->recordCount(), 3);
     const QStringList names = schemaNames(*tables, QStringLiteral("TABLE_NAME"));
@@ -50,7 +49,7 @@ TEST(ExcelSchema, HeadingsBlankRepeatedAndNumeric)
 TEST(ExcelSchema, FirstRowNamesTheColumnsEvenWhenItHoldsNumbers)
 {
     DbConnection c;
-    c.open(excelString(fixture(QStringLiteral("excel/no-header.xls"))));
+    c.open(excelString(TestFiles::noHeaderXls()));
     EXPECT_EQ(column0(c, QStringLiteral("SELECT [9812345678] FROM [Sheet1$]")),
               QStringList({"9812345679", "9812345680"}));
 }
@@ -85,7 +84,7 @@ TEST(ExcelStatements, GiveTheRowsInSheetOrder)
         {"SELECT Phone FROM [Sheet3$]", {"9812345690", "9812345691", "9812345692"}},
     };
     DbConnection c;
-    c.open(excelString(kContacts));
+    c.open(excelString(TestFiles::contactsXls()));
     for (const auto &[statement, expected] : cases)
         EXPECT_EQ(column0(c, QString::fromUtf8(statement)), expected) << statement;
 }
@@ -93,7 +92,7 @@ TEST(ExcelStatements, GiveTheRowsInSheetOrder)
 TEST(ExcelValues, NumbersAreWholeNumbersAndEmptyCellsNull)
 {
     DbConnection c;
-    c.open(excelString(kContacts));
+    c.open(excelString(TestFiles::contactsXls()));
     auto rs = c.execute(QStringLiteral("SELECT Mobile, Age, City FROM [Contacts$] WHERE Name like 'Priya%' "
                                        "OR Name = 'Asha Rao' OR Name like 'John%'"));
     ASSERT_FALSE(rs->eof());
@@ -109,22 +108,11 @@ TEST(ExcelValues, NumbersAreWholeNumbersAndEmptyCellsNull)
     EXPECT_TRUE(rs->eof());
 }
 
-TEST(ExcelWorkbooks, Biff5BulkAndMiniStreamWorkbooksRead)
+// The BIFF5 and bulk workbooks are read through the import (importdatabase_test).
+TEST(ExcelWorkbooks, MiniStreamWorkbookReads)
 {
-    DbConnection c;
-    c.open(excelString(fixture(QStringLiteral("excel/excel95.xls"))));
-    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Contacts$]")),
-              QStringList({"9812345678", "9812345679", "+919812345680"}));
-    c.close();
-
-    c.open(excelString(fixture(QStringLiteral("excel/bulk.xls"))));
-    const QStringList bulk = column0(c, QStringLiteral("SELECT Mobile FROM [Numbers$]"));
-    ASSERT_EQ(bulk.size(), 1000);
-    EXPECT_EQ(bulk.first(), QStringLiteral("9800000000"));
-    EXPECT_EQ(bulk.last(), QStringLiteral("9800006993"));
-    c.close();
-
     // Under 4096 bytes, the workbook stream sits in the compound file's mini stream.
+    DbConnection c;
     c.open(excelString(testData(QStringLiteral("ministream.xls"))));
     EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Phones$] WHERE City = 'PUNE'")),
               QStringList({"9812345678", "9812345680"}));
@@ -133,7 +121,7 @@ TEST(ExcelWorkbooks, Biff5BulkAndMiniStreamWorkbooksRead)
 TEST(ExcelFailures, RejectedStatementsCarryNumberDescriptionAndSource)
 {
     DbConnection c;
-    c.open(excelString(kContacts));
+    c.open(excelString(TestFiles::contactsXls()));
     for (const QString &statement :
          {QStringLiteral("SELECT Mobile FROM [Contacts] WHERE not (Name like 'O'Brien%')"),
           QStringLiteral("SELECT Mobile No FROM [Contacts$]"), QStringLiteral("SELECT Mobile FROM [Nothing$]"),

@@ -6,6 +6,7 @@
 #include "importconnections.h"
 #include "importtesthelpers.h"
 #include "scripteddialogs.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,7 +14,6 @@
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
-using ImportTest::fixture;
 using ImportTest::sorted;
 using ImportTest::VectorList;
 using Icon = Dialogs::Icon;
@@ -27,20 +27,19 @@ const QString kExcelNoValid =
 const QString kAccessNoValid =
     QStringLiteral("Selected Access database is empty or does not contain any valid phone numbers!");
 
-const QString kContacts = fixture(QStringLiteral("excel/contacts.xls"));
-const QString kNwind = fixture(QStringLiteral("access/nwind-contacts.mdb"));
-
 class DatabaseImportTest : public testing::Test
 {
 protected:
     void excel(const QString &sheet, const QString &column, const QString &filterColumn = {},
-               const QString &condition = {}, const QString &value = {}, const QString &path = kContacts)
+               const QString &condition = {}, const QString &value = {},
+               const QString &path = TestFiles::contactsXls())
     {
         importDatabase(ImportSource::Excel, {path, sheet, column, filterColumn, condition, value}, append, dialogs,
                        list, connections);
     }
     void access(const QString &table, const QString &column, const QString &filterColumn = {},
-                const QString &condition = {}, const QString &value = {}, const QString &path = kNwind)
+                const QString &condition = {}, const QString &value = {},
+                const QString &path = TestFiles::contactsMdb())
     {
         importDatabase(ImportSource::Access, {path, table, column, filterColumn, condition, value}, append, dialogs,
                        list, connections);
@@ -81,7 +80,7 @@ TEST_F(DatabaseImportTest, ExcelFilters)
         {"City", "", "Pune", {"9812345678", "+919876543210", "9812345679", "09812345681", "919812345682", "9812345683"},
          kExcelDuplicates, Icon::Information},
     };
-    const QByteArray before = ImportTest::fileDigest(kContacts);
+    const QByteArray before = ImportTest::fileDigest(TestFiles::contactsXls());
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.column) + " " + c.condition + " " + c.value);
         if (!c.message.isEmpty())
@@ -91,7 +90,7 @@ TEST_F(DatabaseImportTest, ExcelFilters)
         EXPECT_EQ(list.entries, c.expected);
         EXPECT_TRUE(dialogs.allConsumed());
     }
-    EXPECT_EQ(ImportTest::fileDigest(kContacts), before) << "the workbook is never written";
+    EXPECT_EQ(ImportTest::fileDigest(TestFiles::contactsXls()), before) << "the workbook is never written";
 }
 
 TEST_F(DatabaseImportTest, ExcelOtherSheetsAndFormats)
@@ -99,10 +98,10 @@ TEST_F(DatabaseImportTest, ExcelOtherSheetsAndFormats)
     excel(QStringLiteral("Sheet3$"), QStringLiteral("Phone"));
     EXPECT_EQ(list.entries, QStringList({"9812345690", "9812345691", "9812345692"}));
 
-    excel(QStringLiteral("Contacts"), QStringLiteral("Mobile"), {}, {}, {}, fixture(QStringLiteral("excel/excel95.xls")));
+    excel(QStringLiteral("Contacts"), QStringLiteral("Mobile"), {}, {}, {}, TestFiles::excel95Xls());
     EXPECT_EQ(list.entries, QStringList({"9812345678", "9812345679", "+919812345680"}));
 
-    excel(QStringLiteral("Numbers"), QStringLiteral("Mobile"), {}, {}, {}, fixture(QStringLiteral("excel/bulk.xls")));
+    excel(QStringLiteral("Numbers"), QStringLiteral("Mobile"), {}, {}, {}, TestFiles::bulkXls());
     ASSERT_EQ(list.count(), 1000);
     EXPECT_EQ(list.entries.first(), QStringLiteral("9800000000"));
     EXPECT_EQ(list.entries.last(), QString::number(9800000000LL + 7 * 999));
@@ -115,7 +114,7 @@ TEST_F(DatabaseImportTest, AccessDistinctRowsNoDuplicatesMessage)
                                             "919812345682", "+9779812345685"}));
 
     access(QStringLiteral("DateTest"), QStringLiteral("ShortTextCol"), {}, {}, {},
-           fixture(QStringLiteral("access/datetest-contacts.mdb")));
+           TestFiles::dateTestMdb());
     EXPECT_EQ(sorted(list.entries), sorted({"9812345678", "+919876543210"}));
 }
 
@@ -135,7 +134,7 @@ TEST_F(DatabaseImportTest, AccessFilters)
         {"City", "equals", "Kolkata", {}, kAccessNoValid},
         {"City", "equals", "Nowhere", {}, QStringLiteral("No phone numbers found in selected Access database.")},
     };
-    const QByteArray before = ImportTest::fileDigest(kNwind);
+    const QByteArray before = ImportTest::fileDigest(TestFiles::contactsMdb());
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.column) + " " + c.condition + " " + c.value);
         if (!c.message.isEmpty())
@@ -145,7 +144,7 @@ TEST_F(DatabaseImportTest, AccessFilters)
         EXPECT_EQ(sorted(list.entries), c.expected);
         EXPECT_TRUE(dialogs.allConsumed());
     }
-    EXPECT_EQ(ImportTest::fileDigest(kNwind), before) << "the database is never written";
+    EXPECT_EQ(ImportTest::fileDigest(TestFiles::contactsMdb()), before) << "the database is never written";
 }
 
 TEST_F(DatabaseImportTest, AppendKeepsListAndSkipsKnownNumbers)

@@ -74,6 +74,8 @@ const StatementCase kStatements[] = {
     {"UnknownCondition", ImportSource::Excel, excel("City", "contains", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
 };
 
+void PrintTo(const StatementCase &c, std::ostream *out) { *out << c.name; }
+
 class StatementTest : public testing::TestWithParam<StatementCase>
 {
 };

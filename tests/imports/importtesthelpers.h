@@ -2,17 +2,13 @@
 
 #include "common/dialogs.h"
 #include "importlist.h"
+#include "qstringprinter.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QStringList>
 
 namespace ImportTest {
-
-inline QString fixture(const QString &relative)
-{
-    return QStringLiteral(QUILLO_FIXTURES_DIR "/") + relative;
-}
 
 inline QString testData(const QString &relative)
 {

@@ -4,6 +4,7 @@
 #include "importcontroller.h"
 #include "mainwindow.h"
 #include "recipientlist.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,8 +16,6 @@
 #include <functional>
 
 namespace {
-
-const QString kContacts = QStringLiteral(QUILLO_FIXTURES_DIR "/excel/contacts.xls");
 
 struct ImportWindowTest : testing::Test
 {
@@ -56,7 +55,7 @@ TEST_F(ImportWindowTest, ExcelMenuEntryImportsAndFocusesTheList)
     withDialog(
         [&](FrmSettings &dialog) {
             EXPECT_TRUE(dialog.findChild<QRadioButton *>(QStringLiteral("optExcel"))->isChecked());
-            tc.dialogs.expectOpenFile(kContacts);
+            tc.dialogs.expectOpenFile(TestFiles::contactsXls());
             dialog.findChild<QPushButton *>(QStringLiteral("cmdExcel"))->click();
             auto *sheets = dialog.findChild<QComboBox *>(QStringLiteral("cboTable"));
             sheets->setCurrentIndex(0);
@@ -80,8 +79,8 @@ TEST_F(ImportWindowTest, ExitClosesOpenConnections)
 {
     auto *controller = window.findChild<ImportController *>();
     ASSERT_NE(controller, nullptr);
-    controller->connections().OpenExcelConnection(kContacts);
-    controller->connections().OpenAccessConnection(QStringLiteral(QUILLO_FIXTURES_DIR "/access/nwind-contacts.mdb"));
+    controller->connections().OpenExcelConnection(TestFiles::contactsXls());
+    controller->connections().OpenAccessConnection(TestFiles::contactsMdb());
     tc.dialogs.expectQuestion(QStringLiteral("Close and Exit Quillo?"), true);
     window.mnuExit_Click();
     EXPECT_EQ(terminations, 1);

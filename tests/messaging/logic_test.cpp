@@ -2,6 +2,7 @@
 #include "gsmcharcount.h"
 #include "messagefile.h"
 #include "phonenumber.h"
+#include "qstringprinter.h"
 #include "recipientlist.h"
 #include "timeleft.h"
 
@@ -16,6 +17,8 @@ struct NumberCase
     const char *text;
     bool valid;
 };
+
+void PrintTo(const NumberCase &c, std::ostream *out) { *out << printable(QString::fromUtf8(c.text)); }
 
 class PhoneNumberTest : public testing::TestWithParam<NumberCase>
 {
@@ -87,6 +90,11 @@ struct TimeCase
     const char *shown;
 };
 
+void PrintTo(const TimeCase &c, std::ostream *out)
+{
+    *out << c.elapsedMs << " ms, " << c.done << " of " << c.total;
+}
+
 class TimeLeftTest : public testing::TestWithParam<TimeCase>
 {
 };
@@ -122,6 +130,8 @@ struct CountCase
     const char16_t *text;
     int count;
 };
+
+void PrintTo(const CountCase &c, std::ostream *out) { *out << printable(QString::fromUtf16(c.text)); }
 
 class GsmCountTest : public testing::TestWithParam<CountCase>
 {

@@ -96,6 +96,8 @@ struct DeleteCase
     int selectedAfter; // -1: nothing
 };
 
+void PrintTo(const DeleteCase &c, std::ostream *out) { *out << c.name; }
+
 class DeleteKeyTest : public RecipientPanelTest, public testing::WithParamInterface<DeleteCase>
 {
 };

@@ -52,6 +52,8 @@ struct UnlockCase
     bool fontEnabled, urlEnabled, wapPushEnabled, alertEnabled;
 };
 
+void PrintTo(const UnlockCase &c, std::ostream *out) { *out << c.name; }
+
 class UnlockTest : public WindowLockTest, public testing::WithParamInterface<UnlockCase>
 {
 };

@@ -40,7 +40,7 @@ struct AboutFixture
 {
     AboutFixture() : about(tc.context, frame, &frame)
     {
-        tc.state.ProductVersionText = QStringLiteral("Quillo Version 2.0.58");
+        tc.state.ProductVersionText = ProductInfo::productVersionText();
         about.fill();
         frame.resize(800, 600);
         about.resize(800, 600);
@@ -97,7 +97,7 @@ TEST(Links, EachOpensItsTargetAndReportsItsOwnFailure)
 TEST(Links, AboutTabShowsTheVersionAndItsArtwork)
 {
     AboutFixture f;
-    EXPECT_EQ(f.label("lblAbout1")->text(), QStringLiteral("Quillo Version 2.0.58"));
+    EXPECT_EQ(f.label("lblAbout1")->text(), ProductInfo::productVersionText());
     // The pictures are compiled into a static library, where they are easily lost at link time.
     for (const char *picture : {"picAbout1", "picAbout2", "picAbout3"}) {
         QLabel *label = f.label(picture);

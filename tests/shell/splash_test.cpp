@@ -88,13 +88,16 @@ TEST(Splash, ShowsTheVersionForTwoSecondsUnderTheHourglassThenTheMainWindow)
     EXPECT_TRUE(run.during.splashVisible);
     EXPECT_TRUE(run.during.hourglass);
     EXPECT_TRUE(run.during.whiteLabels);
-    EXPECT_EQ(run.during.version, QStringLiteral("Version 2.0"));
+    EXPECT_EQ(run.during.version, QStringLiteral("Version %1.%2").arg(QUILLO_VERSION_MAJOR).arg(QUILLO_VERSION_MINOR));
     // The legal notice and the web address, on three lines.
     const QStringList legalLines = run.during.legal.split(QLatin1Char('\n'));
     ASSERT_EQ(legalLines.size(), 3) << run.during.legal.toStdString();
     EXPECT_TRUE(legalLines[0].contains(QStringLiteral("Copyright")));
     EXPECT_EQ(legalLines[2], ProductInfo::webSiteText());
-    EXPECT_EQ(run.during.productVersionText, QStringLiteral("Quillo Version 2.0.58"));
+    EXPECT_EQ(run.during.productVersionText, QStringLiteral("Quillo Version %1.%2.%3")
+                                                 .arg(QUILLO_VERSION_MAJOR)
+                                                 .arg(QUILLO_VERSION_MINOR)
+                                                 .arg(QUILLO_VERSION_REVISION));
 
     // The splash is gone and the pointer normal before the main window appears.
     EXPECT_EQ(run.mainShown, 1);
