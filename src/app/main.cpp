@@ -4,6 +4,7 @@
 #include "splashwindow.h"
 
 #include "common/clock.h"
+#include "common/datafolder.h"
 #include "common/dialogs.h"
 #include "common/errornumbers.h"
 #include "common/paths.h"
@@ -39,7 +40,9 @@ int main(int argc, char *argv[])
         throw QuilloError(ErrorNumber::kComponentNotCreated, QStringLiteral("ActiveX component can't create object"), QStringLiteral("Kestrel"));
     };
 #endif
-    AppContext context{state, dialogs, shell, clock, factory, AddBackslash(QApplication::applicationDirPath())};
+    const QString programFolder = AddBackslash(QApplication::applicationDirPath());
+    const DataFolder data = locateDataFolder(programFolder);
+    AppContext context{state, dialogs, shell, clock, factory, programFolder, data.path};
 
     SingleInstance instance;
     std::unique_ptr<MainWindow> window;
@@ -53,6 +56,8 @@ int main(int argc, char *argv[])
         dialogs.setParent(window.get());
         window->Form_Load();
         window->show();
+        if (!data.error.isEmpty())
+            dialogs.critical(data.error);
     });
     switch (outcome) {
     case SplashWindow::Outcome::SecondInstance:

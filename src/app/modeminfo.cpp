@@ -60,7 +60,7 @@ void ModemInfoRefresh::cmdRefresh_Click()
     if (!m_component)
         return;
     try {
-        m_log = std::make_unique<MessageLog>(m_context.appFolder);
+        m_log = std::make_unique<MessageLog>(m_context.dataFolder);
         lockWindow();
         finish(!connectAndRead());
     } catch (...) {
@@ -108,7 +108,7 @@ bool ModemInfoRefresh::connectAndRead()
     SmsComponent &modem = *m_component;
     modem.setInitFlag(false);
     modem.setModemLogType(runvalues::toInt16(stored.SysLog));
-    modem.setLogPath(AddBackslash(AddBackslash(m_context.appFolder) + QStringLiteral("logs")));
+    modem.setLogPath(AddBackslash(AddBackslash(m_context.dataFolder) + QStringLiteral("logs")));
     runvalues::writePortSettings(modem, stored);
 
     modem.Connect();

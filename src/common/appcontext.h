@@ -9,8 +9,8 @@
 
 #include <QString>
 
-// What every part of the window is given: the state, the services and the application
-// folder. Tests build one with scripted services and a temporary folder.
+// What every part of the window is given: the state, the services and the two folders.
+// Tests build one with scripted services and temporary folders.
 struct AppContext
 {
     AppState &state;
@@ -18,5 +18,6 @@ struct AppContext
     Shell &shell;
     Clock &clock;
     SmsComponentFactory componentFactory;
-    QString appFolder; // with its trailing separator
+    QString appFolder;  // the program's own folder, holding help/; with its trailing separator
+    QString dataFolder; // config.ini, logs, Phone Lists, Message Files (see datafolder.h); likewise
 };

@@ -92,7 +92,7 @@ void LogControls::applyLevel(Log log)
     const LogNames &names = log == Log::Modem ? kModem : kMessage;
     const QString level = shownLevel(log);
     try {
-        INIHandling ini(m_context.appFolder, QStringLiteral("config.ini"));
+        INIHandling ini(m_context.dataFolder, QStringLiteral("config.ini"));
         ini.SetKey(QStringLiteral("LOG"), name(names.key), level);
     } catch (...) {
         // Storing a level never bothers the operator; the old state stays as it was.
@@ -135,8 +135,8 @@ void LogControls::selectLevel(Log log, int level)
 
 QString LogControls::viewFolder() const
 {
-    const QString appFolder = AddBackslash(m_context.appFolder);
-    return PreferredFolder(AddBackslash(appFolder + QStringLiteral("logs")), appFolder);
+    const QString dataFolder = AddBackslash(m_context.dataFolder);
+    return PreferredFolder(AddBackslash(dataFolder + QStringLiteral("logs")), dataFolder);
 }
 
 void LogControls::viewLog(Log log)
@@ -163,7 +163,7 @@ void LogControls::cmdClearMsg_Click()
     errorTrap(m_context, QStringLiteral("cmdClearMsg_Click"), [&] {
         if (!m_context.dialogs.ask(QStringLiteral("Clear Message Log?")))
             return;
-        MessageLog(m_context.appFolder).Clear(0);
+        MessageLog(m_context.dataFolder).Clear(0);
     });
 }
 

@@ -32,7 +32,7 @@ public:
     void DisableLogControls();
     void EnableLogControls();
 
-    // "logs" under the application folder when it exists, else the application folder.
+    // "logs" under the data folder when it exists, else the data folder.
     QString viewFolder() const;
 
 private:

@@ -15,8 +15,8 @@ const QString kLineEnd = QStringLiteral("\r\n");
 
 } // namespace
 
-MessageLog::MessageLog(const QString &appFolder)
-    : m_folder(AddBackslash(AddBackslash(appFolder) + QStringLiteral("logs")))
+MessageLog::MessageLog(const QString &dataFolder)
+    : m_folder(AddBackslash(AddBackslash(dataFolder) + QStringLiteral("logs")))
 {
 }
 

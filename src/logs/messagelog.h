@@ -3,14 +3,14 @@
 #include <QDateTime>
 #include <QString>
 
-// message.log in the "logs" folder under the application folder: one line per status event
+// message.log in the "logs" folder under the data folder: one line per status event
 // of a run, per failed message and (at level 2) per sent message. Each line opens, appends
 // and closes the file, so other programs can read the log at any time.
 class MessageLog
 {
 public:
-    // The log folder is fixed here: the application folder followed by "logs".
-    explicit MessageLog(const QString &appFolder);
+    // The log folder is fixed here: the data folder followed by "logs".
+    explicit MessageLog(const QString &dataFolder);
 
     // 0 writes nothing, 1 status lines and failed messages, 2 sent messages as well.
     void setLogType(qint16 LoggingType) { m_level = LoggingType; }

@@ -295,12 +295,12 @@ void FrmSettings::optAccess_Click()
 
 bool FrmSettings::pickFile(const QString &filter, const QString &defaultExt, QLineEdit *box)
 {
-    const QString appFolder = AddBackslash(m_context.appFolder);
+    const QString dataFolder = AddBackslash(m_context.dataFolder);
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Select a file");
     request.filter = filter;
     request.defaultExt = defaultExt;
-    request.startFolder = PreferredFolder(AddBackslash(appFolder + QStringLiteral("Phone Lists")), appFolder);
+    request.startFolder = PreferredFolder(AddBackslash(dataFolder + QStringLiteral("Phone Lists")), dataFolder);
     const QString chosen = m_context.dialogs.openFile(request);
     if (!chosen.isEmpty() && QFileInfo(chosen).suffix().compare(defaultExt, Qt::CaseInsensitive) != 0) {
         m_context.dialogs.exclamation(QStringLiteral("Invalid file selection!"));

@@ -228,12 +228,12 @@ void RecipientPanel::cmdSave_Click()
             m_context.dialogs.exclamation(QStringLiteral("Phone number list is empty"));
             return;
         }
-        const QString appFolder = AddBackslash(m_context.appFolder);
+        const QString dataFolder = AddBackslash(m_context.dataFolder);
         Dialogs::FileRequest request;
         request.title = QStringLiteral("Select a file");
         request.filter = kTextFileFilter;
         request.defaultExt = QStringLiteral("txt");
-        request.startFolder = PreferredFolder(appFolder + QStringLiteral("Phone Lists") + QDir::separator(), appFolder);
+        request.startFolder = PreferredFolder(dataFolder + QStringLiteral("Phone Lists") + QDir::separator(), dataFolder);
         const QString path = m_context.dialogs.saveFile(request);
         if (path.isEmpty())
             return;

@@ -294,8 +294,8 @@ void MessageComposer::cmdFont_Click()
 
 QString MessageComposer::messageFolder() const
 {
-    const QString appFolder = AddBackslash(m_context.appFolder);
-    return PreferredFolder(appFolder + QStringLiteral("Message Files") + QDir::separator(), appFolder);
+    const QString dataFolder = AddBackslash(m_context.dataFolder);
+    return PreferredFolder(dataFolder + QStringLiteral("Message Files") + QDir::separator(), dataFolder);
 }
 
 void MessageComposer::cmdImport_Click()

@@ -183,10 +183,10 @@ void SendingRun::checkpoint()
 SendingRun::Outcome SendingRun::prepareAndSend(const Message &message)
 {
     const ComDetails &stored = m_context.state.Details;
-    m_log = std::make_unique<MessageLog>(m_context.appFolder);
+    m_log = std::make_unique<MessageLog>(m_context.dataFolder);
     m_log->setLogType(runvalues::toInt16(stored.MsgLog));
     m_component->setInitFlag(false);
-    m_component->setLogPath(AddBackslash(AddBackslash(m_context.appFolder) + QStringLiteral("logs")));
+    m_component->setLogPath(AddBackslash(AddBackslash(m_context.dataFolder) + QStringLiteral("logs")));
     m_component->setModemLogType(runvalues::toInt16(stored.SysLog));
     setHourglass(true);
 

@@ -88,9 +88,9 @@ const QStringList &longMessageChoices()
     return list;
 }
 
-ComDetails readStoredDetails(const QString &appFolder)
+ComDetails readStoredDetails(const QString &dataFolder)
 {
-    const INIHandling ini(appFolder, QStringLiteral("config.ini"));
+    const INIHandling ini(dataFolder, QStringLiteral("config.ini"));
     auto read = [&](const char *section, const char *key) {
         return trimSpaces(ini.GetKey(QLatin1String(section), QLatin1String(key)));
     };

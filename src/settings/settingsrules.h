@@ -31,7 +31,7 @@ inline const QString kDefaultSendRetry = QStringLiteral("0");
 inline const QString kDefaultLongMsg = QStringLiteral("Concatenate");
 
 // Reads every key of config.ini (trimmed) into a ComDetails record; nothing else applied.
-ComDetails readStoredDetails(const QString &appFolder);
+ComDetails readStoredDetails(const QString &dataFolder);
 // Replaces each empty value by its default; PIN and SMSC stay empty, the log levels are
 // left to normalisedLogLevel.
 void applyLoadDefaults(ComDetails &details);

@@ -188,7 +188,7 @@ void SettingsTab::LoadComDetails()
 void SettingsTab::loadStoredValues()
 {
     ComDetails &details = m_context.state.Details;
-    details = SettingsRules::readStoredDetails(m_context.appFolder);
+    details = SettingsRules::readStoredDetails(m_context.dataFolder);
     SettingsRules::applyLoadDefaults(details);
 
     selectStoredPort(details.Port);
@@ -320,7 +320,7 @@ void SettingsTab::saveSettings(bool &saved)
     m_txtSendRetry->setText(SettingsRules::correctedSendRetry(m_txtSendRetry->text()));
 
     // A failed write throws: the trap reports it, and nothing claims the settings were saved.
-    INIHandling ini(m_context.appFolder, kConfigFile);
+    INIHandling ini(m_context.dataFolder, kConfigFile);
     const QString comm = QStringLiteral("COMM");
     const QString sms = QStringLiteral("SMS");
     ini.SetKey(comm, QStringLiteral("Port"), m_cboPort->currentText());

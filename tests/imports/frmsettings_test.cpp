@@ -117,7 +117,7 @@ TEST_F(FrmSettingsTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
     EXPECT_EQ(request.title, QStringLiteral("Select a file"));
     EXPECT_EQ(request.filter, QStringLiteral("Text Files (*.txt)|*.txt"));
     EXPECT_EQ(request.defaultExt, QStringLiteral("txt"));
-    EXPECT_EQ(request.startFolder, tc.context.appFolder);
+    EXPECT_EQ(request.startFolder, tc.context.dataFolder);
     EXPECT_TRUE(request.initialName.isEmpty());
 
     tc.dialogs.expectOpenFile(QStringLiteral("/data/numbers.csv"));
@@ -133,7 +133,7 @@ TEST_F(FrmSettingsTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
     tc.dialogs.expectOpenFile(QString());
     get<QPushButton>("cmdAccess")->click();
     EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("Access Files (*.mdb)|*.mdb"));
-    EXPECT_TRUE(tc.dialogs.lastFileRequest().startFolder.startsWith(tc.context.appFolder + QStringLiteral("Phone Lists")));
+    EXPECT_TRUE(tc.dialogs.lastFileRequest().startFolder.startsWith(tc.context.dataFolder + QStringLiteral("Phone Lists")));
 }
 
 TEST_F(FrmSettingsTest, WorkbookSheetColumnAndValueLists)
@@ -268,7 +268,7 @@ TEST(FrmSettingsDamagedTest, WorkbookListingsReportOnceAndNeverCrash)
     VectorList list;
     ImportConnections connections;
     ImportTest::RecordingDialogs recorder;
-    AppContext context{tc.state, recorder, tc.shell, tc.clock, {}, tc.context.appFolder};
+    AppContext context{tc.state, recorder, tc.shell, tc.clock, {}, tc.context.appFolder, tc.context.dataFolder};
     const QDir dir(ImportTest::testData(QStringLiteral("db/corrupt")));
     for (const QString &name : dir.entryList({QStringLiteral("*.xls")}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());

@@ -32,7 +32,7 @@ struct LogControlsTest : testing::Test
     void click(const char *name) { window->findChild<QAbstractButton *>(QLatin1String(name))->click(); }
     QString stored(const QString &key)
     {
-        return INIHandling(tc.context.appFolder, QStringLiteral("config.ini")).GetKey(QStringLiteral("LOG"), key);
+        return INIHandling(tc.context.dataFolder, QStringLiteral("config.ini")).GetKey(QStringLiteral("LOG"), key);
     }
     // The entries of the log-type menu that carry a check.
     QStringList checkedLevels(const QString &log)
@@ -67,7 +67,7 @@ TEST_F(LogControlsTest, LogTypeMenuEntriesSelectStoreAndMoveTheCheck)
 TEST_F(LogControlsTest, ApplyThatCannotStoreChangesNothingAndSaysNothing)
 {
     // A folder where config.ini should be makes every write fail.
-    QDir(tc.context.appFolder).mkdir(QStringLiteral("config.ini"));
+    QDir(tc.context.dataFolder).mkdir(QStringLiteral("config.ini"));
     radio(QStringLiteral("optMsg2"))->setChecked(true);
     click("cmdApplyMsg");
     menu(QStringLiteral("mnuSysLogType1"))->trigger();
@@ -104,7 +104,7 @@ TEST_F(LogControlsTest, ViewOpensTheLogInTheLogFolderOrTheProgramFolder)
         if (logFolder)
             tc.makeFolder(QStringLiteral("logs"));
         else
-            QDir(tc.context.appFolder + QStringLiteral("logs")).removeRecursively();
+            QDir(tc.context.dataFolder + QStringLiteral("logs")).removeRecursively();
         tc.shell.opened.clear();
         tc.shell.result = !failure;
         if (failure)
@@ -113,7 +113,7 @@ TEST_F(LogControlsTest, ViewOpensTheLogInTheLogFolderOrTheProgramFolder)
             menu(QLatin1String(control))->trigger();
         else
             click(control);
-        EXPECT_EQ(tc.shell.opened, QStringList{tc.context.appFolder + QLatin1String(file)}) << control;
+        EXPECT_EQ(tc.shell.opened, QStringList{tc.context.dataFolder + QLatin1String(file)}) << control;
         EXPECT_TRUE(tc.dialogs.allConsumed()) << control;
     }
 }

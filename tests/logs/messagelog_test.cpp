@@ -59,7 +59,7 @@ TEST_F(MessageLogTest, EachLevelAppendsItsKindsOfLines)
     for (const auto &[level, expected] : cases) {
         write("earlier line\r\n");
         const QDateTime from = QDateTime::currentDateTime();
-        MessageLog log(tc.context.appFolder);
+        MessageLog log(tc.context.dataFolder);
         if (level >= 0)
             log.setLogType(qint16(level));
         log.StatusLog(QStringLiteral("Sending started"));
@@ -79,7 +79,7 @@ TEST_F(MessageLogTest, SentLineCountsThePiecesOfTheSendReport)
     for (const auto &[report, suffix] : cases) {
         write("");
         const QDateTime from = QDateTime::currentDateTime();
-        MessageLog log(tc.context.appFolder);
+        MessageLog log(tc.context.dataFolder);
         log.setLogType(2);
         log.SentMsgLog(QStringLiteral("9812345678"), QLatin1String(report));
         EXPECT_EQ(linesSince("", from), QStringList{QStringLiteral("Message Sent [9812345678]; ") + QLatin1String(suffix)})
@@ -90,12 +90,12 @@ TEST_F(MessageLogTest, SentLineCountsThePiecesOfTheSendReport)
 TEST_F(MessageLogTest, WithoutTheLogFolderNothingIsCreatedAndAFailedWriteSilencesTheLog)
 {
     QDir(logs).removeRecursively();
-    MessageLog log(tc.context.appFolder);
+    MessageLog log(tc.context.dataFolder);
     log.Clear(0);
     log.setLogType(2);
     log.StatusLog(QStringLiteral("Sending started"));
     EXPECT_EQ(log.LogType(), 0);
-    EXPECT_FALSE(QFile::exists(tc.context.appFolder + QStringLiteral("message.log")));
+    EXPECT_FALSE(QFile::exists(tc.context.dataFolder + QStringLiteral("message.log")));
 
     // The folder coming back does not wake the log that failed.
     tc.makeFolder(QStringLiteral("logs"));
@@ -117,7 +117,7 @@ TEST(MessageLogDateTime, DateWithFullYearThenBlankThenTimeWithSeconds)
 
 TEST_F(MessageLogTest, ClearEmptiesOrKeepsTheLastLines)
 {
-    MessageLog log(tc.context.appFolder);
+    MessageLog log(tc.context.dataFolder);
     log.Clear(0);
     EXPECT_TRUE(QFile::exists(path)) << "Clear creates the file empty when the folder exists";
 

@@ -201,17 +201,17 @@ TEST_F(ComposerTest, SaveRefusesBlankMessagesAndWrongExtensions)
     frame.composer().cmdSaveMsg_Click();
     // Line ends are no blanks: the run would send such a message, so it can be saved.
     frame.composer().setMessageText(QStringLiteral(" \r\n "));
-    const QString breaks = tc.context.appFolder + QStringLiteral("breaks.txt");
+    const QString breaks = tc.context.dataFolder + QStringLiteral("breaks.txt");
     tc.dialogs.expectSaveFile(breaks).expectMessage(QStringLiteral("Message saved in text file."), Icon::Information);
     frame.composer().cmdSaveMsg_Click();
     EXPECT_TRUE(QFile::exists(breaks));
 
     frame.composer().setMessageText(QStringLiteral("hi"));
-    const QString csv = tc.context.appFolder + QStringLiteral("m.csv");
+    const QString csv = tc.context.dataFolder + QStringLiteral("m.csv");
     tc.dialogs.expectSaveFile(csv).expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
     frame.composer().cmdSaveMsg_Click();
     EXPECT_FALSE(QFile::exists(csv));
-    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.appFolder);
+    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.dataFolder);
 }
 
 TEST_F(ComposerTest, SaveThatCannotWriteIsReportedNotConfirmed)

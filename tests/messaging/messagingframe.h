@@ -108,7 +108,7 @@ struct UnwritableTargets
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
         if (!QFile(locked + QStringLiteral("probe")).open(QIODevice::WriteOnly))
             paths << locked + fileName;
-        QFile plain(tc.context.appFolder + QStringLiteral("plain"));
+        QFile plain(tc.context.dataFolder + QStringLiteral("plain"));
         if (plain.open(QIODevice::WriteOnly))
             plain.close();
         paths << plain.fileName() + QLatin1Char('/') + fileName;

@@ -212,12 +212,12 @@ TEST_F(RecipientPanelTest, SaveRefusalsWriteNothing)
     frame.recipients().cmdSave_Click();
 
     fill(1);
-    const QString csv = tc.context.appFolder + QStringLiteral("list.csv");
+    const QString csv = tc.context.dataFolder + QStringLiteral("list.csv");
     tc.dialogs.expectSaveFile(csv).expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
     QTest::mouseClick(frame.get<QPushButton>("cmdSave"), Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(csv));
-    // Without "Phone Lists" the dialog opens in the application folder; Cancel is silent.
-    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.appFolder);
+    // Without "Phone Lists" the dialog opens in the data folder; Cancel is silent.
+    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.dataFolder);
     tc.dialogs.expectSaveFile(QString());
     frame.recipients().cmdSave_Click();
 }

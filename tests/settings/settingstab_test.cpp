@@ -28,7 +28,7 @@ const QString kSaveQuestion = QStringLiteral("Save Settings?");
 class SettingsWindow : public testing::Test
 {
 protected:
-    QString configPath() const { return tc.context.appFolder + QStringLiteral("config.ini"); }
+    QString configPath() const { return tc.context.dataFolder + QStringLiteral("config.ini"); }
     void writeConfig(const QByteArray &bytes)
     {
         QFile file(configPath());
@@ -116,7 +116,7 @@ TEST_F(SettingsWindow, WithoutConfigLoadsDefaultsThenSavesTheFifteenLines)
     EXPECT_EQ(config(), QByteArray("<missing>"));
 
     // What the modem log's Apply stores for "Only error log".
-    INIHandling(tc.context.appFolder, QStringLiteral("config.ini"))
+    INIHandling(tc.context.dataFolder, QStringLiteral("config.ini"))
         .SetKey(QStringLiteral("LOG"), QStringLiteral("SysLog"), QStringLiteral("1"));
     select("cboPort", QStringLiteral("COM3"));
     box("txtSendDelay")->setText(QStringLiteral(" 0.25 "));
@@ -206,7 +206,7 @@ TEST_F(SettingsWindow, ServiceCentreFollowsTheInternalChoiceAndIsChecked)
 TEST_F(SettingsWindow, SaveThatCannotWriteIsReportedAsAnError)
 {
     start();
-    ASSERT_TRUE(QDir(tc.context.appFolder).mkdir(QStringLiteral("config.ini")));
+    ASSERT_TRUE(QDir(tc.context.dataFolder).mkdir(QStringLiteral("config.ini")));
     tc.dialogs.expectMessageStartingWith(QStringLiteral("Error "), Icon::Critical);
     EXPECT_FALSE(window->settingsTab()->cmdOK_Click());
     ASSERT_EQ(tc.dialogs.shown().size(), 1);
@@ -215,7 +215,7 @@ TEST_F(SettingsWindow, SaveThatCannotWriteIsReportedAsAnError)
 
     if (::geteuid() == 0)
         return; // permissions do not hold back root
-    QDir(tc.context.appFolder).rmdir(QStringLiteral("config.ini"));
+    QDir(tc.context.dataFolder).rmdir(QStringLiteral("config.ini"));
     writeConfig("[COMM]\r\nPort=COM1\r\n");
     QFile::setPermissions(configPath(), QFileDevice::ReadOwner);
     select("cboPort", QStringLiteral("COM4"));

@@ -53,7 +53,7 @@ struct SplashRun
 SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check)
 {
     WatchingClock clock;
-    AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder};
+    AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
     SplashWindow splash(context, std::move(check));
     SplashRun run;
     clock.onSleep = [&] {
@@ -141,7 +141,7 @@ TEST(Splash, ErrorDuringStartUpIsReportedAndTheMainWindowIsNotShown)
         tc.state.PendingErrorText = c.pending;
         tc.dialogs.expectMessage(c.expected, Dialogs::Icon::Critical);
         WatchingClock clock;
-        AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder};
+        AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
         SplashWindow splash(context, [&] {
             if (c.failsInCheck)
                 fail();

@@ -4,6 +4,6 @@
 
 QString TestContext::makeFolder(const QString &name) const
 {
-    QDir(folder.path()).mkpath(name);
-    return folder.path() + QLatin1Char('/') + name + QLatin1Char('/');
+    QDir(data.path()).mkpath(name);
+    return data.path() + QLatin1Char('/') + name + QLatin1Char('/');
 }

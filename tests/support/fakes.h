@@ -39,17 +39,19 @@ public:
     qint64 sleptMs = 0;
 };
 
-// A complete context over a fresh temporary application folder.
+// A complete context over fresh temporary folders: two, so that a part reading or writing in
+// the wrong one is caught.
 struct TestContext
 {
     TestContext()
-        : context{state, dialogs, shell, clock, {}, folder.path() + QLatin1Char('/')}
+        : context{state, dialogs, shell, clock, {}, folder.path() + QLatin1Char('/'), data.path() + QLatin1Char('/')}
     {
     }
-    // Makes "logs", "Phone Lists" or "Message Files" under the application folder.
+    // Makes "logs", "Phone Lists" or "Message Files" under the data folder.
     QString makeFolder(const QString &name) const;
 
-    QTemporaryDir folder;
+    QTemporaryDir folder; // the program's folder
+    QTemporaryDir data;   // the data folder
     AppState state;
     ScriptedDialogs dialogs;
     RecordingShell shell;
