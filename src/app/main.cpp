@@ -6,14 +6,11 @@
 #include "common/clock.h"
 #include "common/datafolder.h"
 #include "common/dialogs.h"
-#include "common/errornumbers.h"
 #include "common/paths.h"
 #include "common/shell.h"
 
-#ifdef QUILLO_HAVE_KESTREL
 #include "kestrel/kestrel.h"
 #include "simulatorport.h"
-#endif
 
 #include <QApplication>
 #include <cstdio>
@@ -32,14 +29,8 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     DesktopShell shell;
     SystemClock clock;
-#ifdef QUILLO_HAVE_KESTREL
     installSimulatorPort();
     SmsComponentFactory factory = [] { return createKestrel(); };
-#else
-    SmsComponentFactory factory = []() -> std::unique_ptr<SmsComponent> {
-        throw QuilloError(ErrorNumber::kComponentNotCreated, QStringLiteral("ActiveX component can't create object"), QStringLiteral("Kestrel"));
-    };
-#endif
     const QString programFolder = AddBackslash(QApplication::applicationDirPath());
     const DataFolder data = locateDataFolder(programFolder);
     AppContext context{state, dialogs, shell, clock, factory, programFolder, data.path};
