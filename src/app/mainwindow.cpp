@@ -3,12 +3,14 @@
 #include "abouttab.h"
 #include "common/errortrap.h"
 #include "importcontroller.h"
+#include "messagecomposer.h"
 #include "messagingtab.h"
 #include "sendingrun.h"
 #include "settingstab.h"
 #include "toolstab.h"
 
 #include <QCloseEvent>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -75,8 +77,12 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
     // The import dialog answers the recipient frame's Import button and menu entries.
     new ImportController(m_context, *this, this);
     m_currentTab = m_tabs->currentIndex();
-    m_sendingRun = new SendingRun(m_context, *this, this);
-    m_sendingRun->connectControls();
+    MessageComposer *composer = m_messagingTab->composer();
+    m_sendingRun = new SendingRun(
+        m_context, *this,
+        {m_messagingTab->recipientList(), *composer, *m_settingsTab, m_toolsTab->modemInfo()}, this);
+    connect(composer->startButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStartSending_Click);
+    connect(composer->stopButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStopSending_Click);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         const int previous = m_currentTab;
         m_currentTab = index;

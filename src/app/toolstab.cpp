@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace {
 
@@ -36,10 +37,10 @@ ToolsTab::ToolsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     logs->addWidget(buildLogFrame(false), 1);
     layout->addLayout(logs);
 
-    auto *note = new QLabel(this);
-    note->setObjectName(QStringLiteral("lblLogNote"));
-    note->setWordWrap(true);
-    layout->addWidget(note);
+    m_lblLogNote = new QLabel(this);
+    m_lblLogNote->setObjectName(QStringLiteral("lblLogNote"));
+    m_lblLogNote->setWordWrap(true);
+    layout->addWidget(m_lblLogNote);
     layout->addStretch(1);
 
     m_logControls = new LogControls(m_context, m_frame, this);
@@ -59,13 +60,15 @@ QWidget *ToolsTab::buildInfoFrame()
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(16);
 
-    const std::pair<const char *, QString> rows[] = {
-        {"lblManufacturer", QStringLiteral("Manufacturer:")}, {"lblModel", QStringLiteral("Model:")},
-        {"lblIMEI", QStringLiteral("IMEI:")},                 {"lblIMSI", QStringLiteral("IMSI:")},
-        {"lblNetwork", QStringLiteral("Network:")},
+    const std::tuple<const char *, QString, QLabel **> rows[] = {
+        {"lblManufacturer", QStringLiteral("Manufacturer:"), &m_modemInfo.manufacturer},
+        {"lblModel", QStringLiteral("Model:"), &m_modemInfo.model},
+        {"lblIMEI", QStringLiteral("IMEI:"), &m_modemInfo.imei},
+        {"lblIMSI", QStringLiteral("IMSI:"), &m_modemInfo.imsi},
+        {"lblNetwork", QStringLiteral("Network:"), &m_modemInfo.network},
     };
     int row = 0;
-    for (const auto &[name, caption] : rows) {
+    for (const auto &[name, caption, slot] : rows) {
         auto *fixed = new QLabel(caption, frame);
         auto *value = new QLabel(QStringLiteral("???"), frame);
         value->setObjectName(QLatin1String(name));
@@ -73,6 +76,7 @@ QWidget *ToolsTab::buildInfoFrame()
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(fixed, row, 0);
         grid->addWidget(value, row, 1);
+        *slot = value;
         ++row;
     }
 
@@ -83,12 +87,13 @@ QWidget *ToolsTab::buildInfoFrame()
     signal->setRange(0, 100);
     signal->setValue(0);
     signal->setFixedWidth(260);
+    m_modemInfo.signal = signal;
     // Aligned, so the bar's fixed width does not cap the value column's width.
     grid->addWidget(signal, row, 1, Qt::AlignLeft);
     ++row;
 
-    auto *refresh = makeButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
-    grid->addWidget(refresh, row, 0, 1, 2, Qt::AlignLeft);
+    m_cmdRefresh = makeButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
+    grid->addWidget(m_cmdRefresh, row, 0, 1, 2, Qt::AlignLeft);
     return frame;
 }
 
@@ -127,8 +132,7 @@ QWidget *ToolsTab::buildLogFrame(bool modem)
 
 void ToolsTab::startUp()
 {
-    m_frame.control<QLabel>(QStringLiteral("lblLogNote"))
-        ->setText(QStringLiteral("Note: Enabling log reduces the performance of Quillo"));
+    m_lblLogNote->setText(QStringLiteral("Note: Enabling log reduces the performance of Quillo"));
 }
 
 QString ToolsTab::shownSysLogLevel() const

@@ -250,6 +250,11 @@ void SettingsTab::showLogLevels()
     }
 }
 
+MessageOptions SettingsTab::messageOptions() const
+{
+    return {m_cboLongMsg->currentText(), m_chkSMSC->isChecked()};
+}
+
 void SettingsTab::chkSMSC_Click()
 {
     const bool internal = m_chkSMSC->isChecked();

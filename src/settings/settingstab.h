@@ -11,6 +11,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+// The message options a sending run takes from the Settings tab as they stand, saved or not.
+struct MessageOptions
+{
+    QString longMessage; // the long-message choice's text
+    bool internalSmsc = false;
+};
+
 // The "Settings" tab: frames "Message Settings" and "COM Port Settings", "Save Settings".
 // It shows config.ini as loaded into ComDetails and stores the edited values back.
 class SettingsTab : public QWidget
@@ -30,6 +37,7 @@ public:
     // Save Settings: checks, corrects the send delay and retry in their boxes, writes
     // config.ini, reloads and confirms. False when a check refused or the write failed.
     bool cmdOK_Click();
+    MessageOptions messageOptions() const;
     // Restore Defaults: after a Yes, the four port defaults in the lists only.
     void cmdDefault_Click();
     // The service-centre rule: checked means the modem's own centre and a locked, empty box.
