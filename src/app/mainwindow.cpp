@@ -3,6 +3,7 @@
 #include "abouttab.h"
 #include "common/errortrap.h"
 #include "importcontroller.h"
+#include "logcontrols.h"
 #include "messagecomposer.h"
 #include "messagingtab.h"
 #include "sendingrun.h"
@@ -74,6 +75,9 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
     m_tabs->addTab(m_settingsTab, QStringLiteral("Settings"));
     m_tabs->addTab(m_toolsTab, QStringLiteral("Tools"));
     m_tabs->addTab(m_aboutTab, QStringLiteral("About"));
+    LogControls &logControls = m_toolsTab->logControls();
+    m_settingsTab->setLogLevelsShown(
+        [&logControls](int sysLevel, int msgLevel) { logControls.showLevels(sysLevel, msgLevel); });
     // The import dialog answers the recipient frame's Import button and menu entries.
     new ImportController(m_context, *this, this);
     m_currentTab = m_tabs->currentIndex();

@@ -33,8 +33,10 @@ ToolsTab::ToolsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     layout->addWidget(buildInfoFrame());
 
     auto *logs = new QHBoxLayout;
-    logs->addWidget(buildLogFrame(true), 1);
-    logs->addWidget(buildLogFrame(false), 1);
+    LogFrameControls modemLog;
+    LogFrameControls messageLog;
+    logs->addWidget(buildLogFrame(true, modemLog), 1);
+    logs->addWidget(buildLogFrame(false, messageLog), 1);
     layout->addLayout(logs);
 
     m_lblLogNote = new QLabel(this);
@@ -43,11 +45,11 @@ ToolsTab::ToolsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     layout->addWidget(m_lblLogNote);
     layout->addStretch(1);
 
-    m_logControls = new LogControls(m_context, m_frame, this);
-    m_refresh = new ModemInfoRefresh(m_context, m_frame, *m_logControls, this);
-    // The window's menus exist before its tabs, so every control named here can be found now.
+    m_logControls = new LogControls(m_context, m_frame, modemLog, messageLog, this);
+    m_refresh = new ModemInfoRefresh(m_context, m_frame, *m_logControls, m_modemInfo, *m_cmdRefresh, this);
+    // The window's menus exist before its tabs, so the Log menu entries can be wired now.
     m_logControls->connectControls();
-    m_refresh->connectControls();
+    connect(m_cmdRefresh, &QPushButton::clicked, m_refresh, &ModemInfoRefresh::cmdRefresh_Click);
 }
 
 ToolsTab::~ToolsTab() = default;
@@ -97,7 +99,7 @@ QWidget *ToolsTab::buildInfoFrame()
     return frame;
 }
 
-QWidget *ToolsTab::buildLogFrame(bool modem)
+QWidget *ToolsTab::buildLogFrame(bool modem, LogFrameControls &controls)
 {
     auto *frame = new QGroupBox(modem ? QStringLiteral("Modem Log") : QStringLiteral("Message Log"), this);
     frame->setObjectName(modem ? QStringLiteral("frameModemLog") : QStringLiteral("frameMessageLog"));
@@ -115,16 +117,19 @@ QWidget *ToolsTab::buildLogFrame(bool modem)
         option->setObjectName(prefix + QString::number(level));
         option->setAccessibleName(QString(captions[level]).replace(QStringLiteral("&&"), QStringLiteral("&")));
         layout->addWidget(option);
+        controls.options[level] = option;
     }
 
     const QString what = modem ? QStringLiteral("modem log") : QStringLiteral("message log");
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(makeButton(frame, modem ? "cmdApplySys" : "cmdApplyMsg", QStringLiteral("Apply"),
-                                  QStringLiteral("Apply ") + what + QStringLiteral(" level")));
-    buttons->addWidget(makeButton(frame, modem ? "cmdViewSys" : "cmdViewMsg", QStringLiteral("View"),
-                                  QStringLiteral("View ") + what));
-    buttons->addWidget(makeButton(frame, modem ? "cmdClearSys" : "cmdClearMsg", QStringLiteral("Clear"),
-                                  QStringLiteral("Clear ") + what));
+    controls.apply = makeButton(frame, modem ? "cmdApplySys" : "cmdApplyMsg", QStringLiteral("Apply"),
+                                QStringLiteral("Apply ") + what + QStringLiteral(" level"));
+    controls.view = makeButton(frame, modem ? "cmdViewSys" : "cmdViewMsg", QStringLiteral("View"),
+                               QStringLiteral("View ") + what);
+    controls.clear = makeButton(frame, modem ? "cmdClearSys" : "cmdClearMsg", QStringLiteral("Clear"),
+                                QStringLiteral("Clear ") + what);
+    for (QAbstractButton *button : {controls.apply, controls.view, controls.clear})
+        buttons->addWidget(button);
     buttons->addStretch(1);
     layout->addLayout(buttons);
     return frame;

@@ -3,10 +3,10 @@
 #include "common/appcontext.h"
 #include "common/mainframe.h"
 #include "common/modeminfoview.h"
+#include "logcontrols.h"
 
 #include <QWidget>
 
-class LogControls;
 class QLabel;
 class QPushButton;
 class ModemInfoRefresh;
@@ -33,7 +33,7 @@ public:
 
 private:
     QWidget *buildInfoFrame();
-    QWidget *buildLogFrame(bool modem);
+    QWidget *buildLogFrame(bool modem, LogFrameControls &controls);
 
     AppContext &m_context;
     MainFrame &m_frame;

@@ -4,6 +4,7 @@
 #include "common/mainframe.h"
 
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -38,6 +39,8 @@ public:
     // config.ini, reloads and confirms. False when a check refused or the write failed.
     bool cmdOK_Click();
     MessageOptions messageOptions() const;
+    // Called with the log levels (0 to 2) each time they are loaded; the Tools tab shows them.
+    void setLogLevelsShown(std::function<void(int sysLevel, int msgLevel)> show) { m_showLogLevels = std::move(show); }
     // Restore Defaults: after a Yes, the four port defaults in the lists only.
     void cmdDefault_Click();
     // The service-centre rule: checked means the modem's own centre and a locked, empty box.
@@ -57,6 +60,7 @@ private:
 
     AppContext &m_context;
     MainFrame &m_frame;
+    std::function<void(int, int)> m_showLogLevels;
 
     QLabel *m_lblSMSC = nullptr;
     QLineEdit *m_txtSMSC = nullptr;
