@@ -6,6 +6,7 @@
 #include "logcontrols.h"
 #include "messagecomposer.h"
 #include "messagingtab.h"
+#include "recipientpanel.h"
 #include "sendingrun.h"
 #include "settingstab.h"
 #include "toolstab.h"
@@ -79,7 +80,7 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
     m_settingsTab->setLogLevelsShown(
         [&logControls](int sysLevel, int msgLevel) { logControls.showLevels(sysLevel, msgLevel); });
     // The import dialog answers the recipient frame's Import button and menu entries.
-    new ImportController(m_context, *this, this);
+    new ImportController(m_context, *this, *m_messagingTab->recipients(), this);
     m_currentTab = m_tabs->currentIndex();
     MessageComposer *composer = m_messagingTab->composer();
     m_sendingRun = new SendingRun(
