@@ -3,12 +3,16 @@
 #include "abouttab.h"
 #include "common/errortrap.h"
 #include "importcontroller.h"
+#include "logcontrols.h"
+#include "messagecomposer.h"
 #include "messagingtab.h"
+#include "recipientpanel.h"
 #include "sendingrun.h"
 #include "settingstab.h"
 #include "toolstab.h"
 
 #include <QCloseEvent>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -72,11 +76,18 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
     m_tabs->addTab(m_settingsTab, QStringLiteral("Settings"));
     m_tabs->addTab(m_toolsTab, QStringLiteral("Tools"));
     m_tabs->addTab(m_aboutTab, QStringLiteral("About"));
+    LogControls &logControls = m_toolsTab->logControls();
+    m_settingsTab->setLogLevelsShown(
+        [&logControls](int sysLevel, int msgLevel) { logControls.showLevels(sysLevel, msgLevel); });
     // The import dialog answers the recipient frame's Import button and menu entries.
-    new ImportController(m_context, *this, this);
+    new ImportController(m_context, *this, *m_messagingTab->recipients(), this);
     m_currentTab = m_tabs->currentIndex();
-    m_sendingRun = new SendingRun(m_context, *this, this);
-    m_sendingRun->connectControls();
+    MessageComposer *composer = m_messagingTab->composer();
+    m_sendingRun = new SendingRun(
+        m_context, *this,
+        {m_messagingTab->recipientList(), *composer, *m_settingsTab, m_toolsTab->modemInfo()}, this);
+    connect(composer->startButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStartSending_Click);
+    connect(composer->stopButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStopSending_Click);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         const int previous = m_currentTab;
         m_currentTab = index;

@@ -9,7 +9,6 @@
 
 #include "common/paths.h"
 
-#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -17,23 +16,18 @@
 namespace {
 
 constexpr int kToolsTab = 2;
-const char *const kValueLabels[] = {"lblManufacturer", "lblModel", "lblIMEI", "lblIMSI", "lblNetwork"};
 const char *const kLockedMenus[] = {"mnuMessage", "mnuPhone", "mnuLog"};
 
 } // namespace
 
-ModemInfoRefresh::ModemInfoRefresh(AppContext &context, MainFrame &frame, LogControls &logControls, QObject *parent)
-    : QObject(parent), m_context(context), m_frame(frame), m_logControls(logControls)
+ModemInfoRefresh::ModemInfoRefresh(AppContext &context, MainFrame &frame, LogControls &logControls,
+                                   ModemInfoView view, QWidget &refresh, QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame), m_logControls(logControls), m_view(view),
+      m_refreshButton(refresh)
 {
 }
 
 ModemInfoRefresh::~ModemInfoRefresh() = default;
-
-void ModemInfoRefresh::connectControls()
-{
-    connect(m_frame.control<QAbstractButton>(QStringLiteral("cmdRefresh")), &QAbstractButton::clicked, this,
-            &ModemInfoRefresh::cmdRefresh_Click);
-}
 
 void ModemInfoRefresh::status(const QString &text)
 {
@@ -47,8 +41,7 @@ void ModemInfoRefresh::letEventsRun()
 
 void ModemInfoRefresh::setValueLabels(const QString &text, bool enabled)
 {
-    for (const char *name : kValueLabels) {
-        QLabel *label = m_frame.control<QLabel>(QLatin1String(name));
+    for (QLabel *label : {m_view.manufacturer, m_view.model, m_view.imei, m_view.imsi, m_view.network}) {
         label->setText(text);
         label->setEnabled(enabled);
     }
@@ -82,11 +75,10 @@ void ModemInfoRefresh::lockWindow()
         tabs->setTabEnabled(i, i == kToolsTab);
     m_logControls.DisableLogControls();
     setValueLabels(QStringLiteral("Reading..."), false);
-    auto *signal = m_frame.control<QProgressBar>(QStringLiteral("prbSignal"));
-    signal->setValue(0);
-    signal->setEnabled(false);
+    m_view.signal->setValue(0);
+    m_view.signal->setEnabled(false);
     // Disabled before events run, so a second click cannot start a refresh inside this one.
-    m_frame.control<QWidget>(QStringLiteral("cmdRefresh"))->setEnabled(false);
+    m_refreshButton.setEnabled(false);
 
     status(QStringLiteral("Connecting..."));
     QProgressBar *progress = m_frame.progressBar();
@@ -121,18 +113,17 @@ bool ModemInfoRefresh::connectAndRead()
     if (modem.IsError(true, QStringLiteral("Quillo")))
         return false;
 
-    const auto readInto = [&](int progress, const QString &what, const char *label, auto read) {
+    const auto readInto = [&](int progress, const QString &what, QLabel *value, auto read) {
         moveProgressTo(progress);
         status(what);
         letEventsRun();
-        QLabel *value = m_frame.control<QLabel>(QLatin1String(label));
         value->setText(read());
         value->setEnabled(true);
     };
-    readInto(10, QStringLiteral("Reading manufacturer"), "lblManufacturer", [&] { return modem.Manufacturer(); });
-    readInto(14, QStringLiteral("Reading model"), "lblModel", [&] { return modem.Model(); });
-    readInto(28, QStringLiteral("Reading IMEI"), "lblIMEI", [&] { return modem.IMEI(); });
-    readInto(42, QStringLiteral("Reading IMSI"), "lblIMSI", [&] { return modem.IMSI(); });
+    readInto(10, QStringLiteral("Reading manufacturer"), m_view.manufacturer, [&] { return modem.Manufacturer(); });
+    readInto(14, QStringLiteral("Reading model"), m_view.model, [&] { return modem.Model(); });
+    readInto(28, QStringLiteral("Reading IMEI"), m_view.imei, [&] { return modem.IMEI(); });
+    readInto(42, QStringLiteral("Reading IMSI"), m_view.imsi, [&] { return modem.IMSI(); });
 
     moveProgressTo(56);
     status(QStringLiteral("Reading network"));
@@ -144,18 +135,16 @@ bool ModemInfoRefresh::connectAndRead()
         network = modem.NetworkCode();
     }
     moveProgressTo(86);
-    QLabel *networkLabel = m_frame.control<QLabel>(QStringLiteral("lblNetwork"));
-    networkLabel->setText(network);
-    networkLabel->setEnabled(true);
+    m_view.network->setText(network);
+    m_view.network->setEnabled(true);
 
     status(QStringLiteral("Reading signal strength"));
     letEventsRun();
     // The bar shows 0 to 100; a modem that knows no reading says -1. A reading above the
     // bar's end is shown full rather than failing the whole check.
     const qint16 signal = modem.SignalStrength();
-    auto *signalBar = m_frame.control<QProgressBar>(QStringLiteral("prbSignal"));
-    signalBar->setValue(std::clamp<int>(signal, 0, 100));
-    signalBar->setEnabled(true);
+    m_view.signal->setValue(std::clamp<int>(signal, 0, 100));
+    m_view.signal->setEnabled(true);
 
     moveProgressTo(100);
     status(QStringLiteral("Idle"));
@@ -170,9 +159,9 @@ void ModemInfoRefresh::finish(bool failed)
     m_log.reset();
     if (failed) {
         setValueLabels(QStringLiteral("???"), true);
-        m_frame.control<QWidget>(QStringLiteral("prbSignal"))->setEnabled(true);
+        m_view.signal->setEnabled(true);
     }
-    m_frame.control<QWidget>(QStringLiteral("cmdRefresh"))->setEnabled(true);
+    m_refreshButton.setEnabled(true);
     status(QStringLiteral("Idle"));
     m_frame.progressBar()->setValue(0);
     m_frame.progressBar()->hide();

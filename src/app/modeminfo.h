@@ -2,6 +2,7 @@
 
 #include "common/appcontext.h"
 #include "common/mainframe.h"
+#include "common/modeminfoview.h"
 
 #include <QObject>
 #include <memory>
@@ -16,10 +17,11 @@ class ModemInfoRefresh : public QObject
 {
     Q_OBJECT
 public:
-    ModemInfoRefresh(AppContext &context, MainFrame &frame, LogControls &logControls, QObject *parent = nullptr);
+    // refresh is the cmdRefresh button, disabled while a refresh runs.
+    ModemInfoRefresh(AppContext &context, MainFrame &frame, LogControls &logControls, ModemInfoView view,
+                     QWidget &refresh, QObject *parent = nullptr);
     ~ModemInfoRefresh() override;
 
-    void connectControls();
     void cmdRefresh_Click();
 
 private:
@@ -36,6 +38,8 @@ private:
     AppContext &m_context;
     MainFrame &m_frame;
     LogControls &m_logControls;
+    ModemInfoView m_view;
+    QWidget &m_refreshButton;
     std::unique_ptr<SmsComponent> m_component;
     std::unique_ptr<MessageLog> m_log;
 };

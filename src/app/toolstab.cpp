@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace {
 
@@ -32,21 +33,23 @@ ToolsTab::ToolsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     layout->addWidget(buildInfoFrame());
 
     auto *logs = new QHBoxLayout;
-    logs->addWidget(buildLogFrame(true), 1);
-    logs->addWidget(buildLogFrame(false), 1);
+    LogFrameControls modemLog;
+    LogFrameControls messageLog;
+    logs->addWidget(buildLogFrame(true, modemLog), 1);
+    logs->addWidget(buildLogFrame(false, messageLog), 1);
     layout->addLayout(logs);
 
-    auto *note = new QLabel(this);
-    note->setObjectName(QStringLiteral("lblLogNote"));
-    note->setWordWrap(true);
-    layout->addWidget(note);
+    m_lblLogNote = new QLabel(this);
+    m_lblLogNote->setObjectName(QStringLiteral("lblLogNote"));
+    m_lblLogNote->setWordWrap(true);
+    layout->addWidget(m_lblLogNote);
     layout->addStretch(1);
 
-    m_logControls = new LogControls(m_context, m_frame, this);
-    m_refresh = new ModemInfoRefresh(m_context, m_frame, *m_logControls, this);
-    // The window's menus exist before its tabs, so every control named here can be found now.
+    m_logControls = new LogControls(m_context, m_frame, modemLog, messageLog, this);
+    m_refresh = new ModemInfoRefresh(m_context, m_frame, *m_logControls, m_modemInfo, *m_cmdRefresh, this);
+    // The window's menus exist before its tabs, so the Log menu entries can be wired now.
     m_logControls->connectControls();
-    m_refresh->connectControls();
+    connect(m_cmdRefresh, &QPushButton::clicked, m_refresh, &ModemInfoRefresh::cmdRefresh_Click);
 }
 
 ToolsTab::~ToolsTab() = default;
@@ -59,13 +62,15 @@ QWidget *ToolsTab::buildInfoFrame()
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(16);
 
-    const std::pair<const char *, QString> rows[] = {
-        {"lblManufacturer", QStringLiteral("Manufacturer:")}, {"lblModel", QStringLiteral("Model:")},
-        {"lblIMEI", QStringLiteral("IMEI:")},                 {"lblIMSI", QStringLiteral("IMSI:")},
-        {"lblNetwork", QStringLiteral("Network:")},
+    const std::tuple<const char *, QString, QLabel **> rows[] = {
+        {"lblManufacturer", QStringLiteral("Manufacturer:"), &m_modemInfo.manufacturer},
+        {"lblModel", QStringLiteral("Model:"), &m_modemInfo.model},
+        {"lblIMEI", QStringLiteral("IMEI:"), &m_modemInfo.imei},
+        {"lblIMSI", QStringLiteral("IMSI:"), &m_modemInfo.imsi},
+        {"lblNetwork", QStringLiteral("Network:"), &m_modemInfo.network},
     };
     int row = 0;
-    for (const auto &[name, caption] : rows) {
+    for (const auto &[name, caption, slot] : rows) {
         auto *fixed = new QLabel(caption, frame);
         auto *value = new QLabel(QStringLiteral("???"), frame);
         value->setObjectName(QLatin1String(name));
@@ -73,6 +78,7 @@ QWidget *ToolsTab::buildInfoFrame()
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(fixed, row, 0);
         grid->addWidget(value, row, 1);
+        *slot = value;
         ++row;
     }
 
@@ -83,16 +89,17 @@ QWidget *ToolsTab::buildInfoFrame()
     signal->setRange(0, 100);
     signal->setValue(0);
     signal->setFixedWidth(260);
+    m_modemInfo.signal = signal;
     // Aligned, so the bar's fixed width does not cap the value column's width.
     grid->addWidget(signal, row, 1, Qt::AlignLeft);
     ++row;
 
-    auto *refresh = makeButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
-    grid->addWidget(refresh, row, 0, 1, 2, Qt::AlignLeft);
+    m_cmdRefresh = makeButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
+    grid->addWidget(m_cmdRefresh, row, 0, 1, 2, Qt::AlignLeft);
     return frame;
 }
 
-QWidget *ToolsTab::buildLogFrame(bool modem)
+QWidget *ToolsTab::buildLogFrame(bool modem, LogFrameControls &controls)
 {
     auto *frame = new QGroupBox(modem ? QStringLiteral("Modem Log") : QStringLiteral("Message Log"), this);
     frame->setObjectName(modem ? QStringLiteral("frameModemLog") : QStringLiteral("frameMessageLog"));
@@ -110,16 +117,19 @@ QWidget *ToolsTab::buildLogFrame(bool modem)
         option->setObjectName(prefix + QString::number(level));
         option->setAccessibleName(QString(captions[level]).replace(QStringLiteral("&&"), QStringLiteral("&")));
         layout->addWidget(option);
+        controls.options[level] = option;
     }
 
     const QString what = modem ? QStringLiteral("modem log") : QStringLiteral("message log");
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(makeButton(frame, modem ? "cmdApplySys" : "cmdApplyMsg", QStringLiteral("Apply"),
-                                  QStringLiteral("Apply ") + what + QStringLiteral(" level")));
-    buttons->addWidget(makeButton(frame, modem ? "cmdViewSys" : "cmdViewMsg", QStringLiteral("View"),
-                                  QStringLiteral("View ") + what));
-    buttons->addWidget(makeButton(frame, modem ? "cmdClearSys" : "cmdClearMsg", QStringLiteral("Clear"),
-                                  QStringLiteral("Clear ") + what));
+    controls.apply = makeButton(frame, modem ? "cmdApplySys" : "cmdApplyMsg", QStringLiteral("Apply"),
+                                QStringLiteral("Apply ") + what + QStringLiteral(" level"));
+    controls.view = makeButton(frame, modem ? "cmdViewSys" : "cmdViewMsg", QStringLiteral("View"),
+                               QStringLiteral("View ") + what);
+    controls.clear = makeButton(frame, modem ? "cmdClearSys" : "cmdClearMsg", QStringLiteral("Clear"),
+                                QStringLiteral("Clear ") + what);
+    for (QAbstractButton *button : {controls.apply, controls.view, controls.clear})
+        buttons->addWidget(button);
     buttons->addStretch(1);
     layout->addLayout(buttons);
     return frame;
@@ -127,8 +137,7 @@ QWidget *ToolsTab::buildLogFrame(bool modem)
 
 void ToolsTab::startUp()
 {
-    m_frame.control<QLabel>(QStringLiteral("lblLogNote"))
-        ->setText(QStringLiteral("Note: Enabling log reduces the performance of Quillo"));
+    m_lblLogNote->setText(QStringLiteral("Note: Enabling log reduces the performance of Quillo"));
 }
 
 QString ToolsTab::shownSysLogLevel() const

@@ -2,10 +2,13 @@
 
 #include "common/appcontext.h"
 #include "common/mainframe.h"
+#include "common/modeminfoview.h"
+#include "logcontrols.h"
 
 #include <QWidget>
 
-class LogControls;
+class QLabel;
+class QPushButton;
 class ModemInfoRefresh;
 
 // The "Tools" tab: modem, SIM and network information, the modem and message log frames.
@@ -24,15 +27,19 @@ public:
     void cmdApplySys_Click();
     void cmdApplyMsg_Click();
 
+    const ModemInfoView &modemInfo() const { return m_modemInfo; }
     LogControls &logControls() { return *m_logControls; }
     ModemInfoRefresh &refresh() { return *m_refresh; }
 
 private:
     QWidget *buildInfoFrame();
-    QWidget *buildLogFrame(bool modem);
+    QWidget *buildLogFrame(bool modem, LogFrameControls &controls);
 
     AppContext &m_context;
     MainFrame &m_frame;
+    ModemInfoView m_modemInfo;
+    QPushButton *m_cmdRefresh = nullptr;
+    QLabel *m_lblLogNote = nullptr;
     LogControls *m_logControls = nullptr;
     ModemInfoRefresh *m_refresh = nullptr;
 };

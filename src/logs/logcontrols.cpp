@@ -14,22 +14,15 @@ namespace {
 
 struct LogNames
 {
-    const char *option[3];
     const char *menuType[3];
-    const char *apply;
-    const char *view;
-    const char *clear;
     const char *menuClear;
     const char *menuView;
     const char *key;
 };
 
-const LogNames kModem{{"optSys0", "optSys1", "optSys2"},
-                      {"mnuSysLogType0", "mnuSysLogType1", "mnuSysLogType2"},
-                      "cmdApplySys", "cmdViewSys", "cmdClearSys", "mnuSysLogClear", "mnuSysLogView", "SysLog"};
-const LogNames kMessage{{"optMsg0", "optMsg1", "optMsg2"},
-                        {"mnuMsgLogType0", "mnuMsgLogType1", "mnuMsgLogType2"},
-                        "cmdApplyMsg", "cmdViewMsg", "cmdClearMsg", "mnuMsgLogClear", "mnuMsgLogView", "MsgLog"};
+const LogNames kModem{{"mnuSysLogType0", "mnuSysLogType1", "mnuSysLogType2"}, "mnuSysLogClear", "mnuSysLogView", "SysLog"};
+const LogNames kMessage{{"mnuMsgLogType0", "mnuMsgLogType1", "mnuMsgLogType2"},
+                        "mnuMsgLogClear", "mnuMsgLogView", "MsgLog"};
 
 QString name(const char *text)
 {
@@ -38,8 +31,9 @@ QString name(const char *text)
 
 } // namespace
 
-LogControls::LogControls(AppContext &context, MainFrame &frame, QObject *parent)
-    : QObject(parent), m_context(context), m_frame(frame)
+LogControls::LogControls(AppContext &context, MainFrame &frame, LogFrameControls modem, LogFrameControls message,
+                         QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame), m_modem(modem), m_message(message)
 {
 }
 
@@ -47,12 +41,13 @@ void LogControls::connectControls()
 {
     for (Log log : {Log::Modem, Log::Message}) {
         const LogNames &names = log == Log::Modem ? kModem : kMessage;
+        const LogFrameControls &buttons = controls(log);
         const bool modem = log == Log::Modem;
-        connect(m_frame.control<QAbstractButton>(name(names.apply)), &QAbstractButton::clicked, this,
+        connect(buttons.apply, &QAbstractButton::clicked, this,
                 [this, modem] { modem ? cmdApplySys_Click() : cmdApplyMsg_Click(); });
-        connect(m_frame.control<QAbstractButton>(name(names.view)), &QAbstractButton::clicked, this,
+        connect(buttons.view, &QAbstractButton::clicked, this,
                 [this, modem] { modem ? cmdViewSys_Click() : cmdViewMsg_Click(); });
-        connect(m_frame.control<QAbstractButton>(name(names.clear)), &QAbstractButton::clicked, this,
+        connect(buttons.clear, &QAbstractButton::clicked, this,
                 [this, modem] { modem ? cmdClearSys_Click() : cmdClearMsg_Click(); });
         connect(m_frame.menuAction(name(names.menuClear)), &QAction::triggered, this,
                 [this, modem] { modem ? cmdClearSys_Click() : cmdClearMsg_Click(); });
@@ -69,10 +64,10 @@ void LogControls::connectControls()
 
 QString LogControls::shownLevel(Log log) const
 {
-    const LogNames &names = log == Log::Modem ? kModem : kMessage;
-    if (m_frame.control<QAbstractButton>(name(names.option[2]))->isChecked())
+    const LogFrameControls &frame = controls(log);
+    if (frame.options[2]->isChecked())
         return QStringLiteral("2");
-    if (m_frame.control<QAbstractButton>(name(names.option[1]))->isChecked())
+    if (frame.options[1]->isChecked())
         return QStringLiteral("1");
     return QStringLiteral("0");
 }
@@ -124,13 +119,23 @@ void LogControls::selectLevel(Log log, int level)
 {
     const LogNames &names = log == Log::Modem ? kModem : kMessage;
     // Option buttons of one frame exclude each other, so checking one clears the other two.
-    m_frame.control<QAbstractButton>(name(names.option[level]))->setChecked(true);
+    controls(log).options[level]->setChecked(true);
     applyLevel(log);
     // Triggering a checkable entry toggled it; the checks follow the stored level, which
     // stays the old one when storing failed.
     const QString stored = log == Log::Modem ? m_context.state.Details.SysLog : m_context.state.Details.MsgLog;
     for (int i = 0; i < 3; ++i)
         m_frame.menuAction(name(names.menuType[i]))->setChecked(QString::number(i) == stored);
+}
+
+void LogControls::showLevels(int sysLevel, int msgLevel)
+{
+    m_modem.options[sysLevel]->setChecked(true);
+    m_message.options[msgLevel]->setChecked(true);
+    for (int level = 0; level <= 2; ++level) {
+        m_frame.menuAction(name(kModem.menuType[level]))->setChecked(level == sysLevel);
+        m_frame.menuAction(name(kMessage.menuType[level]))->setChecked(level == msgLevel);
+    }
 }
 
 QString LogControls::viewFolder() const
@@ -188,11 +193,11 @@ void LogControls::cmdClearSys_Click()
 
 void LogControls::setLogControlsEnabled(bool enabled)
 {
-    for (const LogNames *names : {&kModem, &kMessage}) {
-        for (const char *option : names->option)
-            m_frame.control<QWidget>(name(option))->setEnabled(enabled);
-        for (const char *button : {names->view, names->clear, names->apply})
-            m_frame.control<QWidget>(name(button))->setEnabled(enabled);
+    for (const LogFrameControls *frame : {&m_modem, &m_message}) {
+        for (QAbstractButton *option : frame->options)
+            option->setEnabled(enabled);
+        for (QAbstractButton *button : {frame->view, frame->clear, frame->apply})
+            button->setEnabled(enabled);
     }
 }
 

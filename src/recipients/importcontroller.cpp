@@ -6,6 +6,8 @@
 #include "recipientlist.h"
 #include "recipientpanel.h"
 
+#include <QListView>
+
 int RecipientListImport::count() const
 {
     return m_list.count();
@@ -30,21 +32,18 @@ bool RecipientListImport::IsNumberInList(const QString &number) const
     return m_list.IsNumberInList(number);
 }
 
-ImportController::ImportController(AppContext &context, MainFrame &frame, QObject *parent)
-    : QObject(parent), m_context(context), m_frame(frame)
+ImportController::ImportController(AppContext &context, MainFrame &frame, RecipientPanel &recipients,
+                                   QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame), m_recipients(recipients)
 {
     setObjectName(QStringLiteral("importController"));
-    if (auto *panel = m_frame.window()->findChild<RecipientPanel *>())
-        connect(panel, &RecipientPanel::importRequested, this, &ImportController::showImportDialog);
+    connect(&m_recipients, &RecipientPanel::importRequested, this, &ImportController::showImportDialog);
     m_frame.addExitCleanup([this] { m_connections.closeAtExit(); });
 }
 
 void ImportController::showImportDialog()
 {
-    auto *list = m_frame.window()->findChild<RecipientList *>();
-    if (!list)
-        return;
-    RecipientListImport target(*list);
+    RecipientListImport target(m_recipients.list());
     bool imported = false;
     FrmSettings dialog(m_context, target, m_connections, [&imported] { imported = true; }, m_frame.window());
     dialog.Form_Load();
@@ -56,9 +55,6 @@ void ImportController::showImportDialog()
 
 void ImportController::focusRecipientList()
 {
-    auto *lstMno = m_frame.window()->findChild<QWidget *>(QStringLiteral("lstMno"));
-    if (!lstMno)
-        return;
     m_frame.window()->activateWindow();
-    lstMno->setFocus(Qt::OtherFocusReason);
+    m_recipients.listView()->setFocus(Qt::OtherFocusReason);
 }

@@ -24,6 +24,8 @@ private:
     RecipientList &m_list;
 };
 
+class RecipientPanel;
+
 // Opens the import dialog when the recipient frame asks for it (the Import button, the
 // Phone > Import List entries), holds the database connections the imports share, and
 // closes them when the application ends.
@@ -31,7 +33,7 @@ class ImportController : public QObject
 {
     Q_OBJECT
 public:
-    ImportController(AppContext &context, MainFrame &frame, QObject *parent = nullptr);
+    ImportController(AppContext &context, MainFrame &frame, RecipientPanel &recipients, QObject *parent = nullptr);
 
     // The modal import dialog on the current ImportSourceType; returns when it has closed.
     void showImportDialog();
@@ -43,5 +45,6 @@ private:
 
     AppContext &m_context;
     MainFrame &m_frame;
+    RecipientPanel &m_recipients;
     ImportConnections m_connections;
 };

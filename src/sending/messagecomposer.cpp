@@ -102,8 +102,8 @@ void MessageComposer::buildControls()
     QPushButton *import = makeButton(this, "cmdImport", QStringLiteral("Import"));
     QPushButton *save = makeButton(this, "cmdSaveMsg", QStringLiteral("Save As"));
     m_cmdFont = makeButton(this, "cmdFont", QStringLiteral("Font"));
-    QPushButton *start = makeButton(this, "cmdStartSending", QStringLiteral("Start Sending"));
-    QPushButton *stop = makeButton(this, "cmdStopSending", QStringLiteral("Stop Sending"));
+    m_cmdStartSending = makeButton(this, "cmdStartSending", QStringLiteral("Start Sending"));
+    m_cmdStopSending = makeButton(this, "cmdStopSending", QStringLiteral("Stop Sending"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(languageLabel, 0, 0);
@@ -129,8 +129,8 @@ void MessageComposer::buildControls()
     grid->addLayout(fileButtons, 5, 0, 1, 2);
     auto *sendButtons = new QHBoxLayout;
     sendButtons->addStretch(1);
-    sendButtons->addWidget(start);
-    sendButtons->addWidget(stop);
+    sendButtons->addWidget(m_cmdStartSending);
+    sendButtons->addWidget(m_cmdStopSending);
     grid->addLayout(sendButtons, 6, 0, 1, 2);
 
     connect(m_cboLang, &QComboBox::activated, this, [this] { cboLang_Click(); });
@@ -212,6 +212,11 @@ bool MessageComposer::wapPushChecked() const
 QString MessageComposer::urlText() const
 {
     return m_txtURL->text();
+}
+
+ComposedMessage MessageComposer::message() const
+{
+    return {messageText(), urlText(), wapPushChecked(), alertChecked(), m_context.state.MessageEncoding};
 }
 
 void MessageComposer::setMenuChecked(const char *name, bool checked)

@@ -14,14 +14,24 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+// What a sending run sends, as the frame shows it when Start is clicked.
+struct ComposedMessage
+{
+    QString text; // the box of the chosen alphabet, untrimmed, CR LF line ends
+    QString url;  // as typed
+    bool wapPush = false;
+    bool alert = false;
+    int encoding = 0; // AppState::MessageEncoding
+};
+
 // The frame "Message Details": the alphabet list cboLang, the two message boxes txtMsgEn
 // (GSM) and txtMsg (Unicode) of which one shows at a time, the options chkAlert, chkWapPush
 // and txtURL, the buttons cmdImport, cmdSaveMsg and cmdFont, and at its foot cmdStartSending
 // and cmdStopSending (their clicks belong to the sending run). It answers the Message menu
 // and drives the character counter in status bar panel 1.
 //
-// The sending run reads the message through alphabetIndex(), messageText(), alertChecked(),
-// wapPushChecked() and urlText(); AppState::MessageEncoding follows the alphabet.
+// The sending run takes the message as a ComposedMessage (message()) and its Start and Stop
+// clicks from startButton() and stopButton(); AppState::MessageEncoding follows the alphabet.
 class MessageComposer : public QGroupBox
 {
     Q_OBJECT
@@ -44,6 +54,10 @@ public:
     bool alertChecked() const;
     bool wapPushChecked() const;
     QString urlText() const;
+    ComposedMessage message() const;
+
+    QPushButton *startButton() const { return m_cmdStartSending; }
+    QPushButton *stopButton() const { return m_cmdStopSending; }
 
     // The click rules of chkAlert, chkWapPush and cboLang, in that order: they bring the
     // option and font controls in line with the alphabet and options (EnableControls).
@@ -84,6 +98,8 @@ private:
     QLabel *m_lblURL = nullptr;
     QLineEdit *m_txtURL = nullptr;
     QPushButton *m_cmdFont = nullptr;
+    QPushButton *m_cmdStartSending = nullptr;
+    QPushButton *m_cmdStopSending = nullptr;
 };
 
 // The text of a plain text box with CR LF between its lines, as the sending run and the

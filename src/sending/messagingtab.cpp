@@ -27,8 +27,6 @@ void MessagingTab::startUp()
 {
     m_composer->startUp();
     // No run is in progress at start-up: only Start Sending can be pressed.
-    if (auto *stop = findChild<QPushButton *>(QStringLiteral("cmdStopSending")))
-        stop->setEnabled(false);
-    if (auto *start = findChild<QPushButton *>(QStringLiteral("cmdStartSending")))
-        start->setEnabled(true);
+    m_composer->stopButton()->setEnabled(false);
+    m_composer->startButton()->setEnabled(true);
 }

@@ -13,8 +13,7 @@ class RecipientPanel;
 // To" (RecipientPanel).
 //
 // What the sending run uses:
-//  - composer(): alphabetIndex(), messageText(), alertChecked(), wapPushChecked(), urlText();
-//    cmdStartSending / cmdStopSending are QPushButtons of the composer, found by name;
+//  - composer(): message(), startButton() and stopButton();
 //  - recipientList(): count(), entry(i), removeAt(i);
 //  - DisableControls / EnableControls / MoveProgressTo / setTabsLocked (windowlock.h) and
 //    FormatTimeLeft (timeleft.h), free functions over the MainFrame.

@@ -5,6 +5,7 @@
 #include "messagelog.h"
 #include "recipientlist.h"
 #include "sendingrunvalues.h"
+#include "settingstab.h"
 #include "timeleft.h"
 #include "windowlock.h"
 
@@ -12,10 +13,7 @@
 #include "common/text.h"
 #include "common/paths.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QProgressBar>
 #include <QScopeGuard>
 
@@ -35,21 +33,12 @@ struct StopConfirmed
 } // namespace
 
 
-SendingRun::SendingRun(AppContext &context, MainFrame &frame, QObject *parent)
-    : QObject(parent), m_context(context), m_frame(frame)
+SendingRun::SendingRun(AppContext &context, MainFrame &frame, Parts parts, QObject *parent)
+    : QObject(parent), m_context(context), m_frame(frame), m_parts(parts), m_list(&parts.list)
 {
 }
 
 SendingRun::~SendingRun() = default;
-
-void SendingRun::connectControls()
-{
-    QWidget *window = m_frame.window();
-    if (auto *start = window->findChild<QAbstractButton *>(QStringLiteral("cmdStartSending")))
-        connect(start, &QAbstractButton::clicked, this, &SendingRun::cmdStartSending_Click);
-    if (auto *stop = window->findChild<QAbstractButton *>(QStringLiteral("cmdStopSending")))
-        connect(stop, &QAbstractButton::clicked, this, &SendingRun::cmdStopSending_Click);
-}
 
 void SendingRun::cmdStopSending_Click()
 {
@@ -146,21 +135,17 @@ void SendingRun::cmdStartSending_Click()
 
 bool SendingRun::checkInput(Message &message)
 {
-    m_list = m_frame.control<RecipientList>(QStringLiteral("RecipientList"));
     if (m_list->entry(0).isEmpty()) {
         m_context.dialogs.exclamation(QStringLiteral("Mobile No not found in list!"));
         return false;
     }
-    const MessageComposer *composer = m_frame.control<MessageComposer>(QStringLiteral("fraMessage"));
-    message.text = trimSpaces(composer->messageText());
+    message = m_parts.composer.message();
+    message.text = trimSpaces(message.text);
     if (message.text.isEmpty()) {
         m_context.dialogs.exclamation(QStringLiteral("Please enter text message to be sent!"));
         return false;
     }
-    message.wapPush = composer->wapPushChecked();
     // The URL goes to the component as typed; only the test ignores surrounding blanks.
-    message.url = composer->urlText();
-    message.alert = composer->alertChecked();
     if (message.wapPush && trimSpaces(message.url).isEmpty()) {
         m_context.dialogs.exclamation(QStringLiteral("Please enter WAP Push URL!"));
         return false;
@@ -195,7 +180,7 @@ SendingRun::Outcome SendingRun::prepareAndSend(const Message &message)
     checkpoint();
     if (!readModem())
         return Outcome::Quiet;
-    configureMessages();
+    configureMessages(message);
     if (m_component->IsError(true, QStringLiteral("Quillo")))
         return Outcome::ConnectionFailure;
     checkpoint();
@@ -223,18 +208,19 @@ bool SendingRun::readModem()
     SmsComponent &modem = *m_component;
     status(1, QStringLiteral("Reading modem info"));
     letEventsRun();
-    m_frame.control<QLabel>(QStringLiteral("lblManufacturer"))->setText(modem.Manufacturer());
-    m_frame.control<QLabel>(QStringLiteral("lblModel"))->setText(modem.Model());
-    m_frame.control<QLabel>(QStringLiteral("lblIMEI"))->setText(modem.IMEI());
-    m_frame.control<QLabel>(QStringLiteral("lblIMSI"))->setText(modem.IMSI());
+    const ModemInfoView &info = m_parts.modemInfo;
+    info.manufacturer->setText(modem.Manufacturer());
+    info.model->setText(modem.Model());
+    info.imei->setText(modem.IMEI());
+    info.imsi->setText(modem.IMSI());
 
     status(1, QStringLiteral("Reading network info"));
     letEventsRun();
     checkpoint();
-    m_frame.control<QLabel>(QStringLiteral("lblNetwork"))->setText(modem.NetworkName());
+    info.network->setText(modem.NetworkName());
     const int signal = std::max<int>(0, modem.SignalStrength());
     // A reading beyond the bar's end shows a full bar; it is still a strong signal.
-    m_frame.control<QProgressBar>(QStringLiteral("prbSignal"))->setValue(std::min(signal, 100));
+    info.signal->setValue(std::min(signal, 100));
     if (signal < kLowSignal) {
         status(1, QStringLiteral("Low signal strength"));
         // The operator answers with the normal pointer, as at every question of the run.
@@ -247,18 +233,18 @@ bool SendingRun::readModem()
     return true;
 }
 
-void SendingRun::configureMessages()
+void SendingRun::configureMessages(const Message &message)
 {
     const ComDetails &stored = m_context.state.Details;
     SmsComponent &modem = *m_component;
-    modem.setEncoding(m_context.state.MessageEncoding);
+    modem.setEncoding(message.encoding);
     modem.setSendDelay(runvalues::sendDelayMs(stored.SendDelay));
     modem.setSendRetry(runvalues::toInt16(stored.SendRetry));
     // The long-message choice and the internal-centre box are read from the Settings tab
     // as they stand, saved or not.
-    if (const std::optional<int> code =
-            runvalues::longMessageCode(m_frame.control<QComboBox>(QStringLiteral("cboLongMsg"))->currentText()))
+    const MessageOptions options = m_parts.settings.messageOptions();
+    if (const std::optional<int> code = runvalues::longMessageCode(options.longMessage))
         modem.setLongMessage(*code);
-    if (!m_frame.control<QCheckBox>(QStringLiteral("chkSMSC"))->isChecked() && !trimSpaces(stored.SMSC).isEmpty())
+    if (!options.internalSmsc && !trimSpaces(stored.SMSC).isEmpty())
         modem.setSMSC(stored.SMSC);
 }

@@ -2,12 +2,16 @@
 
 #include "common/appcontext.h"
 #include "common/mainframe.h"
+#include "common/modeminfoview.h"
 
 #include <QObject>
 #include <memory>
 
+class MessageComposer;
 class MessageLog;
 class RecipientList;
+class SettingsTab;
+struct ComposedMessage;
 
 // The sending run (cmdStartSending): sends the composed message to every number of the
 // recipient list through a fresh SMS component, removing each number that was sent, so a
@@ -18,24 +22,25 @@ class SendingRun : public QObject
 {
     Q_OBJECT
 public:
-    SendingRun(AppContext &context, MainFrame &frame, QObject *parent = nullptr);
-    ~SendingRun() override;
+    // What the run reads and fills in, handed over by the main window that owns them.
+    struct Parts
+    {
+        RecipientList &list;
+        const MessageComposer &composer;
+        const SettingsTab &settings;
+        ModemInfoView modemInfo;
+    };
 
-    // Wires cmdStartSending and cmdStopSending.
-    void connectControls();
+    SendingRun(AppContext &context, MainFrame &frame, Parts parts, QObject *parent = nullptr);
+    ~SendingRun() override;
 
     void cmdStartSending_Click();
     void cmdStopSending_Click();
 
 private:
     enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong };
-    struct Message
-    {
-        QString text;
-        QString url;
-        bool wapPush = false;
-        bool alert = false; // chkAlert as the run began; never for a WAP Push
-    };
+    // The composed message as the run began, its text trimmed.
+    using Message = ComposedMessage;
 
     bool checkInput(Message &message);
     Outcome prepareAndSend(const Message &message);
@@ -43,7 +48,7 @@ private:
     bool connectModem();
     // False when the operator declined to go on with a low signal.
     bool readModem();
-    void configureMessages();
+    void configureMessages(const Message &message);
     Outcome sendAll(const Message &message);
     // Sends to one number; true with the send report when it was sent.
     bool sendOne(const Message &message, const QString &number, QString &report);
@@ -68,6 +73,7 @@ private:
     MainFrame &m_frame;
     std::unique_ptr<SmsComponent> m_component;
     std::unique_ptr<MessageLog> m_log;
+    Parts m_parts;
     RecipientList *m_list = nullptr;
     bool m_hourglass = false;
     // True for the whole click, endings included: they enable Start and let events run while

@@ -1,6 +1,7 @@
 // The sending loop of the run and the run's endings.
 #include "sendingrun.h"
 
+#include "messagecomposer.h"
 #include "messagelog.h"
 #include "recipientlist.h"
 #include "timeleft.h"

@@ -238,16 +238,13 @@ void SettingsTab::showLogLevels()
     const ComDetails &details = m_context.state.Details;
     const int sysLevel = SettingsRules::logLevelIndex(details.SysLog);
     const int msgLevel = SettingsRules::logLevelIndex(details.MsgLog);
-    QWidget *window = m_frame.window();
-    // The log frames belong to the Tools tab; a window built without them has none to set.
-    if (auto *option = window->findChild<QAbstractButton *>(QStringLiteral("optSys%1").arg(sysLevel)))
-        option->setChecked(true);
-    if (auto *option = window->findChild<QAbstractButton *>(QStringLiteral("optMsg%1").arg(msgLevel)))
-        option->setChecked(true);
-    for (int level = 0; level <= 2; ++level) {
-        m_frame.menuAction(QStringLiteral("mnuSysLogType%1").arg(level))->setChecked(level == sysLevel);
-        m_frame.menuAction(QStringLiteral("mnuMsgLogType%1").arg(level))->setChecked(level == msgLevel);
-    }
+    if (m_showLogLevels)
+        m_showLogLevels(sysLevel, msgLevel);
+}
+
+MessageOptions SettingsTab::messageOptions() const
+{
+    return {m_cboLongMsg->currentText(), m_chkSMSC->isChecked()};
 }
 
 void SettingsTab::chkSMSC_Click()

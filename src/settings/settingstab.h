@@ -4,12 +4,20 @@
 #include "common/mainframe.h"
 
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+// The message options a sending run takes from the Settings tab as they stand, saved or not.
+struct MessageOptions
+{
+    QString longMessage; // the long-message choice's text
+    bool internalSmsc = false;
+};
 
 // The "Settings" tab: frames "Message Settings" and "COM Port Settings", "Save Settings".
 // It shows config.ini as loaded into ComDetails and stores the edited values back.
@@ -30,6 +38,9 @@ public:
     // Save Settings: checks, corrects the send delay and retry in their boxes, writes
     // config.ini, reloads and confirms. False when a check refused or the write failed.
     bool cmdOK_Click();
+    MessageOptions messageOptions() const;
+    // Called with the log levels (0 to 2) each time they are loaded; the Tools tab shows them.
+    void setLogLevelsShown(std::function<void(int sysLevel, int msgLevel)> show) { m_showLogLevels = std::move(show); }
     // Restore Defaults: after a Yes, the four port defaults in the lists only.
     void cmdDefault_Click();
     // The service-centre rule: checked means the modem's own centre and a locked, empty box.
@@ -49,6 +60,7 @@ private:
 
     AppContext &m_context;
     MainFrame &m_frame;
+    std::function<void(int, int)> m_showLogLevels;
 
     QLabel *m_lblSMSC = nullptr;
     QLineEdit *m_txtSMSC = nullptr;
