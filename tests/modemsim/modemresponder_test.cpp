@@ -215,15 +215,6 @@ TEST(ModemResponder, NotRegisteredRefusesMessages)
     EXPECT_EQ(d.say(pdu + "\x1A"), QByteArray("\r\n+CMS ERROR: 331\r\n"));
 }
 
-TEST(ModemResponder, GoesSilentAfterTheConfiguredCommands)
-{
-    ModemConfig config;
-    config.silentAfterCommands = 2;
-    Dialogue d(config);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(d.say("AT\r").isEmpty(), i >= 2) << i;
-}
-
 TEST(ModemResponder, DelaysAnswersAsConfigured)
 {
     int length = 0;

@@ -160,16 +160,3 @@ TEST(Splash, ErrorDuringStartUpIsReportedAndTheMainWindowIsNotShown)
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }
-
-TEST(VersionTexts, ComeFromTheBuildVersion)
-{
-    // The one version of the build, as CMake's project() states it.
-    const QStringList parts = QStringLiteral(QUILLO_PROJECT_VERSION).split(QLatin1Char('.'));
-    ASSERT_EQ(parts.size(), 3);
-    const ProductInfo::Version build = ProductInfo::buildVersion();
-    EXPECT_EQ(build.major, parts[0].toInt());
-    EXPECT_EQ(build.minor, parts[1].toInt());
-    EXPECT_EQ(build.revision, parts[2].toInt());
-    EXPECT_EQ(ProductInfo::productVersionText(),
-              QStringLiteral("Quillo Version ") + QStringLiteral(QUILLO_PROJECT_VERSION));
-}
