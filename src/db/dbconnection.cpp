@@ -6,6 +6,7 @@
 #include "dbengine.h"
 #include "dberrors.h"
 #include "excelsource.h"
+#include "fileprobe.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -49,6 +50,7 @@ std::unique_ptr<DbEngine> openFile(const DbConnectionString &cs)
         throw QuilloError(DbErrors::kOpenFailed,
                           QStringLiteral("The file '%1' cannot be opened for reading.").arg(cs.path), sourceName);
     probe.close();
+    FileProbe::requireSafe(access ? FileProbe::Reader::Access : FileProbe::Reader::Excel, cs.path, sourceName);
 
     std::unique_ptr<DbTableSource> source;
     if (access) {

@@ -1,0 +1,71 @@
+// quillo-probe: opens one Access database or Excel workbook with the reader the program
+// uses and reads every table and row, so that a file which crashes or exhausts libmdb or
+// FreeXL does so here, in a child process, and not in the program. See fileprobe.h.
+//
+//   quillo-probe access|excel FILE
+// Exit 0: read through, or the reader refused the file with a clean error (the program
+// then gives that same error itself). Anything else (a signal, an abort from GLib when
+// memory runs out, another exit code) means the file is not safe to open.
+
+#include "accesssource.h"
+#include "common/error.h"
+#include "excelsource.h"
+
+#include <QFile>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr rlim_t kAddressSpaceLimit = rlim_t(1) << 30; // 1 GiB
+
+void limitResources()
+{
+    const rlimit memory{kAddressSpaceLimit, kAddressSpaceLimit};
+    setrlimit(RLIMIT_AS, &memory);
+    // A crash is the expected outcome for some files; it must not leave a core behind.
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+}
+
+// A row error ends that table only; the program reads the other tables all the same.
+void readTable(DbTableSource &source, int table)
+{
+    try {
+        const auto columns = source.columns(table).size();
+        auto cursor = source.openCursor(table, ~std::uint64_t(0));
+        while (cursor->next())
+            for (std::size_t c = 0; c < columns; ++c)
+                cursor->cell(int(c));
+    } catch (const DbSourceError &) {
+    } catch (const QuilloError &) {
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3 || (std::strcmp(argv[1], "access") != 0 && std::strcmp(argv[1], "excel") != 0))
+        return 2;
+    limitResources();
+    // For the tests of the program's side only: a probe that dies as on a damaged file.
+    if (std::getenv("QUILLO_PROBE_TEST_ABORT"))
+        std::abort();
+    try {
+        std::unique_ptr<DbTableSource> source;
+        if (std::strcmp(argv[1], "access") == 0)
+            source = std::make_unique<AccessSource>(argv[2]);
+        else
+            source = std::make_unique<ExcelSource>(QFile::decodeName(argv[2]));
+        for (int table = 0; table < source->tableCount(); ++table)
+            readTable(*source, table);
+    } catch (const DbSourceError &) {
+    } catch (const QuilloError &) {
+    } catch (const std::bad_alloc &) {
+        return 3;
+    }
+    return 0;
+}

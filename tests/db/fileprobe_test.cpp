@@ -1,0 +1,61 @@
+// A file that crashes or exhausts libmdb or FreeXL must end in an open error that names
+// it, with this test program still running to see it.
+#include "dbtesthelpers.h"
+#include "dberrors.h"
+#include "independentfiles.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace DbTest;
+
+namespace {
+
+QuilloError openError(const QString &connectionString)
+{
+    DbConnection c;
+    try {
+        c.open(connectionString);
+    } catch (const QuilloError &e) {
+        EXPECT_EQ(c.state(), kDbStateClosed);
+        return e;
+    }
+    ADD_FAILURE() << "opened and read " << connectionString.toStdString();
+    return QuilloError(0, {});
+}
+
+struct Damaged
+{
+    const char *file;
+    // True where the reader would crash or exhaust memory in process, so the probe's
+    // refusal names the file; the others FreeXL refuses itself once they are read.
+    bool refusedByProbe;
+};
+
+void PrintTo(const Damaged &d, std::ostream *out) { *out << d.file; }
+
+class DamagedFiles : public IndependentFilesParamTest<Damaged>
+{
+};
+
+TEST_P(DamagedFiles, GiveAnOpenErrorAndTheProgramLives)
+{
+    const QString path = independentFile(QStringLiteral("damaged/") + QLatin1String(GetParam().file));
+    const QuilloError e = openError(path.endsWith(QLatin1String(".mdb")) ? accessString(path) : excelString(path));
+    EXPECT_EQ(e.number(), DbErrors::kOpenFailed);
+    EXPECT_FALSE(e.description().isEmpty());
+    if (GetParam().refusedByProbe)
+        EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Probe, DamagedFiles,
+                         testing::Values(Damaged{"mdb-libmdb-usagemap-null.mdb", true},
+                                         Damaged{"mdb-libmdb-kkd-zero-reclen.mdb", true},
+                                         Damaged{"mdb-libmdb-props-zero-reclen.mdb", true},
+                                         Damaged{"xls-freexl-direntry-namesize.xls", false},
+                                         Damaged{"xls-freexl-format-strlen-regular.xls", false},
+                                         Damaged{"xls-freexl-format-strlen-ministream.xls", false}));
+
+} // namespace
