@@ -5,7 +5,8 @@
 #include "independentfiles.h"
 #include "testfiles.h"
 
-#include <QDir>
+#include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -57,5 +58,31 @@ INSTANTIATE_TEST_SUITE_P(Probe, DamagedFiles,
                                          Damaged{"xls-freexl-direntry-namesize.xls", false},
                                          Damaged{"xls-freexl-format-strlen-regular.xls", false},
                                          Damaged{"xls-freexl-format-strlen-ministream.xls", false}));
+
+// Needs no shared file: the probe's test hook makes it abort as on a damaged file. The
+// verdict is kept while the file is unchanged, and a changed file is probed again.
+TEST(FileProbe, AFailedProbeRefusesTheFileUntilItChanges)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("probed.xls"));
+    ASSERT_TRUE(QFile::copy(testData(QStringLiteral("regular.xls")), path));
+
+    qputenv("QUILLO_PROBE_TEST_ABORT", "1");
+    const QuilloError e = openError(excelString(path));
+    qunsetenv("QUILLO_PROBE_TEST_ABORT");
+    EXPECT_EQ(e.number(), DbErrors::kOpenFailed);
+    EXPECT_EQ(e.description(), QStringLiteral("The file '%1' is damaged and could not be read safely.").arg(path));
+    EXPECT_EQ(e.source(), DbErrors::kSourceExcel);
+    EXPECT_EQ(openError(excelString(path)).description(), e.description());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    file.close();
+    DbConnection c;
+    c.open(excelString(path));
+    EXPECT_EQ(c.state(), kDbStateOpen);
+}
 
 } // namespace
