@@ -27,37 +27,25 @@ QuilloError openError(const QString &connectionString)
     return QuilloError(0, {});
 }
 
-struct Damaged
-{
-    const char *file;
-    // True where the reader would crash or exhaust memory in process, so the probe's
-    // refusal names the file; the others FreeXL refuses itself once they are read.
-    bool refusedByProbe;
-};
-
-void PrintTo(const Damaged &d, std::ostream *out) { *out << d.file; }
-
-class DamagedFiles : public IndependentFilesParamTest<Damaged>
+// The Access files that crash libmdb or make it allocate until GLib aborts. The damaged
+// workbooks are not here: FreeXL reads past its buffers on them without crashing as a
+// rule, so whether it then refuses them depends on the memory it happens to read.
+class DamagedFiles : public IndependentFilesParamTest<const char *>
 {
 };
 
-TEST_P(DamagedFiles, GiveAnOpenErrorAndTheProgramLives)
+TEST_P(DamagedFiles, RefusedNamingTheFileAndTheProgramLives)
 {
-    const QString path = independentFile(QStringLiteral("damaged/") + QLatin1String(GetParam().file));
-    const QuilloError e = openError(path.endsWith(QLatin1String(".mdb")) ? accessString(path) : excelString(path));
+    const QString path = independentFile(QStringLiteral("damaged/") + QLatin1String(GetParam()));
+    const QuilloError e = openError(accessString(path));
     EXPECT_EQ(e.number(), DbErrors::kOpenFailed);
-    EXPECT_FALSE(e.description().isEmpty());
-    if (GetParam().refusedByProbe)
-        EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+    EXPECT_EQ(e.description(), QStringLiteral("The file '%1' is damaged and could not be read safely.").arg(path));
+    EXPECT_EQ(e.source(), DbErrors::kSourceAccess);
 }
 
 INSTANTIATE_TEST_SUITE_P(Probe, DamagedFiles,
-                         testing::Values(Damaged{"mdb-libmdb-usagemap-null.mdb", true},
-                                         Damaged{"mdb-libmdb-kkd-zero-reclen.mdb", true},
-                                         Damaged{"mdb-libmdb-props-zero-reclen.mdb", true},
-                                         Damaged{"xls-freexl-direntry-namesize.xls", false},
-                                         Damaged{"xls-freexl-format-strlen-regular.xls", false},
-                                         Damaged{"xls-freexl-format-strlen-ministream.xls", false}));
+                         testing::Values("mdb-libmdb-usagemap-null.mdb", "mdb-libmdb-kkd-zero-reclen.mdb",
+                                         "mdb-libmdb-props-zero-reclen.mdb"));
 
 // Needs no shared file: the probe's test hook makes it abort as on a damaged file. The
 // verdict is kept while the file is unchanged, and a changed file is probed again.
