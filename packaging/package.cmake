@@ -1,6 +1,7 @@
 # The Debian package (scripts/package runs cpack on a build configured for /usr) and what it
 # adds to an install beyond src/app's rules: the two command-line tools, their manual pages,
-# the AppStream metainfo and the copyright file.
+# the AppStream metainfo and the copyright file. (quillo-probe, which the program runs from its
+# own folder, is installed with it by src/app's rules.)
 if(NOT (UNIX AND NOT APPLE))
   return()
 endif()

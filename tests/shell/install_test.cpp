@@ -27,6 +27,10 @@ TEST(Installation, PutsProgramManualFoldersAndDesktopEntryTogether)
     const QString program = app.filePath(QStringLiteral("quillo"));
 #endif
     EXPECT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
+#ifdef Q_OS_UNIX
+    // The program opens no database file without it.
+    EXPECT_TRUE(QFileInfo(app.filePath(QStringLiteral("quillo-probe"))).isExecutable());
+#endif
     EXPECT_TRUE(QFileInfo::exists(app.filePath(QStringLiteral("help/index.htm"))));
     EXPECT_TRUE(QFileInfo::exists(app.filePath(QStringLiteral("help/troubleshooting.htm"))));
     for (const char *folder : {"logs", "Phone Lists", "Message Files"}) {
