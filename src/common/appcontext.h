@@ -19,5 +19,5 @@ struct AppContext
     Clock &clock;
     SmsComponentFactory componentFactory;
     QString appFolder;  // the program's own folder, holding help/; with its trailing separator
-    QString dataFolder; // config.ini, logs, Phone Lists, Message Files (see datafolder.h); likewise
+    QString dataFolder; // settings, logs, Phone Lists, Message Files (see datafolder.h); likewise
 };

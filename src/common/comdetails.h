@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The stored settings, one text per config.ini key, as last loaded or applied.
+// The stored settings, one text per key of the settings file (see SettingsStore), as last
+// loaded or applied.
 struct ComDetails
 {
     QString Port;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-// Where the program keeps what it writes: config.ini, logs, Phone Lists and Message Files.
+// Where the program keeps what it writes: the settings file, logs, Phone Lists and Message Files.
 // A build or a per-user install keeps them beside the program, as always; a system-wide
 // install (the package puts the program in /usr/lib/quillo) cannot be written by its users,
 // so each user gets a folder of their own instead.

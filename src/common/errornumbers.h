@@ -8,7 +8,7 @@
 // dberrors.h): their numbers are part of those components' contracts.
 namespace ErrorNumber {
 
-constexpr qint32 kInvalidArgument = 5;      // a settings key or value config.ini cannot hold
+constexpr qint32 kInvalidArgument = 5;      // a settings key or value the settings file cannot hold
 constexpr qint32 kOverflow = 6;             // a number past its type's range; more lines than a list counts
 constexpr qint32 kOutOfMemory = 7;
 constexpr qint32 kTypeMismatch = 13;        // a setting that is not a number where one is needed

@@ -5,7 +5,7 @@
 
 #include "common/errortrap.h"
 #include "common/paths.h"
-#include "inihandling.h"
+#include "settingsstore.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -17,12 +17,11 @@ struct LogNames
     const char *menuType[3];
     const char *menuClear;
     const char *menuView;
-    const char *key;
 };
 
-const LogNames kModem{{"mnuSysLogType0", "mnuSysLogType1", "mnuSysLogType2"}, "mnuSysLogClear", "mnuSysLogView", "SysLog"};
+const LogNames kModem{{"mnuSysLogType0", "mnuSysLogType1", "mnuSysLogType2"}, "mnuSysLogClear", "mnuSysLogView"};
 const LogNames kMessage{{"mnuMsgLogType0", "mnuMsgLogType1", "mnuMsgLogType2"},
-                        "mnuMsgLogClear", "mnuMsgLogView", "MsgLog"};
+                        "mnuMsgLogClear", "mnuMsgLogView"};
 
 QString name(const char *text)
 {
@@ -87,8 +86,8 @@ void LogControls::applyLevel(Log log)
     const LogNames &names = log == Log::Modem ? kModem : kMessage;
     const QString level = shownLevel(log);
     try {
-        INIHandling ini(m_context.dataFolder, QStringLiteral("config.ini"));
-        ini.SetKey(QStringLiteral("LOG"), name(names.key), level);
+        SettingsStore(m_context.dataFolder)
+            .saveLogLevel(log == Log::Modem ? SettingsStore::LogLevel::Modem : SettingsStore::LogLevel::Message, level);
     } catch (...) {
         // Storing a level never bothers the operator; the old state stays as it was.
         noteIgnoredError("storing a log level");

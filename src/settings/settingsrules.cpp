@@ -3,8 +3,6 @@
 #include "common/error.h"
 #include "common/errornumbers.h"
 #include "common/numeric.h"
-#include "common/text.h"
-#include "inihandling.h"
 
 #include <limits>
 
@@ -88,29 +86,6 @@ const QStringList &longMessageChoices()
     return list;
 }
 
-ComDetails readStoredDetails(const QString &dataFolder)
-{
-    const INIHandling ini(dataFolder, QStringLiteral("config.ini"));
-    auto read = [&](const char *section, const char *key) {
-        return trimSpaces(ini.GetKey(QLatin1String(section), QLatin1String(key)));
-    };
-    ComDetails details;
-    details.Port = read("COMM", "Port");
-    details.BaudRate = read("COMM", "BaudRate");
-    details.DataBits = read("COMM", "DataBits");
-    details.StopBits = read("COMM", "StopBits");
-    details.Parity = read("COMM", "Parity");
-    details.PIN = read("SMS", "PIN");
-    details.Validity = read("SMS", "Validity");
-    details.SMSC = read("SMS", "SMSC");
-    details.SendDelay = read("SMS", "SendDelay");
-    details.SendRetry = read("SMS", "SendRetry");
-    details.LongMsg = read("SMS", "LongMsg");
-    details.SysLog = read("LOG", "SysLog");
-    details.MsgLog = read("LOG", "MsgLog");
-    return details;
-}
-
 void applyLoadDefaults(ComDetails &details)
 {
     defaultWhenEmpty(details.Port, kDefaultPort);
@@ -137,6 +112,19 @@ int logLevelIndex(const QString &normalised, const QLocale &locale)
 {
     const std::optional<double> value = parseNumericText(normalised, locale);
     return value ? toInteger16(*value) : 0;
+}
+
+QString saveRefusal(bool portChosen, bool internalSmsc, const QString &smsc)
+{
+    if (!portChosen)
+        return QStringLiteral("Select COM Port !");
+    if (internalSmsc)
+        return QString();
+    if (smsc.trimmed().isEmpty())
+        return QStringLiteral("Please enter Service Centre number!");
+    if (!smsc.startsWith(QLatin1Char('+')))
+        return QStringLiteral("Please enter Service Centre number in international format (e.g. +919812345678)!");
+    return QString();
 }
 
 QString correctedSendDelay(const QString &typed, const QLocale &locale)

@@ -19,7 +19,7 @@ const QStringList &stopBitsChoices();
 const QStringList &validityChoices();
 const QStringList &longMessageChoices();
 
-// The values ComDetails takes when config.ini leaves them empty.
+// The values ComDetails takes when the stored settings leave them empty.
 inline const QString kDefaultPort = QStringLiteral("COM1");
 inline const QString kDefaultBaudRate = QStringLiteral("19200");
 inline const QString kDefaultDataBits = QStringLiteral("8");
@@ -30,8 +30,6 @@ inline const QString kDefaultSendDelay = QStringLiteral("1");
 inline const QString kDefaultSendRetry = QStringLiteral("0");
 inline const QString kDefaultLongMsg = QStringLiteral("Concatenate");
 
-// Reads every key of config.ini (trimmed) into a ComDetails record; nothing else applied.
-ComDetails readStoredDetails(const QString &dataFolder);
 // Replaces each empty value by its default; PIN and SMSC stay empty, the log levels are
 // left to normalisedLogLevel.
 void applyLoadDefaults(ComDetails &details);
@@ -43,6 +41,10 @@ QString normalisedLogLevel(const QString &stored, const QLocale &locale = QLocal
 // The level, 0 to 2, of a text normalisedLogLevel returned.
 int logLevelIndex(const QString &normalised, const QLocale &locale = QLocale());
 
+// Why Save Settings refuses to store these values, or empty when it may: a port must be
+// chosen, and a service centre of one's own must be given in international format.
+QString saveRefusal(bool portChosen, bool internalSmsc, const QString &smsc);
+
 // Send delay as Save Settings stores it: seconds rounded to one decimal (halves to even),
 // at least 0.1 and at most 30; "0.1" for anything that is not a number.
 QString correctedSendDelay(const QString &typed, const QLocale &locale = QLocale());
@@ -53,7 +55,5 @@ QString correctedSendRetry(const QString &typed, const QLocale &locale = QLocale
 // The PIN box takes digits and Backspace only; any other typed character is discarded
 // (its code set to 0). Pasted text is not filtered.
 void filterPinKey(int &KeyAscii);
-
-// The run-time errors a load or a save can meet.
 
 } // namespace SettingsRules

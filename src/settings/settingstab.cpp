@@ -1,9 +1,9 @@
 #include "settingstab.h"
 
 #include "common/errortrap.h"
-#include "inihandling.h"
 #include "portlist.h"
 #include "settingsrules.h"
+#include "settingsstore.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -19,8 +19,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QString kConfigFile = QStringLiteral("config.ini");
 
 template <typename T>
 T *named(T *widget, const char *objectName, const QString &accessibleName)
@@ -188,7 +186,7 @@ void SettingsTab::LoadComDetails()
 void SettingsTab::loadStoredValues()
 {
     ComDetails &details = m_context.state.Details;
-    details = SettingsRules::readStoredDetails(m_context.dataFolder);
+    details = SettingsStore(m_context.dataFolder).load();
     SettingsRules::applyLoadDefaults(details);
 
     selectStoredPort(details.Port);
@@ -298,39 +296,29 @@ bool SettingsTab::cmdOK_Click()
 void SettingsTab::saveSettings(bool &saved)
 {
     Dialogs &dialogs = m_context.dialogs;
-    if (m_cboPort->currentIndex() < 0) {
-        dialogs.exclamation(QStringLiteral("Select COM Port !"));
+    const QString refusal =
+        SettingsRules::saveRefusal(m_cboPort->currentIndex() >= 0, m_chkSMSC->isChecked(), m_txtSMSC->text());
+    if (!refusal.isEmpty()) {
+        dialogs.exclamation(refusal);
         return;
-    }
-    if (!m_chkSMSC->isChecked()) {
-        if (m_txtSMSC->text().trimmed().isEmpty()) {
-            dialogs.exclamation(QStringLiteral("Please enter Service Centre number!"));
-            return;
-        }
-        if (!m_txtSMSC->text().startsWith(QLatin1Char('+'))) {
-            dialogs.exclamation(
-                QStringLiteral("Please enter Service Centre number in international format (e.g. +919812345678)!"));
-            return;
-        }
     }
     m_txtSendDelay->setText(SettingsRules::correctedSendDelay(m_txtSendDelay->text()));
     m_txtSendRetry->setText(SettingsRules::correctedSendRetry(m_txtSendRetry->text()));
 
+    ComDetails edited;
+    edited.Port = m_cboPort->currentText();
+    edited.BaudRate = m_cboBaudRate->currentText();
+    edited.DataBits = m_cboDataBits->currentText();
+    edited.StopBits = m_cboStopBits->currentText();
+    edited.Parity = m_cboParity->currentText();
+    edited.PIN = m_txtPIN->text();
+    edited.Validity = m_cboValidity->currentText();
+    edited.SMSC = m_txtSMSC->text();
+    edited.SendDelay = m_txtSendDelay->text();
+    edited.SendRetry = m_txtSendRetry->text();
+    edited.LongMsg = m_cboLongMsg->currentText();
     // A failed write throws: the trap reports it, and nothing claims the settings were saved.
-    INIHandling ini(m_context.dataFolder, kConfigFile);
-    const QString comm = QStringLiteral("COMM");
-    const QString sms = QStringLiteral("SMS");
-    ini.SetKey(comm, QStringLiteral("Port"), m_cboPort->currentText());
-    ini.SetKey(comm, QStringLiteral("BaudRate"), m_cboBaudRate->currentText());
-    ini.SetKey(comm, QStringLiteral("DataBits"), m_cboDataBits->currentText());
-    ini.SetKey(comm, QStringLiteral("StopBits"), m_cboStopBits->currentText());
-    ini.SetKey(comm, QStringLiteral("Parity"), m_cboParity->currentText());
-    ini.SetKey(sms, QStringLiteral("PIN"), m_txtPIN->text());
-    ini.SetKey(sms, QStringLiteral("Validity"), m_cboValidity->currentText());
-    ini.SetKey(sms, QStringLiteral("SMSC"), m_txtSMSC->text());
-    ini.SetKey(sms, QStringLiteral("SendDelay"), m_txtSendDelay->text());
-    ini.SetKey(sms, QStringLiteral("SendRetry"), m_txtSendRetry->text());
-    ini.SetKey(sms, QStringLiteral("LongMsg"), m_cboLongMsg->currentText());
+    SettingsStore(m_context.dataFolder).saveSettings(edited);
 
     LoadComDetails();
     dialogs.message(QStringLiteral("Settings Saved!"));

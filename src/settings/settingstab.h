@@ -20,7 +20,7 @@ struct MessageOptions
 };
 
 // The "Settings" tab: frames "Message Settings" and "COM Port Settings", "Save Settings".
-// It shows config.ini as loaded into ComDetails and stores the edited values back.
+// It shows the stored settings as loaded into ComDetails and stores the edited values back.
 class SettingsTab : public QWidget
 {
     Q_OBJECT
@@ -29,14 +29,15 @@ public:
 
     // Fills the pick lists once at start-up; nothing is selected until LoadComDetails.
     void fillChoiceLists();
-    // Reads config.ini into ComDetails and every settings control (and the log options and
-    // Log menu checks). An error ends the load where it happened and is shown without an icon.
+    // Reads the stored settings into ComDetails and every settings control (and the log
+    // options and Log menu checks). An error ends the load where it happened and is shown
+    // without an icon.
     void LoadComDetails();
     // True when one of the ten compared controls differs from the stored text (the
     // long-message choice is not compared).
     bool differsFromStored() const;
     // Save Settings: checks, corrects the send delay and retry in their boxes, writes
-    // config.ini, reloads and confirms. False when a check refused or the write failed.
+    // the settings, reloads and confirms. False when a check refused or the write failed.
     bool cmdOK_Click();
     MessageOptions messageOptions() const;
     // Called with the log levels (0 to 2) each time they are loaded; the Tools tab shows them.

@@ -1,0 +1,75 @@
+#include "settingsstore.h"
+
+#include "common/text.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct StoredKey
+{
+    const char *section;
+    const char *key;
+    QString ComDetails::*field;
+};
+
+// The order is the order Save Settings writes, so it decides where a new key lands.
+const StoredKey kKeys[] = {
+    {"COMM", "Port", &ComDetails::Port},
+    {"COMM", "BaudRate", &ComDetails::BaudRate},
+    {"COMM", "DataBits", &ComDetails::DataBits},
+    {"COMM", "StopBits", &ComDetails::StopBits},
+    {"COMM", "Parity", &ComDetails::Parity},
+    {"SMS", "PIN", &ComDetails::PIN},
+    {"SMS", "Validity", &ComDetails::Validity},
+    {"SMS", "SMSC", &ComDetails::SMSC},
+    {"SMS", "SendDelay", &ComDetails::SendDelay},
+    {"SMS", "SendRetry", &ComDetails::SendRetry},
+    {"SMS", "LongMsg", &ComDetails::LongMsg},
+    {"LOG", "SysLog", &ComDetails::SysLog},
+    {"LOG", "MsgLog", &ComDetails::MsgLog},
+};
+
+bool isLogLevel(const StoredKey &key)
+{
+    return key.field == &ComDetails::SysLog || key.field == &ComDetails::MsgLog;
+}
+
+void write(INIHandling &ini, const StoredKey &key, const QString &value)
+{
+    ini.SetKey(QLatin1String(key.section), QLatin1String(key.key), value);
+}
+
+const StoredKey &keyOf(QString ComDetails::*field)
+{
+    return *std::find_if(std::begin(kKeys), std::end(kKeys), [&](const StoredKey &key) { return key.field == field; });
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(const QString &dataFolder)
+    : m_ini(dataFolder, QStringLiteral("config.ini"))
+{
+}
+
+ComDetails SettingsStore::load() const
+{
+    ComDetails details;
+    for (const StoredKey &key : kKeys)
+        details.*key.field = trimSpaces(m_ini.GetKey(QLatin1String(key.section), QLatin1String(key.key)));
+    return details;
+}
+
+void SettingsStore::saveSettings(const ComDetails &details)
+{
+    for (const StoredKey &key : kKeys) {
+        if (!isLogLevel(key))
+            write(m_ini, key, details.*key.field);
+    }
+}
+
+void SettingsStore::saveLogLevel(LogLevel log, const QString &level)
+{
+    write(m_ini, keyOf(log == LogLevel::Modem ? &ComDetails::SysLog : &ComDetails::MsgLog), level);
+}

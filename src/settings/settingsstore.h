@@ -1,0 +1,35 @@
+#pragma once
+
+#include "common/comdetails.h"
+#include "inihandling.h"
+
+#include <QString>
+
+// The program's settings file in the data folder, one typed field of ComDetails per key.
+// Every read and write of that file goes through here, so its name, its sections and its
+// keys are written down once. The bytes on disk follow INIHandling's rules: a key that
+// exists is updated in place, a new one is added at the end of its section, and lines the
+// program does not know are left alone.
+//
+// Loading never fails (a missing file or key loads as an empty text). Each save throws
+// QuilloError on the first key it could not write; the keys before it stay written.
+class SettingsStore
+{
+public:
+    explicit SettingsStore(const QString &dataFolder);
+
+    // Every key, trimmed of spaces; no defaults applied.
+    ComDetails load() const;
+    // The keys Save Settings writes, COMM then SMS, in the order they are written; the two
+    // log levels are left as stored.
+    void saveSettings(const ComDetails &details);
+
+    enum class LogLevel { Modem, Message };
+    // One log level, as a log frame's Apply stores it; nothing else is written.
+    void saveLogLevel(LogLevel log, const QString &level);
+
+    QString filePath() const { return m_ini.fullPath(); }
+
+private:
+    INIHandling m_ini;
+};
