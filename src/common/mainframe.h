@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "errornumbers.h"
+#include "menuactions.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,6 +23,7 @@ public:
     virtual QTabWidget *tabs() = 0;
     virtual QLabel *panel(int number) = 0; // 1 to 5
     virtual QProgressBar *progressBar() = 0;
+    virtual const MenuActions &menus() = 0;
     // The Exit command (mnuExit_Click), also performed by a run ended by a user abort.
     virtual void performExit() = 0;
     // Run when the application ends through Exit or close: releases what a part holds
