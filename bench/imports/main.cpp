@@ -10,6 +10,7 @@
 // the rest of the path (statement, fallback, intake, list) is the import's own.
 
 #include "common/dialogs.h"
+#include "common/error.h"
 #include "db/dbconnection.h"
 #include "db/dbsource.h"
 #include "generatedtable.h"

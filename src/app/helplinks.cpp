@@ -10,10 +10,9 @@ HelpLinks::HelpLinks(AppContext &context, QObject *parent) : QObject(parent), m_
 
 void HelpLinks::connectMenu(MainFrame &frame)
 {
-    connect(frame.menuAction(QStringLiteral("mnuHelpManual")), &QAction::triggered, this,
-            &HelpLinks::mnuHelpManual_Click);
-    connect(frame.menuAction(QStringLiteral("mnuHelpOnline")), &QAction::triggered, this,
-            &HelpLinks::mnuHelpOnline_Click);
+    const MenuActions &menus = frame.menus();
+    connect(menus.helpManual, &QAction::triggered, this, &HelpLinks::mnuHelpManual_Click);
+    connect(menus.helpOnline, &QAction::triggered, this, &HelpLinks::mnuHelpOnline_Click);
 }
 
 QString HelpLinks::helpFolder() const

@@ -85,7 +85,8 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
     MessageComposer *composer = m_messagingTab->composer();
     m_sendingRun = new SendingRun(
         m_context, *this,
-        {m_messagingTab->recipientList(), *composer, *m_settingsTab, m_toolsTab->modemInfo()}, this);
+        {m_messagingTab->recipientList(), *composer, *m_messagingTab->recipients(), *m_settingsTab,
+         m_toolsTab->modemInfo()}, this);
     connect(composer->startButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStartSending_Click);
     connect(composer->stopButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStopSending_Click);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
@@ -106,40 +107,48 @@ void MainWindow::buildMenus()
     QMenu *message = bar->addMenu(QStringLiteral("&Message"));
     message->setObjectName(QStringLiteral("mnuMessage"));
     message->menuAction()->setObjectName(QStringLiteral("mnuMessage"));
-    addEntry(message, "mnuMsgImport", QStringLiteral("Import"));
+    m_menus.message = message->menuAction();
+    m_menus.msgImport = addEntry(message, "mnuMsgImport", QStringLiteral("Import"));
     QMenu *language = addSubmenu(message, "mnuMsgLanguage", QStringLiteral("Language"));
-    addEntry(language, "mnuMsgEng", QStringLiteral("English (GSM Default)"))->setCheckable(true);
-    addEntry(language, "mnuMsgOth", QStringLiteral("Other Language (Unicode)"))->setCheckable(true);
-    addEntry(message, "mnuMsgFont", QStringLiteral("Font"));
+    m_menus.msgEnglish = addEntry(language, "mnuMsgEng", QStringLiteral("English (GSM Default)"));
+    m_menus.msgEnglish->setCheckable(true);
+    m_menus.msgOther = addEntry(language, "mnuMsgOth", QStringLiteral("Other Language (Unicode)"));
+    m_menus.msgOther->setCheckable(true);
+    m_menus.msgFont = addEntry(message, "mnuMsgFont", QStringLiteral("Font"));
 
     QMenu *phone = bar->addMenu(QStringLiteral("&Phone"));
     phone->setObjectName(QStringLiteral("mnuPhone"));
     phone->menuAction()->setObjectName(QStringLiteral("mnuPhone"));
+    m_menus.phone = phone->menuAction();
     QMenu *import = addSubmenu(phone, "mnuImport", QStringLiteral("Import List"));
-    addEntry(import, "mnuImportTxt", QStringLiteral("Text"));
-    addEntry(import, "mnuImportExl", QStringLiteral("Excel"));
-    addEntry(import, "mnuImportAcc", QStringLiteral("Access"));
-    addEntry(phone, "mnuSaveList", QStringLiteral("Save List"));
-    addEntry(phone, "mnuClearList", QStringLiteral("Clear List"));
+    m_menus.importText = addEntry(import, "mnuImportTxt", QStringLiteral("Text"));
+    m_menus.importExcel = addEntry(import, "mnuImportExl", QStringLiteral("Excel"));
+    m_menus.importAccess = addEntry(import, "mnuImportAcc", QStringLiteral("Access"));
+    m_menus.saveList = addEntry(phone, "mnuSaveList", QStringLiteral("Save List"));
+    m_menus.clearList = addEntry(phone, "mnuClearList", QStringLiteral("Clear List"));
 
     QMenu *log = bar->addMenu(QStringLiteral("&Log"));
     log->setObjectName(QStringLiteral("mnuLog"));
     log->menuAction()->setObjectName(QStringLiteral("mnuLog"));
+    m_menus.log = log->menuAction();
     // "&&" in the captions shows one "&"; Qt menus spell that the same way.
     QMenu *sysLog = addSubmenu(log, "mnuSysLog", QStringLiteral("Modem Log"));
     QMenu *sysType = addSubmenu(sysLog, "mnuSysLogType", QStringLiteral("Log Type"));
-    addEntry(sysType, "mnuSysLogType0", QStringLiteral("No Log"))->setCheckable(true);
-    addEntry(sysType, "mnuSysLogType1", QStringLiteral("Error Log"))->setCheckable(true);
-    addEntry(sysType, "mnuSysLogType2", QStringLiteral("Error && Status Log"))->setCheckable(true);
-    addEntry(sysLog, "mnuSysLogClear", QStringLiteral("Clear Log"));
-    addEntry(sysLog, "mnuSysLogView", QStringLiteral("View Log"));
+    m_menus.sysLog.type = {addEntry(sysType, "mnuSysLogType0", QStringLiteral("No Log")),
+                           addEntry(sysType, "mnuSysLogType1", QStringLiteral("Error Log")),
+                           addEntry(sysType, "mnuSysLogType2", QStringLiteral("Error && Status Log"))};
+    m_menus.sysLog.clear = addEntry(sysLog, "mnuSysLogClear", QStringLiteral("Clear Log"));
+    m_menus.sysLog.view = addEntry(sysLog, "mnuSysLogView", QStringLiteral("View Log"));
     QMenu *msgLog = addSubmenu(log, "mnuMsgLog", QStringLiteral("Message Log"));
     QMenu *msgType = addSubmenu(msgLog, "mnuMsgLogType", QStringLiteral("Log Type"));
-    addEntry(msgType, "mnuMsgLogType0", QStringLiteral("No Log"))->setCheckable(true);
-    addEntry(msgType, "mnuMsgLogType1", QStringLiteral("Failed Messages"))->setCheckable(true);
-    addEntry(msgType, "mnuMsgLogType2", QStringLiteral("All Messages"))->setCheckable(true);
-    addEntry(msgLog, "mnuMsgLogClear", QStringLiteral("Clear Log"));
-    addEntry(msgLog, "mnuMsgLogView", QStringLiteral("View Log"));
+    m_menus.msgLog.type = {addEntry(msgType, "mnuMsgLogType0", QStringLiteral("No Log")),
+                           addEntry(msgType, "mnuMsgLogType1", QStringLiteral("Failed Messages")),
+                           addEntry(msgType, "mnuMsgLogType2", QStringLiteral("All Messages"))};
+    m_menus.msgLog.clear = addEntry(msgLog, "mnuMsgLogClear", QStringLiteral("Clear Log"));
+    m_menus.msgLog.view = addEntry(msgLog, "mnuMsgLogView", QStringLiteral("View Log"));
+    for (const LogMenuActions *menu : {&m_menus.sysLog, &m_menus.msgLog})
+        for (QAction *entry : menu->type)
+            entry->setCheckable(true);
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -147,7 +156,8 @@ void MainWindow::buildMenus()
     QAction *manual = addEntry(help, "mnuHelpManual", QStringLiteral("Help Manual"));
     manual->setShortcut(QKeySequence(Qt::Key_F1));
     manual->setShortcutContext(Qt::ApplicationShortcut);
-    addEntry(help, "mnuHelpOnline", QStringLiteral("Online Support"));
+    m_menus.helpManual = manual;
+    m_menus.helpOnline = addEntry(help, "mnuHelpOnline", QStringLiteral("Online Support"));
 
     // Exit is a command on the menu bar itself.
     QAction *exit = bar->addAction(QStringLiteral("E&xit"));

@@ -34,6 +34,7 @@ public:
     QTabWidget *tabs() override { return m_tabs; }
     QLabel *panel(int number) override;
     QProgressBar *progressBar() override { return m_progress; }
+    const MenuActions &menus() override { return m_menus; }
     void performExit() override { mnuExit_Click(); }
     void addExitCleanup(std::function<void()> cleanup) override;
 
@@ -63,6 +64,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QProgressBar *m_progress = nullptr;
     std::array<QLabel *, 5> m_panels{};
+    MenuActions m_menus;
     MessagingTab *m_messagingTab = nullptr;
     SettingsTab *m_settingsTab = nullptr;
     ToolsTab *m_toolsTab = nullptr;

@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int kToolsTab = 2;
-const char *const kLockedMenus[] = {"mnuMessage", "mnuPhone", "mnuLog"};
 
 } // namespace
 
@@ -87,8 +86,8 @@ void ModemInfoRefresh::lockWindow()
     progress->setEnabled(true);
     progress->show();
     progress->setValue(0);
-    for (const char *menu : kLockedMenus)
-        m_frame.menuAction(QLatin1String(menu))->setEnabled(false);
+    for (QAction *menu : m_frame.menus().lockedForRun())
+        menu->setEnabled(false);
     letEventsRun();
 }
 
@@ -170,8 +169,8 @@ void ModemInfoRefresh::finish(bool failed)
     QTabWidget *tabs = m_frame.tabs();
     for (int i = 0; i < tabs->count(); ++i)
         tabs->setTabEnabled(i, true);
-    for (const char *menu : kLockedMenus)
-        m_frame.menuAction(QLatin1String(menu))->setEnabled(true);
+    for (QAction *menu : m_frame.menus().lockedForRun())
+        menu->setEnabled(true);
 }
 
 void ModemInfoRefresh::moveProgressTo(int target)

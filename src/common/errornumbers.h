@@ -16,7 +16,6 @@ constexpr qint32 kInternal = 51;            // any failure that is not one of th
 constexpr qint32 kPermissionDenied = 70;
 constexpr qint32 kFileIo = 75;
 constexpr qint32 kPathNotFound = 76;
-constexpr qint32 kControlMissing = 730;
 constexpr qint32 kMessageFileTooLarge = 31001;
 constexpr qint32 kMessageFileNotUnicode = 31002;
 constexpr qint32 kMessageFileNotText = 31003;

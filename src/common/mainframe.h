@@ -1,9 +1,7 @@
 #pragma once
 
-#include "error.h"
-#include "errornumbers.h"
+#include "menuactions.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -12,7 +10,7 @@
 
 // What the parts of the window see of the main window's frame: the tabs, the menu entries,
 // the five status bar panels and the progress bar. Every control carries its documented
-// object name, so one part finds another's controls by name (as tests do).
+// object name, by which tests and accessibility tools find it.
 class MainFrame
 {
 public:
@@ -22,22 +20,10 @@ public:
     virtual QTabWidget *tabs() = 0;
     virtual QLabel *panel(int number) = 0; // 1 to 5
     virtual QProgressBar *progressBar() = 0;
+    virtual const MenuActions &menus() = 0;
     // The Exit command (mnuExit_Click), also performed by a run ended by a user abort.
     virtual void performExit() = 0;
     // Run when the application ends through Exit or close: releases what a part holds
     // (a component, a log object, database connections).
     virtual void addExitCleanup(std::function<void()> cleanup) = 0;
-
-    QAction *menuAction(const QString &objectName) { return control<QAction>(objectName); }
-
-    // The named control below the window; a missing one is a programming error.
-    template <typename T>
-    T *control(const QString &objectName)
-    {
-        T *found = window()->findChild<T *>(objectName);
-        if (!found)
-            throw QuilloError(ErrorNumber::kControlMissing, QStringLiteral("Control not found: ") + objectName);
-        return found;
-    }
-
 };

@@ -10,26 +10,6 @@
 #include <QAbstractButton>
 #include <QAction>
 
-namespace {
-
-struct LogNames
-{
-    const char *menuType[3];
-    const char *menuClear;
-    const char *menuView;
-};
-
-const LogNames kModem{{"mnuSysLogType0", "mnuSysLogType1", "mnuSysLogType2"}, "mnuSysLogClear", "mnuSysLogView"};
-const LogNames kMessage{{"mnuMsgLogType0", "mnuMsgLogType1", "mnuMsgLogType2"},
-                        "mnuMsgLogClear", "mnuMsgLogView"};
-
-QString name(const char *text)
-{
-    return QLatin1String(text);
-}
-
-} // namespace
-
 LogControls::LogControls(AppContext &context, MainFrame &frame, LogFrameControls modem, LogFrameControls message,
                          QObject *parent)
     : QObject(parent), m_context(context), m_frame(frame), m_modem(modem), m_message(message)
@@ -39,7 +19,7 @@ LogControls::LogControls(AppContext &context, MainFrame &frame, LogFrameControls
 void LogControls::connectControls()
 {
     for (Log log : {Log::Modem, Log::Message}) {
-        const LogNames &names = log == Log::Modem ? kModem : kMessage;
+        const LogMenuActions &entries = menu(log);
         const LogFrameControls &buttons = controls(log);
         const bool modem = log == Log::Modem;
         connect(buttons.apply, &QAbstractButton::clicked, this,
@@ -48,12 +28,12 @@ void LogControls::connectControls()
                 [this, modem] { modem ? cmdViewSys_Click() : cmdViewMsg_Click(); });
         connect(buttons.clear, &QAbstractButton::clicked, this,
                 [this, modem] { modem ? cmdClearSys_Click() : cmdClearMsg_Click(); });
-        connect(m_frame.menuAction(name(names.menuClear)), &QAction::triggered, this,
+        connect(entries.clear, &QAction::triggered, this,
                 [this, modem] { modem ? cmdClearSys_Click() : cmdClearMsg_Click(); });
-        connect(m_frame.menuAction(name(names.menuView)), &QAction::triggered, this,
+        connect(entries.view, &QAction::triggered, this,
                 [this, modem] { modem ? cmdViewSys_Click() : cmdViewMsg_Click(); });
         for (int level = 0; level < 3; ++level) {
-            QAction *entry = m_frame.menuAction(name(names.menuType[level]));
+            QAction *entry = entries.type[level];
             // The check moves only through Apply, so a click must not toggle it by itself.
             entry->setCheckable(true);
             connect(entry, &QAction::triggered, this, [this, log, level] { selectLevelFromMenu(log, level); });
@@ -83,7 +63,6 @@ QString LogControls::shownMsgLogLevel() const
 
 void LogControls::applyLevel(Log log)
 {
-    const LogNames &names = log == Log::Modem ? kModem : kMessage;
     const QString level = shownLevel(log);
     try {
         SettingsStore(m_context.dataFolder)
@@ -95,7 +74,7 @@ void LogControls::applyLevel(Log log)
     }
     (log == Log::Modem ? m_context.state.Details.SysLog : m_context.state.Details.MsgLog) = level;
     for (int i = 0; i < 3; ++i)
-        m_frame.menuAction(name(names.menuType[i]))->setChecked(QString::number(i) == level);
+        menu(log).type[i]->setChecked(QString::number(i) == level);
 }
 
 void LogControls::cmdApplySys_Click()
@@ -116,7 +95,6 @@ void LogControls::selectLevelFromMenu(Log log, int level)
 
 void LogControls::selectLevel(Log log, int level)
 {
-    const LogNames &names = log == Log::Modem ? kModem : kMessage;
     // Option buttons of one frame exclude each other, so checking one clears the other two.
     controls(log).options[level]->setChecked(true);
     applyLevel(log);
@@ -124,7 +102,7 @@ void LogControls::selectLevel(Log log, int level)
     // stays the old one when storing failed.
     const QString stored = log == Log::Modem ? m_context.state.Details.SysLog : m_context.state.Details.MsgLog;
     for (int i = 0; i < 3; ++i)
-        m_frame.menuAction(name(names.menuType[i]))->setChecked(QString::number(i) == stored);
+        menu(log).type[i]->setChecked(QString::number(i) == stored);
 }
 
 void LogControls::showLevels(int sysLevel, int msgLevel)
@@ -132,8 +110,8 @@ void LogControls::showLevels(int sysLevel, int msgLevel)
     m_modem.options[sysLevel]->setChecked(true);
     m_message.options[msgLevel]->setChecked(true);
     for (int level = 0; level <= 2; ++level) {
-        m_frame.menuAction(name(kModem.menuType[level]))->setChecked(level == sysLevel);
-        m_frame.menuAction(name(kMessage.menuType[level]))->setChecked(level == msgLevel);
+        menu(Log::Modem).type[level]->setChecked(level == sysLevel);
+        menu(Log::Message).type[level]->setChecked(level == msgLevel);
     }
 }
 

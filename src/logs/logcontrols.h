@@ -60,6 +60,10 @@ private:
     void selectLevel(Log log, int level);
     void setLogControlsEnabled(bool enabled);
     const LogFrameControls &controls(Log log) const { return log == Log::Modem ? m_modem : m_message; }
+    const LogMenuActions &menu(Log log) const
+    {
+        return log == Log::Modem ? m_frame.menus().sysLog : m_frame.menus().msgLog;
+    }
 
     AppContext &m_context;
     MainFrame &m_frame;

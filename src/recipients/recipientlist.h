@@ -10,8 +10,6 @@
 //
 // Count and indices are 16-bit signed numbers in the operator's world, so the list holds
 // at most kMaxEntries; append refuses anything beyond that instead of wrapping an index.
-//
-// Find the window's list from any part with frame.control<RecipientList>("RecipientList").
 class RecipientList : public QAbstractListModel
 {
     Q_OBJECT

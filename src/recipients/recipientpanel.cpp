@@ -59,7 +59,7 @@ void RecipientPanel::buildControls()
     m_txtMno = new QLineEdit(this);
     m_txtMno->setObjectName(QStringLiteral("txtMno"));
     m_txtMno->setAccessibleName(QStringLiteral("Phone number"));
-    QPushButton *add = makeButton(this, "cmdAddMno", QStringLiteral("Add"));
+    m_cmdAddMno = makeButton(this, "cmdAddMno", QStringLiteral("Add"));
 
     // The list is the model's view; it owns the model so the model lives as long as the
     // window and is found by name below it.
@@ -73,45 +73,50 @@ void RecipientPanel::buildControls()
     m_lstMno->setModel(m_list);
     m_lstMno->installEventFilter(this);
 
-    QPushButton *remove = makeButton(this, "cmdRemove", QStringLiteral("Remove"));
-    QPushButton *removeAll = makeButton(this, "cmdRemoveAll", QStringLiteral("Remove All"));
-    QPushButton *import = makeButton(this, "cmdSelectFile", QStringLiteral("Import"));
-    QPushButton *save = makeButton(this, "cmdSave", QStringLiteral("Save As"));
+    m_cmdRemove = makeButton(this, "cmdRemove", QStringLiteral("Remove"));
+    m_cmdRemoveAll = makeButton(this, "cmdRemoveAll", QStringLiteral("Remove All"));
+    m_cmdSelectFile = makeButton(this, "cmdSelectFile", QStringLiteral("Import"));
+    m_cmdSave = makeButton(this, "cmdSave", QStringLiteral("Save As"));
 
     auto *entryRow = new QHBoxLayout;
     entryRow->addWidget(m_txtMno, 1);
-    entryRow->addWidget(add);
+    entryRow->addWidget(m_cmdAddMno);
     auto *buttons = new QGridLayout;
-    buttons->addWidget(remove, 0, 0);
-    buttons->addWidget(removeAll, 0, 1);
-    buttons->addWidget(import, 1, 0);
-    buttons->addWidget(save, 1, 1);
+    buttons->addWidget(m_cmdRemove, 0, 0);
+    buttons->addWidget(m_cmdRemoveAll, 0, 1);
+    buttons->addWidget(m_cmdSelectFile, 1, 0);
+    buttons->addWidget(m_cmdSave, 1, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(entryRow);
     layout->addWidget(m_lstMno, 1);
     layout->addLayout(buttons);
 
-    connect(add, &QPushButton::clicked, this, &RecipientPanel::cmdAddMno_Click);
+    connect(m_cmdAddMno, &QPushButton::clicked, this, &RecipientPanel::cmdAddMno_Click);
     // Enter in the entry box adds the number, as the Add button does.
     connect(m_txtMno, &QLineEdit::returnPressed, this, &RecipientPanel::cmdAddMno_Click);
-    connect(remove, &QPushButton::clicked, this, &RecipientPanel::cmdRemove_Click);
-    connect(removeAll, &QPushButton::clicked, this, &RecipientPanel::cmdRemoveAll_Click);
-    connect(import, &QPushButton::clicked, this, &RecipientPanel::cmdSelectFile_Click);
-    connect(save, &QPushButton::clicked, this, &RecipientPanel::cmdSave_Click);
+    connect(m_cmdRemove, &QPushButton::clicked, this, &RecipientPanel::cmdRemove_Click);
+    connect(m_cmdRemoveAll, &QPushButton::clicked, this, &RecipientPanel::cmdRemoveAll_Click);
+    connect(m_cmdSelectFile, &QPushButton::clicked, this, &RecipientPanel::cmdSelectFile_Click);
+    connect(m_cmdSave, &QPushButton::clicked, this, &RecipientPanel::cmdSave_Click);
+}
+
+RecipientPanel::RunLockedControls RecipientPanel::runLockedControls() const
+{
+    return {m_txtMno, m_lstMno, m_cmdAddMno, m_cmdRemove, m_cmdRemoveAll, m_cmdSelectFile, m_cmdSave};
 }
 
 void RecipientPanel::connectMenus()
 {
-    QWidget *window = m_frame.window();
-    const auto onMenu = [&](const char *name, auto handler) {
-        if (QAction *action = window->findChild<QAction *>(QLatin1String(name)))
+    const MenuActions &menus = m_frame.menus();
+    const auto onMenu = [&](QAction *action, auto handler) {
+        if (action)
             connect(action, &QAction::triggered, this, handler);
     };
-    onMenu("mnuImportTxt", [this] { mnuImport_Click(QStringLiteral("Text")); });
-    onMenu("mnuImportExl", [this] { mnuImport_Click(QStringLiteral("Excel")); });
-    onMenu("mnuImportAcc", [this] { mnuImport_Click(QStringLiteral("Access")); });
-    onMenu("mnuSaveList", [this] { cmdSave_Click(); });
-    onMenu("mnuClearList", [this] { cmdRemoveAll_Click(); });
+    onMenu(menus.importText, [this] { mnuImport_Click(QStringLiteral("Text")); });
+    onMenu(menus.importExcel, [this] { mnuImport_Click(QStringLiteral("Excel")); });
+    onMenu(menus.importAccess, [this] { mnuImport_Click(QStringLiteral("Access")); });
+    onMenu(menus.saveList, [this] { cmdSave_Click(); });
+    onMenu(menus.clearList, [this] { cmdRemoveAll_Click(); });
 }
 
 void RecipientPanel::cmdAddMno_Click()

@@ -28,6 +28,13 @@ public:
     RecipientList &list() { return *m_list; }
     QListView *listView() const { return m_lstMno; }
 
+    // The controls a sending run locks (windowlock.h).
+    struct RunLockedControls
+    {
+        QWidget *entry, *list, *add, *remove, *removeAll, *selectFile, *save;
+    };
+    RunLockedControls runLockedControls() const;
+
     // The handlers, public so that menus, tests and other parts perform them as the
     // operator would.
     void cmdAddMno_Click();
@@ -68,6 +75,11 @@ private:
     RecipientList *m_list = nullptr;
     QLineEdit *m_txtMno = nullptr;
     QListView *m_lstMno = nullptr;
+    QPushButton *m_cmdAddMno = nullptr;
+    QPushButton *m_cmdRemove = nullptr;
+    QPushButton *m_cmdRemoveAll = nullptr;
+    QPushButton *m_cmdSelectFile = nullptr;
+    QPushButton *m_cmdSave = nullptr;
     // True while the Delete-key removal lets events run; a second Delete meanwhile is ignored
     // (the first one removes what was selected when it started).
     bool m_removing = false;

@@ -93,14 +93,14 @@ void MessageComposer::buildControls()
     m_txtURL->setAccessibleName(QStringLiteral("Push URL"));
     m_lblURL->setBuddy(m_txtURL);
 
-    QLabel *messageLabel = makeLabel(this, "lblMessage", QStringLiteral("Text Message:"));
+    m_lblMessage = makeLabel(this, "lblMessage", QStringLiteral("Text Message:"));
     m_txtMsgEn = makeMessageBox(this, "txtMsgEn", QStringLiteral("Text Message"));
     m_txtMsg = makeMessageBox(this, "txtMsg", QStringLiteral("Text Message (Unicode)"));
     m_txtMsgEn->installEventFilter(this);
     m_txtMsg->installEventFilter(this);
 
-    QPushButton *import = makeButton(this, "cmdImport", QStringLiteral("Import"));
-    QPushButton *save = makeButton(this, "cmdSaveMsg", QStringLiteral("Save As"));
+    m_cmdImport = makeButton(this, "cmdImport", QStringLiteral("Import"));
+    m_cmdSaveMsg = makeButton(this, "cmdSaveMsg", QStringLiteral("Save As"));
     m_cmdFont = makeButton(this, "cmdFont", QStringLiteral("Font"));
     m_cmdStartSending = makeButton(this, "cmdStartSending", QStringLiteral("Start Sending"));
     m_cmdStopSending = makeButton(this, "cmdStopSending", QStringLiteral("Stop Sending"));
@@ -115,15 +115,15 @@ void MessageComposer::buildControls()
     grid->addLayout(options, 1, 1);
     grid->addWidget(m_lblURL, 2, 0);
     grid->addWidget(m_txtURL, 2, 1);
-    grid->addWidget(messageLabel, 3, 0, 1, 2);
+    grid->addWidget(m_lblMessage, 3, 0, 1, 2);
     // The two boxes share one place; only the one of the chosen alphabet is shown.
     grid->addWidget(m_txtMsgEn, 4, 0, 1, 2);
     grid->addWidget(m_txtMsg, 4, 0, 1, 2);
     grid->setRowStretch(4, 1);
     grid->setColumnStretch(1, 1);
     auto *fileButtons = new QHBoxLayout;
-    fileButtons->addWidget(import);
-    fileButtons->addWidget(save);
+    fileButtons->addWidget(m_cmdImport);
+    fileButtons->addWidget(m_cmdSaveMsg);
     fileButtons->addWidget(m_cmdFont);
     fileButtons->addStretch(1);
     grid->addLayout(fileButtons, 5, 0, 1, 2);
@@ -137,21 +137,27 @@ void MessageComposer::buildControls()
     connect(m_chkAlert, &QCheckBox::clicked, this, [this] { chkAlert_Click(); });
     connect(m_chkWapPush, &QCheckBox::clicked, this, [this] { chkWapPush_Click(); });
     connect(m_cmdFont, &QPushButton::clicked, this, &MessageComposer::cmdFont_Click);
-    connect(import, &QPushButton::clicked, this, &MessageComposer::cmdImport_Click);
-    connect(save, &QPushButton::clicked, this, &MessageComposer::cmdSaveMsg_Click);
+    connect(m_cmdImport, &QPushButton::clicked, this, &MessageComposer::cmdImport_Click);
+    connect(m_cmdSaveMsg, &QPushButton::clicked, this, &MessageComposer::cmdSaveMsg_Click);
+}
+
+MessageComposer::RunLockedControls MessageComposer::runLockedControls() const
+{
+    return {m_lblMessage, m_txtMsgEn, m_txtMsg, m_cmdImport, m_cmdFont, m_cmdSaveMsg,
+            m_txtURL,     m_cboLang,  m_chkAlert, m_chkWapPush};
 }
 
 void MessageComposer::connectMenus()
 {
-    QWidget *window = m_frame.window();
-    const auto onMenu = [&](const char *name, auto handler) {
-        if (QAction *action = window->findChild<QAction *>(QLatin1String(name)))
+    const MenuActions &menus = m_frame.menus();
+    const auto onMenu = [&](QAction *action, auto handler) {
+        if (action)
             connect(action, &QAction::triggered, this, handler);
     };
-    onMenu("mnuMsgImport", [this] { cmdImport_Click(); });
-    onMenu("mnuMsgEng", [this] { selectAlphabet(0); });
-    onMenu("mnuMsgOth", [this] { selectAlphabet(1); });
-    onMenu("mnuMsgFont", [this] { cmdFont_Click(); });
+    onMenu(menus.msgImport, [this] { cmdImport_Click(); });
+    onMenu(menus.msgEnglish, [this] { selectAlphabet(0); });
+    onMenu(menus.msgOther, [this] { selectAlphabet(1); });
+    onMenu(menus.msgFont, [this] { cmdFont_Click(); });
 }
 
 void MessageComposer::startUp()
@@ -219,15 +225,15 @@ ComposedMessage MessageComposer::message() const
     return {messageText(), urlText(), wapPushChecked(), alertChecked(), m_context.state.MessageEncoding};
 }
 
-void MessageComposer::setMenuChecked(const char *name, bool checked)
+void MessageComposer::setMenuChecked(QAction *action, bool checked)
 {
-    if (QAction *action = m_frame.window()->findChild<QAction *>(QLatin1String(name)))
+    if (action)
         action->setChecked(checked);
 }
 
-void MessageComposer::setMenuEnabled(const char *name, bool enabled)
+void MessageComposer::setMenuEnabled(QAction *action, bool enabled)
 {
-    if (QAction *action = m_frame.window()->findChild<QAction *>(QLatin1String(name)))
+    if (action)
         action->setEnabled(enabled);
 }
 
@@ -244,13 +250,14 @@ void MessageComposer::cboLang_Click()
     m_txtMsgEn->setVisible(gsm);
     m_txtMsg->setVisible(!gsm);
     m_cmdFont->setEnabled(!gsm);
-    setMenuEnabled("mnuMsgFont", !gsm);
+    setMenuEnabled(m_frame.menus().msgFont, !gsm);
     if (gsm && !m_chkAlert->isChecked())
         m_chkWapPush->setEnabled(true);
     chkWapPush_Click();
     m_context.state.MessageEncoding = gsm ? 0 : 2;
-    setMenuChecked(gsm ? "mnuMsgOth" : "mnuMsgEng", false);
-    setMenuChecked(gsm ? "mnuMsgEng" : "mnuMsgOth", true);
+    const MenuActions &menus = m_frame.menus();
+    setMenuChecked(gsm ? menus.msgOther : menus.msgEnglish, false);
+    setMenuChecked(gsm ? menus.msgEnglish : menus.msgOther, true);
 }
 
 void MessageComposer::selectAlphabet(int index)

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPointer>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -59,6 +60,13 @@ public:
     QPushButton *startButton() const { return m_cmdStartSending; }
     QPushButton *stopButton() const { return m_cmdStopSending; }
 
+    // The controls a sending run locks besides Start and Stop (windowlock.h).
+    struct RunLockedControls
+    {
+        QWidget *label, *gsmBox, *unicodeBox, *import, *font, *saveMessage, *url, *language, *alert, *wapPush;
+    };
+    RunLockedControls runLockedControls() const;
+
     // The click rules of chkAlert, chkWapPush and cboLang, in that order: they bring the
     // option and font controls in line with the alphabet and options (EnableControls).
     void applyOptionRules();
@@ -78,8 +86,8 @@ protected:
 private:
     void buildControls();
     void connectMenus();
-    void setMenuChecked(const char *name, bool checked);
-    void setMenuEnabled(const char *name, bool enabled);
+    static void setMenuChecked(QAction *action, bool checked);
+    static void setMenuEnabled(QAction *action, bool enabled);
     void showCounter(QPlainTextEdit *box, bool keyPress);
     QString messageFolder() const;
 
@@ -97,6 +105,9 @@ private:
     QCheckBox *m_chkWapPush = nullptr;
     QLabel *m_lblURL = nullptr;
     QLineEdit *m_txtURL = nullptr;
+    QLabel *m_lblMessage = nullptr;
+    QPushButton *m_cmdImport = nullptr;
+    QPushButton *m_cmdSaveMsg = nullptr;
     QPushButton *m_cmdFont = nullptr;
     QPushButton *m_cmdStartSending = nullptr;
     QPushButton *m_cmdStopSending = nullptr;

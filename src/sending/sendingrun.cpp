@@ -76,7 +76,7 @@ void SendingRun::release()
 void SendingRun::unlockWindow()
 {
     setTabsLocked(m_frame, false);
-    EnableControls(m_frame);
+    EnableControls(m_frame, m_parts.composer, m_parts.recipients);
 }
 
 void SendingRun::cmdStartSending_Click()
@@ -95,7 +95,7 @@ void SendingRun::cmdStartSending_Click()
         if (!m_context.dialogs.ask(QStringLiteral("Start sending messages?")))
             return;
         setTabsLocked(m_frame, true);
-        DisableControls(m_frame);
+        DisableControls(m_frame, m_parts.composer, m_parts.recipients);
 
         // Without a component nothing was started: the window is unlocked again so the
         // operator can mend the installation or the settings and try once more.

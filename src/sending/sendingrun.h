@@ -10,6 +10,7 @@
 class MessageComposer;
 class MessageLog;
 class RecipientList;
+class RecipientPanel;
 class SettingsTab;
 struct ComposedMessage;
 
@@ -26,7 +27,9 @@ public:
     struct Parts
     {
         RecipientList &list;
-        const MessageComposer &composer;
+        // Both frames are locked during a run (windowlock.h).
+        MessageComposer &composer;
+        RecipientPanel &recipients;
         const SettingsTab &settings;
         ModemInfoView modemInfo;
     };

@@ -1,43 +1,25 @@
 #include "windowlock.h"
 
 #include "messagecomposer.h"
+#include "recipientpanel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QWidget>
 
 namespace {
 
 constexpr int kProgressStepMs = 5;
 
-template <typename T>
-T *find(MainFrame &frame, const char *name)
+void setMenusEnabled(MainFrame &frame, bool enabled)
 {
-    return frame.window()->findChild<T *>(QLatin1String(name));
+    for (QAction *menu : frame.menus().lockedForRun())
+        if (menu)
+            menu->setEnabled(enabled);
 }
-
-void setEnabled(MainFrame &frame, const char *name, bool enabled)
-{
-    if (auto *widget = find<QWidget>(frame, name))
-        widget->setEnabled(enabled);
-}
-
-void setMenuEnabled(MainFrame &frame, const char *name, bool enabled)
-{
-    if (auto *action = find<QAction>(frame, name))
-        action->setEnabled(enabled);
-}
-
-void setBoxLocked(MainFrame &frame, const char *name, bool locked)
-{
-    if (auto *widget = find<QWidget>(frame, name))
-        setBoxLocked(widget, locked);
-}
-
-const char *const kMenus[] = {"mnuMessage", "mnuPhone", "mnuLog"};
-const char *const kBoxes[] = {"txtMsgEn", "txtMsg", "txtMno", "lstMno"};
 
 } // namespace
 
@@ -56,45 +38,48 @@ void setBoxLocked(QWidget *box, bool locked)
     box->setEnabled(!locked);
 }
 
-void DisableControls(MainFrame &frame)
+// The order of the steps matters: focus leaves a control as it is disabled and moves on to
+// the next one that is still enabled.
+void DisableControls(MainFrame &frame, MessageComposer &composer, RecipientPanel &recipients)
 {
-    for (const char *menu : kMenus)
-        setMenuEnabled(frame, menu, false);
-    setEnabled(frame, "cmdStopSending", true);
-    setEnabled(frame, "cmdStartSending", false);
+    const MessageComposer::RunLockedControls message = composer.runLockedControls();
+    const RecipientPanel::RunLockedControls list = recipients.runLockedControls();
+    setMenusEnabled(frame, false);
+    composer.stopButton()->setEnabled(true);
+    composer.startButton()->setEnabled(false);
     if (QProgressBar *bar = frame.progressBar())
         bar->setEnabled(true);
-    setEnabled(frame, "lblMessage", false);
-    for (const char *box : kBoxes)
-        setBoxLocked(frame, box, true);
-    for (const char *button : {"cmdRemove", "cmdRemoveAll", "cmdSelectFile", "cmdSave", "cmdAddMno", "cmdImport",
-                               "cmdFont", "cmdSaveMsg"})
-        setEnabled(frame, button, false);
-    setBoxLocked(frame, "txtURL", true);
-    setBoxLocked(frame, "cboLang", true);
-    setEnabled(frame, "chkAlert", false);
-    setEnabled(frame, "chkWapPush", false);
+    message.label->setEnabled(false);
+    for (QWidget *box : {message.gsmBox, message.unicodeBox, list.entry, list.list})
+        setBoxLocked(box, true);
+    for (QWidget *button : {list.remove, list.removeAll, list.selectFile, list.save, list.add, message.import,
+                            message.font, message.saveMessage})
+        button->setEnabled(false);
+    setBoxLocked(message.url, true);
+    setBoxLocked(message.language, true);
+    message.alert->setEnabled(false);
+    message.wapPush->setEnabled(false);
     QCoreApplication::processEvents();
 }
 
-void EnableControls(MainFrame &frame)
+void EnableControls(MainFrame &frame, MessageComposer &composer, RecipientPanel &recipients)
 {
-    for (const char *menu : kMenus)
-        setMenuEnabled(frame, menu, true);
-    setEnabled(frame, "cmdStopSending", false);
-    setEnabled(frame, "cmdStartSending", true);
+    const MessageComposer::RunLockedControls message = composer.runLockedControls();
+    const RecipientPanel::RunLockedControls list = recipients.runLockedControls();
+    setMenusEnabled(frame, true);
+    composer.stopButton()->setEnabled(false);
+    composer.startButton()->setEnabled(true);
     if (QProgressBar *bar = frame.progressBar())
         bar->setEnabled(false);
-    setEnabled(frame, "lblMessage", true);
-    for (const char *box : kBoxes)
-        setBoxLocked(frame, box, false);
-    for (const char *button : {"cmdImport", "cmdSaveMsg", "cmdRemove", "cmdRemoveAll", "cmdSelectFile", "cmdSave",
-                               "cmdAddMno"})
-        setEnabled(frame, button, true);
-    setBoxLocked(frame, "cboLang", false);
-    setEnabled(frame, "chkAlert", true);
-    if (auto *composer = frame.window()->findChild<MessageComposer *>())
-        composer->applyOptionRules();
+    message.label->setEnabled(true);
+    for (QWidget *box : {message.gsmBox, message.unicodeBox, list.entry, list.list})
+        setBoxLocked(box, false);
+    for (QWidget *button : {message.import, message.saveMessage, list.remove, list.removeAll, list.selectFile,
+                            list.save, list.add})
+        button->setEnabled(true);
+    setBoxLocked(message.language, false);
+    message.alert->setEnabled(true);
+    composer.applyOptionRules();
     QCoreApplication::processEvents();
 }
 

@@ -3,21 +3,22 @@
 #include "common/clock.h"
 #include "common/mainframe.h"
 
+class MessageComposer;
 class QWidget;
+class RecipientPanel;
 
 // The window lock of a sending run and the progress steps of the run and the modem refresh.
-// Controls are found by their object names below frame.window(); one that is not there is
-// skipped, so the lock works whatever parts a window (or a test) has.
+// The frame gives the menus and the progress bar; a menu entry it leaves out is skipped.
 
 // Locks the window for a run: the Message, Phone and Log menus, the message and recipient
 // controls and cmdStartSending are disabled; cmdStopSending and ProgressBar1 enabled. Help and
 // Exit stay usable. Lets pending events run at the end.
-void DisableControls(MainFrame &frame);
+void DisableControls(MainFrame &frame, MessageComposer &composer, RecipientPanel &recipients);
 
 // Undoes DisableControls, then performs the click rules of chkAlert, chkWapPush and cboLang
 // so the option and font controls fit the current alphabet and options (cmdFont, txtURL and
 // chkWapPush are never enabled directly). Lets pending events run at the end.
-void EnableControls(MainFrame &frame);
+void EnableControls(MainFrame &frame, MessageComposer &composer, RecipientPanel &recipients);
 
 // Disables (locked) or enables tabs 1 to 3 (Settings, Tools, About); the Messaging tab stays.
 void setTabsLocked(MainFrame &frame, bool locked);

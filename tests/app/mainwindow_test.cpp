@@ -1,4 +1,6 @@
+#include "common/error.h"
 #include "fakes.h"
+#include "findcontrol.h"
 #include "mainwindow.h"
 
 #include <QCloseEvent>
@@ -52,12 +54,12 @@ TEST_F(MainWindowTest, TabsAndMenuEntriesCarryTheirCaptions)
         {"mnuSysLogType2", "Error && Status Log"}, {"mnuMsgLogType1", "Failed Messages"},
         {"mnuMsgLogView", "View Log"}, {"mnuHelpOnline", "Online Support"}, {"mnuExit", "E&xit"}};
     for (const auto &[name, caption] : entries) {
-        QAction *action = window.menuAction(QLatin1String(name));
+        QAction *action = findControl<QAction>(window, QLatin1String(name));
         EXPECT_EQ(action->text(), QLatin1String(caption)) << name;
     }
-    EXPECT_EQ(window.menuAction(QStringLiteral("mnuHelpManual"))->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(findControl<QAction>(window, QStringLiteral("mnuHelpManual"))->shortcut(), QKeySequence(Qt::Key_F1));
     // Exit sits on the menu bar itself, after the four menus.
-    EXPECT_TRUE(window.menuBar()->actions().contains(window.menuAction(QStringLiteral("mnuExit"))));
+    EXPECT_TRUE(window.menuBar()->actions().contains(findControl<QAction>(window, QStringLiteral("mnuExit"))));
 }
 
 TEST_F(MainWindowTest, ExitAsksAndEndsOnlyOnYes)

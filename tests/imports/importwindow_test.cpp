@@ -67,7 +67,7 @@ TEST_F(ImportWindowTest, ExcelMenuEntryImportsAndFocusesTheList)
                                      Dialogs::Icon::Information);
             QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdImport")), Qt::LeftButton);
         },
-        [&] { window.menuAction(QStringLiteral("mnuImportExl"))->trigger(); });
+        [&] { window.menus().importExcel->trigger(); });
     EXPECT_EQ(list().count(), 6);
     // The main window takes the focus back once the dialog has gone.
     auto *lstMno = window.findChild<QWidget *>(QStringLiteral("lstMno"));

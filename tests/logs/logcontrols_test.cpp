@@ -1,5 +1,6 @@
 #include "../run/fakesmscomponent.h"
 #include "fakes.h"
+#include "findcontrol.h"
 #include "inihandling.h"
 #include "mainwindow.h"
 
@@ -28,7 +29,7 @@ struct LogControlsTest : testing::Test
     }
 
     QRadioButton *radio(const QString &name) { return window->findChild<QRadioButton *>(name); }
-    QAction *menu(const QString &name) { return window->menuAction(name); }
+    QAction *menu(const QString &name) { return findControl<QAction>(*window, name); }
     void click(const char *name) { window->findChild<QAbstractButton *>(QLatin1String(name))->click(); }
     QString stored(const QString &key)
     {

@@ -32,18 +32,23 @@ public:
     {
         QMenuBar *bar = menuBar();
         QMenu *message = named(bar->addMenu(QStringLiteral("&Message")), "mnuMessage");
-        addEntry(message, "mnuMsgImport");
+        m_menus.message = message->menuAction();
+        m_menus.msgImport = addEntry(message, "mnuMsgImport");
         QMenu *language = named(message->addMenu(QStringLiteral("Language")), "mnuMsgLanguage");
-        addEntry(language, "mnuMsgEng")->setCheckable(true);
-        addEntry(language, "mnuMsgOth")->setCheckable(true);
-        addEntry(message, "mnuMsgFont");
+        m_menus.msgEnglish = addEntry(language, "mnuMsgEng");
+        m_menus.msgOther = addEntry(language, "mnuMsgOth");
+        m_menus.msgEnglish->setCheckable(true);
+        m_menus.msgOther->setCheckable(true);
+        m_menus.msgFont = addEntry(message, "mnuMsgFont");
         QMenu *phone = named(bar->addMenu(QStringLiteral("&Phone")), "mnuPhone");
+        m_menus.phone = phone->menuAction();
         QMenu *import = named(phone->addMenu(QStringLiteral("Import List")), "mnuImport");
-        for (const char *name : {"mnuImportTxt", "mnuImportExl", "mnuImportAcc"})
-            addEntry(import, name);
-        addEntry(phone, "mnuSaveList");
-        addEntry(phone, "mnuClearList");
-        named(bar->addMenu(QStringLiteral("&Log")), "mnuLog");
+        m_menus.importText = addEntry(import, "mnuImportTxt");
+        m_menus.importExcel = addEntry(import, "mnuImportExl");
+        m_menus.importAccess = addEntry(import, "mnuImportAcc");
+        m_menus.saveList = addEntry(phone, "mnuSaveList");
+        m_menus.clearList = addEntry(phone, "mnuClearList");
+        m_menus.log = named(bar->addMenu(QStringLiteral("&Log")), "mnuLog")->menuAction();
         named(bar->addMenu(QStringLiteral("&Help")), "mnuHelp");
 
         m_tabs = new QTabWidget(this);
@@ -63,6 +68,7 @@ public:
     QTabWidget *tabs() override { return m_tabs; }
     QLabel *panel(int number) override { return m_panels.at(number - 1); }
     QProgressBar *progressBar() override { return m_progress; }
+    const MenuActions &menus() override { return m_menus; }
     void performExit() override {}
     void addExitCleanup(std::function<void()>) override {}
 
@@ -97,6 +103,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QProgressBar *m_progress = nullptr;
     std::array<QLabel *, 5> m_panels{};
+    MenuActions m_menus;
 };
 
 // Save targets that cannot be written: a folder without write permission (left out for a

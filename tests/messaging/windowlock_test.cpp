@@ -27,7 +27,7 @@ protected:
 
 TEST_F(WindowLockTest, DisableLocksEverythingButStopHelpAndProgress)
 {
-    DisableControls(frame);
+    DisableControls(frame, frame.composer(), frame.recipients());
     for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
         EXPECT_FALSE(menuEnabled(menu)) << menu;
     EXPECT_TRUE(menuEnabled("mnuHelp"));
@@ -66,8 +66,8 @@ TEST_P(UnlockTest, EnableReappliesTheOptionAndAlphabetRules)
     chkWapPush->setChecked(c.wapPush);
     frame.composer().applyOptionRules();
 
-    DisableControls(frame);
-    EnableControls(frame);
+    DisableControls(frame, frame.composer(), frame.recipients());
+    EnableControls(frame, frame.composer(), frame.recipients());
 
     EXPECT_EQ(enabled("cmdFont"), c.fontEnabled);
     EXPECT_EQ(menuEnabled("mnuMsgFont"), c.fontEnabled);

@@ -1,4 +1,5 @@
 #include "fakesmscomponent.h"
+#include "findcontrol.h"
 #include "runwindow.h"
 
 #include <QAction>
@@ -39,7 +40,7 @@ struct ModemInfoTest : testing::Test
             if (w.enabled(name) != after)
                 wrong << QLatin1String(name);
         for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
-            if (w.window->menuAction(QLatin1String(menu))->isEnabled() != after)
+            if (findControl<QAction>(*w.window, menu)->isEnabled() != after)
                 wrong << QLatin1String(menu);
         // The window's bar is in use, shown and enabled, only while the refresh reads.
         if (w.window->progressBar()->isHidden() == !after || w.window->progressBar()->isEnabled() == after)
@@ -101,7 +102,7 @@ TEST_F(ModemInfoTest, AConnectFailureEndsQuietlyWithQuestionMarks)
         script->calls.clear();
         script->connectError = 9007;
         script->connectErrorOn = failingConnect;
-        w.window->control<QProgressBar>(QStringLiteral("prbSignal"))->setValue(50);
+        findControl<QProgressBar>(*w.window, QStringLiteral("prbSignal"))->setValue(50);
         // Only the component's own box; the program adds none.
         w.tc.dialogs.expectMessage(QStringLiteral("Fake error 9007"), Dialogs::Icon::Critical);
         refresh();

@@ -1,4 +1,5 @@
 #include "runwindow.h"
+#include "findcontrol.h"
 
 #include "messagecomposer.h"
 #include "recipientlist.h"
@@ -37,17 +38,17 @@ QString RunWindow::completeBox(int sent, int failed)
                      : QString());
 }
 
-RecipientList &RunWindow::list() { return *window->control<RecipientList>(QStringLiteral("RecipientList")); }
-MessageComposer &RunWindow::composer() { return *window->control<MessageComposer>(QStringLiteral("fraMessage")); }
+RecipientList &RunWindow::list() { return *findControl<RecipientList>(*window, QStringLiteral("RecipientList")); }
+MessageComposer &RunWindow::composer() { return *findControl<MessageComposer>(*window, QStringLiteral("fraMessage")); }
 QStringList RunWindow::numbers() { return list().entries(); }
 void RunWindow::setMessage(const QString &text) { composer().setMessageText(text); }
-void RunWindow::click(const char *button) { window->control<QAbstractButton>(QLatin1String(button))->click(); }
+void RunWindow::click(const char *button) { findControl<QAbstractButton>(*window, QLatin1String(button))->click(); }
 void RunWindow::start() { click("cmdStartSending"); }
 void RunWindow::stop() { click("cmdStopSending"); }
 QString RunWindow::panel(int number) { return window->panel(number)->text(); }
-QString RunWindow::label(const char *name) { return window->control<QLabel>(QLatin1String(name))->text(); }
-int RunWindow::signalBar() { return window->control<QProgressBar>(QStringLiteral("prbSignal"))->value(); }
-bool RunWindow::enabled(const char *name) { return window->control<QWidget>(QLatin1String(name))->isEnabled(); }
+QString RunWindow::label(const char *name) { return findControl<QLabel>(*window, QLatin1String(name))->text(); }
+int RunWindow::signalBar() { return findControl<QProgressBar>(*window, QStringLiteral("prbSignal"))->value(); }
+bool RunWindow::enabled(const char *name) { return findControl<QWidget>(*window, QLatin1String(name))->isEnabled(); }
 
 void RunWindow::setNumbers(const QStringList &numbers)
 {
@@ -58,9 +59,9 @@ void RunWindow::setNumbers(const QStringList &numbers)
 
 void RunWindow::setWapPush(bool on, const QString &url)
 {
-    window->control<QCheckBox>(QStringLiteral("chkWapPush"))->setChecked(on);
+    findControl<QCheckBox>(*window, QStringLiteral("chkWapPush"))->setChecked(on);
     composer().chkWapPush_Click();
-    window->control<QLineEdit>(QStringLiteral("txtURL"))->setText(url);
+    findControl<QLineEdit>(*window, QStringLiteral("txtURL"))->setText(url);
 }
 
 void RunWindow::runToCompletion(int sent, int failed)

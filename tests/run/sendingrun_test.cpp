@@ -1,4 +1,5 @@
 #include "fakesmscomponent.h"
+#include "findcontrol.h"
 #include "runwindow.h"
 
 #include <QAbstractButton>
@@ -78,8 +79,8 @@ TEST_F(SendingRunTest, ARunHandsTheSettingsOverInOrderAndKeepsOnlyTheFailedNumbe
     d.SendDelay = QStringLiteral("1.5");
     d.SendRetry = QStringLiteral("3");
     d.SysLog = QStringLiteral("2");
-    w.window->control<QComboBox>(QStringLiteral("cboLongMsg"))->setCurrentText(QStringLiteral("Concatenate"));
-    w.window->control<QCheckBox>(QStringLiteral("chkSMSC"))->setChecked(false);
+    findControl<QComboBox>(*w.window, QStringLiteral("cboLongMsg"))->setCurrentText(QStringLiteral("Concatenate"));
+    findControl<QCheckBox>(*w.window, QStringLiteral("chkSMSC"))->setChecked(false);
     w.setNumbers({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     w.setMessage(QStringLiteral("  Hello there  "));
     script->sendReport = QStringLiteral("4,5");
@@ -130,18 +131,18 @@ TEST_F(SendingRunTest, SettingsLeftOutOrWrittenDifferently)
         {"validity without a space", [&] { w.tc.state.Details.Validity = QStringLiteral("Week"); },
          QStringLiteral("Validity("), false},
         {"unknown long-message choice",
-         [&] { w.window->control<QComboBox>(QStringLiteral("cboLongMsg"))->setCurrentIndex(-1); },
+         [&] { findControl<QComboBox>(*w.window, QStringLiteral("cboLongMsg"))->setCurrentIndex(-1); },
          QStringLiteral("LongMessage("), false},
         {"internal service centre",
          [&] {
              w.tc.state.Details.SMSC = QStringLiteral("+4477");
-             w.window->control<QCheckBox>(QStringLiteral("chkSMSC"))->setChecked(true);
+             findControl<QCheckBox>(*w.window, QStringLiteral("chkSMSC"))->setChecked(true);
          },
          QStringLiteral("SMSC("), false},
         {"blank service centre",
          [&] {
              w.tc.state.Details.SMSC = QStringLiteral("   ");
-             w.window->control<QCheckBox>(QStringLiteral("chkSMSC"))->setChecked(false);
+             findControl<QCheckBox>(*w.window, QStringLiteral("chkSMSC"))->setChecked(false);
          },
          QStringLiteral("SMSC("), false},
         {"blank PIN", [&] { w.tc.state.Details.PIN = QStringLiteral("  "); }, QStringLiteral("NoPin(1)"), true},
@@ -297,7 +298,7 @@ TEST_F(SendingRunTest, AStartClickArrivingWhileARunEndsStartsNothing)
 {
     // Every ending enables Start before it has released the run's component and log; a
     // click let in there must not start a second run inside the first.
-    ClickWhenEnabled clicker(w.window->control<QAbstractButton>(QStringLiteral("cmdStartSending")));
+    ClickWhenEnabled clicker(findControl<QAbstractButton>(*w.window, QStringLiteral("cmdStartSending")));
     for (const qint32 connectError : {0, 9005}) { // user abort, connection failure
         clicker.clicks = 0;
         w.setNumbers({QStringLiteral("A"), QStringLiteral("B")});

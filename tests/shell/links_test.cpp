@@ -27,13 +27,19 @@ public:
         online->setObjectName(QStringLiteral("mnuHelpOnline"));
         addAction(manual);
         addAction(online);
+        m_menus.helpManual = manual;
+        m_menus.helpOnline = online;
     }
     QWidget *window() override { return this; }
     QTabWidget *tabs() override { return nullptr; }
     QLabel *panel(int) override { return nullptr; }
     QProgressBar *progressBar() override { return nullptr; }
+    const MenuActions &menus() override { return m_menus; }
     void performExit() override {}
     void addExitCleanup(std::function<void()>) override {}
+
+private:
+    MenuActions m_menus;
 };
 
 struct AboutFixture
@@ -76,7 +82,7 @@ TEST(Links, EachOpensItsTargetAndReportsItsOwnFailure)
         {"e-mail", clickLabel("lblEmail"), QStringLiteral("mailto:") + ProductInfo::supportEmail(),
          QStringLiteral("Unable to open email client")},
         {"online support",
-         [](AboutFixture &f) { f.frame.menuAction(QStringLiteral("mnuHelpOnline"))->trigger(); },
+         [](AboutFixture &f) { f.frame.menus().helpOnline->trigger(); },
          ProductInfo::supportPageUrl(), QStringLiteral("Unable to browser")},
     };
     for (const Case &c : cases) {
@@ -139,7 +145,7 @@ TEST(HelpManual, MenuAndF1OpenTheIndexTopicAndEveryFailureIsSilent)
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
-    window.menuAction(QStringLiteral("mnuHelpManual"))->trigger();
+    window.menus().helpManual->trigger();
     QTest::keyClick(&window, Qt::Key_F1);
     const QString index = tc.context.appFolder + QStringLiteral("help|index.htm");
     EXPECT_EQ(tc.shell.helpOpened, (QStringList{index, index}));
