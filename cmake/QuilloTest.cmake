@@ -1,11 +1,17 @@
 include(GoogleTest)
 
 # quillo_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2)
-# One test binary linked with the shared test main; ctest finds its cases.
+# One test binary linked with the shared test main; ctest finds its cases. A test that links
+# the window library gets the QApplication main, any other the QCoreApplication one.
 function(quillo_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE quillo_test_main ${ARG_LIBS})
+  if("quillo_window" IN_LIST ARG_LIBS)
+    set(main quillo_test_main)
+  else()
+    set(main quillo_core_test_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${main} ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     QUILLO_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     QUILLO_BIN_DIR="${CMAKE_BINARY_DIR}/bin")

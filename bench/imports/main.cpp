@@ -14,12 +14,12 @@
 #include "db/dbconnection.h"
 #include "db/dbsource.h"
 #include "generatedtable.h"
-#include "importconnections.h"
-#include "importcontroller.h"
-#include "importdatabase.h"
-#include "importintake.h"
-#include "importtext.h"
-#include "recipientlist.h"
+#include "recipients/importconnections.h"
+#include "recipients/importcontroller.h"
+#include "recipients/importdatabase.h"
+#include "recipients/importintake.h"
+#include "recipients/importtext.h"
+#include "recipients/recipientlist.h"
 #include "xlswriter.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ public:
     }
     QString openFile(const FileRequest &) override { return {}; }
     QString saveFile(const FileRequest &) override { return {}; }
-    bool chooseFont(QFont &) override { return false; }
+    bool chooseFont(FontChoice &) override { return false; }
 };
 
 // One case: a fresh list shown in a view, the import run once, the time printed.

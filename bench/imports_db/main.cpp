@@ -12,8 +12,8 @@
 
 #include "accesswriter.h"
 #include "common/error.h"
-#include "dbconnection.h"
-#include "dbsource.h"
+#include "db/dbconnection.h"
+#include "db/dbsource.h"
 #include "generatedtable.h"
 #include "xlswriter.h"
 

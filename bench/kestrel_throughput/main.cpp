@@ -4,9 +4,9 @@
 // runs in its own process, so its work and the waiting on the line are not counted).
 //   kestrel_throughput [N] [--log LEVEL] [--modemsim PATH]
 
-#include "kestrel.h"
-#include "messagesplitter.h"
-#include "submitpdu.h"
+#include "kestrel/kestrel.h"
+#include "kestrel/messagesplitter.h"
+#include "kestrel/submitpdu.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,11 +5,11 @@
 
 #include "common/appcontext.h"
 #include "common/mainframe.h"
-#include "gsmcharcount.h"
-#include "messagecomposer.h"
-#include "messagingtab.h"
-#include "recipientlist.h"
-#include "recipientpanel.h"
+#include "sending/gsmcharcount.h"
+#include "sending/messagecomposer.h"
+#include "sending/messagingtab.h"
+#include "recipients/recipientlist.h"
+#include "recipients/recipientpanel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,7 +32,7 @@ public:
     Answer message(const QString &, Icon, Buttons, const QString &) override { return Answer::Ok; }
     QString openFile(const FileRequest &) override { return {}; }
     QString saveFile(const FileRequest &) override { return {}; }
-    bool chooseFont(QFont &) override { return false; }
+    bool chooseFont(FontChoice &) override { return false; }
 };
 
 class NoShell : public Shell

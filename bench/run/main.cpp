@@ -2,10 +2,10 @@
 // pseudo-terminal (no reply delay, SendDelay 0 in config.ini, message log at level 2).
 // Prints the program's own time per number (the run's time minus the time inside the
 // component's sends) and the resident memory along the run.
-#include "mainwindow.h"
-#include "messagecomposer.h"
+#include "app/mainwindow.h"
+#include "sending/messagecomposer.h"
 #include "probecomponent.h"
-#include "recipientlist.h"
+#include "recipients/recipientlist.h"
 
 #include "common/clock.h"
 #include "common/dialogs.h"
@@ -34,7 +34,7 @@ public:
     }
     QString openFile(const FileRequest &) override { return {}; }
     QString saveFile(const FileRequest &) override { return {}; }
-    bool chooseFont(QFont &) override { return false; }
+    bool chooseFont(FontChoice &) override { return false; }
     QString last;
 };
 

@@ -10,7 +10,7 @@
 #include "common/shell.h"
 
 #include "kestrel/kestrel.h"
-#include "simulatorport.h"
+#include "modemsim/simulatorport.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -2,13 +2,13 @@
 
 #include "abouttab.h"
 #include "common/errortrap.h"
-#include "importcontroller.h"
-#include "logcontrols.h"
-#include "messagecomposer.h"
-#include "messagingtab.h"
-#include "recipientpanel.h"
-#include "sendingrun.h"
-#include "settingstab.h"
+#include "recipients/importcontroller.h"
+#include "logs/logcontrols.h"
+#include "sending/messagecomposer.h"
+#include "sending/messagingtab.h"
+#include "recipients/recipientpanel.h"
+#include "sending/sendingrun.h"
+#include "settings/settingstab.h"
 #include "toolstab.h"
 
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
 #include "modeminfo.h"
 
 #include "common/error.h"
-#include "componentstart.h"
-#include "logcontrols.h"
-#include "messagelog.h"
-#include "sendingrunvalues.h"
-#include "windowlock.h"
+#include "logs/componentstart.h"
+#include "logs/logcontrols.h"
+#include "logs/messagelog.h"
+#include "sending/sendingrunvalues.h"
+#include "sending/windowlock.h"
 
 #include "common/paths.h"
 

@@ -1,6 +1,6 @@
 #include "toolstab.h"
 
-#include "logcontrols.h"
+#include "logs/logcontrols.h"
 #include "modeminfo.h"
 
 #include <QGridLayout>

@@ -3,7 +3,7 @@
 #include "common/appcontext.h"
 #include "common/mainframe.h"
 #include "common/modeminfoview.h"
-#include "logcontrols.h"
+#include "logs/logcontrols.h"
 
 #include <QWidget>
 

@@ -1,6 +1,9 @@
 #include "dialogs.h"
 
+#include <QCursor>
+#include <QFont>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QFontDialog>
 #include <QMessageBox>
 
@@ -66,11 +69,31 @@ QString QtDialogs::saveFile(const FileRequest &request)
     return fileDialog(m_parent, request, QFileDialog::AcceptSave);
 }
 
-bool QtDialogs::chooseFont(QFont &font)
+bool QtDialogs::chooseFont(FontChoice &font)
 {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, m_parent);
+    QFont initial(font.family);
+    if (font.pointSize > 0)
+        initial.setPointSizeF(font.pointSize);
+    const QFont chosen = QFontDialog::getFont(&ok, initial, m_parent);
     if (ok)
-        font = chosen;
+        font = {chosen.family(), std::max(0.0, chosen.pointSizeF())};
     return ok;
+}
+
+void QtDialogs::setBusy(bool busy)
+{
+    if (busy) {
+        if (!isBusy())
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+bool QtDialogs::isBusy() const
+{
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QFont>
 #include <QString>
 
-// Every message box, file dialog and font dialog of the program goes through this service,
-// so windows can be driven by tests with a scripted one.
+// Every message box, file dialog, font dialog and the hourglass of the program go through
+// this service, so windows can be driven by tests with a scripted one and the command line
+// can answer in a terminal.
 class Dialogs
 {
 public:
@@ -22,6 +22,13 @@ public:
         QString initialName; // empty unless the caller says otherwise
     };
 
+    // The face and size a font dialog offers and returns; the rest of a font stays the box's.
+    struct FontChoice
+    {
+        QString family;
+        double pointSize = 0; // 0 when the dialog gave none
+    };
+
     virtual ~Dialogs() = default;
 
     virtual Answer message(const QString &text, Icon icon = Icon::None, Buttons buttons = Buttons::Ok,
@@ -30,13 +37,19 @@ public:
     virtual QString openFile(const FileRequest &request) = 0;
     virtual QString saveFile(const FileRequest &request) = 0;
     // True with font changed when the user chose one; false on Cancel.
-    virtual bool chooseFont(QFont &font) = 0;
+    virtual bool chooseFont(FontChoice &font) = 0;
+    // The hourglass: either busy or normal, however often it was asked for.
+    virtual void setBusy(bool busy) { m_busy = busy; }
+    virtual bool isBusy() const { return m_busy; }
 
     // Shorthands for the house conventions: refused input, success, errors, questions.
     void exclamation(const QString &text) { message(text, Icon::Exclamation); }
     void information(const QString &text) { message(text, Icon::Information); }
     void critical(const QString &text) { message(text, Icon::Critical); }
     bool ask(const QString &text) { return message(text, Icon::None, Buttons::YesNo) == Answer::Yes; }
+
+private:
+    bool m_busy = false;
 };
 
 // The real dialogs: QMessageBox, QFileDialog, QFontDialog, parented to the given window.
@@ -50,7 +63,9 @@ public:
     Answer message(const QString &text, Icon icon, Buttons buttons, const QString &title) override;
     QString openFile(const FileRequest &request) override;
     QString saveFile(const FileRequest &request) override;
-    bool chooseFont(QFont &font) override;
+    bool chooseFont(FontChoice &font) override;
+    void setBusy(bool busy) override;
+    bool isBusy() const override;
 
 private:
     QWidget *m_parent = nullptr;

@@ -5,7 +5,7 @@
 
 #include "common/errortrap.h"
 #include "common/paths.h"
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "modemcommands.h"
 
-#include "gsmalphabet.h"
+#include "kestrel/gsmalphabet.h"
 #include "modemreplies.h"
 
 #include <QHash>

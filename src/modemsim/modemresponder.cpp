@@ -1,7 +1,7 @@
 #include "modemresponder.h"
 
 #include "modemreplies.h"
-#include "submitdecoder.h"
+#include "kestrel/submitdecoder.h"
 
 #include <QTimer>
 

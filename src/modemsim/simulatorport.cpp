@@ -1,7 +1,7 @@
 #include "simulatorport.h"
 
 #include "messagerecorder.h"
-#include "portopeners.h"
+#include "kestrel/portopeners.h"
 
 #include <QDir>
 #include <QFileInfo>

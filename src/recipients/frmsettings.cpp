@@ -4,6 +4,7 @@
 #include "importconnections.h"
 #include "importdatabase.h"
 #include "importfeedback.h"
+#include "common/busypointer.h"
 #include "importlist.h"
 #include "importtext.h"
 
@@ -381,6 +382,6 @@ void FrmSettings::cmdCancel_Click()
 
 void FrmSettings::reportFailure(std::exception_ptr failure)
 {
-    BusyPointer().restore();
+    m_context.dialogs.setBusy(false);
     ImportErrorBox(m_context.dialogs, asQuilloError(failure));
 }

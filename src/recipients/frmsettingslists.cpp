@@ -4,6 +4,7 @@
 #include "db/dbconnection.h"
 #include "importconnections.h"
 #include "importfeedback.h"
+#include "common/busypointer.h"
 #include "importlistings.h"
 
 #include <QComboBox>
@@ -45,7 +46,7 @@ void FrmSettings::cmdExcel_Click()
 
 void FrmSettings::cboTable_Click()
 {
-    BusyPointer busy;
+    BusyPointer busy(m_context.dialogs);
     busy.show();
     std::unique_ptr<DbConnection> schema;
     try {
@@ -67,7 +68,7 @@ void FrmSettings::cboTable_Click()
 
 void FrmSettings::cboFilterFieldEx_Click()
 {
-    BusyPointer busy;
+    BusyPointer busy(m_context.dialogs);
     busy.show();
     try {
         const QString column = cboFilterFieldEx->currentText();
@@ -99,7 +100,7 @@ void FrmSettings::cboFilterFieldEx_Click()
 
 void FrmSettings::txtFilterFieldAc_LostFocus()
 {
-    BusyPointer busy;
+    BusyPointer busy(m_context.dialogs);
     busy.show();
     try {
         const QString column = txtFilterFieldAc->text();

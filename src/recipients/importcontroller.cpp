@@ -8,30 +8,6 @@
 
 #include <QListView>
 
-int RecipientListImport::count() const
-{
-    return m_list.count();
-}
-
-void RecipientListImport::clear()
-{
-    m_list.clear();
-}
-
-void RecipientListImport::append(const QString &entry)
-{
-    if (!m_list.append(entry))
-        throw QuilloError(ErrorNumber::kOverflow,
-                          QStringLiteral("Overflow: the phone number list holds at most %1 numbers")
-                              .arg(RecipientList::kMaxEntries),
-                          QStringLiteral("Quillo"));
-}
-
-bool RecipientListImport::IsNumberInList(const QString &number) const
-{
-    return m_list.IsNumberInList(number);
-}
-
 ImportController::ImportController(AppContext &context, MainFrame &frame, RecipientPanel &recipients,
                                    QObject *parent)
     : QObject(parent), m_context(context), m_frame(frame), m_recipients(recipients)

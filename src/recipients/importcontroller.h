@@ -7,23 +7,6 @@
 
 #include <QObject>
 
-class RecipientList;
-
-// The recipient list as the imports see it. A full list stops the import with an
-// overflow error instead of dropping numbers silently.
-class RecipientListImport : public ImportList
-{
-public:
-    explicit RecipientListImport(RecipientList &list) : m_list(list) {}
-    int count() const override;
-    void clear() override;
-    void append(const QString &entry) override;
-    bool IsNumberInList(const QString &number) const override;
-
-private:
-    RecipientList &m_list;
-};
-
 class RecipientPanel;
 
 // Opens the import dialog when the recipient frame asks for it (the Import button, the

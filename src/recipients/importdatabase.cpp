@@ -5,6 +5,7 @@
 #include "db/dbconnection.h"
 #include "importconnections.h"
 #include "importfeedback.h"
+#include "common/busypointer.h"
 #include "importintake.h"
 
 namespace {
@@ -79,7 +80,7 @@ void importDatabase(ImportSource source, const ImportRequest &request, bool appe
     const bool excel = source == ImportSource::Excel;
     const SourceTexts texts = textsFor(source);
 
-    BusyPointer busy;
+    BusyPointer busy(dialogs);
     busy.show();
     if (!append)
         list.clear();

@@ -1,8 +1,5 @@
 #include "importfeedback.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-
 void ImportErrorBox(Dialogs &dialogs, qint32 number, const QString &description, const QString &source)
 {
     const QString origin = source.isEmpty() ? QStringLiteral("Quillo") : source;
@@ -22,23 +19,4 @@ QuilloError asQuilloError(std::exception_ptr failure)
     } catch (...) {
         return currentError(QStringLiteral("Quillo"));
     }
-}
-
-void BusyPointer::show()
-{
-    m_asked = true;
-    if (!isBusy())
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-void BusyPointer::restore()
-{
-    while (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
-}
-
-bool BusyPointer::isBusy()
-{
-    const QCursor *cursor = QGuiApplication::overrideCursor();
-    return cursor && cursor->shape() == Qt::WaitCursor;
 }

@@ -4,6 +4,7 @@
 #include "common/dialogs.h"
 #include "common/errornumbers.h"
 #include "importfeedback.h"
+#include "common/busypointer.h"
 #include "importintake.h"
 #include "importstatement.h"
 
@@ -13,7 +14,7 @@ void importTextFile(Dialogs &dialogs, ImportList &list, const QString &path, boo
         dialogs.exclamation(QStringLiteral("Please specify the text file to import phone numbers."));
         return;
     }
-    BusyPointer busy;
+    BusyPointer busy(dialogs);
     busy.show();
     if (!append)
         list.clear();

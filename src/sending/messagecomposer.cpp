@@ -7,7 +7,7 @@
 #include "common/text.h"
 #include "gsmcharcount.h"
 #include "messagefile.h"
-#include "textfilechoice.h"
+#include "recipients/textfilechoice.h"
 #include "windowlock.h"
 
 #include <QAction>
@@ -291,14 +291,14 @@ void MessageComposer::chkAlert_Click()
 void MessageComposer::cmdFont_Click()
 {
     errorTrap(m_context, QStringLiteral("cmdFont_Click"), [&] {
-        QFont font = m_txtMsg->font();
+        QFont shown = m_txtMsg->font();
+        Dialogs::FontChoice font{shown.family(), std::max(0.0, shown.pointSizeF())};
         if (!m_context.dialogs.chooseFont(font))
             return;
         // Only the face and the size reach the box; the message itself carries no font.
-        QFont shown = m_txtMsg->font();
-        shown.setFamily(font.family());
-        if (font.pointSizeF() > 0)
-            shown.setPointSizeF(font.pointSizeF());
+        shown.setFamily(font.family);
+        if (font.pointSize > 0)
+            shown.setPointSizeF(font.pointSize);
         m_txtMsg->setFont(shown);
         m_context.dialogs.information(kFontNote);
     });

@@ -1,7 +1,7 @@
 #include "messagingtab.h"
 
 #include "messagecomposer.h"
-#include "recipientpanel.h"
+#include "recipients/recipientpanel.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,11 +1,11 @@
 #include "sendingrun.h"
 
-#include "componentstart.h"
+#include "logs/componentstart.h"
 #include "messagecomposer.h"
-#include "messagelog.h"
-#include "recipientlist.h"
+#include "logs/messagelog.h"
+#include "recipients/recipientlist.h"
 #include "sendingrunvalues.h"
-#include "settingstab.h"
+#include "settings/settingstab.h"
 #include "timeleft.h"
 #include "windowlock.h"
 

@@ -2,8 +2,8 @@
 #include "sendingrun.h"
 
 #include "messagecomposer.h"
-#include "messagelog.h"
-#include "recipientlist.h"
+#include "logs/messagelog.h"
+#include "recipients/recipientlist.h"
 #include "timeleft.h"
 #include "windowlock.h"
 

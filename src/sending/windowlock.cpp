@@ -1,7 +1,7 @@
 #include "windowlock.h"
 
 #include "messagecomposer.h"
-#include "recipientpanel.h"
+#include "recipients/recipientpanel.h"
 
 #include <QAction>
 #include <QApplication>

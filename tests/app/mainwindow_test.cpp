@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "fakes.h"
 #include "findcontrol.h"
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

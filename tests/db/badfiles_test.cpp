@@ -1,6 +1,6 @@
 #include "damagedaccessfiles.h"
 #include "dbtesthelpers.h"
-#include "dberrors.h"
+#include "db/dberrors.h"
 #include "testfiles.h"
 
 #include <QCryptographicHash>

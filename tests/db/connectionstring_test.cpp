@@ -1,6 +1,6 @@
-#include "connectionstring.h"
+#include "db/connectionstring.h"
 #include "dbtesthelpers.h"
-#include "dberrors.h"
+#include "db/dberrors.h"
 
 #include <gtest/gtest.h>
 

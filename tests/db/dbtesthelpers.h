@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/error.h"
-#include "dbconnection.h"
+#include "db/dbconnection.h"
 #include "independentfiles.h"
 #include "qstringprinter.h"
 

@@ -1,10 +1,10 @@
-#include "compoundfile.h"
+#include "db/compoundfile.h"
 #include "dbtesthelpers.h"
-#include "dberrors.h"
-#include "dbsource.h"
-#include "statementtext.h"
+#include "db/dberrors.h"
+#include "db/dbsource.h"
+#include "db/statementtext.h"
 #include "testfiles.h"
-#include "sourcemodule.h"
+#include "db/sourcemodule.h"
 
 #include <QFile>
 #include <QTemporaryDir>

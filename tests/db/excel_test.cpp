@@ -1,5 +1,5 @@
 #include "dbtesthelpers.h"
-#include "dberrors.h"
+#include "db/dberrors.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // A file that crashes or exhausts libmdb or FreeXL must end in an open error that names
 // it, with this test program still running to see it.
 #include "dbtesthelpers.h"
-#include "dberrors.h"
+#include "db/dberrors.h"
 #include "independentfiles.h"
 #include "testfiles.h"
 

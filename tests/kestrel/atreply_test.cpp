@@ -1,4 +1,4 @@
-#include "atreply.h"
+#include "kestrel/atreply.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

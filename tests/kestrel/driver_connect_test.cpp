@@ -1,6 +1,6 @@
 // Connecting and reading over a pseudo-terminal to modemsim, and the in-process SIMULATOR.
 
-#include "kestrelerrors.h"
+#include "kestrel/kestrelerrors.h"
 #include "modemsimprocess.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // Sending over a pseudo-terminal to modemsim and through the in-process SIMULATOR.
 
-#include "kestrelerrors.h"
+#include "kestrel/kestrelerrors.h"
 #include "modemsimprocess.h"
-#include "submitdecoder.h"
+#include "kestrel/submitdecoder.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "gsmalphabet.h"
-#include "septets.h"
-#include "validity.h"
+#include "kestrel/gsmalphabet.h"
+#include "kestrel/septets.h"
+#include "kestrel/validity.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "gsmalphabet.h"
-#include "messagesplitter.h"
+#include "kestrel/gsmalphabet.h"
+#include "kestrel/messagesplitter.h"
 
 #include <QRegularExpression>
 #include <QStringList>

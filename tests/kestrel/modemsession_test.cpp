@@ -1,6 +1,6 @@
-#include "modemsession.h"
+#include "kestrel/modemsession.h"
 #include "modemsimprocess.h"
-#include "messagesplitter.h"
+#include "kestrel/messagesplitter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "gsmalphabet.h"
-#include "submitdecoder.h"
-#include "submitpdu.h"
+#include "kestrel/gsmalphabet.h"
+#include "kestrel/submitdecoder.h"
+#include "kestrel/submitpdu.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "wapsi.h"
+#include "kestrel/wapsi.h"
 
 #include <gtest/gtest.h>
 

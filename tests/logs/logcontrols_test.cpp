@@ -1,8 +1,8 @@
-#include "../run/fakesmscomponent.h"
+#include "fakesmscomponent.h"
 #include "fakes.h"
 #include "findcontrol.h"
-#include "inihandling.h"
-#include "mainwindow.h"
+#include "settings/inihandling.h"
+#include "app/mainwindow.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,5 +1,5 @@
 #include "fakes.h"
-#include "messagelog.h"
+#include "logs/messagelog.h"
 
 #include <QDateTime>
 #include <QDir>

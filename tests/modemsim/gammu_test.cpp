@@ -1,8 +1,8 @@
 // Gammu, a client written for real modems, identifies modemsim and sends through it: the
 // proof that modemsim answers in the shapes real clients expect, not only those of our driver.
 
-#include "../kestrel/modemsimprocess.h"
-#include "submitdecoder.h"
+#include "modemsimprocess.h"
+#include "kestrel/submitdecoder.h"
 
 #include <QDir>
 #include <QFile>

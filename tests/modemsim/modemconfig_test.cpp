@@ -1,5 +1,5 @@
-#include "messagerecorder.h"
-#include "modemconfig.h"
+#include "modemsim/messagerecorder.h"
+#include "modemsim/modemconfig.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "modemresponder.h"
+#include "modemsim/modemresponder.h"
 
-#include "submitpdu.h"
-#include "gsmalphabet.h"
+#include "kestrel/submitpdu.h"
+#include "kestrel/gsmalphabet.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

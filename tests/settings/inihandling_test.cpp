@@ -1,5 +1,5 @@
 #include "common/error.h"
-#include "inihandling.h"
+#include "settings/inihandling.h"
 
 #include <QDir>
 #include <QFile>

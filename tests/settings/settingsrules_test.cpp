@@ -1,6 +1,6 @@
 #include "common/error.h"
 #include "common/errornumbers.h"
-#include "settingsrules.h"
+#include "settings/settingsrules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "inihandling.h"
-#include "settingsstore.h"
+#include "settings/inihandling.h"
+#include "settings/settingsstore.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "fakes.h"
-#include "inihandling.h"
-#include "mainwindow.h"
-#include "settingstab.h"
+#include "settings/inihandling.h"
+#include "app/mainwindow.h"
+#include "settings/settingstab.h"
 
 #include <QAbstractButton>
 #include <QAction>

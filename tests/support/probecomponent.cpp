@@ -1,7 +1,7 @@
 #include "probecomponent.h"
 
-#include "kestrel.h"
-#include "simulatorport.h"
+#include "kestrel/kestrel.h"
+#include "modemsim/simulatorport.h"
 
 class ProbeComponent::Push : public SmsWapPush
 {

@@ -46,7 +46,7 @@ ScriptedDialogs &ScriptedDialogs::expectSaveFile(const QString &answer)
     return *this;
 }
 
-ScriptedDialogs &ScriptedDialogs::expectFont(bool accept, const QFont &font)
+ScriptedDialogs &ScriptedDialogs::expectFont(bool accept, const FontChoice &font)
 {
     Expected e{Kind::Font};
     e.accept = accept;
@@ -103,7 +103,7 @@ QString ScriptedDialogs::saveFile(const FileRequest &request)
     return take(Kind::SaveFile, request.title, e) ? e.path : QString();
 }
 
-bool ScriptedDialogs::chooseFont(QFont &font)
+bool ScriptedDialogs::chooseFont(FontChoice &font)
 {
     m_shown << QStringLiteral("<font>");
     Expected e;

@@ -2,7 +2,6 @@
 
 #include "common/dialogs.h"
 
-#include <QFont>
 #include <QStringList>
 #include <deque>
 
@@ -25,7 +24,7 @@ public:
     ScriptedDialogs &expectMessageStartingWith(const QString &prefix, Icon icon);
     ScriptedDialogs &expectOpenFile(const QString &answer);
     ScriptedDialogs &expectSaveFile(const QString &answer);
-    ScriptedDialogs &expectFont(bool accept, const QFont &font = QFont());
+    ScriptedDialogs &expectFont(bool accept, const FontChoice &font = {});
 
     // Every box shown so far, in order (texts).
     const QStringList &shown() const { return m_shown; }
@@ -37,7 +36,7 @@ public:
     Answer message(const QString &text, Icon icon, Buttons buttons, const QString &title) override;
     QString openFile(const FileRequest &request) override;
     QString saveFile(const FileRequest &request) override;
-    bool chooseFont(QFont &font) override;
+    bool chooseFont(FontChoice &font) override;
 
 private:
     enum class Kind { Message, OpenFile, SaveFile, Font };
@@ -51,7 +50,7 @@ private:
         Answer answer = Answer::Ok;
         QString path;
         bool accept = false;
-        QFont font;
+        FontChoice font;
     };
     bool take(Kind kind, const QString &what, Expected &out);
 

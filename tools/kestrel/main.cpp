@@ -4,9 +4,9 @@
 //                [--smsc +NUMBER] [--wap-url URL] NUMBER TEXT
 // On failure it prints "ERROR <number> <description>" and exits with 1 (2 for bad usage).
 
-#include "kestrel.h"
-#include "kestrelerrors.h"
-#include "simulatorport.h"
+#include "kestrel/kestrel.h"
+#include "kestrel/kestrelerrors.h"
+#include "modemsim/simulatorport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

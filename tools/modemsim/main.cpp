@@ -3,9 +3,9 @@
 // Prints "PORT <device path>" as its first line, then serves until stopped (SIGINT, SIGTERM)
 // or until it hangs up as its configuration asks.
 
-#include "messagerecorder.h"
-#include "modemconfig.h"
-#include "modemresponder.h"
+#include "modemsim/messagerecorder.h"
+#include "modemsim/modemconfig.h"
+#include "modemsim/modemresponder.h"
 #include "ptyserver.h"
 
 #include <QCommandLineParser>

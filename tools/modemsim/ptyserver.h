@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modemresponder.h"
+#include "modemsim/modemresponder.h"
 
 #include <QObject>
 #include <QString>

@@ -7,9 +7,9 @@
 // then gives that same error itself). Anything else (a signal, an abort from GLib when
 // memory runs out, another exit code) means the file is not safe to open.
 
-#include "accesssource.h"
+#include "db/accesssource.h"
 #include "common/error.h"
-#include "excelsource.h"
+#include "db/excelsource.h"
 
 #include <QFile>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "db/dbconnection.h"
 #include "fakes.h"
-#include "frmsettings.h"
-#include "importcontroller.h"
-#include "mainwindow.h"
-#include "recipientlist.h"
+#include "recipients/frmsettings.h"
+#include "recipients/importcontroller.h"
+#include "app/mainwindow.h"
+#include "recipients/recipientlist.h"
 #include "testfiles.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Whole runs and refreshes through the real driver: the in-process simulated modem
 // (port SIMULATOR) and modemsim on a pseudo-terminal for the faults.
-#include "../kestrel/modemsimprocess.h"
+#include "modemsimprocess.h"
 #include "probecomponent.h"
 #include "runwindow.h"
 

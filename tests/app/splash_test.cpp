@@ -1,7 +1,7 @@
 // The splash start: what shows during the two seconds, what comes after, a second instance,
 // and the splash's error trap. The clock is a fake, so the two seconds take no time.
-#include "productinfo.h"
-#include "splashwindow.h"
+#include "app/productinfo.h"
+#include "app/splashwindow.h"
 
 #include "common/error.h"
 #include "fakes.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kestrel.h"
+#include "kestrel/kestrel.h"
 
 #include <QProcess>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "importstatement.h"
+#include "recipients/importstatement.h"
 
-#include "importconnections.h"
+#include "recipients/importconnections.h"
 
 #include <gtest/gtest.h>
 

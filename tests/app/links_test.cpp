@@ -1,9 +1,9 @@
 // The About tab's links and the Help menu: each opens its own target through the shell,
 // failures give their exact box, the manual opens silently, and the links show the hand.
-#include "abouttab.h"
-#include "helplinks.h"
-#include "mainwindow.h"
-#include "productinfo.h"
+#include "app/abouttab.h"
+#include "app/helplinks.h"
+#include "app/mainwindow.h"
+#include "app/productinfo.h"
 
 #include "fakes.h"
 

@@ -1,14 +1,13 @@
-#include "importtext.h"
+#include "recipients/importtext.h"
 
-#include "importcontroller.h"
-#include "recipientlist.h"
+#include "recipients/importlist.h"
+#include "recipients/recipientlist.h"
 
 #include "importtesthelpers.h"
 #include "scripteddialogs.h"
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -74,7 +73,7 @@ TEST_F(TextImportTest, SplitsAtCrLfTakesValidNumbersOnceAndTellsTheOutcome)
         import(write(c.content), c.append);
         EXPECT_EQ(list.entries, c.expected);
         EXPECT_TRUE(dialogs.allConsumed());
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(dialogs.isBusy());
     }
 }
 
@@ -95,7 +94,7 @@ TEST_F(TextImportTest, MissingFileEmptiesListAndReportsInOneLine)
     ASSERT_EQ(dialogs.shown().size(), 1);
     EXPECT_TRUE(dialogs.shown().first().endsWith(QLatin1String(" Quillo"))) << dialogs.shown().first().toStdString();
     EXPECT_FALSE(dialogs.shown().first().contains(QLatin1Char('\n')));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(dialogs.isBusy());
 }
 
 TEST_F(TextImportTest, MorePiecesThanAShortIndexCountsOverflow)

@@ -1,5 +1,5 @@
 #include "messagingframe.h"
-#include "windowlock.h"
+#include "sending/windowlock.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // One instance per user: a second start ends at once, a dead holder does not block the next
 // start, and an old but live lock still counts.
-#include "singleinstance.h"
+#include "app/singleinstance.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "damagedaccessfiles.h"
-#include "importdatabase.h"
+#include "recipients/importdatabase.h"
 
 #include "db/dbconnection.h"
 #include "db/dberrors.h"
-#include "importconnections.h"
+#include "recipients/importconnections.h"
 #include "importtesthelpers.h"
 #include "scripteddialogs.h"
 #include "testfiles.h"
@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <gtest/gtest.h>
 
 using ImportTest::sorted;
@@ -49,7 +48,7 @@ protected:
         // Every import releases its connection and gives the pointer back.
         EXPECT_EQ(connections.AccessConnection(), nullptr);
         EXPECT_EQ(connections.ExcelConnection(), nullptr);
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(dialogs.isBusy());
     }
 
     ScriptedDialogs dialogs;

@@ -2,10 +2,10 @@
 
 #include "common/mainframe.h"
 #include "fakes.h"
-#include "messagecomposer.h"
-#include "messagingtab.h"
-#include "recipientlist.h"
-#include "recipientpanel.h"
+#include "sending/messagecomposer.h"
+#include "sending/messagingtab.h"
+#include "recipients/recipientlist.h"
+#include "recipients/recipientpanel.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/dialogs.h"
-#include "importlist.h"
+#include "recipients/importlist.h"
 #include "qstringprinter.h"
 
 #include <QCryptographicHash>
@@ -43,7 +43,7 @@ public:
     }
     QString openFile(const FileRequest &) override { return openAnswer; }
     QString saveFile(const FileRequest &) override { return {}; }
-    bool chooseFont(QFont &) override { return false; }
+    bool chooseFont(FontChoice &) override { return false; }
 
     QList<Box> boxes;
     QString openAnswer;

@@ -1,6 +1,6 @@
 #include "modemsimprocess.h"
 
-#include "simulatorport.h"
+#include "modemsim/simulatorport.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -10,7 +10,7 @@
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
-#include "kestrelerrors.h"
+#include "kestrel/kestrelerrors.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "frmsettings.h"
+#include "recipients/frmsettings.h"
 
 #include "db/dbconnection.h"
 #include "db/dberrors.h"
 #include "fakes.h"
-#include "importconnections.h"
+#include "recipients/importconnections.h"
 #include "importtesthelpers.h"
 #include "testfiles.h"
 

@@ -1,8 +1,8 @@
 #include "runwindow.h"
 #include "findcontrol.h"
 
-#include "messagecomposer.h"
-#include "recipientlist.h"
+#include "sending/messagecomposer.h"
+#include "recipients/recipientlist.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

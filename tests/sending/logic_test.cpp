@@ -1,10 +1,10 @@
 #include "common/error.h"
-#include "gsmcharcount.h"
-#include "messagefile.h"
-#include "phonenumber.h"
+#include "sending/gsmcharcount.h"
+#include "sending/messagefile.h"
+#include "recipients/phonenumber.h"
 #include "qstringprinter.h"
-#include "recipientlist.h"
-#include "timeleft.h"
+#include "recipients/recipientlist.h"
+#include "sending/timeleft.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Takes the one-instance lock given as argument, says "HELD" or "REFUSED", and keeps the
 // lock until its standard input closes (or it is killed).
-#include "singleinstance.h"
+#include "app/singleinstance.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakes.h"
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
 #include <QStringList>
 #include <memory>
