@@ -41,6 +41,7 @@ public:
     bool Connect() override;
 
     bool IsError(bool show, const QString &title) override;
+    void ClearError() override { clearError(); }
     qint32 ErrorNumber() const override { return m_errorNumber; }
     QString ErrorDescription() const override { return m_errorDescription; }
     void setErrorDisplay(ErrorDisplay display) override { m_display = std::move(display); }

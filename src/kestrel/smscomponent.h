@@ -55,6 +55,9 @@ public:
     virtual bool IsError(bool show, const QString &title) = 0;
     virtual qint32 ErrorNumber() const = 0;
     virtual QString ErrorDescription() const = 0;
+    // Forgets the pending error: a reading that only informs the operator must not fail
+    // the operation that goes on after it.
+    virtual void ClearError() = 0;
     // Where a pending error is shown when IsError is asked with show true.
     virtual void setErrorDisplay(ErrorDisplay display) = 0;
 

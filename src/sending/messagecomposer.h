@@ -2,6 +2,7 @@
 
 #include "common/appcontext.h"
 #include "common/mainframe.h"
+#include "sending/runmessage.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -14,16 +15,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-
-// What a sending run sends, as the frame shows it when Start is clicked.
-struct ComposedMessage
-{
-    QString text; // the box of the chosen alphabet, untrimmed, CR LF line ends
-    QString url;  // as typed
-    bool wapPush = false;
-    bool alert = false;
-    int encoding = 0; // AppState::MessageEncoding
-};
 
 // The frame "Message Details": the alphabet list cboLang, the two message boxes txtMsgEn
 // (GSM) and txtMsg (Unicode) of which one shows at a time, the options chkAlert, chkWapPush

@@ -2,6 +2,7 @@
 
 #include "common/appcontext.h"
 #include "common/mainframe.h"
+#include "sending/runmessage.h"
 
 #include <QWidget>
 #include <functional>
@@ -11,13 +12,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-// The message options a sending run takes from the Settings tab as they stand, saved or not.
-struct MessageOptions
-{
-    QString longMessage; // the long-message choice's text
-    bool internalSmsc = false;
-};
 
 // The "Settings" tab: frames "Message Settings" and "COM Port Settings", "Save Settings".
 // It shows the stored settings as loaded into ComDetails and stores the edited values back.

@@ -72,6 +72,7 @@ public:
         return m_error != 0;
     }
     qint32 ErrorNumber() const override { return m_error; }
+    void ClearError() override { record("ClearError"), m_error = 0; }
     QString ErrorDescription() const override { return m_error ? QStringLiteral("Fake error %1").arg(m_error) : QString(); }
     void setErrorDisplay(ErrorDisplay display) override { m_display = std::move(display); }
     QString Manufacturer() override { return record("Manufacturer"), m_script->manufacturer; }

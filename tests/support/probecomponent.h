@@ -43,6 +43,7 @@ public:
     void setNoPin(bool noPin) override { m_inner->setNoPin(noPin); }
     bool Connect() override { return m_inner->Connect(); }
     bool IsError(bool show, const QString &title) override { return m_inner->IsError(show, title); }
+    void ClearError() override { m_inner->ClearError(); }
     qint32 ErrorNumber() const override { return m_inner->ErrorNumber(); }
     QString ErrorDescription() const override { return m_inner->ErrorDescription(); }
     void setErrorDisplay(ErrorDisplay display) override { m_inner->setErrorDisplay(std::move(display)); }

@@ -1,0 +1,402 @@
+#include "runengine.h"
+
+#include "sending/sendingrunvalues.h"
+#include "sending/timeleft.h"
+
+#include "common/errortrap.h"
+#include "common/paths.h"
+#include "common/text.h"
+#include "kestrel/kestrelerrors.h"
+#include "logs/componentstart.h"
+#include "logs/messagelog.h"
+#include "recipients/recipientlist.h"
+
+#include <QScopeGuard>
+
+namespace {
+
+// Below this reading (on the bar's 0 to 100 scale) messages are likely to fail.
+constexpr int kLowSignal = 36;
+const QString kAbortQuestion = QStringLiteral("Abort sending remaining messages?");
+const QString kKestrelError = QStringLiteral("Kestrel Error");
+
+// Thrown at a checkpoint when the operator confirmed the stop; the run takes the
+// user-abort ending.
+struct StopConfirmed
+{
+};
+
+QString summary(int sent, int failed)
+{
+    return QStringLiteral("[Sent:%1; Failed:%2]").arg(sent).arg(failed);
+}
+
+} // namespace
+
+RunEngine::RunEngine(AppContext &context, RecipientList &list, RunView &view)
+    : m_context(context), m_list(list), m_view(view)
+{
+}
+
+RunEngine::~RunEngine() = default;
+
+void RunEngine::requestStop()
+{
+    m_context.state.ContinueSending = false;
+}
+
+void RunEngine::release()
+{
+    // Releasing the component closes the port.
+    m_component.reset();
+    m_log.reset();
+}
+
+RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions &options)
+{
+    // A start that arrives while a run is still ending is ignored; a run started inside that
+    // ending would release the objects the ending goes on using.
+    if (m_running)
+        return {};
+    m_running = true;
+    const auto notRunning = qScopeGuard([this] { m_running = false; });
+    m_result = {};
+    m_context.state.ContinueSending = true;
+    try {
+        Message message = composed;
+        if (!checkInput(message))
+            return m_result;
+        if (!m_context.dialogs.ask(QStringLiteral("Start sending messages?")))
+            return m_result;
+        m_view.lock();
+
+        // Without a component nothing was started: the window is unlocked again so the
+        // operator can mend the installation or the settings and try once more.
+        m_component = startSmsComponent(m_context);
+        if (!m_component) {
+            m_view.unlock();
+            m_result.end = RunResult::End::Error;
+            return m_result;
+        }
+
+        Outcome outcome;
+        try {
+            outcome = prepareAndSend(message, options);
+        } catch (const StopConfirmed &) {
+            outcome = Outcome::UserAbort;
+        }
+        switch (outcome) {
+        case Outcome::Completed:
+            break; // ended inside sendAll, where the counts are
+        case Outcome::UserAbort:
+            endUserAbort();
+            break;
+        case Outcome::ConnectionFailure:
+            endConnectionFailure();
+            break;
+        case Outcome::Quiet:
+            endQuiet();
+            break;
+        case Outcome::ContentTooLong:
+            endContentTooLong();
+            break;
+        }
+    } catch (...) {
+        const QuilloError error = currentError();
+        endUnexpected(error.number(), error.description());
+    }
+    return m_result;
+}
+
+bool RunEngine::checkInput(Message &message)
+{
+    if (m_list.entry(0).isEmpty()) {
+        m_context.dialogs.exclamation(QStringLiteral("Mobile No not found in list!"));
+        return false;
+    }
+    message.text = trimSpaces(message.text);
+    if (message.text.isEmpty()) {
+        m_context.dialogs.exclamation(QStringLiteral("Please enter text message to be sent!"));
+        return false;
+    }
+    // The URL goes to the component as typed; only the test ignores surrounding blanks.
+    if (message.wapPush && trimSpaces(message.url).isEmpty()) {
+        m_context.dialogs.exclamation(QStringLiteral("Please enter WAP Push URL!"));
+        return false;
+    }
+    return true;
+}
+
+void RunEngine::checkpoint()
+{
+    AppState &state = m_context.state;
+    if (state.ContinueSending)
+        return;
+    setHourglass(false);
+    if (m_context.dialogs.ask(kAbortQuestion))
+        throw StopConfirmed{};
+    state.ContinueSending = true;
+    setHourglass(true);
+}
+
+RunEngine::Outcome RunEngine::prepareAndSend(const Message &message, const MessageOptions &options)
+{
+    const ComDetails &stored = m_context.state.Details;
+    m_log = std::make_unique<MessageLog>(m_context.dataFolder);
+    m_log->setLogType(runvalues::toInt16(stored.MsgLog));
+    m_component->setInitFlag(false);
+    m_component->setLogPath(AddBackslash(AddBackslash(m_context.dataFolder) + QStringLiteral("logs")));
+    m_component->setModemLogType(runvalues::toInt16(stored.SysLog));
+    setHourglass(true);
+
+    if (!connectModem())
+        return Outcome::ConnectionFailure;
+    checkpoint();
+    if (!readModem())
+        return Outcome::Quiet;
+    configureMessages(message, options);
+    if (m_component->IsError(true, QStringLiteral("Quillo")))
+        return Outcome::ConnectionFailure;
+    checkpoint();
+    return sendAll(message);
+}
+
+bool RunEngine::connectModem()
+{
+    const ComDetails &stored = m_context.state.Details;
+    SmsComponent &modem = *m_component;
+    status(1, QStringLiteral("Connecting..."));
+    m_view.letEventsRun();
+    runvalues::writePortSettings(modem, stored);
+    modem.setNoPin(trimSpaces(stored.PIN).isEmpty());
+    modem.Connect();
+    if (modem.IsError(true, QStringLiteral("Quillo")))
+        return false;
+    if (const std::optional<QString> code = runvalues::validityCode(stored.Validity))
+        modem.setValidity(*code);
+    return !modem.IsError(true, QStringLiteral("Quillo"));
+}
+
+void RunEngine::forgiveReadingError()
+{
+    SmsComponent &modem = *m_component;
+    const qint32 number = modem.ErrorNumber();
+    if (number == 0 || number == kestrel::NoAnswer || number == kestrel::PortLost || number == kestrel::NotConnected)
+        return;
+    modem.ClearError();
+}
+
+bool RunEngine::readModem()
+{
+    SmsComponent &modem = *m_component;
+    status(1, QStringLiteral("Reading modem info"));
+    m_view.letEventsRun();
+    const QString manufacturer = modem.Manufacturer();
+    forgiveReadingError();
+    const QString model = modem.Model();
+    forgiveReadingError();
+    const QString imei = modem.IMEI();
+    forgiveReadingError();
+    const QString imsi = modem.IMSI();
+    forgiveReadingError();
+    m_view.showModem(manufacturer, model, imei, imsi);
+
+    status(1, QStringLiteral("Reading network info"));
+    m_view.letEventsRun();
+    checkpoint();
+    const QString network = modem.NetworkName();
+    forgiveReadingError();
+    const int signal = std::max<int>(0, modem.SignalStrength());
+    m_view.showNetwork(network, signal);
+    if (signal < kLowSignal) {
+        status(1, QStringLiteral("Low signal strength"));
+        // The operator answers with the normal pointer, as at every question of the run.
+        setHourglass(false);
+        if (!m_context.dialogs.ask(QStringLiteral("GSM network signal strength is very low.\r\n"
+                                                  "Do you want to continue?")))
+            return false;
+        setHourglass(true);
+    }
+    return true;
+}
+
+void RunEngine::configureMessages(const Message &message, const MessageOptions &options)
+{
+    const ComDetails &stored = m_context.state.Details;
+    SmsComponent &modem = *m_component;
+    modem.setEncoding(message.encoding);
+    modem.setSendDelay(runvalues::sendDelayMs(stored.SendDelay));
+    modem.setSendRetry(runvalues::toInt16(stored.SendRetry));
+    if (const std::optional<int> code = runvalues::longMessageCode(options.longMessage))
+        modem.setLongMessage(*code);
+    if (!options.internalSmsc && !trimSpaces(stored.SMSC).isEmpty())
+        modem.setSMSC(stored.SMSC);
+}
+
+RunEngine::Outcome RunEngine::sendAll(const Message &composed)
+{
+    AppState &state = m_context.state;
+    Message message = composed;
+    if (message.wapPush) {
+        SmsWapPush &push = m_component->WapPush();
+        push.setPushLevel(2);
+        push.setPushDate(0);
+        push.setPushId(QStringLiteral("0"));
+        push.setUrl(message.url);
+        push.setText(message.text);
+        if (!push.IsLengthValid())
+            return Outcome::ContentTooLong;
+        message.alert = false;
+    }
+
+    m_view.progressStart(m_list.count());
+
+    // The bound is fixed here; `failed` is also the index of the next number, because sent
+    // numbers leave the list and failed ones stay in front.
+    const int total = m_list.count();
+    int failed = 0;
+    state.IsSending = true;
+    m_log->StatusLog(QStringLiteral("Sending started"));
+    const qint64 startMs = m_context.clock.nowMs();
+
+    for (int done = 0; done < total; ++done) {
+        m_view.letEventsRun();
+        checkpoint();
+        const QString number = m_list.entry(failed);
+        status(1, QStringLiteral("Sending (") + number + QLatin1Char(')'));
+        status(2, QString::number(done + 1) + QLatin1Char('/') + QString::number(total));
+        status(3, QStringLiteral("Errors: ") + QString::number(failed));
+        status(4, QStringLiteral("Time left: ")
+                      + FormatTimeLeft(startMs, qint16(done), qint16(total), m_context.clock.nowMs()));
+        m_view.letEventsRun();
+
+        QString report;
+        if (sendOne(message, number, report)) {
+            ++m_result.sent;
+            status(1, QStringLiteral("Sent (") + number + QLatin1Char(')'));
+            m_list.removeAt(failed);
+            m_log->SentMsgLog(number, report);
+        } else {
+            ++failed;
+            m_result.failed = failed;
+            status(1, QStringLiteral("Failed (") + number + QLatin1Char(')'));
+            status(3, QStringLiteral("Errors: ") + QString::number(failed));
+            m_log->ErrorMsgLog(number);
+        }
+        m_view.progressStep();
+        m_view.letEventsRun();
+    }
+    endCompleted(total, failed);
+    return Outcome::Completed;
+}
+
+bool RunEngine::sendOne(const Message &message, const QString &number, QString &report)
+{
+    SmsComponent &modem = *m_component;
+    if (!message.wapPush) {
+        report = modem.SendSMS(number, message.text, message.alert);
+    } else {
+        SmsWapPush &push = modem.WapPush();
+        // Setting the destination does not clear the error of the previous number, which is
+        // already counted; only an error that appears here means this destination was
+        // refused. Otherwise one failure would fail every later push unsent.
+        const bool leftOver = modem.IsError(false, kKestrelError);
+        push.setDestination(number);
+        if (leftOver || !modem.IsError(false, kKestrelError)) {
+            push.Send();
+            report = QStringLiteral("0");
+        }
+    }
+    return !modem.IsError(false, kKestrelError);
+}
+
+void RunEngine::endCompleted(int total, int failed)
+{
+    AppState &state = m_context.state;
+    m_result.end = RunResult::End::Completed;
+    const QString counts = summary(total - failed, failed);
+    status(1, QStringLiteral("Done"));
+    m_log->StatusLog(QStringLiteral("Sending completed ") + counts);
+    state.IsSending = false;
+    QString text = QStringLiteral("Sending complete. ") + counts;
+    if (failed != 0)
+        text += QStringLiteral("\r\n\r\nDestination numbers still remaining in the list are those to which message "
+                               "sending failed.");
+    // The operator reads the result with the normal pointer.
+    setHourglass(false);
+    m_context.dialogs.message(text);
+    m_view.progressReset(true);
+    m_view.unlock();
+    release();
+    status(1, QStringLiteral("Idle"));
+    for (int panel = 2; panel <= 4; ++panel)
+        status(panel, QString());
+}
+
+void RunEngine::endUserAbort()
+{
+    AppState &state = m_context.state;
+    m_result.end = RunResult::End::UserAbort;
+    // Panels 2 to 4 and the bar's visibility stay as they were, to show where the run stopped.
+    m_view.progressReset(false);
+    m_view.unlock();
+    status(1, QStringLiteral("Sending aborted"));
+    m_log->StatusLog(QStringLiteral("Sending aborted manually"));
+    release();
+    setHourglass(false);
+    state.IsSending = false;
+    if (state.ExitRequested || state.CloseRequested)
+        m_view.exitAfterRun();
+}
+
+void RunEngine::endConnectionFailure()
+{
+    m_result.end = RunResult::End::ConnectionFailure;
+    m_result.errorNumber = m_component->ErrorNumber();
+    status(1, QStringLiteral("ERROR ") + QString::number(m_component->ErrorNumber()));
+    m_view.unlock();
+    m_view.letEventsRun();
+    release();
+    setHourglass(false);
+}
+
+void RunEngine::endQuiet()
+{
+    m_result.end = RunResult::End::LowSignal;
+    // Panel 1 keeps "Low signal strength".
+    m_view.unlock();
+    m_view.letEventsRun();
+    release();
+    setHourglass(false);
+}
+
+void RunEngine::endContentTooLong()
+{
+    m_result.end = RunResult::End::ContentTooLong;
+    setHourglass(false);
+    m_context.dialogs.exclamation(QStringLiteral("ERROR: WAP Push message (Text + URL) length exceeds allowed size!"));
+    status(1, QStringLiteral("Content length eror"));
+    m_view.unlock();
+    release();
+}
+
+void RunEngine::endUnexpected(qint32 number, const QString &description)
+{
+    AppState &state = m_context.state;
+    m_result.end = RunResult::End::Error;
+    m_result.errorNumber = number;
+    setHourglass(false);
+    try {
+        reportTrappedError(m_context, QStringLiteral("cmdStartSending_Click"), number, description);
+        if (m_log)
+            m_log->StatusLog(QStringLiteral("Sending aborted by system"));
+        release();
+        state.IsSending = false;
+        m_view.unlock();
+    } catch (...) {
+        // The ending of an error must not raise another one out of the run.
+        noteIgnoredError("ending a run after an error");
+        release();
+        state.IsSending = false;
+    }
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "common/appcontext.h"
+#include "sending/runmessage.h"
+
+#include <memory>
+
+class MessageLog;
+class RecipientList;
+
+// What shows a sending run: the main window (status bar, lock, progress bar, the Tools
+// tab's readings) or a terminal.
+class RunView
+{
+public:
+    virtual ~RunView() = default;
+
+    // Panels 1 what the run does, 2 "n/total", 3 "Errors: n", 4 "Time left: ...".
+    virtual void status(int panel, const QString &text) = 0;
+    virtual void letEventsRun() = 0;
+    // The window is locked for the run and unlocked at its end.
+    virtual void lock() = 0;
+    virtual void unlock() = 0;
+    virtual void showModem(const QString &manufacturer, const QString &model, const QString &imei,
+                           const QString &imsi) = 0;
+    virtual void showNetwork(const QString &name, int signal) = 0;
+    // The progress bar: shown at 0 of total; one number further; back at 0 (and hidden).
+    virtual void progressStart(int total) = 0;
+    virtual void progressStep() = 0;
+    virtual void progressReset(bool hide) = 0;
+    // Exit or close was asked for during a run the operator then stopped.
+    virtual void exitAfterRun() = 0;
+};
+
+// How a run ended, and what it did.
+struct RunResult
+{
+    enum class End { NotStarted, Completed, UserAbort, ConnectionFailure, LowSignal, ContentTooLong, Error };
+    End end = End::NotStarted;
+    int sent = 0;
+    int failed = 0;
+    qint32 errorNumber = 0; // the component's or the program's error for ConnectionFailure and Error
+};
+
+// The sending run (cmdStartSending): sends the message to every number of the list through
+// a fresh SMS component, removing each number that was sent, so a completed run leaves
+// exactly the failed numbers in the list. It runs inside the call and lets events run at
+// fixed points; a stop only clears ContinueSending, which the run reads at its checkpoints
+// and then asks "Abort sending remaining messages?". The window and quillo-cli both run it.
+class RunEngine
+{
+public:
+    RunEngine(AppContext &context, RecipientList &list, RunView &view);
+    ~RunEngine();
+
+    // Checks the input, asks "Start sending messages?" and runs to one of its endings. A call
+    // while a run is still ending is ignored (NotStarted).
+    RunResult start(const ComposedMessage &message, const MessageOptions &options);
+    void requestStop();
+    bool isRunning() const { return m_running; }
+
+private:
+    enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong };
+    using Message = ComposedMessage;
+
+    bool checkInput(Message &message);
+    Outcome prepareAndSend(const Message &message, const MessageOptions &options);
+    bool connectModem();
+    bool readModem();
+    // A reading only shown (maker, model, IMEI, IMSI, network) that the modem refuses must not
+    // fail the run; a lost or silent modem still does.
+    void forgiveReadingError();
+    void configureMessages(const Message &message, const MessageOptions &options);
+    Outcome sendAll(const Message &message);
+    bool sendOne(const Message &message, const QString &number, QString &report);
+    void checkpoint();
+
+    void endCompleted(int total, int failed);
+    void endUserAbort();
+    void endConnectionFailure();
+    void endQuiet();
+    void endContentTooLong();
+    void endUnexpected(qint32 number, const QString &description);
+
+    void release();
+    void status(int panel, const QString &text) { m_view.status(panel, text); }
+    void setHourglass(bool on) { m_context.dialogs.setBusy(on); }
+
+    AppContext &m_context;
+    RecipientList &m_list;
+    RunView &m_view;
+    std::unique_ptr<SmsComponent> m_component;
+    std::unique_ptr<MessageLog> m_log;
+    RunResult m_result;
+    // True for the whole call, endings included: they unlock the window and let events run
+    // while the run still holds its component and log.
+    bool m_running = false;
+};
