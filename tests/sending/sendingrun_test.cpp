@@ -7,7 +7,10 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFile>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QProgressBar>
+#include <QTabBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -177,6 +180,54 @@ TEST_F(SendingRunTest, ConnectionFailuresEndWithTheComponentsErrorNumber)
         EXPECT_EQ(script->calls.last(), QStringLiteral("IsError(1|Quillo)"));
         expectIdleWindow();
     }
+}
+
+TEST_F(SendingRunTest, AReadingTheModemRefusesIsNoConnectionFailureButASilentModemIs)
+{
+    // Maker, model, IMEI, IMSI and network name are only shown: a modem without the command
+    // answers ERROR and the run goes on. No answer or a lost port still ends it.
+    const std::tuple<const char *, qint32, bool> cases[] = {
+        {"Manufacturer", 9010, true}, {"IMSI", 9014, true}, {"NetworkName", 4, true},
+        {"IMEI", 9003, false}, {"NetworkName", 9008, false}};
+    for (const auto &[reading, error, sends] : cases) {
+        SCOPED_TRACE(reading);
+        w.setNumbers({QStringLiteral("A")});
+        script->calls.clear();
+        script->refuseOn = QLatin1String(reading);
+        script->refuseError = error;
+        w.tc.dialogs.expectQuestion(kStart, true);
+        if (sends)
+            w.tc.dialogs.expectMessage(RunWindow::completeBox(1, 0), Dialogs::Icon::None);
+        else
+            w.tc.dialogs.expectMessage(QStringLiteral("Fake error %1").arg(error), Dialogs::Icon::Critical);
+        w.start();
+        EXPECT_TRUE(w.tc.dialogs.allConsumed());
+        EXPECT_EQ(sent().size(), sends ? 1 : 0);
+        EXPECT_EQ(w.panel(1), sends ? QStringLiteral("Idle") : QStringLiteral("ERROR %1").arg(error));
+        expectIdleWindow();
+    }
+}
+
+TEST_F(SendingRunTest, ATabClickQueuedAsTheRunEndsFindsTheTabsStillLocked)
+{
+    // The click waits in the queue while the completion box is up; the ending lets events run
+    // while it re-enables the controls, and the Tools tab must not open (and refresh the
+    // modem) before the run has released its port.
+    QTabBar *bar = w.window->tabs()->tabBar();
+    w.tc.dialogs.onMessage = [&](const QString &text) {
+        if (!text.startsWith(QLatin1String("Sending complete")))
+            return;
+        const QPoint at = bar->tabRect(2).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(bar, new QMouseEvent(type, at, bar->mapToGlobal(at), Qt::LeftButton,
+                                                             Qt::LeftButton, Qt::NoModifier));
+    };
+    w.setNumbers({QStringLiteral("A")});
+    w.runToCompletion(1, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.window->tabs()->currentIndex(), 0);
+    EXPECT_EQ(script->created, 1) << "no modem refresh";
+    expectIdleWindow();
 }
 
 TEST_F(SendingRunTest, LowSignalAsksBelow36AndTheBarStaysInRange)

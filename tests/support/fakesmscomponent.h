@@ -28,7 +28,8 @@ public:
         QString sendReport = QStringLiteral("7");
         bool pushLengthValid = true;
         QString throwOn;  // an operation that raises a QuilloError instead
-        QString refuseOn; // an operation that leaves error 9014 pending
+        QString refuseOn; // an operation that leaves refuseError pending
+        qint32 refuseError = 9014;
         std::function<void(const QString &number)> onSend;
         std::function<void(const QString &operation)> onCall;
         QStringList calls;
@@ -117,7 +118,7 @@ private:
         if (m_script->onCall)
             m_script->onCall(name);
         if (name == m_script->refuseOn)
-            m_error = 9014;
+            m_error = m_script->refuseError;
         if (name == m_script->throwOn)
             throw QuilloError(91, QStringLiteral("Object variable or With block variable not set"), QStringLiteral("Kestrel"));
     }

@@ -74,6 +74,8 @@ bool ScriptedDialogs::take(Kind kind, const QString &what, Expected &out)
 Dialogs::Answer ScriptedDialogs::message(const QString &text, Icon icon, Buttons buttons, const QString &title)
 {
     m_shown << text;
+    if (onMessage)
+        onMessage(text);
     EXPECT_EQ(title.toStdString(), "Quillo") << "for box " << text.toStdString();
     Expected e;
     if (!take(Kind::Message, text, e))

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // Dialogs for tests: each box or file dialog the code shows must have been expected, in
 // order, with its text, icon and buttons; it gets the queued answer. Anything unexpected
@@ -25,6 +26,9 @@ public:
     ScriptedDialogs &expectOpenFile(const QString &answer);
     ScriptedDialogs &expectSaveFile(const QString &answer);
     ScriptedDialogs &expectFont(bool accept, const FontChoice &font = {});
+
+    // Runs as each box is shown, before it is answered (to act while the code waits on it).
+    std::function<void(const QString &text)> onMessage;
 
     // Every box shown so far, in order (texts).
     const QStringList &shown() const { return m_shown; }
