@@ -266,8 +266,8 @@ public:
                 fail(QStringLiteral("not a journal record (time, TAB, word, fields with valid escapes)"));
             take(*record);
         }
-        if (m_lineNo == 0)
-            fail(QStringLiteral("the file holds no complete record"));
+        if (lines.isEmpty())
+            failLine(m_path, 1, QStringLiteral("the file holds no complete record"));
         if (!m_begun && !m_state.ended)
             fail(QStringLiteral("the list of numbers stops before its \"begin\" record"));
         finish();

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -64,6 +65,10 @@ TEST(RunJournalFormat, EscapesEveryAwkwardTextAndReadsItBack)
     }
     for (const char *bad : {"\\", "a\\x", "\\u12", "\\u12G4", "\\u+123"})
         EXPECT_FALSE(journalformat::unescapeField(QString::fromUtf8(bad))) << bad;
+    // A local time keeps its offset, so the hour a clock change repeats stays unambiguous.
+    const QString local = journalformat::timeField(QDateTime(QDate(2026, 7, 1), QTime(12, 0, 0, 5)));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^2026-07-01T12:00:00\\.005(Z|[+-]\\d\\d:\\d\\d)$")).match(local).hasMatch())
+        << local.toStdString();
 }
 
 TEST(RunJournal, WritesAReadableJournalAndReadsItBack)
@@ -252,7 +257,8 @@ TEST(RunJournal, ListsUnfinishedRunsNewestFirstAndClosesThem)
 {
     QTemporaryDir logs;
     auto start = [&](int second, QString resumes = {}) {
-        RunJournalStart s = runOf({QStringLiteral("111")});
+        // The oldest run's numbers take more than the window read from a journal's tail.
+        RunJournalStart s = runOf(QStringList(second == 5 ? 3000 : 1, QStringLiteral("111")));
         s.resumes = std::move(resumes);
         return RunJournalWriter::create(logs.path(), s, tickingClock(second));
     };
