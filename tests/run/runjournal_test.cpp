@@ -267,6 +267,7 @@ TEST(RunJournal, ListsUnfinishedRunsNewestFirstAndClosesThem)
     finished.end(RunEnd::Completed);
     RunJournalWriter sameSecond1 = start(9);
     RunJournalWriter sameSecond2 = start(9);
+    RunJournalWriter sameSecond3 = start(9);
     RunJournalWriter resumed = start(11);
     // The program died after starting the run that continues it, before closing it.
     RunJournalWriter resuming = start(13, QFileInfo(resumed.path()).fileName());
@@ -281,12 +282,14 @@ TEST(RunJournal, ListsUnfinishedRunsNewestFirstAndClosesThem)
         return out;
     };
     EXPECT_EQ(QFileInfo(sameSecond2.path()).fileName(), QStringLiteral("run-20261207-140309-2.journal"));
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("run-20261207-140313.journal"), QStringLiteral("run-20261207-140309-2.journal"),
-                                    QStringLiteral("run-20261207-140309.journal"), QStringLiteral("run-20261207-140305.journal")}));
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("run-20261207-140313.journal"), QStringLiteral("run-20261207-140309-3.journal"),
+                                    QStringLiteral("run-20261207-140309-2.journal"), QStringLiteral("run-20261207-140309.journal"),
+                                    QStringLiteral("run-20261207-140305.journal")}));
 
     closeRunJournal(resuming.path(), RunEnd::Restored, QString(), tickingClock(40));
     closeRunJournal(oldest.path(), RunEnd::Resumed, QStringLiteral("run-x.journal"));
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("run-20261207-140309-2.journal"), QStringLiteral("run-20261207-140309.journal")}));
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("run-20261207-140309-3.journal"), QStringLiteral("run-20261207-140309-2.journal"),
+                                    QStringLiteral("run-20261207-140309.journal")}));
     const RunJournalState closed = readRunJournal(resuming.path());
     EXPECT_EQ(closed.endKind, RunEnd::Restored);
     EXPECT_EQ(closed.uncertainPosition, 0);
