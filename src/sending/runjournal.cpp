@@ -7,52 +7,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <fcntl.h>
 #include <unistd.h>
 
+using journalformat::completeLines;
+using journalformat::failLine;
+using journalformat::journalError;
+using journalformat::lastCompleteLine;
+using journalformat::wordOf;
+
 namespace {
-
-const QString kSource = QStringLiteral("Run journal");
-const QString kFormatVersion = QStringLiteral("1");
-
-struct EndWord
-{
-    RunEnd kind;
-    const char16_t *word;
-};
-constexpr std::array<EndWord, 10> kEndWords{{
-    {RunEnd::Completed, u"completed"},
-    {RunEnd::Aborted, u"aborted"},
-    {RunEnd::ConnectionFailure, u"connection-failure"},
-    {RunEnd::LowSignal, u"low-signal"},
-    {RunEnd::ContentTooLong, u"too-long"},
-    {RunEnd::Error, u"error"},
-    {RunEnd::Interrupted, u"interrupted"},
-    {RunEnd::Dismissed, u"dismissed"},
-    {RunEnd::Restored, u"restored"},
-    {RunEnd::Resumed, u"resumed"},
-}};
 
 [[noreturn]] void failIo(const QString &what, const QString &path)
 {
-    throw QuilloError(ErrorNumber::kFileIo,
-                      QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path),
-                                                       QString::fromLocal8Bit(std::strerror(errno))),
-                      kSource);
-}
-
-[[noreturn]] void failLine(const QString &path, int lineNo, const QString &what)
-{
-    throw QuilloError(ErrorNumber::kFileIo,
-                      QStringLiteral("The run journal %1, line %2: %3")
-                          .arg(QDir::toNativeSeparators(path)).arg(lineNo).arg(what),
-                      kSource);
+    throw journalError(QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path),
+                                                       QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 // The whole buffer or an error: a short write (a full disk) would otherwise leave a torn
@@ -90,51 +63,12 @@ QByteArray readWhole(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw QuilloError(ErrorNumber::kFileIo,
-                          QStringLiteral("Cannot read the run journal %1: %2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()),
-                          kSource);
+        throw journalError(QStringLiteral("Cannot read the run journal %1: %2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
     return file.readAll();
 }
 
-// The complete lines of a journal; what follows the last LF is a record the program was
-// writing when it died, never acknowledged to the run, so it is dropped.
-QList<QByteArray> completeLines(const QByteArray &data)
-{
-    QList<QByteArray> lines = data.split('\n');
-    lines.removeLast();
-    return lines;
-}
-
-// The last line ended by LF; nothing when data holds none whole. startsLine: data begins
-// where a line begins, as a whole file does and a window on its tail may not.
-std::optional<QByteArray> lastCompleteLine(const QByteArray &data, bool startsLine)
-{
-    const qsizetype stop = data.lastIndexOf('\n');
-    if (stop < 0)
-        return std::nullopt;
-    const qsizetype start = stop == 0 ? 0 : data.lastIndexOf('\n', stop - 1) + 1;
-    if (start == 0 && !startsLine)
-        return std::nullopt;
-    return data.mid(start, stop - start);
-}
-
-QString wordOf(const QByteArray &line)
-{
-    const qsizetype start = line.indexOf('\t') + 1;
-    const qsizetype stop = line.indexOf('\t', start);
-    return start == 0 ? QString() : QString::fromUtf8(line.mid(start, stop < 0 ? -1 : stop - start));
-}
-
 } // namespace
-
-QString runEndWord(RunEnd kind)
-{
-    for (const EndWord &e : kEndWords)
-        if (e.kind == kind)
-            return QString::fromUtf16(e.word);
-    return {};
-}
 
 // ---- writing
 
@@ -144,10 +78,8 @@ RunJournalWriter RunJournalWriter::create(const QString &logsFolder, const RunJo
     if (!clock)
         clock = [] { return QDateTime::currentDateTime(); };
     if (!QFileInfo(logsFolder).isDir())
-        throw QuilloError(ErrorNumber::kPathNotFound,
-                          QStringLiteral("The logs folder %1 does not exist")
-                              .arg(QDir::toNativeSeparators(logsFolder)),
-                          kSource);
+        throw journalError(QStringLiteral("The logs folder %1 does not exist").arg(QDir::toNativeSeparators(logsFolder)),
+                           ErrorNumber::kPathNotFound);
     const QDateTime now = clock();
     const QString stem = QStringLiteral("run-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString path;
@@ -161,7 +93,7 @@ RunJournalWriter RunJournalWriter::create(const QString &logsFolder, const RunJo
     }
 
     using journalformat::line;
-    QByteArray header = line(now, QStringLiteral("journal"), {kFormatVersion});
+    QByteArray header = line(now, QStringLiteral("journal"), {journalformat::kVersion});
     if (!start.resumes.isEmpty())
         header += line(now, QStringLiteral("resumes"), {start.resumes});
     header += line(now, QStringLiteral("text"), {start.text});
@@ -206,18 +138,16 @@ RunJournalWriter::~RunJournalWriter()
 QString RunJournalWriter::numberAt(int pos) const
 {
     if (pos < 0 || pos >= m_numbers.size())
-        throw QuilloError(ErrorNumber::kInternal,
-                          QStringLiteral("Position %1 is outside the run's %2 numbers").arg(pos).arg(m_numbers.size()),
-                          kSource);
+        throw journalError(QStringLiteral("Position %1 is outside the run's %2 numbers").arg(pos).arg(m_numbers.size()),
+                           ErrorNumber::kInternal);
     return m_numbers.at(pos);
 }
 
 void RunJournalWriter::append(const QString &word, const QStringList &fields)
 {
     if (m_fd < 0)
-        throw QuilloError(ErrorNumber::kInternal,
-                          QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
-                          kSource);
+        throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
+                           ErrorNumber::kInternal);
     writeAll(m_fd, journalformat::line(m_clock(), word, fields), m_path);
 }
 
@@ -242,181 +172,9 @@ void RunJournalWriter::end(RunEnd kind, const QString &detail)
     ::close(std::exchange(m_fd, -1));
 }
 
-// ---- reading
-
-namespace {
-
-// Reads one journal record by record, checking each against what came before.
-class JournalReader
-{
-public:
-    explicit JournalReader(QString path) : m_path(std::move(path)) { m_state.path = m_path; }
-
-    RunJournalState read()
-    {
-        const QList<QByteArray> lines = completeLines(readWhole(m_path));
-        for (const QByteArray &bytes : lines) {
-            ++m_lineNo;
-            QStringDecoder utf8(QStringConverter::Utf8);
-            const QString text = utf8(bytes);
-            if (utf8.hasError())
-                fail(QStringLiteral("not UTF-8 text"));
-            const auto record = journalformat::parseLine(text);
-            if (!record)
-                fail(QStringLiteral("not a journal record (time, TAB, word, fields with valid escapes)"));
-            take(*record);
-        }
-        if (lines.isEmpty())
-            failLine(m_path, 1, QStringLiteral("the file holds no complete record"));
-        if (!m_begun && !m_state.ended)
-            fail(QStringLiteral("the list of numbers stops before its \"begin\" record"));
-        finish();
-        return m_state;
-    }
-
-private:
-    [[noreturn]] void fail(const QString &what) const { failLine(m_path, m_lineNo, what); }
-
-    void need(const journalformat::Line &r, int count) const
-    {
-        if (r.fields.size() != count)
-            fail(QStringLiteral("\"%1\" takes %2 fields, not %3").arg(r.word).arg(count).arg(r.fields.size()));
-    }
-
-    int whole(const QString &field, int min, int max) const
-    {
-        bool ok = false;
-        const int value = field.toInt(&ok);
-        if (!ok || value < min || value > max || field != QString::number(value))
-            fail(QStringLiteral("\"%1\" is not a whole number from %2 to %3").arg(field).arg(min).arg(max));
-        return value;
-    }
-
-    // The position a sending record names, checked against the number it carries.
-    int position(const journalformat::Line &r) const
-    {
-        if (!m_begun)
-            fail(QStringLiteral("\"%1\" before the \"begin\" record").arg(r.word));
-        const int pos = whole(r.fields.at(0), 0, int(m_state.start.numbers.size()) - 1);
-        if (r.fields.at(1) != m_state.start.numbers.at(pos))
-            fail(QStringLiteral("number %1 is not the run's number %2 at position %3")
-                     .arg(r.fields.at(1), m_state.start.numbers.at(pos)).arg(pos));
-        return pos;
-    }
-
-    void outcome(int pos)
-    {
-        if (m_handed >= 0 && m_handed != pos)
-            fail(QStringLiteral("an outcome for position %1 while position %2 waits for its own").arg(pos).arg(m_handed));
-        m_handed = -1;
-    }
-
-    void take(const journalformat::Line &r)
-    {
-        RunJournalStart &start = m_state.start;
-        if (m_lineNo == 1) {
-            if (r.word != u"journal" || r.fields != QStringList{kFormatVersion})
-                fail(QStringLiteral("not a run journal of version %1").arg(kFormatVersion));
-            return;
-        }
-        if (m_state.ended)
-            fail(QStringLiteral("a record after the end record"));
-        const bool header = !m_begun;
-        if (r.word == u"resumes" && header) {
-            need(r, 1);
-            start.resumes = r.fields.at(0);
-        } else if (r.word == u"text" && header) {
-            need(r, 1);
-            start.text = r.fields.at(0);
-        } else if (r.word == u"url" && header) {
-            need(r, 1);
-            start.url = r.fields.at(0);
-        } else if (r.word == u"wap-push" && header) {
-            need(r, 1);
-            start.wapPush = whole(r.fields.at(0), 0, 1);
-        } else if (r.word == u"alert" && header) {
-            need(r, 1);
-            start.alert = whole(r.fields.at(0), 0, 1);
-        } else if (r.word == u"encoding" && header) {
-            need(r, 1);
-            start.encoding = whole(r.fields.at(0), 0, 2);
-        } else if (r.word == u"option" && header) {
-            need(r, 2);
-            start.options.append({r.fields.at(0), r.fields.at(1)});
-        } else if (r.word == u"number" && header) {
-            need(r, 2);
-            whole(r.fields.at(0), int(start.numbers.size()), int(start.numbers.size()));
-            start.numbers.append(r.fields.at(1));
-        } else if (r.word == u"begin" && header) {
-            need(r, 1);
-            whole(r.fields.at(0), int(start.numbers.size()), int(start.numbers.size()));
-            m_state.positions.resize(start.numbers.size());
-            m_begun = true;
-        } else if (r.word == u"handed") {
-            need(r, 2);
-            const int pos = position(r);
-            if (m_handed >= 0)
-                fail(QStringLiteral("position %1 handed while position %2 waits for its outcome").arg(pos).arg(m_handed));
-            m_handed = pos;
-            m_state.positions[pos] = {RunOutcome::Uncertain};
-        } else if (r.word == u"sent") {
-            need(r, 3);
-            const int pos = position(r);
-            outcome(pos);
-            m_state.positions[pos] = {RunOutcome::Sent, r.fields.at(2)};
-        } else if (r.word == u"failed") {
-            need(r, 4);
-            const int pos = position(r);
-            outcome(pos);
-            m_state.positions[pos] = {RunOutcome::Failed, {}, whole(r.fields.at(2), INT_MIN, INT_MAX), r.fields.at(3)};
-        } else if (r.word == u"end") {
-            need(r, 2);
-            const auto known = std::find_if(kEndWords.begin(), kEndWords.end(),
-                                            [&](const EndWord &e) { return r.fields.at(0) == e.word; });
-            if (known == kEndWords.end())
-                fail(QStringLiteral("\"%1\" is not a way a run ends").arg(r.fields.at(0)));
-            m_state.ended = true;
-            m_state.endKind = known->kind;
-            m_state.endDetail = r.fields.at(1);
-        } else {
-            fail(QStringLiteral("\"%1\" is not a record %2").arg(r.word, header ? QStringLiteral("before \"begin\"")
-                                                                                  : QStringLiteral("after \"begin\"")));
-        }
-    }
-
-    void finish()
-    {
-        m_state.uncertainPosition = m_handed;
-        for (const RunPosition &p : m_state.positions) {
-            m_state.sent += p.outcome == RunOutcome::Sent;
-            m_state.failed += p.outcome == RunOutcome::Failed;
-            m_state.notTried += p.outcome == RunOutcome::NotTried;
-        }
-    }
-
-    QString m_path;
-    RunJournalState m_state;
-    int m_lineNo = 0;
-    bool m_begun = false;
-    int m_handed = -1;
-};
-
-} // namespace
-
-QStringList RunJournalState::notSent(bool includeUncertain) const
-{
-    QStringList out;
-    for (qsizetype i = 0; i < positions.size(); ++i) {
-        const RunOutcome o = positions.at(i).outcome;
-        if (o == RunOutcome::Failed || o == RunOutcome::NotTried || (includeUncertain && o == RunOutcome::Uncertain))
-            out += start.numbers.at(i);
-    }
-    return out;
-}
-
 RunJournalState readRunJournal(const QString &path)
 {
-    return JournalReader(path).read();
+    return journalformat::parseJournal(readWhole(path), path);
 }
 
 // ---- the logs folder
@@ -497,9 +255,7 @@ void closeRunJournal(const QString &path, RunEnd kind, const QString &detail, Jo
     if (complete == 0)
         failLine(path, 1, QStringLiteral("the file holds no complete record"));
     if (wordOf(*lastCompleteLine(data, true)) == u"end")
-        throw QuilloError(ErrorNumber::kFileIo,
-                          QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(path)),
-                          kSource);
+        throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(path)));
     const QByteArray name = QFile::encodeName(path);
     if (complete < data.size() && ::truncate(name.constData(), complete) != 0)
         failIo(QStringLiteral("Cannot write the run journal"), path);

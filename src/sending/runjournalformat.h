@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/errornumbers.h"
+#include "runjournal.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -7,15 +10,21 @@
 #include <QStringList>
 #include <optional>
 
-// The line format of a run journal, kept apart from the file handling so it can be tested
-// alone. One record per line, ended by LF; a line is fields separated by TAB: the local time
-// with its UTC offset, the record's word, then the record's own fields. Inside a field a
-// backslash starts an escape, so a field never holds a TAB, CR or LF and any text survives:
+class QuilloError;
+
+// The line format of a run journal and its reading into a run's state, kept apart from the
+// file handling so they can be tested alone. One record per line, ended by LF; a line is
+// fields separated by TAB: the local time with its UTC offset, the record's word, then the
+// record's own fields. Inside a field a backslash starts an escape, so a field never holds a
+// TAB, CR or LF and any text survives:
 //   \\  backslash    \t  TAB    \n  LF    \r  CR
 //   \uXXXX  any other control character (U+0000..U+001F, U+007F) or a lone UTF-16
 //           surrogate, as four hex digits of its UTF-16 code unit
 // Everything else, "=" and non-Latin letters included, is written as plain UTF-8.
 namespace journalformat {
+
+// The first record's version; a reader refuses any other.
+inline const QString kVersion = QStringLiteral("1");
 
 QString escapeField(const QString &text);
 // Nothing when the field holds a backslash that starts none of the escapes above.
@@ -36,5 +45,23 @@ struct Line
     QStringList fields;
 };
 std::optional<Line> parseLine(const QString &text);
+
+// What follows the last LF is a record the program was writing when it died, never
+// acknowledged to the run: these leave it out.
+QList<QByteArray> completeLines(const QByteArray &data);
+// The last line ended by LF; nothing when data holds none whole. startsLine: data begins
+// where a line begins, as a whole file does and a window on its tail may not.
+std::optional<QByteArray> lastCompleteLine(const QByteArray &data, bool startsLine);
+// A raw line's record word, without unescaping anything.
+QString wordOf(const QByteArray &line);
+std::optional<RunEnd> endKindOf(const QString &word);
+
+// A whole journal into its state, checking each record against those before it. Errors
+// name the file and the line.
+RunJournalState parseJournal(const QByteArray &data, const QString &path);
+
+// The error every journal failure throws, from the source "Run journal".
+QuilloError journalError(const QString &description, qint32 number = ErrorNumber::kFileIo);
+[[noreturn]] void failLine(const QString &path, int lineNo, const QString &what);
 
 } // namespace journalformat
