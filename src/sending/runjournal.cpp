@@ -93,19 +93,20 @@ RunJournalWriter RunJournalWriter::create(const QString &logsFolder, const RunJo
     }
 
     using journalformat::line;
-    QByteArray header = line(now, QStringLiteral("journal"), {journalformat::kVersion});
+    const QString time = journalformat::timeField(now);
+    QByteArray header = line(time, QStringLiteral("journal"), {journalformat::kVersion});
     if (!start.resumes.isEmpty())
-        header += line(now, QStringLiteral("resumes"), {start.resumes});
-    header += line(now, QStringLiteral("text"), {start.text});
-    header += line(now, QStringLiteral("url"), {start.url});
-    header += line(now, QStringLiteral("wap-push"), {QString::number(int(start.wapPush))});
-    header += line(now, QStringLiteral("alert"), {QString::number(int(start.alert))});
-    header += line(now, QStringLiteral("encoding"), {QString::number(start.encoding)});
+        header += line(time, QStringLiteral("resumes"), {start.resumes});
+    header += line(time, QStringLiteral("text"), {start.text});
+    header += line(time, QStringLiteral("url"), {start.url});
+    header += line(time, QStringLiteral("wap-push"), {QString::number(int(start.wapPush))});
+    header += line(time, QStringLiteral("alert"), {QString::number(int(start.alert))});
+    header += line(time, QStringLiteral("encoding"), {QString::number(start.encoding)});
     for (const auto &[key, value] : start.options)
-        header += line(now, QStringLiteral("option"), {key, value});
+        header += line(time, QStringLiteral("option"), {key, value});
     for (qsizetype i = 0; i < start.numbers.size(); ++i)
-        header += line(now, QStringLiteral("number"), {QString::number(i), start.numbers.at(i)});
-    header += line(now, QStringLiteral("begin"), {QString::number(start.numbers.size())});
+        header += line(time, QStringLiteral("number"), {QString::number(i), start.numbers.at(i)});
+    header += line(time, QStringLiteral("begin"), {QString::number(start.numbers.size())});
     try {
         writeAll(fd, header, path);
     } catch (...) {
@@ -148,7 +149,7 @@ void RunJournalWriter::append(const QString &word, const QStringList &fields)
     if (m_fd < 0)
         throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
                            ErrorNumber::kInternal);
-    writeAll(m_fd, journalformat::line(m_clock(), word, fields), m_path);
+    writeAll(m_fd, journalformat::line(journalformat::timeField(m_clock()), word, fields), m_path);
 }
 
 void RunJournalWriter::handed(int pos)
@@ -264,7 +265,8 @@ void closeRunJournal(const QString &path, RunEnd kind, const QString &detail, Jo
         failIo(QStringLiteral("Cannot write the run journal"), path);
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
     try {
-        writeAll(fd, journalformat::line(now, QStringLiteral("end"), {runEndWord(kind), detail}), path);
+        writeAll(fd, journalformat::line(journalformat::timeField(now), QStringLiteral("end"), {runEndWord(kind), detail}),
+                 path);
     } catch (...) {
         ::close(fd);
         throw;

@@ -109,9 +109,9 @@ QString timeField(const QDateTime &when)
     return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
-QByteArray line(const QDateTime &when, const QString &word, const QStringList &fields)
+QByteArray line(const QString &time, const QString &word, const QStringList &fields)
 {
-    QString text = timeField(when) + u'\t' + word;
+    QString text = time + u'\t' + word;
     for (const QString &field : fields)
         text += u'\t' + escapeField(field);
     return text.toUtf8() + '\n';

@@ -34,8 +34,9 @@ std::optional<QString> unescapeField(const QString &field);
 // "2026-12-07T14:03:09.125+01:00", so the moment stays unambiguous across a clock change.
 QString timeField(const QDateTime &when);
 
-// One whole line, LF included: the time, the word, then the fields escaped.
-QByteArray line(const QDateTime &when, const QString &word, const QStringList &fields = {});
+// One whole line, LF included: the time, the word, then the fields escaped. The start of a
+// run writes all its lines with one time, formatted once as timeField.
+QByteArray line(const QString &time, const QString &word, const QStringList &fields = {});
 // A line without its LF split back into time, word and unescaped fields; nothing when it
 // has fewer than two fields, a bad escape or a time that does not parse.
 struct Line
