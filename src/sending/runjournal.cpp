@@ -152,19 +152,36 @@ void RunJournalWriter::append(const QString &word, const QStringList &fields)
     writeAll(m_fd, journalformat::line(journalformat::timeField(m_clock()), word, fields), m_path);
 }
 
+// The reader takes one number at the modem at a time; refusing anything else here keeps
+// every journal this writer makes readable.
+void RunJournalWriter::checkWaiting(int pos, bool handing) const
+{
+    if (m_handed < 0 || (m_handed == pos && !handing))
+        return;
+    throw journalError(QStringLiteral("Position %1 %2 while position %3 waits for its outcome")
+                           .arg(pos).arg(handing ? QStringLiteral("handed") : QStringLiteral("has an outcome")).arg(m_handed),
+                       ErrorNumber::kInternal);
+}
+
 void RunJournalWriter::handed(int pos)
 {
+    checkWaiting(pos, true);
     append(QStringLiteral("handed"), {QString::number(pos), numberAt(pos)});
+    m_handed = pos;
 }
 
 void RunJournalWriter::sent(int pos, const QString &refs)
 {
+    checkWaiting(pos, false);
     append(QStringLiteral("sent"), {QString::number(pos), numberAt(pos), refs});
+    m_handed = -1;
 }
 
 void RunJournalWriter::failed(int pos, int errorNumber, const QString &errorText)
 {
+    checkWaiting(pos, false);
     append(QStringLiteral("failed"), {QString::number(pos), numberAt(pos), QString::number(errorNumber), errorText});
+    m_handed = -1;
 }
 
 void RunJournalWriter::end(RunEnd kind, const QString &detail)

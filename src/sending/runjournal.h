@@ -65,7 +65,7 @@ public:
 
     QString path() const { return m_path; }
 
-    // The number at position pos goes to the modem now.
+    // The number at position pos goes to the modem now; until its outcome no other may.
     void handed(int pos);
     // refs: the modem's message references, "12,13" for a two-part message.
     void sent(int pos, const QString &refs);
@@ -77,11 +77,13 @@ private:
     RunJournalWriter(QString path, int fd, QStringList numbers, JournalClock clock);
     void append(const QString &word, const QStringList &fields);
     QString numberAt(int pos) const;
+    void checkWaiting(int pos, bool handing) const;
 
     QString m_path;
     int m_fd = -1;
     QStringList m_numbers;
     JournalClock m_clock;
+    int m_handed = -1; // the position at the modem
 };
 
 enum class RunOutcome { NotTried, Sent, Failed, Uncertain };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -117,7 +118,6 @@ TEST(RunJournal, WritesAReadableJournalAndReadsItBack)
     EXPECT_TRUE(state.ended);
     EXPECT_EQ(state.endKind, RunEnd::Error);
     EXPECT_EQ(state.endDetail, QStringLiteral("731 Port lost"));
-    EXPECT_THROW(writer.sent(1, QStringLiteral("1")), QuilloError) << "nothing after the end";
 }
 
 // Steps of a run: handed (h), sent (s), failed (f) for a position, as the engine calls them.
@@ -297,8 +297,31 @@ TEST(RunJournal, ListsUnfinishedRunsNewestFirstAndClosesThem)
     EXPECT_THROW(closeRunJournal(oldest.path(), RunEnd::Dismissed), QuilloError) << "closed once only";
 }
 
-TEST(RunJournal, RefusesAMissingLogsFolder)
+TEST(RunJournal, RefusesWhatItCouldNotReadBack)
 {
+    QTemporaryDir logs;
+    const struct
+    {
+        const char *name;
+        std::function<void(RunJournalWriter &)> calls;
+        const char *says;
+    } cases[] = {
+        {"second number at the modem", [](auto &w) { w.handed(0); w.handed(1); },
+         "Position 1 handed while position 0 waits for its outcome"},
+        {"outcome of another number", [](auto &w) { w.handed(0); w.sent(1, {}); },
+         "Position 1 has an outcome while position 0 waits for its outcome"},
+        {"position past the list", [](auto &w) { w.failed(2, 1, {}); }, "Position 2 is outside the run's 2 numbers"},
+        {"record after the end", [](auto &w) { w.end(RunEnd::Aborted); w.handed(0); }, "has already ended"},
+    };
+    for (const auto &c : cases) {
+        RunJournalWriter writer = RunJournalWriter::create(logs.path(), runOf({QStringLiteral("1"), QStringLiteral("2")}));
+        try {
+            c.calls(writer);
+            ADD_FAILURE() << c.name << ": accepted";
+        } catch (const QuilloError &e) {
+            EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.says))) << c.name << ": " << e.what();
+        }
+    }
     try {
         RunJournalWriter::create(QStringLiteral("/nonexistent/logs"), runOf({}));
         ADD_FAILURE() << "created";
