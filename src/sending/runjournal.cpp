@@ -24,8 +24,9 @@ namespace {
 
 [[noreturn]] void failIo(const QString &what, const QString &path)
 {
+    const int error = errno;
     throw journalError(QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path),
-                                                       QString::fromLocal8Bit(std::strerror(errno))));
+                                                       QString::fromLocal8Bit(std::strerror(error))));
 }
 
 // The whole buffer or an error: a short write (a full disk) would otherwise leave a torn
@@ -110,7 +111,7 @@ RunJournalWriter RunJournalWriter::create(const QString &logsFolder, const RunJo
     try {
         writeAll(fd, header, path);
     } catch (...) {
-        // A half-written start would be listed as an interrupted run that never sent anything.
+        // Nothing was sent yet, and a start cut short is a journal nobody could read.
         ::close(fd);
         ::unlink(QFile::encodeName(path).constData());
         throw;
@@ -126,7 +127,7 @@ RunJournalWriter::RunJournalWriter(QString path, int fd, QStringList numbers, Jo
 
 RunJournalWriter::RunJournalWriter(RunJournalWriter &&other) noexcept
     : m_path(std::move(other.m_path)), m_fd(std::exchange(other.m_fd, -1)),
-      m_numbers(std::move(other.m_numbers)), m_clock(std::move(other.m_clock))
+      m_numbers(std::move(other.m_numbers)), m_clock(std::move(other.m_clock)), m_handed(other.m_handed)
 {
 }
 
@@ -149,7 +150,14 @@ void RunJournalWriter::append(const QString &word, const QStringList &fields)
     if (m_fd < 0)
         throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
                            ErrorNumber::kInternal);
-    writeAll(m_fd, journalformat::line(journalformat::timeField(m_clock()), word, fields), m_path);
+    try {
+        writeAll(m_fd, journalformat::line(journalformat::timeField(m_clock()), word, fields), m_path);
+    } catch (...) {
+        // What reached the file is a torn last line, which readers skip; a record written
+        // after it would join it and spoil the journal.
+        ::close(std::exchange(m_fd, -1));
+        throw;
+    }
 }
 
 // The reader takes one number at the modem at a time; refusing anything else here keeps

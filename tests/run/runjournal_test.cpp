@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -295,6 +297,31 @@ TEST(RunJournal, ListsUnfinishedRunsNewestFirstAndClosesThem)
     EXPECT_EQ(closed.uncertainPosition, 0);
     EXPECT_TRUE(contents(resuming.path()).endsWith("\t111\n2026-12-07T14:03:40.125+01:00\tend\trestored\t\n"));
     EXPECT_THROW(closeRunJournal(oldest.path(), RunEnd::Dismissed), QuilloError) << "closed once only";
+}
+
+// A full disk, played by a file-size limit: the record that did not fit is an error naming
+// the file, the writer takes nothing more, and the journal still reads back.
+TEST(RunJournal, StopsAtTheFirstRecordThatDoesNotFit)
+{
+    QTemporaryDir logs;
+    RunJournalWriter writer = RunJournalWriter::create(logs.path(), runOf({QStringLiteral("111")}), tickingClock());
+    writer.handed(0);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = rlim_t(QFileInfo(writer.path()).size() + 40);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        writer.sent(0, QStringLiteral("12,13"));
+        ADD_FAILURE() << "wrote past the limit";
+    } catch (const QuilloError &e) {
+        EXPECT_EQ(e.description(), QStringLiteral("Cannot write the run journal %1: File too large").arg(writer.path()));
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_THROW(writer.failed(0, 1, QString()), QuilloError);
+    EXPECT_EQ(readRunJournal(writer.path()).uncertainPosition, 0);
 }
 
 TEST(RunJournal, RefusesWhatItCouldNotReadBack)
