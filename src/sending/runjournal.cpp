@@ -1,0 +1,300 @@
+#include "runjournal.h"
+
+#include "common/error.h"
+#include "common/errornumbers.h"
+#include "runjournalformat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <fcntl.h>
+#include <unistd.h>
+
+using journalformat::completeLines;
+using journalformat::failLine;
+using journalformat::journalError;
+using journalformat::lastCompleteLine;
+using journalformat::wordOf;
+
+namespace {
+
+[[noreturn]] void failIo(const QString &what, const QString &path)
+{
+    const int error = errno;
+    throw journalError(QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path),
+                                                       QString::fromLocal8Bit(std::strerror(error))));
+}
+
+// The whole buffer or an error: a short write (a full disk) would otherwise leave a torn
+// record that looks like a crash.
+void writeAll(int fd, const QByteArray &bytes, const QString &path)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd, data, size_t(left));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            failIo(QStringLiteral("Cannot write the run journal"), path);
+        }
+        data += done;
+        left -= done;
+    }
+    if (::fsync(fd) != 0)
+        failIo(QStringLiteral("Cannot write the run journal"), path);
+}
+
+// A new file's name lives in its folder; without this a power cut can lose the whole file
+// even though its contents were synced. Some file systems refuse it, which costs nothing.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QByteArray readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw journalError(QStringLiteral("Cannot read the run journal %1: %2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return file.readAll();
+}
+
+} // namespace
+
+// ---- writing
+
+RunJournalWriter RunJournalWriter::create(const QString &logsFolder, const RunJournalStart &start,
+                                          JournalClock clock)
+{
+    if (!clock)
+        clock = [] { return QDateTime::currentDateTime(); };
+    if (!QFileInfo(logsFolder).isDir())
+        throw journalError(QStringLiteral("The logs folder %1 does not exist").arg(QDir::toNativeSeparators(logsFolder)),
+                           ErrorNumber::kPathNotFound);
+    const QDateTime now = clock();
+    const QString stem = QStringLiteral("run-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path;
+    int fd = -1;
+    // O_EXCL makes the name unique even against another instance of the program.
+    for (int n = 1; fd < 0; ++n) {
+        path = QDir(logsFolder).filePath(stem + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + QStringLiteral(".journal"));
+        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            failIo(QStringLiteral("Cannot create the run journal"), path);
+    }
+
+    using journalformat::line;
+    const QString time = journalformat::timeField(now);
+    QByteArray header = line(time, QStringLiteral("journal"), {journalformat::kVersion});
+    if (!start.resumes.isEmpty())
+        header += line(time, QStringLiteral("resumes"), {start.resumes});
+    header += line(time, QStringLiteral("text"), {start.text});
+    header += line(time, QStringLiteral("url"), {start.url});
+    header += line(time, QStringLiteral("wap-push"), {QString::number(int(start.wapPush))});
+    header += line(time, QStringLiteral("alert"), {QString::number(int(start.alert))});
+    header += line(time, QStringLiteral("encoding"), {QString::number(start.encoding)});
+    for (const auto &[key, value] : start.options)
+        header += line(time, QStringLiteral("option"), {key, value});
+    for (qsizetype i = 0; i < start.numbers.size(); ++i)
+        header += line(time, QStringLiteral("number"), {QString::number(i), start.numbers.at(i)});
+    header += line(time, QStringLiteral("begin"), {QString::number(start.numbers.size())});
+    try {
+        writeAll(fd, header, path);
+    } catch (...) {
+        // Nothing was sent yet, and a start cut short is a journal nobody could read.
+        ::close(fd);
+        ::unlink(QFile::encodeName(path).constData());
+        throw;
+    }
+    syncFolder(logsFolder);
+    return RunJournalWriter(path, fd, start.numbers, std::move(clock));
+}
+
+RunJournalWriter::RunJournalWriter(QString path, int fd, QStringList numbers, JournalClock clock)
+    : m_path(std::move(path)), m_fd(fd), m_numbers(std::move(numbers)), m_clock(std::move(clock))
+{
+}
+
+RunJournalWriter::RunJournalWriter(RunJournalWriter &&other) noexcept
+    : m_path(std::move(other.m_path)), m_fd(std::exchange(other.m_fd, -1)),
+      m_numbers(std::move(other.m_numbers)), m_clock(std::move(other.m_clock)), m_handed(other.m_handed)
+{
+}
+
+RunJournalWriter::~RunJournalWriter()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QString RunJournalWriter::numberAt(int pos) const
+{
+    if (pos < 0 || pos >= m_numbers.size())
+        throw journalError(QStringLiteral("Position %1 is outside the run's %2 numbers").arg(pos).arg(m_numbers.size()),
+                           ErrorNumber::kInternal);
+    return m_numbers.at(pos);
+}
+
+void RunJournalWriter::append(const QString &word, const QStringList &fields)
+{
+    if (m_fd < 0)
+        throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
+                           ErrorNumber::kInternal);
+    try {
+        writeAll(m_fd, journalformat::line(journalformat::timeField(m_clock()), word, fields), m_path);
+    } catch (...) {
+        // What reached the file is a torn last line, which readers skip; a record written
+        // after it would join it and spoil the journal.
+        ::close(std::exchange(m_fd, -1));
+        throw;
+    }
+}
+
+// The reader takes one number at the modem at a time; refusing anything else here keeps
+// every journal this writer makes readable.
+void RunJournalWriter::checkWaiting(int pos, bool handing) const
+{
+    if (m_handed < 0 || (m_handed == pos && !handing))
+        return;
+    throw journalError(QStringLiteral("Position %1 %2 while position %3 waits for its outcome")
+                           .arg(pos).arg(handing ? QStringLiteral("handed") : QStringLiteral("has an outcome")).arg(m_handed),
+                       ErrorNumber::kInternal);
+}
+
+void RunJournalWriter::handed(int pos)
+{
+    checkWaiting(pos, true);
+    append(QStringLiteral("handed"), {QString::number(pos), numberAt(pos)});
+    m_handed = pos;
+}
+
+void RunJournalWriter::sent(int pos, const QString &refs)
+{
+    checkWaiting(pos, false);
+    append(QStringLiteral("sent"), {QString::number(pos), numberAt(pos), refs});
+    m_handed = -1;
+}
+
+void RunJournalWriter::failed(int pos, int errorNumber, const QString &errorText)
+{
+    checkWaiting(pos, false);
+    append(QStringLiteral("failed"), {QString::number(pos), numberAt(pos), QString::number(errorNumber), errorText});
+    m_handed = -1;
+}
+
+void RunJournalWriter::end(RunEnd kind, const QString &detail)
+{
+    append(QStringLiteral("end"), {runEndWord(kind), detail});
+    ::close(std::exchange(m_fd, -1));
+}
+
+RunJournalState readRunJournal(const QString &path)
+{
+    return journalformat::parseJournal(readWhole(path), path);
+}
+
+// ---- the logs folder
+
+namespace {
+
+// Enough of a journal to list it without reading all its numbers: the start time and the
+// journal it resumes from its first lines, the word of its last complete line.
+struct JournalPeek
+{
+    QString name;
+    QDateTime started;
+    QString resumes;
+    QString lastWord;
+    int sameSecond = 1; // the -n of run-YYYYMMDD-HHMMSS-n.journal
+};
+
+JournalPeek peek(const QString &folder, const QString &name)
+{
+    // Far more than the first two records and any sending record or end ever take.
+    constexpr qint64 kWindow = 64 * 1024;
+    JournalPeek out{name};
+    const QStringList dashes = QFileInfo(name).completeBaseName().split(u'-');
+    if (dashes.size() == 4)
+        out.sameSecond = dashes.at(3).toInt();
+    QFile file(QDir(folder).filePath(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    const QByteArray head = file.read(kWindow);
+    const QList<QByteArray> first = completeLines(head);
+    if (!first.isEmpty())
+        out.started = QDateTime::fromString(QString::fromUtf8(first.at(0).left(first.at(0).indexOf('\t'))),
+                                            Qt::ISODateWithMs);
+    if (first.size() > 1 && wordOf(first.at(1)) == u"resumes") {
+        if (const auto line = journalformat::parseLine(QString::fromUtf8(first.at(1))); line && line->fields.size() == 1)
+            out.resumes = line->fields.at(0);
+    }
+    std::optional<QByteArray> last = lastCompleteLine(head, true);
+    if (file.size() > head.size() && file.seek(file.size() - kWindow))
+        last = lastCompleteLine(file.readAll(), false);
+    if (!last && file.seek(0))
+        last = lastCompleteLine(file.readAll(), true);
+    out.lastWord = last ? wordOf(*last) : QString();
+    return out;
+}
+
+} // namespace
+
+QStringList unfinishedRunJournals(const QString &logsFolder)
+{
+    QList<JournalPeek> journals;
+    QStringList resumed;
+    const QStringList names = QDir(logsFolder).entryList({QStringLiteral("run-*.journal")}, QDir::Files);
+    for (const QString &name : names) {
+        JournalPeek p = peek(logsFolder, name);
+        if (!p.resumes.isEmpty())
+            resumed += p.resumes;
+        // A journal whose start never reached the disk whole belongs to a run that sent nothing.
+        static const QStringList kSending{QStringLiteral("begin"), QStringLiteral("handed"),
+                                          QStringLiteral("sent"), QStringLiteral("failed")};
+        if (kSending.contains(p.lastWord))
+            journals += std::move(p);
+    }
+    std::sort(journals.begin(), journals.end(), [](const JournalPeek &a, const JournalPeek &b) {
+        return a.started != b.started ? a.started > b.started : a.sameSecond > b.sameSecond;
+    });
+    QStringList out;
+    for (const JournalPeek &p : journals)
+        if (!resumed.contains(p.name))
+            out += QDir(logsFolder).filePath(p.name);
+    return out;
+}
+
+void closeRunJournal(const QString &path, RunEnd kind, const QString &detail, JournalClock clock)
+{
+    const QByteArray data = readWhole(path);
+    const qsizetype complete = data.lastIndexOf('\n') + 1;
+    if (complete == 0)
+        failLine(path, 1, QStringLiteral("the file holds no complete record"));
+    if (wordOf(*lastCompleteLine(data, true)) == u"end")
+        throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(path)));
+    const QByteArray name = QFile::encodeName(path);
+    if (complete < data.size() && ::truncate(name.constData(), complete) != 0)
+        failIo(QStringLiteral("Cannot write the run journal"), path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        failIo(QStringLiteral("Cannot write the run journal"), path);
+    const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
+    try {
+        writeAll(fd, journalformat::line(journalformat::timeField(now), QStringLiteral("end"), {runEndWord(kind), detail}),
+                 path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The run journal: an append-only record of one sending run in the logs folder, so that after
+// a crash the program knows who got the message. One file per run,
+// run-YYYYMMDD-HHMMSS[-n].journal; the line format is in runjournalformat.h and the manual's
+// Logs page. Each call that writes returns only once its record is on disk (write + fsync).
+//
+// Errors: every failure to create, write, read or parse a journal throws QuilloError
+// (ErrorNumber::kFileIo, or kPathNotFound for a missing logs folder) whose description
+// names the file, and for a malformed journal the line.
+
+// What the run sends and to whom, written once when the journal is created.
+struct RunJournalStart
+{
+    QString text;
+    QString url;
+    bool wapPush = false;
+    bool alert = false;
+    int encoding = 0; // 0 GSM 7-bit, 2 UCS-2, as the component takes it
+    // Free settings worth keeping with the run: long-message mode, validity, port...
+    QList<QPair<QString, QString>> options;
+    // The run's list in order; a number may appear twice, so records name positions
+    // (counted from 0) and carry the number for the reader to check.
+    QStringList numbers;
+    // The file name of the journal this run continues, when it resumes an interrupted run.
+    QString resumes;
+
+    bool operator==(const RunJournalStart &) const = default;
+};
+
+// How a run ended, and how the program closed a journal whose run was interrupted.
+enum class RunEnd {
+    Completed,
+    Aborted,           // stopped by the user
+    ConnectionFailure,
+    LowSignal,         // the user declined to send on a low signal
+    ContentTooLong,
+    Error,             // detail: the error number and text
+    Interrupted,       // the program stopped the run (window closed, quitting)
+    Dismissed,         // after a crash: the user let the unsent numbers go
+    Restored,          // after a crash: the unsent numbers were put back in the list
+    Resumed,           // after a crash: detail names the journal of the run that continues it
+};
+QString runEndWord(RunEnd kind);
+
+using JournalClock = std::function<QDateTime()>;
+
+class RunJournalWriter
+{
+public:
+    // Creates a new journal in logsFolder and writes the start with one fsync. The name is
+    // made unique with -2, -3... when a journal of the same second exists.
+    static RunJournalWriter create(const QString &logsFolder, const RunJournalStart &start,
+                                   JournalClock clock = {});
+    RunJournalWriter(RunJournalWriter &&other) noexcept;
+    RunJournalWriter &operator=(RunJournalWriter &&) = delete;
+    ~RunJournalWriter();
+
+    QString path() const { return m_path; }
+
+    // The number at position pos goes to the modem now; until its outcome no other may.
+    void handed(int pos);
+    // refs: the modem's message references, "12,13" for a two-part message.
+    void sent(int pos, const QString &refs);
+    void failed(int pos, int errorNumber, const QString &errorText);
+    // The last record; the writer accepts nothing after it.
+    void end(RunEnd kind, const QString &detail = QString());
+
+private:
+    RunJournalWriter(QString path, int fd, QStringList numbers, JournalClock clock);
+    void append(const QString &word, const QStringList &fields);
+    QString numberAt(int pos) const;
+    void checkWaiting(int pos, bool handing) const;
+
+    QString m_path;
+    int m_fd = -1;
+    QStringList m_numbers;
+    JournalClock m_clock;
+    int m_handed = -1; // the position at the modem
+};
+
+enum class RunOutcome { NotTried, Sent, Failed, Uncertain };
+
+struct RunPosition
+{
+    RunOutcome outcome = RunOutcome::NotTried;
+    QString refs;        // Sent
+    int errorNumber = 0; // Failed
+    QString errorText;   // Failed
+};
+
+struct RunJournalState
+{
+    QString path;
+    RunJournalStart start;
+    QList<RunPosition> positions; // one per number of start.numbers
+    bool ended = false;
+    RunEnd endKind = RunEnd::Completed;
+    QString endDetail;
+    int sent = 0;
+    int failed = 0;
+    int notTried = 0;
+    int uncertainPosition = -1; // handed to the modem with no outcome: it may or may not have gone
+
+    // The numbers still to send, in the run's order: failed and not tried, and the uncertain
+    // one when the user prefers a possible duplicate to a possible miss.
+    QStringList notSent(bool includeUncertain) const;
+};
+
+// A torn last line (the program died while writing it) is ignored.
+RunJournalState readRunJournal(const QString &path);
+// The journals of logsFolder without an end record, newest first, leaving out any that a
+// later journal resumes (the program died between starting the new run and closing the old).
+QStringList unfinishedRunJournals(const QString &logsFolder);
+// Appends an end record to an unfinished journal, dropping a torn last line first.
+void closeRunJournal(const QString &path, RunEnd kind, const QString &detail = QString(),
+                     JournalClock clock = {});
