@@ -11,6 +11,7 @@
 #include "logs/messagelog.h"
 #include "recipients/recipientlist.h"
 
+#include <QFileInfo>
 #include <QScopeGuard>
 
 namespace {
@@ -40,15 +41,56 @@ RunEngine::RunEngine(AppContext &context, RecipientList &list, RunView &view)
 
 RunEngine::~RunEngine() = default;
 
-void RunEngine::requestStop()
+void RunEngine::requestStop(bool interrupted)
 {
+    m_interrupted = m_interrupted || interrupted;
     m_context.state.ContinueSending = false;
+}
+
+void RunEngine::openJournal(const Message &message, const MessageOptions &options)
+{
+    const ComDetails &stored = m_context.state.Details;
+    RunJournalStart start;
+    start.text = message.text;
+    start.url = message.url;
+    start.wapPush = message.wapPush;
+    start.alert = message.alert;
+    start.encoding = message.encoding;
+    start.options = {{QStringLiteral("port"), stored.Port},
+                     {QStringLiteral("baud"), stored.BaudRate},
+                     {QStringLiteral("long-message"), options.longMessage},
+                     {QStringLiteral("internal-smsc"), options.internalSmsc ? QStringLiteral("1") : QStringLiteral("0")},
+                     {QStringLiteral("smsc"), stored.SMSC},
+                     {QStringLiteral("validity"), stored.Validity},
+                     {QStringLiteral("delay"), stored.SendDelay},
+                     {QStringLiteral("retry"), stored.SendRetry}};
+    start.numbers = m_list.entries();
+    const QString logs = AddBackslash(m_context.dataFolder) + QStringLiteral("logs");
+    if (!m_resumes.isEmpty())
+        start.resumes = QFileInfo(m_resumes).fileName();
+    m_journal.emplace(RunJournalWriter::create(logs, start));
+    m_result.journal = m_journal->path();
+    if (!m_resumes.isEmpty()) {
+        closeRunJournal(m_resumes, RunEnd::Resumed, QFileInfo(m_journal->path()).fileName());
+        m_resumes.clear();
+    }
+}
+
+void RunEngine::closeJournal(RunEnd kind, const QString &detail)
+{
+    if (!m_journal)
+        return;
+    // Taken first, so a failure to write the end is not tried twice by the error ending.
+    std::optional<RunJournalWriter> journal = std::move(m_journal);
+    m_journal.reset();
+    journal->end(kind, detail);
 }
 
 void RunEngine::release()
 {
     // Releasing the component closes the port.
     m_component.reset();
+    m_journal.reset();
     m_log.reset();
 }
 
@@ -61,6 +103,7 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
     m_running = true;
     const auto notRunning = qScopeGuard([this] { m_running = false; });
     m_result = {};
+    m_interrupted = false;
     m_context.state.ContinueSending = true;
     try {
         Message message = composed;
@@ -148,6 +191,7 @@ RunEngine::Outcome RunEngine::prepareAndSend(const Message &message, const Messa
     m_component->setLogPath(AddBackslash(AddBackslash(m_context.dataFolder) + QStringLiteral("logs")));
     m_component->setModemLogType(runvalues::toInt16(stored.SysLog));
     setHourglass(true);
+    openJournal(message, options);
 
     if (!connectModem())
         return Outcome::ConnectionFailure;
@@ -271,7 +315,16 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
         m_view.letEventsRun();
 
         QString report;
-        if (sendOne(message, number, report)) {
+        m_journal->handed(done);
+        const bool wasSent = sendOne(message, number, report);
+        const qint32 error = wasSent ? 0 : m_component->ErrorNumber();
+        const QString errorText = wasSent ? QString() : m_component->ErrorDescription();
+        if (wasSent)
+            m_journal->sent(done, report);
+        else
+            m_journal->failed(done, error, errorText);
+        m_view.numberDone(number, wasSent, report, error, errorText);
+        if (wasSent) {
             ++m_result.sent;
             status(1, QStringLiteral("Sent (") + number + QLatin1Char(')'));
             m_list.removeAt(failed);
@@ -315,6 +368,7 @@ void RunEngine::endCompleted(int total, int failed)
     AppState &state = m_context.state;
     m_result.end = RunResult::End::Completed;
     const QString counts = summary(total - failed, failed);
+    closeJournal(RunEnd::Completed, counts);
     status(1, QStringLiteral("Done"));
     m_log->StatusLog(QStringLiteral("Sending completed ") + counts);
     state.IsSending = false;
@@ -337,6 +391,7 @@ void RunEngine::endUserAbort()
 {
     AppState &state = m_context.state;
     m_result.end = RunResult::End::UserAbort;
+    closeJournal(m_interrupted ? RunEnd::Interrupted : RunEnd::Aborted);
     // Panels 2 to 4 and the bar's visibility stay as they were, to show where the run stopped.
     m_view.progressReset(false);
     m_view.unlock();
@@ -353,6 +408,8 @@ void RunEngine::endConnectionFailure()
 {
     m_result.end = RunResult::End::ConnectionFailure;
     m_result.errorNumber = m_component->ErrorNumber();
+    closeJournal(RunEnd::ConnectionFailure,
+                 QString::number(m_component->ErrorNumber()) + QLatin1Char(' ') + m_component->ErrorDescription());
     status(1, QStringLiteral("ERROR ") + QString::number(m_component->ErrorNumber()));
     m_view.unlock();
     m_view.letEventsRun();
@@ -363,6 +420,7 @@ void RunEngine::endConnectionFailure()
 void RunEngine::endQuiet()
 {
     m_result.end = RunResult::End::LowSignal;
+    closeJournal(RunEnd::LowSignal);
     // Panel 1 keeps "Low signal strength".
     m_view.unlock();
     m_view.letEventsRun();
@@ -373,6 +431,7 @@ void RunEngine::endQuiet()
 void RunEngine::endContentTooLong()
 {
     m_result.end = RunResult::End::ContentTooLong;
+    closeJournal(RunEnd::ContentTooLong);
     setHourglass(false);
     m_context.dialogs.exclamation(QStringLiteral("ERROR: WAP Push message (Text + URL) length exceeds allowed size!"));
     status(1, QStringLiteral("Content length eror"));
@@ -386,6 +445,12 @@ void RunEngine::endUnexpected(qint32 number, const QString &description)
     m_result.end = RunResult::End::Error;
     m_result.errorNumber = number;
     setHourglass(false);
+    try {
+        closeJournal(RunEnd::Error, QString::number(number) + QLatin1Char(' ') + description);
+    } catch (...) {
+        // A journal that cannot take its end stays unfinished; the next start offers it.
+        noteIgnoredError("closing the run journal after an error");
+    }
     try {
         reportTrappedError(m_context, QStringLiteral("cmdStartSending_Click"), number, description);
         if (m_log)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "common/appcontext.h"
+#include "sending/runjournal.h"
 #include "sending/runmessage.h"
 
 #include <memory>
+#include <optional>
 
 class MessageLog;
 class RecipientList;
@@ -15,6 +17,12 @@ class RunView
 public:
     virtual ~RunView() = default;
 
+    // One number's outcome, once the journal holds it and before the list changes.
+    virtual void numberDone(const QString &number, bool sent, const QString &report, qint32 errorNumber,
+                            const QString &errorText)
+    {
+        Q_UNUSED(number) Q_UNUSED(sent) Q_UNUSED(report) Q_UNUSED(errorNumber) Q_UNUSED(errorText)
+    }
     // Panels 1 what the run does, 2 "n/total", 3 "Errors: n", 4 "Time left: ...".
     virtual void status(int panel, const QString &text) = 0;
     virtual void letEventsRun() = 0;
@@ -40,6 +48,7 @@ struct RunResult
     int sent = 0;
     int failed = 0;
     qint32 errorNumber = 0; // the component's or the program's error for ConnectionFailure and Error
+    QString journal;        // the run's journal, once it was created
 };
 
 // The sending run (cmdStartSending): sends the message to every number of the list through
@@ -47,6 +56,10 @@ struct RunResult
 // exactly the failed numbers in the list. It runs inside the call and lets events run at
 // fixed points; a stop only clears ContinueSending, which the run reads at its checkpoints
 // and then asks "Abort sending remaining messages?". The window and quillo-cli both run it.
+//
+// Every run that gets as far as the modem keeps a journal in the logs folder
+// (runjournal.h): each number is recorded as handed to the modem before it goes, and its
+// outcome before the list changes, so after a crash the journal says who got the message.
 class RunEngine
 {
 public:
@@ -56,7 +69,11 @@ public:
     // Checks the input, asks "Start sending messages?" and runs to one of its endings. A call
     // while a run is still ending is ignored (NotStarted).
     RunResult start(const ComposedMessage &message, const MessageOptions &options);
-    void requestStop();
+    // interrupted: the stop came from outside (a signal to quillo-cli), not from the operator.
+    void requestStop(bool interrupted = false);
+    // The next run continues the interrupted run of this journal, which is closed as resumed
+    // once the new journal exists.
+    void setResumes(const QString &journalPath) { m_resumes = journalPath; }
     bool isRunning() const { return m_running; }
 
 private:
@@ -82,6 +99,8 @@ private:
     void endContentTooLong();
     void endUnexpected(qint32 number, const QString &description);
 
+    void openJournal(const Message &message, const MessageOptions &options);
+    void closeJournal(RunEnd kind, const QString &detail = QString());
     void release();
     void status(int panel, const QString &text) { m_view.status(panel, text); }
     void setHourglass(bool on) { m_context.dialogs.setBusy(on); }
@@ -91,6 +110,9 @@ private:
     RunView &m_view;
     std::unique_ptr<SmsComponent> m_component;
     std::unique_ptr<MessageLog> m_log;
+    std::optional<RunJournalWriter> m_journal;
+    QString m_resumes;
+    bool m_interrupted = false;
     RunResult m_result;
     // True for the whole call, endings included: they unlock the window and let events run
     // while the run still holds its component and log.
