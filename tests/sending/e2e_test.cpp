@@ -3,7 +3,9 @@
 #include "modemsimprocess.h"
 #include "probecomponent.h"
 #include "runwindow.h"
+#include "sending/runjournal.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,6 +73,23 @@ struct EndToEnd : testing::Test
         EXPECT_EQ(sentLogged, gone);
         for (const QString &number : failedLogged)
             EXPECT_TRUE(w.numbers().contains(number)) << number.toStdString();
+    }
+    // The run's journal is closed with the given end and agrees with the list (what is not
+    // sent) and with the modem's record (what is sent).
+    void expectJournalAgrees(RunEnd end, const QStringList &modemReceived)
+    {
+        const QStringList journals =
+            QDir(w.logs).entryList({QStringLiteral("run-*.journal")}, QDir::Files, QDir::Name | QDir::Reversed);
+        ASSERT_FALSE(journals.isEmpty());
+        const RunJournalState journal = readRunJournal(w.logs + journals.first());
+        EXPECT_TRUE(journal.ended);
+        EXPECT_EQ(runEndWord(journal.endKind), runEndWord(end));
+        EXPECT_EQ(journal.notSent(false), w.numbers());
+        QStringList sent;
+        for (int pos = 0; pos < journal.positions.size(); ++pos)
+            if (journal.positions[pos].outcome == RunOutcome::Sent)
+                sent << journal.start.numbers[pos];
+        EXPECT_EQ(sent, modemReceived);
     }
 };
 
@@ -185,6 +204,7 @@ TEST_F(EndToEnd, ANumberRefusedByTheNetworkStaysInTheListAndTheRunGoesOn)
     EXPECT_EQ(received(sim.recorded()), (QStringList{kA, kC}));
     EXPECT_EQ(w.messageLog().last(), QStringLiteral("Sending completed [Sent:2; Failed:1]"));
     EXPECT_TRUE(w.messageLog().contains(QStringLiteral("Message FAILED [") + kB + QLatin1Char(']')));
+    expectJournalAgrees(RunEnd::Completed, {kA, kC});
 }
 
 TEST_F(EndToEnd, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
@@ -196,6 +216,7 @@ TEST_F(EndToEnd, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
     EXPECT_EQ(w.numbers(), (QStringList{kC, kD, kE}));
     EXPECT_EQ(received(sim.recorded()), (QStringList{kA, kB}));
     expectLogAgreesWithList(all);
+    expectJournalAgrees(RunEnd::Completed, {kA, kB});
     EXPECT_TRUE(w.enabled("cmdStartSending"));
 }
 
@@ -219,6 +240,7 @@ TEST_F(EndToEnd, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
     EXPECT_EQ(w.panel(3), QStringLiteral("Errors: 2"));
     EXPECT_EQ(w.panel(1), QStringLiteral("Sending aborted"));
     expectLogAgreesWithList(all);
+    expectJournalAgrees(RunEnd::Aborted, {});
 }
 
 TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
@@ -242,6 +264,7 @@ TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
         EXPECT_EQ(w.panel(1), QStringLiteral("ERROR %1").arg(error));
         EXPECT_EQ(w.numbers(), QStringList{kA});
         EXPECT_TRUE(w.messageLog().isEmpty());
+        expectJournalAgrees(RunEnd::ConnectionFailure, {});
         EXPECT_TRUE(w.enabled("cmdStartSending"));
     }
 }
