@@ -49,6 +49,7 @@ int main(int argc, char *argv[])
         window->show();
         if (!data.error.isEmpty())
             dialogs.critical(data.error);
+        window->offerInterruptedRuns();
     });
     switch (outcome) {
     case SplashWindow::Outcome::SecondInstance:

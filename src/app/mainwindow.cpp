@@ -6,6 +6,7 @@
 #include "logs/logcontrols.h"
 #include "sending/messagecomposer.h"
 #include "sending/messagingtab.h"
+#include "sending/runrestore.h"
 #include "recipients/recipientpanel.h"
 #include "sending/sendingrun.h"
 #include "settings/settingstab.h"
@@ -231,6 +232,11 @@ void MainWindow::Form_Load()
         state.IsLoading = false;
         panel(1)->setText(QStringLiteral("Idle"));
     });
+}
+
+void MainWindow::offerInterruptedRuns()
+{
+    ::offerInterruptedRuns(m_context, m_messagingTab->recipientList(), *m_messagingTab->composer());
 }
 
 void MainWindow::centreOnScreen()

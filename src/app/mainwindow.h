@@ -28,6 +28,8 @@ public:
 
     // The start-up: flags, captions, choice lists, config.ini, then the Messaging tab.
     void Form_Load();
+    // After the window shows: offers to restore the runs a crash interrupted.
+    void offerInterruptedRuns();
 
     // MainFrame
     QWidget *window() override { return this; }

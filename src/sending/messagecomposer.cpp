@@ -205,6 +205,17 @@ void MessageComposer::setMessageText(const QString &text)
     (alphabetIndex() == 0 ? m_txtMsgEn : m_txtMsg)->setPlainText(text);
 }
 
+void MessageComposer::setMessage(const ComposedMessage &message)
+{
+    selectAlphabet(message.encoding == 2 ? 1 : 0);
+    setMessageText(message.text);
+    m_txtURL->setText(message.url);
+    // WAP Push first: its rule decides whether Alert may be ticked.
+    m_chkWapPush->setChecked(message.wapPush);
+    m_chkAlert->setChecked(message.alert && !message.wapPush);
+    applyOptionRules();
+}
+
 bool MessageComposer::alertChecked() const
 {
     return m_chkAlert->isChecked();

@@ -43,6 +43,8 @@ public:
     QString unicodeText() const;
     // Puts text into the box of the chosen alphabet, replacing its content.
     void setMessageText(const QString &text);
+    // Shows message as it was composed: alphabet, text, alert or WAP Push with its URL.
+    void setMessage(const ComposedMessage &message);
     bool alertChecked() const;
     bool wapPushChecked() const;
     QString urlText() const;
