@@ -1,11 +1,17 @@
 #include "interruptedrun.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <QLocale>
 
 QString interruptedRunSummary(const RunJournalState &run)
 {
+    // The journal's name carries the moment the run started.
+    const QString name = QFileInfo(run.path).fileName();
+    const QDateTime started = QDateTime::fromString(name.mid(4, 15), QStringLiteral("yyyyMMdd-HHmmss"));
     QString text = QStringLiteral("A sending run was interrupted before it ended (%1).\r\n")
-                       .arg(QFileInfo(run.path).fileName());
+                       .arg(started.isValid() ? QStringLiteral("started ") + QLocale().toString(started, QLocale::ShortFormat)
+                                              : name);
     text += QStringLiteral("Sent: %1; Failed: %2; Not tried: %3.").arg(run.sent).arg(run.failed).arg(run.notTried);
     if (run.uncertainPosition >= 0)
         text += QStringLiteral("\r\nThe message to %1 was being sent when the run stopped: it may or may not "

@@ -47,9 +47,11 @@ void offerInterruptedRuns(AppContext &context, RecipientList &list, MessageCompo
             const RunJournalState run = readRunJournal(path);
             const int notSent = run.notSent(false).size();
             const QString question = interruptedRunSummary(run)
-                                     + QStringLiteral("\r\n\r\nPut the %1 numbers not sent and the message back into "
-                                                      "the window?")
-                                           .arg(notSent);
+                                     + (notSent == 1 ? QStringLiteral("\r\n\r\nPut the number not sent and the message "
+                                                                      "back into the window?")
+                                                     : QStringLiteral("\r\n\r\nPut the %1 numbers not sent and the "
+                                                                      "message back into the window?")
+                                                           .arg(notSent));
             if (context.dialogs.ask(question))
                 restore(context, run, list, composer);
             else
