@@ -1,7 +1,7 @@
 #include "importcontroller.h"
 
 #include "common/errornumbers.h"
-#include "frmsettings.h"
+#include "importdialog.h"
 #include "importfeedback.h"
 #include "recipientlist.h"
 #include "recipientpanel.h"
@@ -21,7 +21,7 @@ void ImportController::showImportDialog()
 {
     RecipientListImport target(m_recipients.list());
     bool imported = false;
-    FrmSettings dialog(m_context, target, m_connections, [&imported] { imported = true; }, m_frame.window());
+    ImportDialog dialog(m_context, target, m_connections, [&imported] { imported = true; }, m_frame.window());
     dialog.Form_Load();
     dialog.exec();
     // The focus goes to the list once the dialog is gone and the main window is active again.

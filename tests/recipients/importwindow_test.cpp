@@ -1,6 +1,6 @@
 #include "db/dbconnection.h"
 #include "fakes.h"
-#include "recipients/frmsettings.h"
+#include "recipients/importdialog.h"
 #include "recipients/importcontroller.h"
 #include "app/mainwindow.h"
 #include "recipients/recipientlist.h"
@@ -28,11 +28,11 @@ struct ImportWindowTest : testing::Test
     }
 
     // Runs drive on the modal import dialog once it is open; returns when it has closed.
-    void withDialog(const std::function<void(FrmSettings &)> &drive, const std::function<void()> &open)
+    void withDialog(const std::function<void(ImportDialog &)> &drive, const std::function<void()> &open)
     {
         bool driven = false;
         QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<FrmSettings *>(QApplication::activeModalWidget());
+            auto *dialog = qobject_cast<ImportDialog *>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             driven = true;
             drive(*dialog);
@@ -53,7 +53,7 @@ struct ImportWindowTest : testing::Test
 TEST_F(ImportWindowTest, ExcelMenuEntryImportsAndFocusesTheList)
 {
     withDialog(
-        [&](FrmSettings &dialog) {
+        [&](ImportDialog &dialog) {
             EXPECT_TRUE(dialog.findChild<QRadioButton *>(QStringLiteral("optExcel"))->isChecked());
             tc.dialogs.expectOpenFile(TestFiles::contactsXls());
             dialog.findChild<QPushButton *>(QStringLiteral("cmdExcel"))->click();

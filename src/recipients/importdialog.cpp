@@ -1,4 +1,4 @@
-#include "frmsettings.h"
+#include "importdialog.h"
 
 #include "common/paths.h"
 #include "importconnections.h"
@@ -84,7 +84,7 @@ QHBoxLayout *pathRow(QLineEdit *path, QPushButton *picker)
 
 } // namespace
 
-FrmSettings::FrmSettings(AppContext &context, ImportList &list, ImportConnections &connections,
+ImportDialog::ImportDialog(AppContext &context, ImportList &list, ImportConnections &connections,
                          std::function<void()> afterImport, QWidget *parent)
     : QDialog(parent), m_context(context), m_list(list), m_connections(connections),
       m_afterImport(std::move(afterImport))
@@ -96,9 +96,9 @@ FrmSettings::FrmSettings(AppContext &context, ImportList &list, ImportConnection
     connectHandlers();
 }
 
-FrmSettings::~FrmSettings() = default;
+ImportDialog::~ImportDialog() = default;
 
-void FrmSettings::buildLayout()
+void ImportDialog::buildLayout()
 {
     auto *layout = new QVBoxLayout(this);
 
@@ -144,7 +144,7 @@ void FrmSettings::buildLayout()
     setMinimumWidth(560);
 }
 
-QGroupBox *FrmSettings::buildTextFrame()
+QGroupBox *ImportDialog::buildTextFrame()
 {
     fraText = frame(m_sourceStack, "fraText", QStringLiteral("Source File"));
     txtText = named(new QLineEdit(fraText), "txtText", QString());
@@ -155,7 +155,7 @@ QGroupBox *FrmSettings::buildTextFrame()
     return fraText;
 }
 
-QGroupBox *FrmSettings::buildExcelFrame()
+QGroupBox *ImportDialog::buildExcelFrame()
 {
     fraExcel = frame(m_sourceStack, "fraExcel", QStringLiteral("Source File"));
     txtExcel = named(new QLineEdit(fraExcel), "txtExcel", QString());
@@ -173,7 +173,7 @@ QGroupBox *FrmSettings::buildExcelFrame()
     return fraExcel;
 }
 
-QGroupBox *FrmSettings::buildAccessFrame()
+QGroupBox *ImportDialog::buildAccessFrame()
 {
     fraAccess = frame(m_sourceStack, "fraAccess", QStringLiteral("Source File"));
     txtAccess = named(new QLineEdit(fraAccess), "txtAccess", QString());
@@ -191,7 +191,7 @@ QGroupBox *FrmSettings::buildAccessFrame()
     return fraAccess;
 }
 
-QGroupBox *FrmSettings::buildExcelFilter()
+QGroupBox *ImportDialog::buildExcelFilter()
 {
     filterExcel = frame(m_filterStack, "filterExcel", QStringLiteral("Filter"));
     cboFilterFieldEx = dropDown(filterExcel, "cboFilterFieldEx", false);
@@ -209,7 +209,7 @@ QGroupBox *FrmSettings::buildExcelFilter()
     return filterExcel;
 }
 
-QGroupBox *FrmSettings::buildAccessFilter()
+QGroupBox *ImportDialog::buildAccessFilter()
 {
     filterAccess = frame(m_filterStack, "filterAccess", QStringLiteral("Filter"));
     txtFilterFieldAc = named(new QLineEdit(filterAccess), "txtFilterFieldAc", QString());
@@ -227,22 +227,22 @@ QGroupBox *FrmSettings::buildAccessFilter()
     return filterAccess;
 }
 
-void FrmSettings::connectHandlers()
+void ImportDialog::connectHandlers()
 {
-    connect(optText, &QRadioButton::clicked, this, &FrmSettings::optText_Click);
-    connect(optExcel, &QRadioButton::clicked, this, &FrmSettings::optExcel_Click);
-    connect(optAccess, &QRadioButton::clicked, this, &FrmSettings::optAccess_Click);
-    connect(cmdText, &QPushButton::clicked, this, &FrmSettings::cmdText_Click);
-    connect(cmdExcel, &QPushButton::clicked, this, &FrmSettings::cmdExcel_Click);
-    connect(cmdAccess, &QPushButton::clicked, this, &FrmSettings::cmdAccess_Click);
-    connect(cmdImport, &QPushButton::clicked, this, &FrmSettings::cmdImport_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &FrmSettings::cmdCancel_Click);
-    connect(cboTable, &QComboBox::activated, this, &FrmSettings::cboTable_Click);
-    connect(cboFilterFieldEx, &QComboBox::activated, this, &FrmSettings::cboFilterFieldEx_Click);
+    connect(optText, &QRadioButton::clicked, this, &ImportDialog::optText_Click);
+    connect(optExcel, &QRadioButton::clicked, this, &ImportDialog::optExcel_Click);
+    connect(optAccess, &QRadioButton::clicked, this, &ImportDialog::optAccess_Click);
+    connect(cmdText, &QPushButton::clicked, this, &ImportDialog::cmdText_Click);
+    connect(cmdExcel, &QPushButton::clicked, this, &ImportDialog::cmdExcel_Click);
+    connect(cmdAccess, &QPushButton::clicked, this, &ImportDialog::cmdAccess_Click);
+    connect(cmdImport, &QPushButton::clicked, this, &ImportDialog::cmdImport_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &ImportDialog::cmdCancel_Click);
+    connect(cboTable, &QComboBox::activated, this, &ImportDialog::cboTable_Click);
+    connect(cboFilterFieldEx, &QComboBox::activated, this, &ImportDialog::cboFilterFieldEx_Click);
     txtFilterFieldAc->installEventFilter(this);
 }
 
-void FrmSettings::Form_Load()
+void ImportDialog::Form_Load()
 {
     adjustSize();
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -272,29 +272,29 @@ void FrmSettings::Form_Load()
     cboFilterValueAc->setCurrentIndex(-1);
 }
 
-void FrmSettings::showFramesFor(Kind kind)
+void ImportDialog::showFramesFor(Kind kind)
 {
     const int page = static_cast<int>(kind);
     m_sourceStack->setCurrentIndex(page);
     m_filterStack->setCurrentIndex(page);
 }
 
-void FrmSettings::optText_Click()
+void ImportDialog::optText_Click()
 {
     showFramesFor(Kind::Text);
 }
 
-void FrmSettings::optExcel_Click()
+void ImportDialog::optExcel_Click()
 {
     showFramesFor(Kind::Excel);
 }
 
-void FrmSettings::optAccess_Click()
+void ImportDialog::optAccess_Click()
 {
     showFramesFor(Kind::Access);
 }
 
-bool FrmSettings::pickFile(const QString &filter, const QString &defaultExt, QLineEdit *box)
+bool ImportDialog::pickFile(const QString &filter, const QString &defaultExt, QLineEdit *box)
 {
     const QString dataFolder = AddBackslash(m_context.dataFolder);
     Dialogs::FileRequest request;
@@ -311,17 +311,17 @@ bool FrmSettings::pickFile(const QString &filter, const QString &defaultExt, QLi
     return !chosen.isEmpty();
 }
 
-void FrmSettings::cmdText_Click()
+void ImportDialog::cmdText_Click()
 {
     pickFile(QStringLiteral("Text Files (*.txt)|*.txt"), QStringLiteral("txt"), txtText);
 }
 
-void FrmSettings::cmdAccess_Click()
+void ImportDialog::cmdAccess_Click()
 {
     pickFile(QStringLiteral("Access Files (*.mdb)|*.mdb"), QStringLiteral("mdb"), txtAccess);
 }
 
-ImportRequest FrmSettings::excelRequest() const
+ImportRequest ImportDialog::excelRequest() const
 {
     return {txtExcel->text(),
             cboTable->currentText(),
@@ -331,7 +331,7 @@ ImportRequest FrmSettings::excelRequest() const
             cboFilterValueEx->currentText()};
 }
 
-ImportRequest FrmSettings::accessRequest() const
+ImportRequest ImportDialog::accessRequest() const
 {
     return {txtAccess->text(),
             txtAccessT->text(),
@@ -341,24 +341,24 @@ ImportRequest FrmSettings::accessRequest() const
             cboFilterValueAc->currentText()};
 }
 
-void FrmSettings::ImportFromText()
+void ImportDialog::ImportFromText()
 {
     importTextFile(m_context.dialogs, m_list, txtText->text(), chkAppList->isChecked());
 }
 
-void FrmSettings::ImportFromExcel()
+void ImportDialog::ImportFromExcel()
 {
     importDatabase(ImportSource::Excel, excelRequest(), chkAppList->isChecked(), m_context.dialogs, m_list,
                    m_connections);
 }
 
-void FrmSettings::ImportFromAccess()
+void ImportDialog::ImportFromAccess()
 {
     importDatabase(ImportSource::Access, accessRequest(), chkAppList->isChecked(), m_context.dialogs, m_list,
                    m_connections);
 }
 
-void FrmSettings::cmdImport_Click()
+void ImportDialog::cmdImport_Click()
 {
     try {
         if (optText->isChecked())
@@ -375,12 +375,12 @@ void FrmSettings::cmdImport_Click()
         m_afterImport();
 }
 
-void FrmSettings::cmdCancel_Click()
+void ImportDialog::cmdCancel_Click()
 {
     done(QDialog::Rejected);
 }
 
-void FrmSettings::reportFailure(std::exception_ptr failure)
+void ImportDialog::reportFailure(std::exception_ptr failure)
 {
     m_context.dialogs.setBusy(false);
     ImportErrorBox(m_context.dialogs, asQuilloError(failure));

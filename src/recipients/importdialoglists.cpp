@@ -1,5 +1,5 @@
 // The import dialog's worksheet, column and value lists.
-#include "frmsettings.h"
+#include "importdialog.h"
 
 #include "db/dbconnection.h"
 #include "importconnections.h"
@@ -26,7 +26,7 @@ void closeSchema(std::unique_ptr<DbConnection> &schema)
 
 } // namespace
 
-void FrmSettings::cmdExcel_Click()
+void ImportDialog::cmdExcel_Click()
 {
     if (!pickFile(QStringLiteral("Excel Files (*.xls)|*.xls"), QStringLiteral("xls"), txtExcel))
         return;
@@ -44,7 +44,7 @@ void FrmSettings::cmdExcel_Click()
     closeSchema(schema);
 }
 
-void FrmSettings::cboTable_Click()
+void ImportDialog::cboTable_Click()
 {
     BusyPointer busy(m_context.dialogs);
     busy.show();
@@ -66,7 +66,7 @@ void FrmSettings::cboTable_Click()
     closeSchema(schema);
 }
 
-void FrmSettings::cboFilterFieldEx_Click()
+void ImportDialog::cboFilterFieldEx_Click()
 {
     BusyPointer busy(m_context.dialogs);
     busy.show();
@@ -94,11 +94,11 @@ void FrmSettings::cboFilterFieldEx_Click()
         busy.restore();
         m_retryCount = 0;
     } catch (...) {
-        retryValueListing(&FrmSettings::cboFilterFieldEx_Click, std::current_exception());
+        retryValueListing(&ImportDialog::cboFilterFieldEx_Click, std::current_exception());
     }
 }
 
-void FrmSettings::txtFilterFieldAc_LostFocus()
+void ImportDialog::txtFilterFieldAc_LostFocus()
 {
     BusyPointer busy(m_context.dialogs);
     busy.show();
@@ -118,11 +118,11 @@ void FrmSettings::txtFilterFieldAc_LostFocus()
         busy.restore();
         m_retryCount = 0;
     } catch (...) {
-        retryValueListing(&FrmSettings::txtFilterFieldAc_LostFocus, std::current_exception());
+        retryValueListing(&ImportDialog::txtFilterFieldAc_LostFocus, std::current_exception());
     }
 }
 
-void FrmSettings::retryValueListing(void (FrmSettings::*handler)(), std::exception_ptr failure)
+void ImportDialog::retryValueListing(void (ImportDialog::*handler)(), std::exception_ptr failure)
 {
     // A file another program is still writing often reads on a second try; a failure that
     // persists is reported once, and after a report the next failure is reported at once
@@ -135,7 +135,7 @@ void FrmSettings::retryValueListing(void (FrmSettings::*handler)(), std::excepti
     (this->*handler)();
 }
 
-bool FrmSettings::eventFilter(QObject *watched, QEvent *event)
+bool ImportDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtFilterFieldAc && event->type() == QEvent::FocusOut) {
         // Leaving the box within the dialog (Tab, a click elsewhere, Import, Cancel) lists

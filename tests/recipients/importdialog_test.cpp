@@ -1,4 +1,4 @@
-#include "recipients/frmsettings.h"
+#include "recipients/importdialog.h"
 
 #include "db/dbconnection.h"
 #include "db/dberrors.h"
@@ -31,13 +31,13 @@ QStringList entries(const QComboBox *box)
     return items;
 }
 
-class FrmSettingsTest : public testing::Test
+class ImportDialogTest : public testing::Test
 {
 protected:
     void open(const QString &sourceType = QStringLiteral("Text"))
     {
         tc.state.ImportSourceType = sourceType;
-        dialog = std::make_unique<FrmSettings>(tc.context, list, connections, [this] { ++afterImportCalls; });
+        dialog = std::make_unique<ImportDialog>(tc.context, list, connections, [this] { ++afterImportCalls; });
         dialog->Form_Load();
     }
     template <typename T>
@@ -64,11 +64,11 @@ protected:
     TestContext tc;
     VectorList list;
     ImportConnections connections;
-    std::unique_ptr<FrmSettings> dialog;
+    std::unique_ptr<ImportDialog> dialog;
     int afterImportCalls = 0;
 };
 
-TEST_F(FrmSettingsTest, SourceTypeAndOptionsChooseThePanels)
+TEST_F(ImportDialogTest, SourceTypeAndOptionsChooseThePanels)
 {
     struct Case
     {
@@ -106,7 +106,7 @@ TEST_F(FrmSettingsTest, SourceTypeAndOptionsChooseThePanels)
     EXPECT_EQ(get<QLineEdit>("txtAccessT")->text(), QStringLiteral("Suppliers"));
 }
 
-TEST_F(FrmSettingsTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
+TEST_F(ImportDialogTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
 {
     open();
     auto *path = get<QLineEdit>("txtText");
@@ -136,7 +136,7 @@ TEST_F(FrmSettingsTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
     EXPECT_TRUE(tc.dialogs.lastFileRequest().startFolder.startsWith(tc.context.dataFolder + QStringLiteral("Phone Lists")));
 }
 
-TEST_F(FrmSettingsTest, WorkbookSheetColumnAndValueLists)
+TEST_F(ImportDialogTest, WorkbookSheetColumnAndValueLists)
 {
     open(QStringLiteral("Excel"));
     pickWorkbook(TestFiles::contactsXls());
@@ -169,7 +169,7 @@ TEST_F(FrmSettingsTest, WorkbookSheetColumnAndValueLists)
     EXPECT_EQ(connections.ExcelConnection()->state(), 0) << "a value list leaves its connection closed";
 }
 
-TEST_F(FrmSettingsTest, ExcelImportThroughTheDialog)
+TEST_F(ImportDialogTest, ExcelImportThroughTheDialog)
 {
     open(QStringLiteral("Excel"));
     dialog->show();
@@ -191,7 +191,7 @@ TEST_F(FrmSettingsTest, ExcelImportThroughTheDialog)
     EXPECT_EQ(afterImportCalls, 1);
 }
 
-TEST_F(FrmSettingsTest, RefusedImportStillClosesAndCancelTouchesNothing)
+TEST_F(ImportDialogTest, RefusedImportStillClosesAndCancelTouchesNothing)
 {
     open();
     dialog->show();
@@ -210,7 +210,7 @@ TEST_F(FrmSettingsTest, RefusedImportStillClosesAndCancelTouchesNothing)
     EXPECT_EQ(afterImportCalls, 1);
 }
 
-TEST_F(FrmSettingsTest, LeavingAccessFilterColumnListsValuesBeforeImport)
+TEST_F(ImportDialogTest, LeavingAccessFilterColumnListsValuesBeforeImport)
 {
     open(QStringLiteral("Access"));
     dialog->show();
@@ -233,7 +233,7 @@ TEST_F(FrmSettingsTest, LeavingAccessFilterColumnListsValuesBeforeImport)
     EXPECT_EQ(afterImportCalls, 1);
 }
 
-TEST_F(FrmSettingsTest, ValueListRetriesThenReportsOnce)
+TEST_F(ImportDialogTest, ValueListRetriesThenReportsOnce)
 {
     open(QStringLiteral("Access"));
     get<QLineEdit>("txtAccess")->setText(TestFiles::contactsMdb());
@@ -262,7 +262,7 @@ TEST_F(FrmSettingsTest, ValueListRetriesThenReportsOnce)
     EXPECT_EQ(get<QComboBox>("cboFilterValueAc")->count(), 0);
 }
 
-TEST(FrmSettingsDamagedTest, WorkbookListingsReportOnceAndNeverCrash)
+TEST(ImportDialogDamagedTest, WorkbookListingsReportOnceAndNeverCrash)
 {
     TestContext tc;
     VectorList list;
@@ -272,7 +272,7 @@ TEST(FrmSettingsDamagedTest, WorkbookListingsReportOnceAndNeverCrash)
     const QDir dir(ImportTest::testData(QStringLiteral("db/corrupt")));
     for (const QString &name : dir.entryList({QStringLiteral("*.xls")}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
-        FrmSettings dialog(context, list, connections);
+        ImportDialog dialog(context, list, connections);
         dialog.Form_Load();
         recorder.boxes.clear();
         recorder.openAnswer = dir.filePath(name);

@@ -16,18 +16,18 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 
-// frmSettings, "Import Mobile Phone Numbers": loads numbers into the recipient list from a
+// The import dialog (object name frmSettings), "Import Mobile Phone Numbers": loads numbers into the recipient list from a
 // text file, an Excel worksheet or an Access table, and helps fill the database boxes
 // with worksheet, column and value lists. Modal; a fresh dialog for every opening.
-class FrmSettings : public QDialog
+class ImportDialog : public QDialog
 {
     Q_OBJECT
 public:
     // afterImport runs once the dialog has closed after Import (the main window puts the
     // focus on the recipient list).
-    FrmSettings(AppContext &context, ImportList &list, ImportConnections &connections,
+    ImportDialog(AppContext &context, ImportList &list, ImportConnections &connections,
                 std::function<void()> afterImport = {}, QWidget *parent = nullptr);
-    ~FrmSettings() override;
+    ~ImportDialog() override;
 
     // Centres the dialog, selects the source kind that ImportSourceType names and fills
     // the condition lists.
@@ -72,7 +72,7 @@ private:
     ImportRequest excelRequest() const;
     ImportRequest accessRequest() const;
     // A value listing's failure: retried up to four times, then reported once.
-    void retryValueListing(void (FrmSettings::*handler)(), std::exception_ptr failure);
+    void retryValueListing(void (ImportDialog::*handler)(), std::exception_ptr failure);
     void reportFailure(std::exception_ptr failure);
 
     AppContext &m_context;
