@@ -132,7 +132,8 @@ int main(int argc, char **argv)
     NoDialogs dialogs;
     NoShell shell;
     SystemClock clock;
-    AppContext context{state, dialogs, shell, clock, {}, QDir::tempPath() + QLatin1Char('/')};
+    const QString folder = QDir::tempPath() + QLatin1Char('/');
+    AppContext context{state, dialogs, shell, clock, {}, folder, folder};
     BenchFrame frame(context);
     frame.show();
     QApplication::processEvents();

@@ -102,7 +102,7 @@ int main(int argc, char **argv)
         if (done % (count / 4 > 0 ? count / 4 : 1) == 0)
             memory << std::pair{done, residentKb()};
     };
-    AppContext context{state, dialogs, shell, clock, ProbeComponent::factory(probe), appFolder};
+    AppContext context{state, dialogs, shell, clock, ProbeComponent::factory(probe), appFolder, appFolder};
     MainWindow window(context, [] {});
     window.Form_Load();
 
