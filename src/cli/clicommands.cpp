@@ -2,6 +2,7 @@
 
 #include "clisource.h"
 #include "stopsignal.h"
+#include "terminaldialogs.h"
 #include "terminalrunview.h"
 
 #include "common/error.h"
@@ -14,6 +15,7 @@
 #include "settings/settingsstore.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -86,7 +88,7 @@ QString commandMessage(const SendOptions &options)
     return text;
 }
 
-int runSend(const CliCommand &command, AppContext &context, std::FILE *out, bool terminal)
+int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out, bool terminal)
 {
     const SendOptions &options = command.send;
     ComposedMessage message;
@@ -111,6 +113,8 @@ int runSend(const CliCommand &command, AppContext &context, std::FILE *out, bool
     const MessageOptions messageOptions{details.LongMsg, details.SMSC.trimmed().isEmpty()};
 
     TerminalRunView view(out, terminal);
+    dialogs.setWriter([&view](const QString &line) { view.note(line); });
+    const auto writerBack = qScopeGuard([&dialogs] { dialogs.setWriter(TerminalDialogs::writeToStderr); });
     RunReport report;
     if (!options.reportPath.isEmpty()) {
         if (!report.open(options.reportPath)) {
@@ -122,7 +126,7 @@ int runSend(const CliCommand &command, AppContext &context, std::FILE *out, bool
 
     RunEngine engine(context, list, view);
     StopSignal stop([&] {
-        complain(QStringLiteral("stopping after the number in flight"));
+        view.note(QStringLiteral("quillo-cli: stopping after the number in flight"));
         engine.requestStop();
     });
     const RunResult result = engine.start(message, messageOptions);

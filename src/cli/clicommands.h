@@ -12,9 +12,12 @@ enum CliStatus : int { kAllSent = 0, kSomeNotSent = 1, kBadInput = 2, kInterrupt
 // `numbers`: the numbers of the source to out, one per line.
 int runNumbers(const SourceOptions &source, Dialogs &dialogs, std::FILE *out);
 
+class TerminalDialogs;
 // `send`: a sending run of the source's numbers with the stored settings and the options'
-// overrides, progress to out (a bar when terminal is true), the run's messages to context.dialogs.
-int runSend(const CliCommand &command, AppContext &context, std::FILE *out, bool terminal);
+// overrides, progress to out (a bar when terminal is true), the run's messages to dialogs,
+// which is context.dialogs.
+int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out,
+            bool terminal);
 
 // The stored settings with the Settings tab's load defaults, then the options given.
 ComDetails runSettings(const ComDetails &stored, const SendOptions &options);

@@ -59,5 +59,5 @@ int main(int argc, char *argv[])
     if (!data.error.isEmpty())
         std::fprintf(stderr, "quillo-cli: %s\n", data.error.toUtf8().constData());
     AppContext context{state, dialogs, shell, clock, factory, programFolder, data.path};
-    return runSend(command, context, stdout, isatty(fileno(stdout)) != 0);
+    return runSend(command, context, dialogs, stdout, isatty(fileno(stdout)) != 0);
 }

@@ -1,16 +1,22 @@
 #include "terminaldialogs.h"
 
+#include <cstdio>
+
+void TerminalDialogs::writeToStderr(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    std::fflush(stderr);
+}
+
 Dialogs::Answer TerminalDialogs::message(const QString &text, Icon, Buttons buttons, const QString &)
 {
     QString line = text;
     line.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    if (buttons == Buttons::YesNo) {
-        if (line != QLatin1String("Start sending messages?"))
-            std::fprintf(m_out, "%s yes\n", line.toUtf8().constData());
-        std::fflush(m_out);
-        return Answer::Yes;
+    if (buttons == Buttons::Ok) {
+        m_write(line);
+        return Answer::Ok;
     }
-    std::fprintf(m_out, "%s\n", line.toUtf8().constData());
-    std::fflush(m_out);
-    return Answer::Ok;
+    if (line != QLatin1String("Start sending messages?"))
+        m_write(line + QLatin1String(" yes"));
+    return Answer::Yes;
 }

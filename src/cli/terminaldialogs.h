@@ -3,7 +3,7 @@
 #include "common/dialogs.h"
 
 #include <QString>
-#include <cstdio>
+#include <functional>
 
 // The program's boxes in a terminal: each text goes to standard error, and every question
 // is answered yes. The command line is the operator's confirmation of the run ("Start
@@ -13,7 +13,10 @@
 class TerminalDialogs : public Dialogs
 {
 public:
-    explicit TerminalDialogs(std::FILE *out = stderr) : m_out(out) {}
+    // Where the texts go: standard error unless a run view has to clear its bar around them.
+    using Writer = std::function<void(const QString &line)>;
+    void setWriter(Writer writer) { m_write = std::move(writer); }
+    static void writeToStderr(const QString &line);
 
     Answer message(const QString &text, Icon icon, Buttons buttons, const QString &title) override;
     // No file or font can be chosen without a window.
@@ -22,5 +25,5 @@ public:
     bool chooseFont(FontChoice &) override { return false; }
 
 private:
-    std::FILE *m_out;
+    Writer m_write = writeToStderr;
 };

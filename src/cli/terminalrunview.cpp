@@ -1,5 +1,7 @@
 #include "terminalrunview.h"
 
+#include "terminaldialogs.h"
+
 #include <QCoreApplication>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -36,15 +38,31 @@ void TerminalRunView::writeLine(const QString &text)
     std::fflush(m_out);
 }
 
+void TerminalRunView::note(const QString &line)
+{
+    if (m_barShown) {
+        std::fputs("\r\033[K", m_out);
+        std::fflush(m_out);
+    }
+    TerminalDialogs::writeToStderr(line);
+    if (m_barShown)
+        redraw();
+}
+
 void TerminalRunView::status(int panel, const QString &text)
 {
     if (panel < 1 || panel > 4)
         return;
     const bool changed = m_panels[panel] != text;
-    m_panels[panel] = text;
-    if (panel == 1 && changed && !isNumberStatus(text) && text != QLatin1String("Idle") && !text.isEmpty())
+    if (panel == 1 && changed && !isNumberStatus(text) && text != QLatin1String("Idle") && !text.isEmpty()) {
+        // A step after the numbers (Done, aborted, an error) ends the bar where it stands.
+        endBar();
+        m_panels[panel] = text;
         writeLine(text);
-    else if (m_barShown && changed)
+        return;
+    }
+    m_panels[panel] = text;
+    if (m_barShown && changed)
         redraw();
 }
 
@@ -82,6 +100,11 @@ void TerminalRunView::progressStep()
 }
 
 void TerminalRunView::progressReset(bool)
+{
+    endBar();
+}
+
+void TerminalRunView::endBar()
 {
     if (m_barShown) {
         redraw();

@@ -33,12 +33,16 @@ public:
     void numberDone(const QString &number, bool sent, const QString &report, qint32 errorNumber,
                     const QString &errorText) override;
 
+    // A line to standard error, the bar cleared before and drawn again after it.
+    void note(const QString &line);
+
     // The line redrawn on a terminal, for a width of columns.
     QString progressLine(int columns) const;
 
 private:
     void writeLine(const QString &text);
     void redraw();
+    void endBar();
 
     std::FILE *m_out;
     bool m_terminal;
