@@ -151,7 +151,9 @@ CliParse parseCliArguments(const QStringList &arguments)
 {
     CliCommand command;
     const QString name = arguments.value(0);
-    if (arguments.isEmpty() || name == QLatin1String("--help") || name == QLatin1String("-h")
+    if (arguments.isEmpty())
+        return failed(QStringLiteral("no command given (the commands are numbers and send)"));
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")
         || name == QLatin1String("help")) {
         command.helpTopic = arguments.value(1);
         if (!command.helpTopic.isEmpty() && command.helpTopic != kNumbers && command.helpTopic != kSend)
