@@ -4,6 +4,7 @@
 #include "recipients/importstatement.h"
 #include "settings/settingsrules.h"
 
+#include <QRegularExpression>
 #include <functional>
 
 namespace {
@@ -82,7 +83,8 @@ const QList<Option> &options()
          }},
         {"--pin", 1, true,
          [](CliCommand &c, const QStringList &v) {
-             if (!isWholeIn(v[0], 0, 99999999) || v[0].startsWith(QLatin1Char('+')))
+             static const QRegularExpression kPin(QStringLiteral("^[0-9]{4,8}$"));
+             if (!kPin.match(v[0]).hasMatch())
                  return QStringLiteral("--pin: %1 is not a PIN (4 to 8 digits)").arg(quoted(v[0]));
              return store(c.send.pin, v[0]);
          }},
@@ -232,7 +234,7 @@ QString cliUsage(const QString &topic)
                    "settings of config.ini in Quillo's data folder; the options override them for this run.\n\n")
             + kSource
             + QStringLiteral(
-                "  --message TEXT               the message (\\n ends a line)\n"
+                "  --message TEXT               the message; its line ends are sent as CR LF\n"
                 "  --message-file FILE          the message from a message file (ANSI, or Unicode with\n"
                 "                               its byte order mark); line ends at its end are dropped\n"
                 "  --port P                     the serial device (/dev/ttyUSB0) or SIMULATOR\n"
@@ -248,7 +250,7 @@ QString cliUsage(const QString &topic)
                 "  --report FILE.csv            one line per number: number, outcome, references,\n"
                 "                               error number, error text, time\n\n"
                 "Progress goes to standard output, the run's messages to standard error. SIGINT or\n"
-                "SIGTERM stops the run after the number in flight.\n"
+                "SIGTERM stops the run after the number in flight; a second one ends it at once.\n"
                 "Exit status: 0 all sent, 1 some not sent (failed, or the modem failed), 2 bad input\n"
                 "(nothing sent), 3 interrupted.\n");
     return QStringLiteral("Usage: quillo-cli numbers SOURCE [options]   list the numbers of a source\n"

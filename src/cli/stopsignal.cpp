@@ -27,7 +27,13 @@ StopSignal::StopSignal(std::function<void()> onStop) : m_onStop(std::move(onStop
         char bytes[16];
         while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
         }
+        // A second signal is the operator insisting (a modem that no longer answers): it
+        // ends the program at once, as without this handler.
+        if (m_received)
+            return;
         m_received = true;
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
         m_onStop();
     });
     struct sigaction action{};

@@ -39,6 +39,7 @@ const Refusal kRefusals[] = {
     {"TwoMessages", "send|a.txt|--message|hi|--message-file|m.txt", "cannot both be given"},
     {"BaudNotANumber", "send|a.txt|--message|hi|--baud|96k", "--baud: '96k' is not a baud rate"},
     {"PinWithLetters", "send|a.txt|--message|hi|--pin|12a4", "--pin: '12a4' is not a PIN"},
+    {"PinTooShort", "send|a.txt|--message|hi|--pin|123", "--pin: '123' is not a PIN"},
     {"RetryBeyondThree", "send|a.txt|--message|hi|--retry|4", "--retry: '4' is not a whole number from 0 to 3"},
     {"DelayBelowTheModemsPause", "send|a.txt|--message|hi|--delay|0.05", "--delay: '0.05'"},
     {"LongModeUnknown", "send|a.txt|--message|hi|--long|wrap", "--long: 'wrap'"},
