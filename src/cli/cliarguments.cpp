@@ -167,13 +167,12 @@ CliParse parseCliArguments(const QStringList &arguments)
     const bool send = name == kSend;
     command.kind = send ? CliCommand::Kind::Send : CliCommand::Kind::Numbers;
 
-    bool sheet = false, table = false;
+    QStringList given; // the options, by name
     QStringList positional;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &word = arguments[i];
-        if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
+        if (word == QLatin1String("--help") || word == QLatin1String("-h"))
             return {{CliCommand::Kind::Help, name, {}, {}}, {}};
-        }
         if (!word.startsWith(QLatin1Char('-')) || word == QLatin1String("-")) {
             positional << word;
             continue;
@@ -187,20 +186,19 @@ CliParse parseCliArguments(const QStringList &arguments)
                                               : QStringLiteral("%1 needs a value").arg(word));
         const QStringList values = arguments.mid(i + 1, option->values);
         i += option->values;
-        sheet = sheet || word == QLatin1String("--sheet");
-        table = table || word == QLatin1String("--table");
+        given << word;
         if (const QString refusal = option->take(command, values); !refusal.isEmpty())
             return failed(refusal);
     }
-    if (sheet && table)
+    if (given.contains(QStringLiteral("--sheet")) && given.contains(QStringLiteral("--table")))
         return failed(QStringLiteral("--sheet and --table cannot both be given"));
     if (positional.isEmpty())
         return failed(QStringLiteral("%1: SOURCE missing (a text file, an .xls workbook or an .mdb database)").arg(name));
     if (positional.size() > 1)
         return failed(QStringLiteral("%1: unexpected argument %2").arg(name, quoted(positional[1])));
     command.source.path = positional[0];
-    const bool text = arguments.contains(QStringLiteral("--message"));
-    if (send && text == arguments.contains(QStringLiteral("--message-file")))
+    const bool text = given.contains(QStringLiteral("--message"));
+    if (send && text == given.contains(QStringLiteral("--message-file")))
         return failed(!text
                           ? QStringLiteral("send: give the message with --message TEXT or --message-file FILE")
                           : QStringLiteral("send: --message and --message-file cannot both be given"));

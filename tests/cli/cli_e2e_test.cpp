@@ -131,6 +131,11 @@ const StatusCase kStatuses[] = {
     {"NoModemOnThePort", "send|list.txt|--message|Hi|--port|/dev/null/none|--delay|0.1", 1, ""},
 };
 
+void PrintTo(const StatusCase &c, std::ostream *out)
+{
+    *out << c.arguments;
+}
+
 class Statuses : public Cli, public testing::WithParamInterface<StatusCase>
 {
 };

@@ -46,6 +46,11 @@ const Refusal kRefusals[] = {
     {"ValidityUnknown", "send|a.txt|--message|hi|--validity|2 Month", "--validity: '2 Month'"},
 };
 
+void PrintTo(const Refusal &c, std::ostream *out)
+{
+    *out << c.arguments;
+}
+
 class Refusals : public testing::TestWithParam<Refusal>
 {
 };
