@@ -46,6 +46,11 @@ TEST(Installation, PutsProgramManualFoldersAndDesktopEntryTogether)
     const QFileInfo launcher(prefix.path() + QStringLiteral("/bin/quillo"));
     EXPECT_TRUE(launcher.isSymLink());
     EXPECT_EQ(launcher.canonicalFilePath(), QFileInfo(program).canonicalFilePath());
+    // The command line sits beside the program, so it finds the same data folder.
+    const QFileInfo cli(prefix.path() + QStringLiteral("/bin/quillo-cli"));
+    EXPECT_TRUE(cli.isSymLink());
+    EXPECT_EQ(cli.canonicalFilePath(), QFileInfo(app.filePath(QStringLiteral("quillo-cli"))).canonicalFilePath());
+    EXPECT_TRUE(QFileInfo(app.filePath(QStringLiteral("quillo-cli"))).isExecutable());
 
     QFile entry(prefix.path() + QStringLiteral("/share/applications/quillo.desktop"));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly | QIODevice::Text));

@@ -1,0 +1,257 @@
+#include "cliarguments.h"
+
+#include "common/numeric.h"
+#include "recipients/importstatement.h"
+#include "settings/settingsrules.h"
+
+#include <QRegularExpression>
+#include <functional>
+
+namespace {
+
+const QString kNumbers = QStringLiteral("numbers");
+const QString kSend = QStringLiteral("send");
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// The entry of choices equal to text in any case, or one of the short names given with it.
+std::optional<QString> choiceFor(const QString &text, const QStringList &choices,
+                                 const QList<std::pair<const char *, int>> &shortNames = {})
+{
+    for (const QString &choice : choices) {
+        if (choice.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
+            return choice;
+    }
+    for (const auto &[name, index] : shortNames) {
+        if (text.trimmed().compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return choices.value(index);
+    }
+    return std::nullopt;
+}
+
+bool isWholeIn(const QString &text, qint64 min, qint64 max)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    return ok && value >= min && value <= max;
+}
+
+struct Option
+{
+    const char *name;
+    int values;
+    bool sendOnly;
+    // Checks and stores the values; returns the refusal, or empty text.
+    std::function<QString(CliCommand &, const QStringList &)> take;
+};
+
+QString store(std::optional<QString> &field, const QString &value)
+{
+    field = value;
+    return {};
+}
+
+const QList<Option> &options()
+{
+    static const QList<Option> list{
+        {"--sheet", 1, false, [](CliCommand &c, const QStringList &v) { c.source.table = v[0]; return QString(); }},
+        {"--table", 1, false, [](CliCommand &c, const QStringList &v) { c.source.table = v[0]; return QString(); }},
+        {"--column", 1, false, [](CliCommand &c, const QStringList &v) { c.source.column = v[0]; return QString(); }},
+        {"--where", 3, false,
+         [](CliCommand &c, const QStringList &v) {
+             const QString condition = conditionForOperator(v[1]);
+             if (condition.isEmpty())
+                 return QStringLiteral("--where: unknown condition %1 (use =, <>, <, >, <=, >= or one of: %2)")
+                     .arg(quoted(v[1]), importConditionEntries().mid(1).join(QStringLiteral(", ")));
+             c.source.filterColumn = v[0];
+             c.source.condition = condition;
+             c.source.filterValue = v[2];
+             return QString();
+         }},
+        {"--message", 1, true, [](CliCommand &c, const QStringList &v) { c.send.message = v[0]; return QString(); }},
+        {"--message-file", 1, true,
+         [](CliCommand &c, const QStringList &v) { c.send.messageFile = v[0]; return QString(); }},
+        {"--port", 1, true, [](CliCommand &c, const QStringList &v) { return store(c.send.port, v[0]); }},
+        {"--baud", 1, true,
+         [](CliCommand &c, const QStringList &v) {
+             if (!isWholeIn(v[0], 1, 4000000))
+                 return QStringLiteral("--baud: %1 is not a baud rate").arg(quoted(v[0]));
+             return store(c.send.baud, v[0]);
+         }},
+        {"--pin", 1, true,
+         [](CliCommand &c, const QStringList &v) {
+             static const QRegularExpression kPin(QStringLiteral("^[0-9]{4,8}$"));
+             if (!kPin.match(v[0]).hasMatch())
+                 return QStringLiteral("--pin: %1 is not a PIN (4 to 8 digits)").arg(quoted(v[0]));
+             return store(c.send.pin, v[0]);
+         }},
+        {"--unicode", 0, true, [](CliCommand &c, const QStringList &) { c.send.unicode = true; return QString(); }},
+        {"--alert", 0, true, [](CliCommand &c, const QStringList &) { c.send.alert = true; return QString(); }},
+        {"--long", 1, true,
+         [](CliCommand &c, const QStringList &v) {
+             const auto &choices = SettingsRules::longMessageChoices();
+             const auto mode = choiceFor(v[0], choices, {{"truncate", 0}, {"split", 1}, {"formatted", 2}});
+             if (!mode)
+                 return QStringLiteral("--long: %1 is not one of truncate, split, formatted, concatenate")
+                     .arg(quoted(v[0]));
+             return store(c.send.longMessage, *mode);
+         }},
+        {"--validity", 1, true,
+         [](CliCommand &c, const QStringList &v) {
+             const auto &choices = SettingsRules::validityChoices();
+             const auto validity = choiceFor(v[0], choices);
+             if (!validity)
+                 return QStringLiteral("--validity: %1 is not one of: %2")
+                     .arg(quoted(v[0]), choices.join(QStringLiteral(", ")));
+             return store(c.send.validity, *validity);
+         }},
+        {"--delay", 1, true,
+         [](CliCommand &c, const QStringList &v) {
+             // The Settings tab's bounds: a pause the modem needs, and no more than half a minute.
+             const std::optional<double> seconds = parseNumericText(v[0]);
+             if (!seconds || *seconds < 0.1 || *seconds > 30)
+                 return QStringLiteral("--delay: %1 is not a number of seconds from 0.1 to 30").arg(quoted(v[0]));
+             return store(c.send.delay, v[0]);
+         }},
+        {"--retry", 1, true,
+         [](CliCommand &c, const QStringList &v) {
+             if (!isWholeIn(v[0], 0, 3))
+                 return QStringLiteral("--retry: %1 is not a whole number from 0 to 3").arg(quoted(v[0]));
+             return store(c.send.retry, v[0]);
+         }},
+        {"--report", 1, true, [](CliCommand &c, const QStringList &v) { c.send.reportPath = v[0]; return QString(); }},
+    };
+    return list;
+}
+
+CliParse failed(const QString &error)
+{
+    return {{}, error};
+}
+
+} // namespace
+
+QString conditionForOperator(const QString &op)
+{
+    static const std::pair<const char *, const char *> kSymbols[] = {
+        {"=", "equals"},       {"<>", "does not equal"},
+        {">", "is greater than"}, {">=", "is greater than or equal to"},
+        {"<", "is less than"}, {"<=", "is less than or equal to"},
+    };
+    for (const auto &[symbol, condition] : kSymbols) {
+        if (op.trimmed() == QLatin1String(symbol))
+            return QLatin1String(condition);
+    }
+    const QStringList entries = importConditionEntries().mid(1);
+    return choiceFor(op, entries).value_or(QString());
+}
+
+CliParse parseCliArguments(const QStringList &arguments)
+{
+    CliCommand command;
+    const QString name = arguments.value(0);
+    if (arguments.isEmpty())
+        return failed(QStringLiteral("no command given (the commands are numbers and send)"));
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")
+        || name == QLatin1String("help")) {
+        command.helpTopic = arguments.value(1);
+        if (!command.helpTopic.isEmpty() && command.helpTopic != kNumbers && command.helpTopic != kSend)
+            return failed(QStringLiteral("unknown command %1").arg(quoted(command.helpTopic)));
+        return {command, {}};
+    }
+    if (name != kNumbers && name != kSend)
+        return failed(QStringLiteral("unknown command %1 (the commands are numbers and send)").arg(quoted(name)));
+    const bool send = name == kSend;
+    command.kind = send ? CliCommand::Kind::Send : CliCommand::Kind::Numbers;
+
+    QStringList given; // the options, by name
+    QStringList positional;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &word = arguments[i];
+        if (word == QLatin1String("--help") || word == QLatin1String("-h"))
+            return {{CliCommand::Kind::Help, name, {}, {}}, {}};
+        if (!word.startsWith(QLatin1Char('-')) || word == QLatin1String("-")) {
+            positional << word;
+            continue;
+        }
+        const auto option = std::find_if(options().begin(), options().end(),
+                                         [&](const Option &o) { return word == QLatin1String(o.name); });
+        if (option == options().end() || (option->sendOnly && !send))
+            return failed(QStringLiteral("%1: unknown option %2").arg(name, quoted(word)));
+        if (i + option->values > arguments.size() - 1)
+            return failed(option->values == 3 ? QStringLiteral("%1 needs COLUMN OP VALUE").arg(word)
+                                              : QStringLiteral("%1 needs a value").arg(word));
+        const QStringList values = arguments.mid(i + 1, option->values);
+        i += option->values;
+        given << word;
+        if (const QString refusal = option->take(command, values); !refusal.isEmpty())
+            return failed(refusal);
+    }
+    if (given.contains(QStringLiteral("--sheet")) && given.contains(QStringLiteral("--table")))
+        return failed(QStringLiteral("--sheet and --table cannot both be given"));
+    if (positional.isEmpty())
+        return failed(QStringLiteral("%1: SOURCE missing (a text file, an .xls workbook or an .mdb database)").arg(name));
+    if (positional.size() > 1)
+        return failed(QStringLiteral("%1: unexpected argument %2").arg(name, quoted(positional[1])));
+    command.source.path = positional[0];
+    const bool text = given.contains(QStringLiteral("--message"));
+    if (send && text == given.contains(QStringLiteral("--message-file")))
+        return failed(!text
+                          ? QStringLiteral("send: give the message with --message TEXT or --message-file FILE")
+                          : QStringLiteral("send: --message and --message-file cannot both be given"));
+    return {command, {}};
+}
+
+QString cliUsage(const QString &topic)
+{
+    static const QString kSource = QStringLiteral(
+        "SOURCE is a text file (one number per line), an .xls workbook or an .mdb database, told\n"
+        "apart by the extension.\n"
+        "  --sheet NAME, --table NAME   the worksheet or table (default: the first)\n"
+        "  --column NAME                the column of the numbers (default: the first)\n"
+        "  --where COLUMN OP VALUE      only rows where COLUMN OP VALUE; OP is =, <>, <, >, <=, >=\n"
+        "                               or a condition of the import dialog: equals, does not equal,\n"
+        "                               is greater than, ..., begins with, ends with, ... (quoted)\n");
+    if (topic == kNumbers)
+        return QStringLiteral("Usage: quillo-cli numbers SOURCE [--sheet NAME | --table NAME] [--column NAME]\n"
+                              "                          [--where COLUMN OP VALUE]\n"
+                              "Prints, one per line, the numbers that importing SOURCE into an empty list would\n"
+                              "add: invalid entries skipped, duplicates dropped. The import's messages go to\n"
+                              "standard error.\n\n")
+            + kSource;
+    if (topic == kSend)
+        return QStringLiteral(
+                   "Usage: quillo-cli send SOURCE [source options] (--message TEXT | --message-file FILE)\n"
+                   "                       [--port P] [--baud N] [--pin PIN] [--unicode] [--alert]\n"
+                   "                       [--long MODE] [--validity V] [--delay S] [--retry N]\n"
+                   "                       [--report FILE.csv]\n"
+                   "Sends the message to every number SOURCE gives, through the modem and with the\n"
+                   "settings of config.ini in Quillo's data folder; the options override them for this run.\n\n")
+            + kSource
+            + QStringLiteral(
+                "  --message TEXT               the message; its line ends are sent as CR LF\n"
+                "  --message-file FILE          the message from a message file (ANSI, or Unicode with\n"
+                "                               its byte order mark); line ends at its end are dropped\n"
+                "  --port P                     the serial device (/dev/ttyUSB0) or SIMULATOR\n"
+                "  --baud N                     the port's speed\n"
+                "  --pin PIN                    the SIM's PIN\n"
+                "  --unicode                    send in Unicode (UCS2) instead of the GSM alphabet\n"
+                "  --alert                      an alert (flash) message\n"
+                "  --long MODE                  truncate, split, formatted or concatenate\n"
+                "  --validity V                 1 Hour, 6 Hour, 12 Hour, 1 Day ... 6 Day, 1 Week ... 3 Week,\n"
+                "                               1 Month\n"
+                "  --delay S                    seconds between messages, 0.1 to 30\n"
+                "  --retry N                    further tries of a failed message, 0 to 3\n"
+                "  --report FILE.csv            one line per number: number, outcome, references,\n"
+                "                               error number, error text, time\n\n"
+                "Progress goes to standard output, the run's messages to standard error. SIGINT or\n"
+                "SIGTERM stops the run after the number in flight; a second one ends it at once.\n"
+                "Exit status: 0 all sent, 1 some not sent (failed, or the modem failed), 2 bad input\n"
+                "(nothing sent), 3 interrupted.\n");
+    return QStringLiteral("Usage: quillo-cli numbers SOURCE [options]   list the numbers of a source\n"
+                          "       quillo-cli send SOURCE --message TEXT [options]   send a message to them\n"
+                          "       quillo-cli COMMAND --help             the options of a command\n");
+}

@@ -1,0 +1,147 @@
+#include "clicommands.h"
+
+#include "clisource.h"
+#include "stopsignal.h"
+#include "terminaldialogs.h"
+#include "terminalrunview.h"
+
+#include "common/error.h"
+#include "common/errornumbers.h"
+#include "recipients/importlist.h"
+#include "recipients/recipientlist.h"
+#include "sending/messagefile.h"
+#include "sending/runengine.h"
+#include "settings/settingsrules.h"
+#include "settings/settingsstore.h"
+
+#include <QFileInfo>
+#include <QScopeGuard>
+
+namespace {
+
+void complain(const QString &text)
+{
+    std::fprintf(stderr, "quillo-cli: %s\n", text.toUtf8().constData());
+}
+
+// The list filled from the source, or the refusal; an empty list is a refusal too.
+QString loadList(const SourceOptions &source, Dialogs &dialogs, RecipientList &list)
+{
+    RecipientListImport import(list);
+    if (const QString refusal = importSource(source, dialogs, import); !refusal.isEmpty())
+        return refusal;
+    if (list.count() == 0)
+        return QStringLiteral("%1: no numbers to take").arg(source.path);
+    return {};
+}
+
+} // namespace
+
+int runNumbers(const SourceOptions &source, Dialogs &dialogs, std::FILE *out)
+{
+    RecipientList list;
+    if (const QString refusal = loadList(source, dialogs, list); !refusal.isEmpty()) {
+        complain(refusal);
+        return kBadInput;
+    }
+    for (const QString &number : list.entries())
+        std::fprintf(out, "%s\n", number.toUtf8().constData());
+    return kAllSent;
+}
+
+ComDetails runSettings(const ComDetails &stored, const SendOptions &options)
+{
+    ComDetails details = stored;
+    SettingsRules::applyLoadDefaults(details);
+    details.SysLog = SettingsRules::normalisedLogLevel(details.SysLog);
+    details.MsgLog = SettingsRules::normalisedLogLevel(details.MsgLog);
+    const std::pair<const std::optional<QString> &, QString &> overrides[] = {
+        {options.port, details.Port},         {options.baud, details.BaudRate},
+        {options.pin, details.PIN},           {options.longMessage, details.LongMsg},
+        {options.validity, details.Validity}, {options.delay, details.SendDelay},
+        {options.retry, details.SendRetry},
+    };
+    for (const auto &[option, setting] : overrides) {
+        if (option)
+            setting = *option;
+    }
+    return details;
+}
+
+QString commandMessage(const SendOptions &options)
+{
+    QString text = options.message;
+    if (!options.messageFile.isEmpty()) {
+        if (!QFileInfo::exists(options.messageFile))
+            throw QuilloError(ErrorNumber::kPathNotFound, QStringLiteral("%1: no such file").arg(options.messageFile));
+        try {
+            text = readMessageFile(options.messageFile);
+        } catch (const QuilloError &error) {
+            throw QuilloError(error.number(), QStringLiteral("%1: %2").arg(options.messageFile, error.description()));
+        }
+        // An editor ends the file's last line; that end is not part of the message.
+        while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+            text.chop(1);
+    }
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out, bool terminal)
+{
+    const SendOptions &options = command.send;
+    ComposedMessage message;
+    try {
+        message.text = commandMessage(options);
+    } catch (const QuilloError &error) {
+        complain(error.description());
+        return kBadInput;
+    }
+    message.alert = options.alert;
+    message.encoding = options.unicode ? 2 : 0;
+
+    RecipientList list;
+    if (const QString refusal = loadList(command.source, context.dialogs, list); !refusal.isEmpty()) {
+        complain(refusal);
+        return kBadInput;
+    }
+
+    context.state.Details = runSettings(SettingsStore(context.dataFolder).load(), options);
+    context.state.MessageEncoding = message.encoding;
+    const ComDetails &details = context.state.Details;
+    const MessageOptions messageOptions{details.LongMsg, details.SMSC.trimmed().isEmpty()};
+
+    TerminalRunView view(out, terminal);
+    dialogs.setWriter([&view](const QString &line) { view.note(line); });
+    const auto writerBack = qScopeGuard([&dialogs] { dialogs.setWriter(TerminalDialogs::writeToStderr); });
+    RunReport report;
+    if (!options.reportPath.isEmpty()) {
+        if (!report.open(options.reportPath)) {
+            complain(QStringLiteral("%1: cannot be written: %2").arg(options.reportPath, report.error()));
+            return kBadInput;
+        }
+        view.addListener([&report](const NumberOutcome &outcome) { report.add(outcome); });
+    }
+
+    RunEngine engine(context, list, view);
+    StopSignal stop([&] {
+        view.note(QStringLiteral("quillo-cli: stopping after the number in flight"));
+        engine.requestStop();
+    });
+    const RunResult result = engine.start(message, messageOptions);
+    switch (result.end) {
+    case RunResult::End::Completed:
+        return result.failed == 0 ? kAllSent : kSomeNotSent;
+    case RunResult::End::UserAbort:
+        return kInterrupted;
+    case RunResult::End::NotStarted:
+    case RunResult::End::ContentTooLong:
+        return kBadInput;
+    case RunResult::End::ConnectionFailure:
+    case RunResult::End::LowSignal:
+    case RunResult::End::Error:
+        break;
+    }
+    return kSomeNotSent;
+}

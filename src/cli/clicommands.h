@@ -1,0 +1,28 @@
+#pragma once
+
+#include "cliarguments.h"
+
+#include "common/appcontext.h"
+
+#include <cstdio>
+
+// The exit statuses of quillo-cli.
+enum CliStatus : int { kAllSent = 0, kSomeNotSent = 1, kBadInput = 2, kInterrupted = 3 };
+
+// `numbers`: the numbers of the source to out, one per line.
+int runNumbers(const SourceOptions &source, Dialogs &dialogs, std::FILE *out);
+
+class TerminalDialogs;
+// `send`: a sending run of the source's numbers with the stored settings and the options'
+// overrides, progress to out (a bar when terminal is true), the run's messages to dialogs,
+// which is context.dialogs.
+int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out,
+            bool terminal);
+
+// The stored settings with the Settings tab's load defaults, then the options given.
+ComDetails runSettings(const ComDetails &stored, const SendOptions &options);
+
+// The message of the options: --message as typed or the message file, its line ends at the
+// end dropped, every line end made CR LF as the composer's box holds them. Throws QuilloError
+// with the file named when the file cannot be read.
+QString commandMessage(const SendOptions &options);

@@ -1,0 +1,63 @@
+#include "cliarguments.h"
+#include "clicommands.h"
+#include "terminaldialogs.h"
+
+#include "common/clock.h"
+#include "common/datafolder.h"
+#include "common/paths.h"
+#include "common/shell.h"
+#include "kestrel/kestrel.h"
+#include "modemsim/simulatorport.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Nothing is opened on a desktop from the command line.
+class NoShell : public Shell
+{
+public:
+    bool open(const QString &) override { return false; }
+    bool openHelp(const QString &, const QString &) override { return false; }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    // The data folder is the window's: the same name gives the same per-user folder.
+    QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
+
+    const CliParse parse = parseCliArguments(QCoreApplication::arguments().mid(1));
+    if (!parse.error.isEmpty()) {
+        std::fprintf(stderr, "quillo-cli: %s\n%s", parse.error.toUtf8().constData(),
+                     "Try 'quillo-cli --help'.\n");
+        return kBadInput;
+    }
+    const CliCommand &command = parse.command;
+    TerminalDialogs dialogs;
+    switch (command.kind) {
+    case CliCommand::Kind::Help:
+        std::fputs(cliUsage(command.helpTopic).toUtf8().constData(), stdout);
+        return 0;
+    case CliCommand::Kind::Numbers:
+        return runNumbers(command.source, dialogs, stdout);
+    case CliCommand::Kind::Send:
+        break;
+    }
+
+    AppState state;
+    NoShell shell;
+    SystemClock clock;
+    installSimulatorPort();
+    SmsComponentFactory factory = [] { return createKestrel(); };
+    const QString programFolder = AddBackslash(QCoreApplication::applicationDirPath());
+    const DataFolder data = locateDataFolder(programFolder);
+    if (!data.error.isEmpty())
+        std::fprintf(stderr, "quillo-cli: %s\n", data.error.toUtf8().constData());
+    AppContext context{state, dialogs, shell, clock, factory, programFolder, data.path};
+    return runSend(command, context, dialogs, stdout, isatty(fileno(stdout)) != 0);
+}

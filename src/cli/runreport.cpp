@@ -1,0 +1,38 @@
+#include "runreport.h"
+
+#include <QStringList>
+
+QByteArray reportLine(const QStringList &fields)
+{
+    QStringList cells;
+    for (QString field : fields) {
+        if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) || field.contains(QLatin1Char('\n'))
+            || field.contains(QLatin1Char('\r')))
+            field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+        cells << field;
+    }
+    return (cells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
+}
+
+QByteArray reportLine(const NumberOutcome &o)
+{
+    return reportLine({o.number, o.sent ? QStringLiteral("sent") : QStringLiteral("failed"), o.references,
+                       o.sent ? QString() : QString::number(o.errorNumber), o.errorText,
+                       o.when.toString(Qt::ISODate)});
+}
+
+bool RunReport::open(const QString &path)
+{
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    m_file.write(reportLine({QStringLiteral("number"), QStringLiteral("outcome"), QStringLiteral("references"),
+                             QStringLiteral("error number"), QStringLiteral("error text"), QStringLiteral("time")}));
+    return m_file.flush();
+}
+
+void RunReport::add(const NumberOutcome &outcome)
+{
+    m_file.write(reportLine(outcome));
+    m_file.flush();
+}

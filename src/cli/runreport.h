@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+// One number's outcome in a run, as the run view hears of it.
+struct NumberOutcome
+{
+    QString number;
+    bool sent = false;
+    QString references; // the send report: message references joined by ","
+    qint32 errorNumber = 0;
+    QString errorText;
+    QDateTime when;
+};
+
+// One CSV line (RFC 4180: a field holding a comma, a quote or a line end is quoted, its
+// quotes doubled), CR LF ended as spreadsheet programs expect.
+QByteArray reportLine(const QStringList &fields);
+QByteArray reportLine(const NumberOutcome &outcome);
+
+// The --report file: a heading line, then one line per number, each written through at
+// once so that the file tells who got the message even when the run is killed.
+class RunReport
+{
+public:
+    // False, with the reason in error(), when the file cannot be written.
+    bool open(const QString &path);
+    void add(const NumberOutcome &outcome);
+    QString error() const { return m_file.errorString(); }
+
+private:
+    QFile m_file;
+};

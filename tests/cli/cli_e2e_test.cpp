@@ -1,0 +1,223 @@
+// quillo-cli as a user runs it: a copy of the program in a temporary folder, which is then
+// its data folder (config.ini and logs/), against modemsim on a pseudo-terminal.
+#include "modemsimprocess.h"
+#include "xlswriter.h"
+
+#include "settings/settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kA = QStringLiteral("9812345601");
+const QString kB = QStringLiteral("9812345602");
+const QString kC = QStringLiteral("9812345603");
+
+struct CliRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+struct Cli : testing::Test
+{
+    QTemporaryDir dir;
+    ModemSimProcess sim;
+
+    void SetUp() override
+    {
+        const QString program = path("quillo-cli");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLO_BIN_DIR "/quillo-cli"), program));
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("logs")));
+        write("list.txt", (QStringList{kA, kB, kA, QStringLiteral("not a number"), kC}.join(QStringLiteral("\r\n"))).toUtf8());
+        // Every message logged, as the window logs at level 2.
+        SettingsStore(dir.path() + QLatin1Char('/')).saveLogLevel(SettingsStore::LogLevel::Message, QStringLiteral("2"));
+    }
+    QString path(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
+    void write(const char *name, const QByteArray &bytes) const
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QStringList lines(const char *name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts)
+                   : QStringList();
+    }
+    // during runs while the program runs, with its output so far, until it returns true.
+    CliRun run(const char *arguments, const std::function<bool(QProcess &, const QByteArray &)> &during = {})
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(path("quillo-cli"), QString::fromUtf8(arguments).split(QLatin1Char('|'), Qt::SkipEmptyParts));
+        process.waitForStarted(5000);
+        QByteArray out;
+        bool done = !during;
+        while (process.state() != QProcess::NotRunning) {
+            process.waitForReadyRead(100);
+            out += process.readAllStandardOutput();
+            if (!done)
+                done = during(process, out);
+        }
+        process.waitForFinished(60000);
+        out += process.readAllStandardOutput();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(out),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    QStringList received() const
+    {
+        QStringList numbers;
+        for (const QString &line : sim.recorded())
+            numbers << QJsonDocument::fromJson(line.toUtf8()).object().value(QStringLiteral("number")).toString();
+        return numbers;
+    }
+    // The numbers of the report with the given outcome.
+    QStringList reported(const char *outcome) const
+    {
+        QStringList numbers;
+        for (const QString &line : lines("report.csv").mid(1)) {
+            if (line.section(QLatin1Char(','), 1, 1) == QLatin1String(outcome))
+                numbers << line.section(QLatin1Char(','), 0, 0);
+        }
+        return numbers;
+    }
+    QStringList messageLog(const char *start) const
+    {
+        QStringList numbers;
+        for (const QString &line : lines("logs/message.log")) {
+            // After the date and time of each line.
+            if (line.contains(QLatin1String(": ") + QLatin1String(start)))
+                numbers << line.section(QLatin1Char('['), 1).section(QLatin1Char(']'), 0, 0);
+        }
+        return numbers;
+    }
+};
+
+struct StatusCase
+{
+    const char *name;
+    const char *arguments; // split at '|'
+    int status;
+    const char *says; // on standard error, or on standard output for help
+};
+
+// Nothing in these reaches a modem: each is refused before the run, or runs on SIMULATOR.
+const StatusCase kStatuses[] = {
+    {"HelpOfSend", "send|--help", 0, "--message-file FILE"},
+    {"AllSentOnTheSimulator", "send|list.txt|--message|Hi|--port|SIMULATOR|--delay|0.1", 0,
+     "Sending complete. [Sent:3; Failed:0]"},
+    {"BadOption", "send|list.txt|--message|Hi|--retry|9", 2, "--retry: '9'"},
+    {"MissingSource", "numbers|absent.txt", 2, "absent.txt: no such file"},
+    {"SourceWithoutNumbers", "numbers|empty.txt", 2, "Selected text file is empty"},
+    {"WorkbookThatIsNot", "numbers|garbage.xls", 2, "garbage.xls: cannot be read"},
+    {"TableOfATextFile", "numbers|list.txt|--table|T", 2, "list.txt: a text file has no worksheet"},
+    {"MissingMessageFile", "send|list.txt|--message-file|absent.msg", 2, "absent.msg: no such file"},
+    {"BlankMessage", "send|list.txt|--message|   |--port|SIMULATOR", 2, "Please enter text message to be sent!"},
+    {"ReportThatCannotBeWritten", "send|list.txt|--message|Hi|--report|no/such/folder/r.csv", 2,
+     "no/such/folder/r.csv: cannot be written"},
+    {"NoModemOnThePort", "send|list.txt|--message|Hi|--port|/dev/null/none|--delay|0.1", 1, ""},
+};
+
+void PrintTo(const StatusCase &c, std::ostream *out)
+{
+    *out << c.arguments;
+}
+
+class Statuses : public Cli, public testing::WithParamInterface<StatusCase>
+{
+};
+
+TEST_P(Statuses, ExitStatusAndMessage)
+{
+    write("empty.txt", "");
+    write("garbage.xls", QByteArray(4096, 'x'));
+    const CliRun result = run(GetParam().arguments);
+    EXPECT_EQ(result.status, GetParam().status) << result.err.toStdString();
+    EXPECT_TRUE((result.err + result.out).contains(QString::fromUtf8(GetParam().says))) << result.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, Statuses, testing::ValuesIn(kStatuses),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Cli, NumbersAreWhatTheImportWouldAdd)
+{
+    EXPECT_EQ(run("numbers|list.txt").out, kA + QLatin1Char('\n') + kB + QLatin1Char('\n') + kC + QLatin1Char('\n'));
+
+    const QList<XlsWriter::Sheet> sheets{
+        {QStringLiteral("Phones"),
+         {{QStringLiteral("Mobile"), QStringLiteral("City")},
+          {9812345601.0, QStringLiteral("Pune")},
+          {9812345602.0, QStringLiteral("Delhi")},
+          {9812345601.0, QStringLiteral("Pune")},
+          {QStringLiteral("9812345603"), QStringLiteral("Patna")}}},
+        {QStringLiteral("Other"), {{QStringLiteral("Phone")}, {9800000000.0}}},
+    };
+    ASSERT_TRUE(XlsWriter::writeFile(path("list.xls"), XlsWriter::Format::Biff8, sheets));
+    const std::pair<const char *, QStringList> cases[] = {
+        {"numbers|list.xls", {kA, kB, kC}},
+        {"numbers|list.xls|--where|City|=|Pune", {kA}},
+        {"numbers|list.xls|--where|City|begins with|P", {kA, kC}},
+        {"numbers|list.xls|--where|City|<>|Pune", {kB, kC}},
+        {"numbers|list.xls|--sheet|Other$", {QStringLiteral("9800000000")}},
+    };
+    for (const auto &[arguments, numbers] : cases) {
+        const CliRun result = run(arguments);
+        EXPECT_EQ(result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts), numbers) << arguments;
+        EXPECT_EQ(result.status, 0) << arguments;
+    }
+}
+
+TEST_F(Cli, SendAgreesWithTheModemTheReportAndTheLog)
+{
+    ASSERT_TRUE(sim.start(QStringLiteral("[faults]\nCmsErrorNumbers=%1\n").arg(kB)));
+    const QString arguments = QStringLiteral("send|list.txt|--message|Hi|--delay|0.1|--report|report.csv|--port|") + sim.port();
+    const CliRun result = run(arguments.toUtf8().constData());
+    EXPECT_EQ(result.status, 1) << result.err.toStdString();
+    EXPECT_EQ(received(), (QStringList{kA, kC}));
+    EXPECT_EQ(reported("sent"), received());
+    EXPECT_EQ(reported("failed"), QStringList{kB});
+    EXPECT_TRUE(lines("report.csv").value(2).startsWith(kB + QStringLiteral(",failed,,500,"))) << lines("report.csv").value(2).toStdString();
+    EXPECT_EQ(messageLog("Message Sent ["), received());
+    EXPECT_EQ(messageLog("Message FAILED ["), QStringList{kB});
+    EXPECT_TRUE(result.out.contains(QStringLiteral("2/3 failed ") + kB)) << result.out.toStdString();
+}
+
+TEST_F(Cli, SigintFinishesTheNumberInFlightAndLeavesTheRestUnsent)
+{
+    QStringList all;
+    for (int i = 10; i < 30; ++i)
+        all << QStringLiteral("98123456%1").arg(i);
+    write("list.txt", all.join(QStringLiteral("\r\n")).toUtf8());
+    ASSERT_TRUE(sim.start(QStringLiteral("[network]\nSubmitDelay=150\n")));
+    const QString arguments = QStringLiteral("send|list.txt|--message|Hi|--delay|0.1|--report|report.csv|--port|") + sim.port();
+    const CliRun result = run(arguments.toUtf8().constData(), [](QProcess &process, const QByteArray &out) {
+        if (!out.contains("2/20 sent"))
+            return false;
+        ::kill(pid_t(process.processId()), SIGINT);
+        return true;
+    });
+    EXPECT_EQ(result.status, 3) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Abort sending remaining messages? yes")));
+    const QStringList sent = received();
+    EXPECT_GE(sent.size(), 2);
+    EXPECT_LT(sent.size(), all.size());
+    EXPECT_EQ(sent, all.mid(0, sent.size()));
+    EXPECT_EQ(reported("sent"), sent);
+    EXPECT_EQ(messageLog("Message Sent ["), sent);
+    EXPECT_TRUE(lines("logs/message.log").last().endsWith(QStringLiteral(": Sending aborted manually")));
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+// The command line read into values, the report's CSV lines, the message and settings a run
+// takes from the options, and the progress line.
+#include "cli/cliarguments.h"
+#include "cli/clicommands.h"
+#include "cli/runreport.h"
+#include "cli/terminalrunview.h"
+
+#include "common/error.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList words(const char *line)
+{
+    return QString::fromUtf8(line).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
+struct Refusal
+{
+    const char *name;
+    const char *arguments; // split at '|'
+    const char *error;     // the part of the error that names the fault
+};
+
+const Refusal kRefusals[] = {
+    {"NoCommand", "", "no command given"},
+    {"UnknownCommand", "sned|a.txt", "unknown command 'sned'"},
+    {"UnknownOption", "numbers|a.txt|--colum|M", "numbers: unknown option '--colum'"},
+    {"SendOptionOnNumbers", "numbers|a.txt|--port|X", "numbers: unknown option '--port'"},
+    {"MissingValueAtEnd", "send|a.txt|--message|hi|--port", "--port needs a value"},
+    {"WhereShortOfItsThreeWords", "numbers|a.xls|--where|City|=", "--where needs COLUMN OP VALUE"},
+    {"WhereWithUnknownOperator", "numbers|a.xls|--where|City|like|P", "--where: unknown condition 'like'"},
+    {"SheetAndTable", "numbers|a.xls|--sheet|S|--table|T", "--sheet and --table cannot both be given"},
+    {"NoSource", "numbers|--column|M", "numbers: SOURCE missing"},
+    {"TwoSources", "numbers|a.txt|b.txt", "unexpected argument 'b.txt'"},
+    {"NoMessage", "send|a.txt", "give the message with --message TEXT or --message-file FILE"},
+    {"TwoMessages", "send|a.txt|--message|hi|--message-file|m.txt", "cannot both be given"},
+    {"BaudNotANumber", "send|a.txt|--message|hi|--baud|96k", "--baud: '96k' is not a baud rate"},
+    {"PinWithLetters", "send|a.txt|--message|hi|--pin|12a4", "--pin: '12a4' is not a PIN"},
+    {"PinTooShort", "send|a.txt|--message|hi|--pin|123", "--pin: '123' is not a PIN"},
+    {"RetryBeyondThree", "send|a.txt|--message|hi|--retry|4", "--retry: '4' is not a whole number from 0 to 3"},
+    {"DelayBelowTheModemsPause", "send|a.txt|--message|hi|--delay|0.05", "--delay: '0.05'"},
+    {"LongModeUnknown", "send|a.txt|--message|hi|--long|wrap", "--long: 'wrap'"},
+    {"ValidityUnknown", "send|a.txt|--message|hi|--validity|2 Month", "--validity: '2 Month'"},
+};
+
+void PrintTo(const Refusal &c, std::ostream *out)
+{
+    *out << c.arguments;
+}
+
+class Refusals : public testing::TestWithParam<Refusal>
+{
+};
+
+TEST_P(Refusals, NameTheOptionAtFault)
+{
+    const CliParse parse = parseCliArguments(words(GetParam().arguments));
+    EXPECT_TRUE(parse.error.contains(QString::fromUtf8(GetParam().error))) << parse.error.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, Refusals, testing::ValuesIn(kRefusals),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CliArguments, OptionsBecomeTheDialogsTextsAndTheSettingsChoices)
+{
+    const CliParse parse = parseCliArguments(
+        words("send|list.xls|--sheet|Phones$|--column|Mobile|--where|City|>=|P|--message|hi|--long|SPLIT|"
+              "--validity|1 week|--delay|0.5|--retry|2|--port|SIMULATOR|--unicode|--report|r.csv"));
+    ASSERT_TRUE(parse.error.isEmpty()) << parse.error.toStdString();
+    const CliCommand &c = parse.command;
+    EXPECT_EQ(c.kind, CliCommand::Kind::Send);
+    EXPECT_EQ(c.source.path, QStringLiteral("list.xls"));
+    EXPECT_EQ(c.source.table, QStringLiteral("Phones$"));
+    EXPECT_EQ(c.source.condition, QStringLiteral("is greater than or equal to"));
+    EXPECT_EQ(c.send.longMessage, QStringLiteral("Split (Normal)"));
+    EXPECT_EQ(c.send.validity, QStringLiteral("1 Week"));
+    EXPECT_TRUE(c.send.unicode);
+    EXPECT_FALSE(c.send.alert);
+    EXPECT_EQ(c.send.reportPath, QStringLiteral("r.csv"));
+
+    // The options not given leave the stored settings; the load defaults fill the empty ones.
+    ComDetails stored;
+    stored.BaudRate = QStringLiteral("9600");
+    const ComDetails run = runSettings(stored, c.send);
+    EXPECT_EQ(run.Port, QStringLiteral("SIMULATOR"));
+    EXPECT_EQ(run.BaudRate, QStringLiteral("9600"));
+    EXPECT_EQ(run.SendRetry, QStringLiteral("2"));
+    EXPECT_EQ(run.StopBits, QStringLiteral("1"));
+}
+
+TEST(CliArguments, ConditionsAreTheDialogsEntriesOrSqlSymbols)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"=", "equals"}, {"<>", "does not equal"}, {"<", "is less than"}, {"Begins With", "begins with"},
+        {"does not end with", "does not end with"}, {"==", ""}, {"", ""},
+    };
+    for (const auto &[op, condition] : cases)
+        EXPECT_EQ(conditionForOperator(QString::fromUtf8(op)), QString::fromUtf8(condition)) << op;
+}
+
+TEST(CliArguments, HelpOfEachCommand)
+{
+    for (const char *line : {"--help", "numbers|--help", "send|a.txt|-h"}) {
+        const CliParse parse = parseCliArguments(words(line));
+        EXPECT_EQ(parse.command.kind, CliCommand::Kind::Help) << line;
+        EXPECT_TRUE(cliUsage(parse.command.helpTopic).startsWith(QStringLiteral("Usage: "))) << line;
+    }
+    EXPECT_NE(cliUsage(QStringLiteral("send")), cliUsage(QStringLiteral("numbers")));
+}
+
+TEST(RunReport, FieldsWithCommasQuotesOrLineEndsAreQuoted)
+{
+    const QDateTime when(QDate(2026, 3, 1), QTime(9, 5, 7));
+    EXPECT_EQ(reportLine({QStringLiteral("9812345601"), true, QStringLiteral("17,18"), 0, {}, when}),
+              QByteArray("9812345601,sent,\"17,18\",,,2026-03-01T09:05:07\r\n"));
+    EXPECT_EQ(reportLine({QStringLiteral("9812345602"), false, {}, 500, QStringLiteral("Unknown \"error\""), when}),
+              QByteArray("9812345602,failed,,500,\"Unknown \"\"error\"\"\",2026-03-01T09:05:07\r\n"));
+}
+
+TEST(CommandMessage, LineEndsBecomeCrLfAndTheFilesLastOneIsDropped)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("m.txt"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("Sale today\nonly\n\n");
+    out.close();
+    SendOptions options;
+    options.messageFile = file;
+    EXPECT_EQ(commandMessage(options), QStringLiteral("Sale today\r\nonly"));
+    options = {};
+    options.message = QStringLiteral("a\nb\r\nc\n");
+    EXPECT_EQ(commandMessage(options), QStringLiteral("a\r\nb\r\nc\r\n"));
+    options.messageFile = dir.filePath(QStringLiteral("none.txt"));
+    try {
+        commandMessage(options);
+        ADD_FAILURE() << "a missing message file was taken";
+    } catch (const QuilloError &error) {
+        EXPECT_EQ(error.description(), options.messageFile + QStringLiteral(": no such file"));
+    }
+}
+
+TEST(TerminalRunView, TheProgressLineShowsBarCountsAndTimeLeftWithinTheWidth)
+{
+    TerminalRunView view(stdout, false);
+    view.progressStart(4);
+    view.status(1, QStringLiteral("Sending (9812345602)"));
+    view.status(3, QStringLiteral("Errors: 1"));
+    view.status(4, QStringLiteral("Time left: 3s"));
+    view.progressStep();
+    EXPECT_EQ(view.progressLine(200),
+              QStringLiteral("[#####...............]  25% 1/4  Errors: 1  Time left: 3s  Sending (9812345602)"));
+    EXPECT_EQ(view.progressLine(40).size(), 39);
+}
+
+} // namespace
