@@ -329,14 +329,12 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
             status(1, QStringLiteral("Sent (") + number + QLatin1Char(')'));
             m_list.removeAt(failed);
             m_log->SentMsgLog(number, report);
-            m_view.numberDone(number, true, report, 0, QString());
         } else {
             ++failed;
             m_result.failed = failed;
             status(1, QStringLiteral("Failed (") + number + QLatin1Char(')'));
             status(3, QStringLiteral("Errors: ") + QString::number(failed));
             m_log->ErrorMsgLog(number);
-            m_view.numberDone(number, false, QString(), m_component->ErrorNumber(), m_component->ErrorDescription());
         }
         m_view.progressStep();
         m_view.letEventsRun();

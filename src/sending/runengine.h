@@ -38,13 +38,6 @@ public:
     virtual void progressReset(bool hide) = 0;
     // Exit or close was asked for during a run the operator then stopped.
     virtual void exitAfterRun() = 0;
-    // One number's outcome, after the list and the message log have taken it: the send
-    // report's references when sent, the component's error when not.
-    virtual void numberDone([[maybe_unused]] const QString &number, [[maybe_unused]] bool sent,
-                            [[maybe_unused]] const QString &report, [[maybe_unused]] qint32 errorNumber,
-                            [[maybe_unused]] const QString &errorText)
-    {
-    }
 };
 
 // How a run ended, and what it did.
