@@ -11,6 +11,11 @@ namespace {
 
 const QString kNumbers = QStringLiteral("numbers");
 const QString kSend = QStringLiteral("send");
+const QString kResume = QStringLiteral("resume");
+
+// The commands an option belongs to.
+enum Commands : int { kForNumbers = 1, kForSend = 2, kForResume = 4, kSource = kForNumbers | kForSend,
+                      kSettings = kForSend | kForResume };
 
 QString quoted(const QString &text)
 {
@@ -43,7 +48,7 @@ struct Option
 {
     const char *name;
     int values;
-    bool sendOnly;
+    int commands;
     // Checks and stores the values; returns the refusal, or empty text.
     std::function<QString(CliCommand &, const QStringList &)> take;
 };
@@ -57,10 +62,10 @@ QString store(std::optional<QString> &field, const QString &value)
 const QList<Option> &options()
 {
     static const QList<Option> list{
-        {"--sheet", 1, false, [](CliCommand &c, const QStringList &v) { c.source.table = v[0]; return QString(); }},
-        {"--table", 1, false, [](CliCommand &c, const QStringList &v) { c.source.table = v[0]; return QString(); }},
-        {"--column", 1, false, [](CliCommand &c, const QStringList &v) { c.source.column = v[0]; return QString(); }},
-        {"--where", 3, false,
+        {"--sheet", 1, kSource, [](CliCommand &c, const QStringList &v) { c.source.table = v[0]; return QString(); }},
+        {"--table", 1, kSource, [](CliCommand &c, const QStringList &v) { c.source.table = v[0]; return QString(); }},
+        {"--column", 1, kSource, [](CliCommand &c, const QStringList &v) { c.source.column = v[0]; return QString(); }},
+        {"--where", 3, kSource,
          [](CliCommand &c, const QStringList &v) {
              const QString condition = conditionForOperator(v[1]);
              if (condition.isEmpty())
@@ -71,26 +76,26 @@ const QList<Option> &options()
              c.source.filterValue = v[2];
              return QString();
          }},
-        {"--message", 1, true, [](CliCommand &c, const QStringList &v) { c.send.message = v[0]; return QString(); }},
-        {"--message-file", 1, true,
+        {"--message", 1, kForSend, [](CliCommand &c, const QStringList &v) { c.send.message = v[0]; return QString(); }},
+        {"--message-file", 1, kForSend,
          [](CliCommand &c, const QStringList &v) { c.send.messageFile = v[0]; return QString(); }},
-        {"--port", 1, true, [](CliCommand &c, const QStringList &v) { return store(c.send.port, v[0]); }},
-        {"--baud", 1, true,
+        {"--port", 1, kSettings, [](CliCommand &c, const QStringList &v) { return store(c.send.port, v[0]); }},
+        {"--baud", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              if (!isWholeIn(v[0], 1, 4000000))
                  return QStringLiteral("--baud: %1 is not a baud rate").arg(quoted(v[0]));
              return store(c.send.baud, v[0]);
          }},
-        {"--pin", 1, true,
+        {"--pin", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              static const QRegularExpression kPin(QStringLiteral("^[0-9]{4,8}$"));
              if (!kPin.match(v[0]).hasMatch())
                  return QStringLiteral("--pin: %1 is not a PIN (4 to 8 digits)").arg(quoted(v[0]));
              return store(c.send.pin, v[0]);
          }},
-        {"--unicode", 0, true, [](CliCommand &c, const QStringList &) { c.send.unicode = true; return QString(); }},
-        {"--alert", 0, true, [](CliCommand &c, const QStringList &) { c.send.alert = true; return QString(); }},
-        {"--long", 1, true,
+        {"--unicode", 0, kForSend, [](CliCommand &c, const QStringList &) { c.send.unicode = true; return QString(); }},
+        {"--alert", 0, kForSend, [](CliCommand &c, const QStringList &) { c.send.alert = true; return QString(); }},
+        {"--long", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              const auto &choices = SettingsRules::longMessageChoices();
              const auto mode = choiceFor(v[0], choices, {{"truncate", 0}, {"split", 1}, {"formatted", 2}});
@@ -99,7 +104,7 @@ const QList<Option> &options()
                      .arg(quoted(v[0]));
              return store(c.send.longMessage, *mode);
          }},
-        {"--validity", 1, true,
+        {"--validity", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              const auto &choices = SettingsRules::validityChoices();
              const auto validity = choiceFor(v[0], choices);
@@ -108,7 +113,7 @@ const QList<Option> &options()
                      .arg(quoted(v[0]), choices.join(QStringLiteral(", ")));
              return store(c.send.validity, *validity);
          }},
-        {"--delay", 1, true,
+        {"--delay", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              // The Settings tab's bounds: a pause the modem needs, and no more than half a minute.
              const std::optional<double> seconds = parseNumericText(v[0]);
@@ -116,13 +121,15 @@ const QList<Option> &options()
                  return QStringLiteral("--delay: %1 is not a number of seconds from 0.1 to 30").arg(quoted(v[0]));
              return store(c.send.delay, v[0]);
          }},
-        {"--retry", 1, true,
+        {"--retry", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              if (!isWholeIn(v[0], 0, 3))
                  return QStringLiteral("--retry: %1 is not a whole number from 0 to 3").arg(quoted(v[0]));
              return store(c.send.retry, v[0]);
          }},
-        {"--report", 1, true, [](CliCommand &c, const QStringList &v) { c.send.reportPath = v[0]; return QString(); }},
+        {"--include-uncertain", 0, kForResume,
+         [](CliCommand &c, const QStringList &) { c.includeUncertain = true; return QString(); }},
+        {"--report", 1, kSettings, [](CliCommand &c, const QStringList &v) { c.send.reportPath = v[0]; return QString(); }},
     };
     return list;
 }
@@ -154,18 +161,21 @@ CliParse parseCliArguments(const QStringList &arguments)
     CliCommand command;
     const QString name = arguments.value(0);
     if (arguments.isEmpty())
-        return failed(QStringLiteral("no command given (the commands are numbers and send)"));
+        return failed(QStringLiteral("no command given (the commands are numbers, send and resume)"));
     if (name == QLatin1String("--help") || name == QLatin1String("-h")
         || name == QLatin1String("help")) {
         command.helpTopic = arguments.value(1);
-        if (!command.helpTopic.isEmpty() && command.helpTopic != kNumbers && command.helpTopic != kSend)
+        if (!command.helpTopic.isEmpty() && command.helpTopic != kNumbers && command.helpTopic != kSend
+            && command.helpTopic != kResume)
             return failed(QStringLiteral("unknown command %1").arg(quoted(command.helpTopic)));
         return {command, {}};
     }
-    if (name != kNumbers && name != kSend)
-        return failed(QStringLiteral("unknown command %1 (the commands are numbers and send)").arg(quoted(name)));
+    if (name != kNumbers && name != kSend && name != kResume)
+        return failed(QStringLiteral("unknown command %1 (the commands are numbers, send and resume)").arg(quoted(name)));
     const bool send = name == kSend;
-    command.kind = send ? CliCommand::Kind::Send : CliCommand::Kind::Numbers;
+    const bool resume = name == kResume;
+    command.kind = send ? CliCommand::Kind::Send : resume ? CliCommand::Kind::Resume : CliCommand::Kind::Numbers;
+    const int thisCommand = send ? kForSend : resume ? kForResume : kForNumbers;
 
     QStringList given; // the options, by name
     QStringList positional;
@@ -179,7 +189,7 @@ CliParse parseCliArguments(const QStringList &arguments)
         }
         const auto option = std::find_if(options().begin(), options().end(),
                                          [&](const Option &o) { return word == QLatin1String(o.name); });
-        if (option == options().end() || (option->sendOnly && !send))
+        if (option == options().end() || !(option->commands & thisCommand))
             return failed(QStringLiteral("%1: unknown option %2").arg(name, quoted(word)));
         if (i + option->values > arguments.size() - 1)
             return failed(option->values == 3 ? QStringLiteral("%1 needs COLUMN OP VALUE").arg(word)
@@ -189,6 +199,12 @@ CliParse parseCliArguments(const QStringList &arguments)
         given << word;
         if (const QString refusal = option->take(command, values); !refusal.isEmpty())
             return failed(refusal);
+    }
+    if (resume) {
+        if (positional.size() > 1)
+            return failed(QStringLiteral("resume: unexpected argument %1").arg(quoted(positional[1])));
+        command.journal = positional.value(0);
+        return {command, {}};
     }
     if (given.contains(QStringLiteral("--sheet")) && given.contains(QStringLiteral("--table")))
         return failed(QStringLiteral("--sheet and --table cannot both be given"));
@@ -251,7 +267,18 @@ QString cliUsage(const QString &topic)
                 "SIGTERM stops the run after the number in flight; a second one ends it at once.\n"
                 "Exit status: 0 all sent, 1 some not sent (failed, or the modem failed), 2 bad input\n"
                 "(nothing sent), 3 interrupted.\n");
+    if (topic == kResume)
+        return QStringLiteral(
+            "Usage: quillo-cli resume [JOURNAL] [--include-uncertain] [--port P] [--baud N] [--pin PIN]\n"
+            "                         [--long MODE] [--validity V] [--delay S] [--retry N] [--report FILE.csv]\n"
+            "Continues a run that was interrupted (the program killed, the power cut) from its journal in\n"
+            "the logs folder: the newest unfinished one unless JOURNAL names another. Its message goes to\n"
+            "the numbers it did not send: those that failed and those not tried. The one number that was\n"
+            "at the modem when the run stopped may already have the message; it is sent again only with\n"
+            "--include-uncertain. The settings options work as for send.\n"
+            "Exit status as for send.\n");
     return QStringLiteral("Usage: quillo-cli numbers SOURCE [options]   list the numbers of a source\n"
                           "       quillo-cli send SOURCE --message TEXT [options]   send a message to them\n"
+                          "       quillo-cli resume [JOURNAL]           continue an interrupted run\n"
                           "       quillo-cli COMMAND --help             the options of a command\n");
 }

@@ -31,11 +31,13 @@ struct SendOptions
 
 struct CliCommand
 {
-    enum class Kind { Help, Numbers, Send };
+    enum class Kind { Help, Numbers, Send, Resume };
     Kind kind = Kind::Help;
     QString helpTopic; // "", "numbers" or "send"
     SourceOptions source;
     SendOptions send;
+    QString journal; // resume: the journal to continue; empty: the newest unfinished one
+    bool includeUncertain = false;
 };
 
 // The command, or the error text naming the option or word at fault.

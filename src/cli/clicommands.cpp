@@ -10,10 +10,13 @@
 #include "recipients/importlist.h"
 #include "recipients/recipientlist.h"
 #include "sending/messagefile.h"
+#include "sending/interruptedrun.h"
 #include "sending/runengine.h"
+#include "sending/runjournal.h"
 #include "settings/settingsrules.h"
 #include "settings/settingsstore.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
 
@@ -88,25 +91,13 @@ QString commandMessage(const SendOptions &options)
     return text;
 }
 
-int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out, bool terminal)
+namespace {
+
+// The run of message to list with the stored settings and the options', continuing the
+// journal resumes when it is given.
+int sendList(RecipientList &list, const ComposedMessage &message, const SendOptions &options, AppContext &context,
+             TerminalDialogs &dialogs, std::FILE *out, bool terminal, const QString &resumes = {})
 {
-    const SendOptions &options = command.send;
-    ComposedMessage message;
-    try {
-        message.text = commandMessage(options);
-    } catch (const QuilloError &error) {
-        complain(error.description());
-        return kBadInput;
-    }
-    message.alert = options.alert;
-    message.encoding = options.unicode ? 2 : 0;
-
-    RecipientList list;
-    if (const QString refusal = loadList(command.source, context.dialogs, list); !refusal.isEmpty()) {
-        complain(refusal);
-        return kBadInput;
-    }
-
     context.state.Details = runSettings(SettingsStore(context.dataFolder).load(), options);
     context.state.MessageEncoding = message.encoding;
     const ComDetails &details = context.state.Details;
@@ -125,9 +116,11 @@ int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dia
     }
 
     RunEngine engine(context, list, view);
+    if (!resumes.isEmpty())
+        engine.setResumes(resumes);
     StopSignal stop([&] {
         view.note(QStringLiteral("quillo-cli: stopping after the number in flight"));
-        engine.requestStop();
+        engine.requestStop(true);
     });
     const RunResult result = engine.start(message, messageOptions);
     switch (result.end) {
@@ -144,4 +137,63 @@ int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dia
         break;
     }
     return kSomeNotSent;
+}
+
+} // namespace
+
+int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out, bool terminal)
+{
+    const SendOptions &options = command.send;
+    ComposedMessage message;
+    try {
+        message.text = commandMessage(options);
+    } catch (const QuilloError &error) {
+        complain(error.description());
+        return kBadInput;
+    }
+    message.alert = options.alert;
+    message.encoding = options.unicode ? 2 : 0;
+
+    RecipientList list;
+    if (const QString refusal = loadList(command.source, context.dialogs, list); !refusal.isEmpty()) {
+        complain(refusal);
+        return kBadInput;
+    }
+    return sendList(list, message, options, context, dialogs, out, terminal);
+}
+
+int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out,
+              bool terminal)
+{
+    RunJournalState run;
+    try {
+        QString path = command.journal;
+        if (path.isEmpty()) {
+            const QString logs = QDir::cleanPath(context.dataFolder + QStringLiteral("/logs"));
+            path = unfinishedRunJournals(logs, true).value(0);
+            if (path.isEmpty()) {
+                complain(QStringLiteral("no interrupted run in %1").arg(logs));
+                return kBadInput;
+            }
+        }
+        run = readRunJournal(path);
+    } catch (const QuilloError &error) {
+        complain(error.description());
+        return kBadInput;
+    }
+    if (run.ended && run.endKind != RunEnd::Interrupted) {
+        complain(QStringLiteral("%1: the run has ended (%2); nothing to resume").arg(run.path, runEndWord(run.endKind)));
+        return kBadInput;
+    }
+    TerminalDialogs::writeToStderr(interruptedRunSummary(run).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    RecipientList list;
+    list.appendMany(run.notSent(command.includeUncertain));
+    if (list.count() == 0) {
+        closeRunJournal(run.path, RunEnd::Dismissed, QStringLiteral("nothing left to send"));
+        TerminalDialogs::writeToStderr(QStringLiteral("Nothing left to send."));
+        return run.uncertainPosition >= 0 || run.failed > 0 ? kSomeNotSent : kAllSent;
+    }
+    const ComposedMessage message{run.start.text, run.start.url, run.start.wapPush, run.start.alert,
+                                  run.start.encoding};
+    return sendList(list, message, command.send, context, dialogs, out, terminal, run.path);
 }

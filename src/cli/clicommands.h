@@ -19,6 +19,11 @@ class TerminalDialogs;
 int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out,
             bool terminal);
 
+// `resume`: continues an interrupted run from its journal (command.journal, or the newest
+// unfinished one of the data folder's logs) with the numbers it did not send.
+int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out,
+              bool terminal);
+
 // The stored settings with the Settings tab's load defaults, then the options given.
 ComDetails runSettings(const ComDetails &stored, const SendOptions &options);
 

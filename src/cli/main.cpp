@@ -46,6 +46,7 @@ int main(int argc, char *argv[])
     case CliCommand::Kind::Numbers:
         return runNumbers(command.source, dialogs, stdout);
     case CliCommand::Kind::Send:
+    case CliCommand::Kind::Resume:
         break;
     }
 
@@ -59,5 +60,8 @@ int main(int argc, char *argv[])
     if (!data.error.isEmpty())
         std::fprintf(stderr, "quillo-cli: %s\n", data.error.toUtf8().constData());
     AppContext context{state, dialogs, shell, clock, factory, programFolder, data.path};
-    return runSend(command, context, dialogs, stdout, isatty(fileno(stdout)) != 0);
+    const bool terminal = isatty(fileno(stdout)) != 0;
+    if (command.kind == CliCommand::Kind::Resume)
+        return runResume(command, context, dialogs, stdout, terminal);
+    return runSend(command, context, dialogs, stdout, terminal);
 }

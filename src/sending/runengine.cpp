@@ -71,7 +71,10 @@ void RunEngine::openJournal(const Message &message, const MessageOptions &option
     m_journal.emplace(RunJournalWriter::create(logs, start));
     m_result.journal = m_journal->path();
     if (!m_resumes.isEmpty()) {
-        closeRunJournal(m_resumes, RunEnd::Resumed, QFileInfo(m_journal->path()).fileName());
+        // A journal closed as interrupted keeps that end; the new journal's resumes line
+        // is what keeps it from being continued twice.
+        if (!readRunJournal(m_resumes).ended)
+            closeRunJournal(m_resumes, RunEnd::Resumed, QFileInfo(m_journal->path()).fileName());
         m_resumes.clear();
     }
 }

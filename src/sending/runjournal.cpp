@@ -215,6 +215,7 @@ struct JournalPeek
     QDateTime started;
     QString resumes;
     QString lastWord;
+    QString endKind; // the end record's kind word, when the journal has ended
     int sameSecond = 1; // the -n of run-YYYYMMDD-HHMMSS-n.journal
 };
 
@@ -244,12 +245,16 @@ JournalPeek peek(const QString &folder, const QString &name)
     if (!last && file.seek(0))
         last = lastCompleteLine(file.readAll(), true);
     out.lastWord = last ? wordOf(*last) : QString();
+    if (out.lastWord == u"end") {
+        if (const auto line = journalformat::parseLine(QString::fromUtf8(*last)); line && !line->fields.isEmpty())
+            out.endKind = line->fields.at(0);
+    }
     return out;
 }
 
 } // namespace
 
-QStringList unfinishedRunJournals(const QString &logsFolder)
+QStringList unfinishedRunJournals(const QString &logsFolder, bool withInterrupted)
 {
     QList<JournalPeek> journals;
     QStringList resumed;
@@ -261,7 +266,7 @@ QStringList unfinishedRunJournals(const QString &logsFolder)
         // A journal whose start never reached the disk whole belongs to a run that sent nothing.
         static const QStringList kSending{QStringLiteral("begin"), QStringLiteral("handed"),
                                           QStringLiteral("sent"), QStringLiteral("failed")};
-        if (kSending.contains(p.lastWord))
+        if (kSending.contains(p.lastWord) || (withInterrupted && p.endKind == runEndWord(RunEnd::Interrupted)))
             journals += std::move(p);
     }
     std::sort(journals.begin(), journals.end(), [](const JournalPeek &a, const JournalPeek &b) {

@@ -118,7 +118,9 @@ struct RunJournalState
 RunJournalState readRunJournal(const QString &path);
 // The journals of logsFolder without an end record, newest first, leaving out any that a
 // later journal resumes (the program died between starting the new run and closing the old).
-QStringList unfinishedRunJournals(const QString &logsFolder);
+// withInterrupted adds those that ended interrupted (a run stopped from outside, which a
+// later run may continue).
+QStringList unfinishedRunJournals(const QString &logsFolder, bool withInterrupted = false);
 // Appends an end record to an unfinished journal, dropping a torn last line first.
 void closeRunJournal(const QString &path, RunEnd kind, const QString &detail = QString(),
                      JournalClock clock = {});

@@ -3,6 +3,7 @@
 #include "modemsimprocess.h"
 #include "xlswriter.h"
 
+#include "sending/runjournal.h"
 #include "settings/settingsstore.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
@@ -218,6 +221,81 @@ TEST_F(Cli, SigintFinishesTheNumberInFlightAndLeavesTheRestUnsent)
     EXPECT_EQ(reported("sent"), sent);
     EXPECT_EQ(messageLog("Message Sent ["), sent);
     EXPECT_TRUE(lines("logs/message.log").last().endsWith(QStringLiteral(": Sending aborted manually")));
+    // The journal is closed as interrupted, and resume then sends exactly the rest.
+    const QString journal = dir.filePath(QStringLiteral("logs/")) + QDir(dir.filePath(QStringLiteral("logs")))
+                                .entryList({QStringLiteral("run-*.journal")}).value(0);
+    EXPECT_EQ(runEndWord(readRunJournal(journal).endKind), QStringLiteral("interrupted"));
+    EXPECT_EQ(run((QStringLiteral("resume|") + journal + QStringLiteral("|--delay|0.1|--port|") + sim.port())
+                      .toUtf8()
+                      .constData())
+                  .status,
+              0);
+    EXPECT_EQ(received(), all);
+}
+
+// The journal's promise: a run killed at any moment (SIGKILL, nothing tidied up) and resumed,
+// again and again, sends each number at most once, and misses only numbers that were at the
+// modem at a kill (reported as uncertain, and left out of a resume).
+TEST_F(Cli, KilledAtRandomMomentsAndResumedEveryNumberGoesAtMostOnce)
+{
+    QStringList all;
+    for (int i = 0; i < 300; ++i)
+        all << QString::number(9813000000LL + i);
+    write("many.txt", all.join(QStringLiteral("\r\n")).toUtf8());
+    ASSERT_TRUE(sim.start(QString()));
+    const QString logs = dir.filePath(QStringLiteral("logs"));
+    const QString settings = QStringLiteral("|--delay|0.1|--port|") + sim.port();
+    const quint32 seed = QRandomGenerator::global()->generate();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    QRandomGenerator random(seed);
+
+    QSet<QString> uncertain;
+    int kills = 0;
+    int status = -1;
+    for (int attempt = 0; status != 0 && attempt < 100; ++attempt) {
+        const bool resume = !unfinishedRunJournals(logs).isEmpty();
+        const QString arguments = resume ? QStringLiteral("resume") + settings
+                                         : QStringLiteral("send|many.txt|--message|Hi") + settings;
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(path("quillo-cli"), arguments.split(QLatin1Char('|')));
+        ASSERT_TRUE(process.waitForStarted(5000));
+        // After 50 kills the run is let finish.
+        const bool kill = kills < 50;
+        if (kill && !process.waitForFinished(int(random.bounded(100, 500)))) {
+            process.kill();
+            process.waitForFinished(5000);
+            ++kills;
+            if (const QString open = unfinishedRunJournals(logs).value(0); !open.isEmpty()) {
+                const RunJournalState state = readRunJournal(open);
+                if (state.uncertainPosition >= 0)
+                    uncertain << state.start.numbers.value(state.uncertainPosition);
+            }
+            continue;
+        }
+        if (!kill)
+            ASSERT_TRUE(process.waitForFinished(120000));
+        status = process.exitCode();
+        ASSERT_TRUE(status == 0 || kill) << "exit " << status << ": " << process.readAllStandardError().constData();
+        ASSERT_FALSE(status == 0 && kills < 50) << "the run ended before 50 kills";
+    }
+    EXPECT_EQ(status, 0);
+    EXPECT_GE(kills, 50);
+    QHash<QString, int> times;
+    for (const QString &number : received())
+        ++times[number];
+    if (qEnvironmentVariableIsSet("QUILLO_DEBUG_CRASH")) {
+        dir.setAutoRemove(false);
+        fprintf(stderr, "kept %s\n", qPrintable(dir.path()));
+    }
+    for (const QString &number : all) {
+        EXPECT_LE(times.value(number), 1) << number.toStdString();
+        if (times.value(number) == 0)
+            EXPECT_TRUE(uncertain.contains(number)) << number.toStdString() << " never sent";
+    }
+    EXPECT_TRUE(unfinishedRunJournals(logs).isEmpty());
+    RecordProperty("kills", kills);
+    RecordProperty("uncertain", int(uncertain.size()));
 }
 
 } // namespace
