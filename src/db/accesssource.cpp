@@ -42,6 +42,8 @@ DbColumnKind kindOf(int mdbType)
         return DbColumnKind::Number;
     case MDB_BOOL:
         return DbColumnKind::Boolean;
+    case MDB_DATETIME:
+        return DbColumnKind::Date;
     case MDB_BINARY: case MDB_OLE: case MDB_COMPLEX:
         return DbColumnKind::Binary;
     default:

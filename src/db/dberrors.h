@@ -31,6 +31,8 @@ constexpr qint32 kSchemaNotSupported = 3251;
 inline const QString kSourceLayer = QStringLiteral("Quillo database access layer");
 inline const QString kSourceAccess = QStringLiteral("Quillo Access driver (libmdb)");
 inline const QString kSourceExcel = QStringLiteral("Quillo Excel driver (FreeXL)");
+inline const QString kSourceWorkbook = QStringLiteral("Quillo Excel driver (liborcus)");
+inline const QString kSourceText = QStringLiteral("Quillo text driver (CSV)");
 inline const QString kSourceEngine = QStringLiteral("Quillo SQL engine (SQLite)");
 
 } // namespace DbErrors

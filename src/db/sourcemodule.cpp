@@ -139,7 +139,7 @@ int xColumn(sqlite3_vtab_cursor *base, sqlite3_context *ctx, int column)
         const DbCell &cell = cursor->rows->cell(column);
         // A text column hands numbers over as their digits, so that comparisons with
         // quoted values see text on both sides.
-        const bool asText = table->kinds[column] == DbColumnKind::Text;
+        const bool asText = table->kinds[column] == DbColumnKind::Text || table->kinds[column] == DbColumnKind::Date;
         switch (cell.type) {
         case DbCell::Type::Null:
             sqlite3_result_null(ctx);
@@ -261,6 +261,10 @@ QString SourceModule::declaration(const std::vector<DbColumnInfo> &columns)
             break;
         case DbColumnKind::Binary:
             parts << quoted(c.name) + QStringLiteral(" BLOB");
+            break;
+        case DbColumnKind::Date:
+            // "YYYY-MM-DD HH:MM:SS" sorts as text in date order.
+            parts << quoted(c.name) + QStringLiteral(" TEXT");
             break;
         }
     }

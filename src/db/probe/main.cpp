@@ -1,6 +1,7 @@
-// quillo-probe: opens one Access database or Excel workbook with the reader the program
-// uses and reads every table and row, so that a file which crashes or exhausts libmdb or
-// FreeXL does so here, in a child process, and not in the program. See fileprobe.h.
+// quillo-probe: opens one Access database or spreadsheet with the reader the program
+// uses and reads every table and row, so that a file which crashes or exhausts libmdb,
+// FreeXL or liborcus does so here, in a child process, and not in the program. See
+// fileprobe.h.
 //
 //   quillo-probe access|excel FILE
 // Exit 0: read through, or the reader refused the file with a clean error (the program
@@ -9,7 +10,7 @@
 
 #include "accesssource.h"
 #include "common/error.h"
-#include "excelsource.h"
+#include "spreadsheetfile.h"
 
 #include <QFile>
 #include <cstdlib>
@@ -59,7 +60,7 @@ int main(int argc, char **argv)
         if (std::strcmp(argv[1], "access") == 0)
             source = std::make_unique<AccessSource>(argv[2]);
         else
-            source = std::make_unique<ExcelSource>(QFile::decodeName(argv[2]));
+            source = SpreadsheetFile::open(QFile::decodeName(argv[2])).source;
         for (int table = 0; table < source->tableCount(); ++table)
             readTable(*source, table);
     } catch (const DbSourceError &) {
