@@ -1,5 +1,7 @@
 #include "sourcemodule.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QStringList>
 #include <cstdlib>
 #include <new>
@@ -181,23 +183,46 @@ const sqlite3_module kModule = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
+// Letters, digits and spaces of ASCII: for texts made only of these, comparing bytes
+// with case folded gives the same order as the collator below, far faster.
+bool isPlainAscii(const unsigned char *p, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = p[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' '))
+            return false;
+    }
+    return true;
+}
+
+// Texts equal when they are equal with case folded (as DISTINCT and = always took them);
+// otherwise they sort by the Unicode collation (ICU's root order: accents after the bare
+// letter, Latin before Devanagari), case ignored, and by code point where it sees a tie.
 int compareText(void *, int n1, const void *p1, int n2, const void *p2)
 {
     const auto *a = static_cast<const unsigned char *>(p1);
     const auto *b = static_cast<const unsigned char *>(p2);
-    int i = 0;
-    for (; i < n1 && i < n2; ++i) {
-        if (a[i] >= 0x80 || b[i] >= 0x80) {
-            const QString left = QString::fromUtf8(reinterpret_cast<const char *>(a + i), n1 - i);
-            const QString right = QString::fromUtf8(reinterpret_cast<const char *>(b + i), n2 - i);
-            return QString::compare(left, right, Qt::CaseInsensitive);
+    if (isPlainAscii(a, n1) && isPlainAscii(b, n2)) {
+        for (int i = 0; i < n1 && i < n2; ++i) {
+            const int ca = (a[i] >= 'A' && a[i] <= 'Z') ? a[i] + 32 : a[i];
+            const int cb = (b[i] >= 'A' && b[i] <= 'Z') ? b[i] + 32 : b[i];
+            if (ca != cb)
+                return ca - cb;
         }
-        const int ca = (a[i] >= 'A' && a[i] <= 'Z') ? a[i] + 32 : a[i];
-        const int cb = (b[i] >= 'A' && b[i] <= 'Z') ? b[i] + 32 : b[i];
-        if (ca != cb)
-            return ca - cb;
+        return n1 - n2;
     }
-    return n1 - n2;
+    const QString left = QString::fromUtf8(reinterpret_cast<const char *>(a), n1);
+    const QString right = QString::fromUtf8(reinterpret_cast<const char *>(b), n2);
+    const int folded = QString::compare(left, right, Qt::CaseInsensitive);
+    if (folded == 0)
+        return 0;
+    static thread_local const QCollator collator = [] {
+        QCollator c{QLocale(QLocale::English, QLocale::UnitedStates)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const int ordered = collator.compare(left, right);
+    return ordered != 0 ? ordered : folded;
 }
 
 QString textOf(sqlite3_value *value)
