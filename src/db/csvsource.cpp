@@ -89,6 +89,18 @@ bool looksNumeric(const char *p, std::size_t size)
     return i == size;
 }
 
+// A date as spreadsheets export it: "YYYY-MM-DD", optionally " HH:MM" or " HH:MM:SS".
+bool looksLikeIsoDate(const char *p, std::size_t size)
+{
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+    if (size != 10 && size != 16 && size != 19)
+        return false;
+    for (std::size_t i = 0; i < size; ++i)
+        if (kShape[i] == 'd' ? !(p[i] >= '0' && p[i] <= '9') : p[i] != kShape[i])
+            return false;
+    return true;
+}
+
 class CsvCursor : public DbRowCursor
 {
 public:
@@ -267,6 +279,8 @@ CsvSource::CsvSource(const QString &path) : m_file(path)
                 continue;
             if (!fields[c].quoted && looksNumeric(fields[c].begin, fields[c].size))
                 ++tallies[c].numbers;
+            else if (looksLikeIsoDate(fields[c].begin, fields[c].size))
+                ++tallies[c].dates;
             else
                 ++tallies[c].texts;
         }

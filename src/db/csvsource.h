@@ -14,7 +14,8 @@
 // first record names the columns as a worksheet's first row does (worksheetcolumns.h).
 // An unquoted field of plain decimal digits (an optional minus, no leading zero, an
 // optional fraction) is a number; everything else is text, so 09812345681 and
-// +919812345682 keep their digits. An empty field is Null.
+// +919812345682 keep their digits. A column of "YYYY-MM-DD[ HH:MM[:SS]]" texts is a date
+// column. An empty field is Null.
 //
 // The file is mapped and read twice: once at open to name and type the columns, then
 // again by each cursor, so memory stays flat however many rows it holds.

@@ -1,5 +1,7 @@
 #include "sourcemodule.h"
 
+#include "typedcomparisons.h"
+
 #include <QCollator>
 #include <QLocale>
 #include <QStringList>
@@ -249,6 +251,58 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_int(ctx, SourceModule::likeMatch(textOf(argv[0]), textOf(argv[1]), escape));
 }
 
+// quillo_compare(value, op, constant, kind): a comparison of a number ('n') or date
+// ('d') column with a constant the statement check found to fit (typedcomparisons.h).
+// A cell that is no number or no date compares as Null does: neither true nor false.
+void compareFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[2]) == SQLITE_NULL)
+        return;
+    const QString op = textOf(argv[1]);
+    const bool number = textOf(argv[3]) == u'n';
+    int order;
+    if (number) {
+        std::optional<double> left, right;
+        const auto numberOf = [](sqlite3_value *v) -> std::optional<double> {
+            const int type = sqlite3_value_type(v);
+            if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+                return sqlite3_value_double(v);
+            return TypedComparisons::parseNumber(textOf(v));
+        };
+        // Whole numbers compare as integers: doubles lose digits past 2^53.
+        if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER && sqlite3_value_type(argv[2]) == SQLITE_INTEGER) {
+            const sqlite3_int64 a = sqlite3_value_int64(argv[0]), b = sqlite3_value_int64(argv[2]);
+            order = a < b ? -1 : a > b ? 1 : 0;
+        } else {
+            left = numberOf(argv[0]);
+            right = numberOf(argv[2]);
+            if (!left || !right)
+                return;
+            order = *left < *right ? -1 : *left > *right ? 1 : 0;
+        }
+    } else {
+        const std::optional<qint64> left = TypedComparisons::parseDate(textOf(argv[0]));
+        const std::optional<qint64> right = TypedComparisons::parseDate(textOf(argv[2]));
+        if (!left || !right)
+            return;
+        order = *left < *right ? -1 : *left > *right ? 1 : 0;
+    }
+    bool result = false;
+    if (op == u'=')
+        result = order == 0;
+    else if (op == QLatin1String("<>"))
+        result = order != 0;
+    else if (op == u'<')
+        result = order < 0;
+    else if (op == u'>')
+        result = order > 0;
+    else if (op == QLatin1String("<="))
+        result = order <= 0;
+    else if (op == QLatin1String(">="))
+        result = order >= 0;
+    sqlite3_result_int(ctx, result);
+}
+
 QString quoted(const std::string &name)
 {
     QString q = QString::fromStdString(name);
@@ -263,6 +317,9 @@ int SourceModule::install(sqlite3 *db, SourceModuleContext *context)
     int rc = sqlite3_create_module(db, "quillo_source", &kModule, context);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, compareText);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function(db, TypedComparisons::kFunction, 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                     compareFunction, nullptr, nullptr);
     for (int args : {2, 3})
         if (rc == SQLITE_OK)
             rc = sqlite3_create_function(db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

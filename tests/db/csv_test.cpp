@@ -57,6 +57,8 @@ const CsvCase kCases[] = {
     {"QuotedDigitsAreText", "Mobile\n\"9812345678\"\n\"9812345679\"\n9812345680\n",
      {"Mobile:202", "9812345678", "9812345679", "9812345680"}},
     {"FractionsAndNegativesAreNumbers", "Total\n2.5\n-3\n0.25\n", {"Total:5", "2.5", "-3", "0.25"}},
+    {"IsoDatesMakeADateColumn", "Joined,Note\n1994-08-04,2020-01-02\n2020-01-02 13:45:00,x\n",
+     {"Joined:7 Note:202", "1994-08-04|2020-01-02", "2020-01-02 13:45:00|x"}},
     {"BlankLinesSkippedShortRowsNull", "A,B\n\n1\n2,3,4\n", {"A:5 B:5 F3:5", "1|<null>|<null>", "2|3|4"}},
     {"BlankHeadingsAndRepeats", ",Mobile,mobile\n1,2,3\n", {"F1:5 Mobile:5 mobile1:5", "1|2|3"}},
     {"SemicolonOnlyWhenItOutnumbersCommas", "A;B,C\n1;2,3\n", {"A;B:202 C:5", "1;2|3"}},
