@@ -129,6 +129,8 @@ bool writeAll(const QDir &dir)
         && XlsWriter::writeFile(dir.filePath(QStringLiteral("excel95.xls")), Format::Biff5, excel95())
         && AccessWriter::writeFile(dir.filePath(QStringLiteral("contacts.mdb")), Jet3, contactsMdb())
         && AccessWriter::writeFile(dir.filePath(QStringLiteral("datetest.mdb")), Jet4, dateTestMdb())
+        && AccessWriter::writeFile(dir.filePath(QStringLiteral("contacts.accdb")), AccessWriter::Format::Ace12,
+                                   contactsMdb())
         && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.xlsx")), SheetWriter::Format::Xlsx, contacts())
         && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.xlsm")), SheetWriter::Format::Xlsm, contacts())
         && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.ods")), SheetWriter::Format::Ods, contacts())
@@ -162,6 +164,7 @@ QString noHeaderXls() { return written(QStringLiteral("no-header.xls")); }
 QString excel95Xls() { return written(QStringLiteral("excel95.xls")); }
 QString contactsMdb() { return written(QStringLiteral("contacts.mdb")); }
 QString dateTestMdb() { return written(QStringLiteral("datetest.mdb")); }
+QString contactsAccdb() { return written(QStringLiteral("contacts.accdb")); }
 
 QString contacts(SheetKind kind)
 {

@@ -25,6 +25,8 @@ QString bulkXls();
 QString noHeaderXls();
 QString excel95Xls();
 QString contactsMdb();
+// contacts.mdb's tables as an Access 2007 database.
+QString contactsAccdb();
 QString dateTestMdb();
 
 } // namespace TestFiles
