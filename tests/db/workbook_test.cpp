@@ -27,14 +27,27 @@ const QList<XlsWriter::Sheet> kOrders = {
 class WorkbookValues : public testing::TestWithParam<SheetWriter::Format>
 {
 protected:
-    QString written()
+    QString written(SheetWriter::Zip zip = SheetWriter::Zip::Stored)
     {
-        const QString path = m_dir.filePath(QStringLiteral("orders") + SheetWriter::suffix(GetParam()));
-        EXPECT_TRUE(SheetWriter::writeFile(path, GetParam(), kOrders));
+        const QString path = m_dir.filePath(QStringLiteral("orders%1").arg(int(zip)) + SheetWriter::suffix(GetParam()));
+        EXPECT_TRUE(SheetWriter::writeFile(path, GetParam(), kOrders, zip));
         return path;
     }
     QTemporaryDir m_dir;
 };
+
+// Office programs deflate the parts; what reads stored must read deflated the same.
+TEST_P(WorkbookValues, DeflatedPartsReadAsStoredOnes)
+{
+    DbConnection stored, deflated;
+    stored.open(excelString(written()));
+    deflated.open(excelString(written(SheetWriter::Zip::Deflated)));
+    for (const char *column : {"Mobile", "OrderDate", "Total", "Label"}) {
+        const QString statement = QStringLiteral("SELECT %1 FROM [Orders$]").arg(QLatin1String(column));
+        EXPECT_EQ(column0(deflated, statement), column0(stored, statement)) << column;
+    }
+    EXPECT_EQ(column0(deflated, QStringLiteral("SELECT Mobile FROM [Orders$]")).size(), 3);
+}
 
 TEST_P(WorkbookValues, DatesFormulasAndBooleansAsShown)
 {

@@ -87,7 +87,7 @@ QByteArray xlsxSheet(const XlsWriter::Sheet &sheet, QHash<QString, int> &strings
     return xml.toUtf8();
 }
 
-QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets)
+QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets, SheetWriter::Zip zip)
 {
     const QString main = macros ? QStringLiteral("application/vnd.ms-excel.sheet.macroEnabled.main+xml")
                                 : QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml");
@@ -158,7 +158,7 @@ QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets)
     entries.prepend({QStringLiteral("xl/workbook.xml"), workbook.toUtf8()});
     entries.prepend({QStringLiteral("_rels/.rels"), rootRels.toUtf8()});
     entries.prepend({QStringLiteral("[Content_Types].xml"), types.toUtf8()});
-    return ZipWriter::stored(entries);
+    return zip == SheetWriter::Zip::Deflated ? ZipWriter::deflated(entries) : ZipWriter::stored(entries);
 }
 
 QString odsCell(const QVariant &v)
@@ -201,7 +201,7 @@ QString odsCell(const QVariant &v)
     }
 }
 
-QByteArray ods(const QList<XlsWriter::Sheet> &sheets)
+QByteArray ods(const QList<XlsWriter::Sheet> &sheets, SheetWriter::Zip zip)
 {
     QString content = QStringLiteral(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -230,9 +230,10 @@ QByteArray ods(const QList<XlsWriter::Sheet> &sheets)
         "</manifest:manifest>";
     // The mimetype entry comes first and uncompressed, so a reader can tell the type from
     // the archive's first bytes.
-    return ZipWriter::stored({{QStringLiteral("mimetype"), mimetype},
-                              {QStringLiteral("META-INF/manifest.xml"), manifest},
-                              {QStringLiteral("content.xml"), content.toUtf8()}});
+    const QList<ZipWriter::Entry> entries = {{QStringLiteral("mimetype"), mimetype},
+                                             {QStringLiteral("META-INF/manifest.xml"), manifest},
+                                             {QStringLiteral("content.xml"), content.toUtf8()}};
+    return zip == SheetWriter::Zip::Deflated ? ZipWriter::deflated(entries) : ZipWriter::stored(entries);
 }
 
 QByteArray csv(const QList<XlsWriter::Sheet> &sheets)
@@ -257,19 +258,19 @@ QByteArray csv(const QList<XlsWriter::Sheet> &sheets)
 
 } // namespace
 
-QByteArray SheetWriter::write(Format format, const QList<XlsWriter::Sheet> &sheets)
+QByteArray SheetWriter::write(Format format, const QList<XlsWriter::Sheet> &sheets, Zip zip)
 {
     switch (format) {
-    case Format::Ods: return ods(sheets);
+    case Format::Ods: return ods(sheets, zip);
     case Format::Csv: return csv(sheets);
-    default: return xlsx(format == Format::Xlsm, sheets);
+    default: return xlsx(format == Format::Xlsm, sheets, zip);
     }
 }
 
-bool SheetWriter::writeFile(const QString &path, Format format, const QList<XlsWriter::Sheet> &sheets)
+bool SheetWriter::writeFile(const QString &path, Format format, const QList<XlsWriter::Sheet> &sheets, Zip zip)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(write(format, sheets)) >= 0;
+    return file.open(QIODevice::WriteOnly) && file.write(write(format, sheets, zip)) >= 0;
 }
 
 QString SheetWriter::suffix(Format format)

@@ -17,8 +17,11 @@ namespace SheetWriter {
 
 enum class Format { Xlsx, Xlsm, Ods, Csv };
 
-QByteArray write(Format format, const QList<XlsWriter::Sheet> &sheets);
-bool writeFile(const QString &path, Format format, const QList<XlsWriter::Sheet> &sheets);
+// Zip entries are stored, or deflated as office programs write them.
+enum class Zip { Stored, Deflated };
+
+QByteArray write(Format format, const QList<XlsWriter::Sheet> &sheets, Zip zip = Zip::Stored);
+bool writeFile(const QString &path, Format format, const QList<XlsWriter::Sheet> &sheets, Zip zip = Zip::Stored);
 
 // The file suffix of a format, with its dot.
 QString suffix(Format format);

@@ -4,9 +4,9 @@
 #include <QList>
 #include <QString>
 
-// Writes a zip archive with every entry stored uncompressed, which is all a test workbook
-// (.xlsx, .ods) needs: PKWARE's APPNOTE local headers, central directory and end record,
-// with CRC-32 but no data descriptors, no ZIP64, no extra fields.
+// Writes a zip archive for test workbooks (.xlsx, .ods): PKWARE's APPNOTE local headers,
+// central directory and end record, with CRC-32 but no data descriptors, no ZIP64, no
+// extra fields.
 namespace ZipWriter {
 
 struct Entry
@@ -16,5 +16,8 @@ struct Entry
 };
 
 QByteArray stored(const QList<Entry> &entries);
+// The same with every entry but "mimetype" deflated (method 8), as office programs write
+// them; the raw deflate stream is zlib's, as qCompress gives it, without its wrapping.
+QByteArray deflated(const QList<Entry> &entries);
 
 } // namespace ZipWriter
