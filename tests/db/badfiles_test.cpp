@@ -98,6 +98,27 @@ TEST(BadFiles, WorkbookWithNoSheetsAndWrongFormatsAreClearErrors)
     }
 }
 
+// Inputs the spreadsheet fuzzer (bench/fuzz_sheets) kept: liborcus exhausts the memory
+// limit on each, so the probe refuses them and the program never reads them itself.
+TEST(BadFiles, FuzzedWorkbooksThatExhaustLiborcusAreRefusedNamingTheFile)
+{
+    const QDir dir(testData(QStringLiteral("fuzz")));
+    const QStringList names = dir.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString &name : names) {
+        const QString path = dir.filePath(name);
+        try {
+            DbConnection c;
+            c.open(excelString(path));
+            ADD_FAILURE() << "opened " << name.toStdString();
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), DbErrors::kOpenFailed) << name.toStdString();
+            EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QLatin1String("damaged"))) << "not the probe's refusal";
+        }
+    }
+}
+
 // A workbook named .xlsx, .xlsm or .ods that is no zip archive (a renamed text, an .xls)
 // is refused naming the file and what it is not.
 TEST(BadFiles, ZipWorkbookThatIsNoZipNamesTheFile)
