@@ -116,6 +116,23 @@ INSTANTIATE_TEST_SUITE_P(Kinds, MixedColumns,
                          testing::Values(SheetWriter::Format::Xlsx, SheetWriter::Format::Ods, SheetWriter::Format::Csv),
                          [](const auto &info) { return SheetWriter::suffix(info.param).mid(1).toStdString(); });
 
+// The .xls reader takes its column kinds from the same rule.
+TEST(MixedColumns, XlsNumberColumnWithATextCellComparesNumerically)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("people.xls"));
+    QList<QVariantList> rows;
+    for (const QVariantList &row : kMixed.first().rows)
+        rows.append(row.mid(0, 2));
+    ASSERT_TRUE(XlsWriter::writeFile(path, XlsWriter::Format::Biff8, {{QStringLiteral("People"), rows}}));
+    DbConnection c;
+    c.open(excelString(path));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Name FROM [People$] WHERE Age > '30'")),
+              QStringList({"Vikram", "Meena", "Priya"}));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Age FROM [People$]")), QStringList({"5", "45", "100", "n/a", "31"}));
+}
+
 // The sample database's Orders.OrderDate is a Date/Time column, as Access keeps it.
 TEST(TypedComparisons, AccessDateColumnMatchesAQuotedDate)
 {

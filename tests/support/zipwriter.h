@@ -4,9 +4,9 @@
 #include <QList>
 #include <QString>
 
-// Writes a zip archive for test workbooks (.xlsx, .ods): PKWARE's APPNOTE local headers,
-// central directory and end record, with CRC-32 but no data descriptors, no ZIP64, no
-// extra fields.
+// Writes a zip archive for test workbooks (.xlsx, .ods): local headers, the central
+// directory and its end record, with CRC-32 but no data descriptors, no ZIP64, no extra
+// fields.
 namespace ZipWriter {
 
 struct Entry
