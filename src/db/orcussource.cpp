@@ -320,16 +320,9 @@ public:
     }
     void set_format(row_t rowStart, col_t colStart, row_t rowEnd, col_t colEnd, std::size_t xf) override
     {
-        if (xf == 0 || !inRange(rowStart, colStart))
-            return;
-        // Formats over whole ranges mark only the cells the file fills; bounded like them.
-        rowEnd = std::min<row_t>(rowEnd, row_t(SheetGrid::kMaxRows - 1));
-        colEnd = std::min<col_t>(colEnd, col_t(SheetGrid::kMaxColumns - 1));
-        if (std::int64_t(rowEnd - rowStart + 1) * (colEnd - colStart + 1) > kMaxRangeCells)
-            return;
-        for (row_t r = rowStart; r <= rowEnd; ++r)
-            for (col_t c = colStart; c <= colEnd; ++c)
-                m_grid.setFormat(std::uint32_t(r), std::uint32_t(c), std::uint32_t(xf));
+        if (xf > 0 && inRange(rowStart, colStart) && rowEnd >= rowStart && colEnd >= colStart)
+            m_grid.setFormat(std::uint32_t(rowStart), std::uint32_t(colStart), std::uint32_t(rowEnd),
+                             std::uint32_t(colEnd), std::uint32_t(xf));
     }
     void fill_down_cells(row_t row, col_t col, row_t count) override
     {
@@ -342,7 +335,6 @@ public:
     }
 
 private:
-    static constexpr std::int64_t kMaxRangeCells = 1 << 20;
     static bool inRange(row_t row, col_t col) { return row >= 0 && col >= 0; }
 
     std::string m_name;

@@ -64,6 +64,16 @@ void SheetGrid::setFormat(std::uint32_t row, std::uint32_t column, std::uint32_t
         m_formats.push_back({row, column, format});
 }
 
+void SheetGrid::setFormat(std::uint32_t firstRow, std::uint32_t firstColumn, std::uint32_t lastRow,
+                          std::uint32_t lastColumn, std::uint32_t format)
+{
+    // Each cell is checked against every date block at the end; a file that styles
+    // more blocks than this loses their dates (numbers show), not its rows.
+    constexpr std::size_t kMaxBlocks = 4096;
+    if (m_blocks.size() < kMaxBlocks && firstRow <= lastRow && firstColumn <= lastColumn)
+        m_blocks.push_back({firstRow, firstColumn, lastRow, lastColumn, format});
+}
+
 void SheetGrid::fillDown(std::uint32_t row, std::uint32_t column, std::uint32_t count)
 {
     // The cell to copy was set just before; look back a little for it.
@@ -102,8 +112,17 @@ void SheetGrid::finish(const std::vector<std::string> &texts, int dateOriginOffs
     // The last format given to a cell holds, as the last value does.
     std::stable_sort(m_formats.begin(), m_formats.end(),
                      [](Format a, Format b) { return a.row != b.row ? a.row < b.row : a.column < b.column; });
+    std::vector<Block> dateBlocks;
+    for (const Block &block : m_blocks)
+        if (isDateFormat(block.format))
+            dateBlocks.push_back(block);
+    m_blocks = {};
     std::size_t f = 0;
     for (Cell &cell : m_cells) {
+        for (const Block &b : dateBlocks)
+            if (cell.kind == Kind::Number && cell.row >= b.firstRow && cell.row <= b.lastRow
+                && cell.column >= b.firstColumn && cell.column <= b.lastColumn)
+                cell.kind = Kind::Date;
         while (f < m_formats.size()
                && (m_formats[f].row < cell.row || (m_formats[f].row == cell.row && m_formats[f].column < cell.column)))
             ++f;

@@ -30,6 +30,9 @@ public:
     // Gives a cell its cell format (xf); called in any order with the cells, and before
     // the formats themselves are known (.xlsx keeps them in a part read later).
     void setFormat(std::uint32_t row, std::uint32_t column, std::uint32_t format);
+    // The same for a block of cells (a styled row or column), kept as the block.
+    void setFormat(std::uint32_t firstRow, std::uint32_t firstColumn, std::uint32_t lastRow,
+                   std::uint32_t lastColumn, std::uint32_t format);
 
     // Sorts the cells into rows, turns numbers whose format shows dates into dates and
     // names the columns; no cell is set afterwards.
@@ -62,7 +65,12 @@ private:
     void toCell(const Cell &stored, DbCell &cell, const std::vector<std::string> &texts) const;
 
     std::vector<Cell> m_cells;
+    struct Block
+    {
+        std::uint32_t firstRow, firstColumn, lastRow, lastColumn, format;
+    };
     std::vector<Format> m_formats;
+    std::vector<Block> m_blocks;
     std::vector<std::uint32_t> m_rowStart; // the first cell of each row, then the end
     std::vector<DbColumnInfo> m_columns;
     int m_dateOrigin = 0; // days from 1899-12-30 to the workbook's day 0
