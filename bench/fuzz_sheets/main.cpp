@@ -39,6 +39,7 @@ enum class Outcome { Read, Refused, OutOfMemory, Crashed, Hung };
 // ended a crashed child).
 Outcome readInChild(const QString &path, int *signal = nullptr)
 {
+    std::fflush(stdout); // or the child would inherit, and may write, what is buffered
     const pid_t pid = fork();
     if (pid == 0) {
         const rlimit memory{kMemoryLimit, kMemoryLimit};

@@ -495,6 +495,9 @@ OrcusSource::OrcusSource(const std::string &path, Format format) : m_document(st
     } catch (const std::exception &e) {
         throw DbSourceError(kOpenFailed, "The workbook '" + path + "' could not be read: " + e.what());
     }
+    // liborcus passes over a missing content part with a note on standard output.
+    if (factory.sheets.empty())
+        throw DbSourceError(kOpenFailed, "The workbook '" + path + "' holds no worksheet.");
     for (auto &sheet : factory.sheets) {
         sheet->grid().finish(m_document->texts, factory.dateOrigin(),
                              [&](std::uint32_t xf) { return factory.styles().isDate(xf); });

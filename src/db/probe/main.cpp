@@ -4,15 +4,18 @@
 // fileprobe.h.
 //
 //   quillo-probe access|excel FILE
-// Exit 0: read through, or the reader refused the file with a clean error (the program
-// then gives that same error itself). Anything else (a signal, an abort from GLib when
-// memory runs out, another exit code) means the file is not safe to open.
+// Exit 0: read through. Exit 4: the reader refused the file with a clean error, written
+// to standard output after a line "quillo-probe refused" (the libraries print there too)
+// as number, source (empty for the caller's own), description (the rest), one a line; the program gives that error without reading the file
+// itself, so a reader's error path runs only here. Anything else (a signal, an abort from
+// GLib when memory runs out, another exit code) means the file is not safe to open.
 
 #include "accesssource.h"
 #include "common/error.h"
 #include "spreadsheetfile.h"
 
 #include <QFile>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -20,6 +23,7 @@
 
 namespace {
 
+constexpr char kRefusedMark[] = "quillo-probe refused";
 constexpr rlim_t kAddressSpaceLimit = rlim_t(1) << 30; // 1 GiB
 
 void limitResources()
@@ -63,8 +67,13 @@ int main(int argc, char **argv)
             source = SpreadsheetFile::open(QFile::decodeName(argv[2])).source;
         for (int table = 0; table < source->tableCount(); ++table)
             readTable(*source, table);
-    } catch (const DbSourceError &) {
-    } catch (const QuilloError &) {
+    } catch (const DbSourceError &e) {
+        std::printf("\n%s\n%d\n\n%s", kRefusedMark, int(e.number()), e.what());
+        return 4;
+    } catch (const QuilloError &e) {
+        std::printf("\n%s\n%d\n%s\n%s", kRefusedMark, int(e.number()), e.source().toUtf8().constData(),
+                    e.description().toUtf8().constData());
+        return 4;
     } catch (const std::bad_alloc &) {
         return 3;
     }
