@@ -164,7 +164,7 @@ const char *CsvSource::readRecord(const char *p, const char *end, char separator
             field.size = std::size_t(std::min(p, end) - field.begin);
             if (p < end)
                 ++p;
-            // Text after the closing quote (a damaged file) belongs to the field's end.
+            // Text between the closing quote and the separator (a damaged file) is dropped.
             while (p < end && *p != separator && *p != '\n' && *p != '\r')
                 ++p;
         } else {

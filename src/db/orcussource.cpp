@@ -495,7 +495,7 @@ OrcusSource::OrcusSource(const std::string &path, Format format) : m_document(st
     } catch (const std::exception &e) {
         throw DbSourceError(kOpenFailed, "The workbook '" + path + "' could not be read: " + e.what());
     }
-    // liborcus passes over a missing content part with a note on standard output.
+    // liborcus passes over a missing content.xml with a note on standard output.
     if (factory.sheets.empty())
         throw DbSourceError(kOpenFailed, "The workbook '" + path + "' holds no worksheet.");
     for (auto &sheet : factory.sheets) {

@@ -28,7 +28,7 @@ public:
     // Copies one cell down to the rows below it (a row repeated in the file).
     void fillDown(std::uint32_t row, std::uint32_t column, std::uint32_t count);
     // Gives a cell its cell format (xf); called in any order with the cells, and before
-    // the formats themselves are known (.xlsx keeps them in a part read later).
+    // the formats themselves are known (.xlsx keeps them in styles.xml, read later).
     void setFormat(std::uint32_t row, std::uint32_t column, std::uint32_t format);
     // The same for a block of cells (a styled row or column), kept as the block.
     void setFormat(std::uint32_t firstRow, std::uint32_t firstColumn, std::uint32_t lastRow,

@@ -36,7 +36,7 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// Office programs deflate the parts; what reads stored must read deflated the same.
+// Office programs deflate the zip entries; what reads stored must read deflated the same.
 TEST_P(WorkbookValues, DeflatedPartsReadAsStoredOnes)
 {
     DbConnection stored, deflated;

@@ -111,17 +111,17 @@ QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets, SheetWriter:
     QHash<QString, int> strings;
     QStringList order;
     for (int i = 0; i < sheets.size(); ++i) {
-        const QString part = QStringLiteral("worksheets/sheet%1.xml").arg(i + 1);
+        const QString member = QStringLiteral("worksheets/sheet%1.xml").arg(i + 1);
         types += QStringLiteral("<Override PartName=\"/xl/%1\" ContentType=\"application/vnd.openxmlformats-"
                                 "officedocument.spreadsheetml.worksheet+xml\"/>")
-                     .arg(part);
+                     .arg(member);
         workbook += QStringLiteral("<sheet name=\"%1\" sheetId=\"%2\" r:id=\"rId%2\"/>")
                         .arg(escaped(sheets[i].name))
                         .arg(i + 1);
         rels += QStringLiteral("<Relationship Id=\"rId%1\" Type=\"%2worksheet\" Target=\"%3\"/>")
                     .arg(i + 1)
-                    .arg(relBase, part);
-        entries.append({QStringLiteral("xl/") + part, xlsxSheet(sheets[i], strings, order)});
+                    .arg(relBase, member);
+        entries.append({QStringLiteral("xl/") + member, xlsxSheet(sheets[i], strings, order)});
     }
     types += QStringLiteral("</Types>");
     workbook += QStringLiteral("</sheets></workbook>");
