@@ -17,7 +17,9 @@ namespace {
 // A workbook of 65,535 rows reads in well under a second; a reader that loops is cut off.
 constexpr std::chrono::seconds kProbeTimeLimit{20};
 
-using Key = std::tuple<QString, qint64, qint64>; // path, size, modification time (ms)
+// reader, path, size, modification time (ms): one file refused by one reader may still
+// open with the other.
+using Key = std::tuple<int, QString, qint64, qint64>;
 
 struct Verdict
 {
@@ -90,7 +92,7 @@ Verdict probe(FileProbe::Reader reader, const QString &path)
 void FileProbe::requireSafe(Reader reader, const QString &path, const QString &sourceName)
 {
     const QFileInfo info(path);
-    const Key key{info.absoluteFilePath(), info.size(), info.lastModified().toMSecsSinceEpoch()};
+    const Key key{int(reader), info.absoluteFilePath(), info.size(), info.lastModified().toMSecsSinceEpoch()};
     Verdict verdict;
     {
         QMutexLocker lock(&g_mutex);

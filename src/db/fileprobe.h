@@ -15,7 +15,7 @@ enum class Reader { Access, Excel };
 // reader gives none), so that the file is never parsed in process on a path the reader
 // fails on. Throws QuilloError kOpenFailed naming the file, with sourceName as source,
 // when the probe crashed, aborted, ran out of memory or time. A verdict holds for the
-// process's life while the file keeps its size and time.
+// process's life while the file keeps its size and time, for that reader.
 void requireSafe(Reader reader, const QString &path, const QString &sourceName);
 
 } // namespace FileProbe

@@ -81,6 +81,19 @@ TEST(FileProbe, TheReadersRefusalComesBackThroughTheProbe)
     }
 }
 
+// A refusal is kept for the reader that refused: the same workbook still opens as one.
+TEST(FileProbe, ARefusalByOneReaderLeavesTheOtherFree)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("phones.xls"));
+    ASSERT_TRUE(QFile::copy(TestFiles::contactsXls(), path));
+    EXPECT_EQ(openError(accessString(path)).source(), DbErrors::kSourceAccess);
+    DbConnection c;
+    c.open(excelString(path));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Phone FROM [Sheet3$]")).size(), 3);
+}
+
 // Needs no shared file: the probe's test hook makes it abort as on a damaged file. The
 // verdict is kept while the file is unchanged, and a changed file is probed again.
 TEST(FileProbe, AFailedProbeRefusesTheFileUntilItChanges)
