@@ -29,7 +29,8 @@ bool looksLikeJetFile(const std::string &path)
         return false;
     if (header[0] != 0 || header[1] != 1 || header[2] != 0 || header[3] != 0)
         return false;
-    return std::memcmp(header + 4, "Standard Jet DB", 15) == 0;
+    // Access 2007 and later (.accdb) name the ACE engine over the same Jet 4 layout.
+    return std::memcmp(header + 4, "Standard Jet DB", 15) == 0 || std::memcmp(header + 4, "Standard ACE DB", 15) == 0;
 }
 
 MdbHandle *handleOf(void *handle) { return static_cast<MdbHandle *>(handle); }
@@ -42,6 +43,8 @@ DbColumnKind kindOf(int mdbType)
         return DbColumnKind::Number;
     case MDB_BOOL:
         return DbColumnKind::Boolean;
+    case MDB_DATETIME:
+        return DbColumnKind::Date;
     case MDB_BINARY: case MDB_OLE: case MDB_COMPLEX:
         return DbColumnKind::Binary;
     default:

@@ -6,7 +6,8 @@
 
 #include <string>
 
-// The tables of an Access database (Jet 3 and Jet 4 .mdb), read with libmdb. Rows are
+// The tables of an Access database (Jet 3 and Jet 4 .mdb, Access 2007 and later .accdb),
+// read with libmdb. Rows are
 // read by scanning the table's data pages, never through its indexes, which may be
 // stale. The file is opened read-only; nothing is ever written.
 class AccessSource : public DbTableSource

@@ -60,9 +60,11 @@ DbConnectionString DbConnectionString::parse(const QString &text)
     const QMap<QString, QString> pairs = split(text);
     DbConnectionString result;
     const QString driver = pairs.value(QStringLiteral("DRIVER")).trimmed();
-    if (driver.compare(QLatin1String("Microsoft Access Driver (*.mdb)"), Qt::CaseInsensitive) == 0)
+    // The newer desktop drivers' names list the newer file kinds; both open every kind.
+    const auto named = [&](const char *name) { return driver.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    if (named("Microsoft Access Driver (*.mdb)") || named("Microsoft Access Driver (*.mdb, *.accdb)"))
         result.driver = Driver::Access;
-    else if (driver.compare(QLatin1String("Microsoft Excel Driver (*.xls)"), Qt::CaseInsensitive) == 0)
+    else if (named("Microsoft Excel Driver (*.xls)") || named("Microsoft Excel Driver (*.xls, *.xlsx, *.xlsm, *.xlsb)"))
         result.driver = Driver::Excel;
     else
         fail(driver.isEmpty()

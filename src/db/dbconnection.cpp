@@ -5,7 +5,7 @@
 #include "connectionstring.h"
 #include "dbengine.h"
 #include "dberrors.h"
-#include "excelsource.h"
+#include "spreadsheetfile.h"
 #include "fileprobe.h"
 
 #include <QFile>
@@ -21,6 +21,7 @@ int adoType(DbColumnKind kind)
     case DbColumnKind::Number: return 5;    // adDouble
     case DbColumnKind::Boolean: return 11;  // adBoolean
     case DbColumnKind::Binary: return 205;  // adLongVarBinary
+    case DbColumnKind::Date: return 7;      // adDate
     default: return 202;                    // adVarWChar
     }
 }
@@ -40,7 +41,7 @@ bool matches(const QString &wanted, const std::string &name, const std::string &
 std::unique_ptr<DbEngine> openFile(const DbConnectionString &cs)
 {
     const bool access = cs.driver == DbConnectionString::Driver::Access;
-    const QString sourceName = access ? DbErrors::kSourceAccess : DbErrors::kSourceExcel;
+    QString sourceName = access ? DbErrors::kSourceAccess : DbErrors::kSourceExcel;
     const QFileInfo info(cs.path);
     if (!info.exists())
         throw QuilloError(DbErrors::kOpenFailed, QStringLiteral("Could not find file '%1'.").arg(cs.path),
@@ -50,7 +51,8 @@ std::unique_ptr<DbEngine> openFile(const DbConnectionString &cs)
         throw QuilloError(DbErrors::kOpenFailed,
                           QStringLiteral("The file '%1' cannot be opened for reading.").arg(cs.path), sourceName);
     probe.close();
-    FileProbe::requireSafe(access ? FileProbe::Reader::Access : FileProbe::Reader::Excel, cs.path, sourceName);
+    if (access || SpreadsheetFile::needsProbe(cs.path))
+        FileProbe::requireSafe(access ? FileProbe::Reader::Access : FileProbe::Reader::Excel, cs.path, sourceName);
 
     std::unique_ptr<DbTableSource> source;
     if (access) {
@@ -60,11 +62,9 @@ std::unique_ptr<DbEngine> openFile(const DbConnectionString &cs)
             throw QuilloError(e.number(), QString::fromStdString(e.what()), sourceName);
         }
     } else {
-        try {
-            source = std::make_unique<ExcelSource>(cs.path);
-        } catch (const DbSourceError &e) {
-            throw QuilloError(e.number(), QString::fromStdString(e.what()), sourceName);
-        }
+        SpreadsheetFile::Opened opened = SpreadsheetFile::open(cs.path);
+        source = std::move(opened.source);
+        sourceName = opened.sourceName;
     }
     auto engine = std::make_unique<DbEngine>(std::move(source), sourceName);
     engine->setPath(cs.path);

@@ -21,8 +21,9 @@ enum class DbSchema { Columns = 4, Tables = 20 };
 constexpr int kDbStateClosed = 0;
 constexpr int kDbStateOpen = 1;
 
-// A read-only connection to an Access database (.mdb, through libmdb) or an Excel
-// workbook (.xls, BIFF5/BIFF8, through FreeXL). Statements are run by an in-memory SQLite
+// A read-only connection to an Access database (.mdb, .accdb, through libmdb) or a
+// spreadsheet through the Excel driver: .xls (BIFF5/BIFF8, FreeXL), .xlsx, .xlsm and .ods
+// (liborcus) or .csv (see spreadsheetfile.h; the content picks the reader). Statements are run by an in-memory SQLite
 // engine that sees the source's tables (worksheets) as read-only virtual tables, so no
 // statement can change the file. The file is opened for reading only and never locked.
 //
@@ -49,8 +50,9 @@ constexpr int kDbStateOpen = 1;
 //   auto cols = schema.openSchema(DbSchema::Columns, {{}, {}, tableName, {}});
 //
 // Excel worksheets are reported as TABLE_NAME "Sheet$" (as the desktop driver names
-// them); statements may name a worksheet as [Sheet$] or [Sheet]. The first row holds
-// the column names; a blank heading becomes F1, F2, ... by its column position.
+// them; a .csv file is one worksheet named after the file); statements may name a
+// worksheet as [Sheet$] or [Sheet]. The first row holds the column names; a blank
+// heading becomes F1, F2, ... by its column position.
 //
 // Errors: every failure throws QuilloError with a non-zero number (see dberrors.h), a
 // description and the driver or engine as source. A failed open leaves the connection

@@ -3,6 +3,9 @@
 #include "common/error.h"
 #include "dberrors.h"
 #include "statementtext.h"
+#include "typedcomparisons.h"
+
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -53,9 +56,15 @@ DbEngine::DbEngine(std::unique_ptr<DbTableSource> source, QString sourceName)
     if (SourceModule::install(m_db, &m_context) != SQLITE_OK)
         fail(QStringLiteral("The SQL engine could not start"));
 
+    QSet<QString> disputed;
     for (int i = 0; i < m_source->tableCount(); ++i) {
-        for (const DbColumnInfo &column : m_source->columns(i))
+        for (const DbColumnInfo &column : m_source->columns(i)) {
             m_names << QString::fromStdString(column.name);
+            const QString key = QString::fromStdString(column.name).toCaseFolded();
+            if (m_kinds.contains(key) && m_kinds.value(key) != column.kind)
+                disputed.insert(key);
+            m_kinds.insert(key, column.kind);
+        }
         for (const std::string &name : {m_source->tableName(i), m_source->tableAlias(i)}) {
             if (name.empty())
                 continue;
@@ -69,6 +78,9 @@ DbEngine::DbEngine(std::unique_ptr<DbTableSource> source, QString sourceName)
             m_context.pendingError.reset();
         }
     }
+    // A name that is a number in one table and text in another is left to SQLite.
+    for (const QString &key : disputed)
+        m_kinds.remove(key);
     sqlite3_set_authorizer(m_db, authorize, nullptr);
 }
 
@@ -95,7 +107,12 @@ sqlite3_stmt *DbEngine::prepare(const QString &statement)
         throw QuilloError(DbErrors::kStatementFailed,
                           QStringLiteral("Syntax error (missing operator) in query expression '%1'.").arg(alias),
                           DbErrors::kSourceEngine);
-    const QByteArray sql = StatementText::matchNameCase(statement, m_names).toUtf8();
+    const TypedComparisons::Rewritten typed = TypedComparisons::rewrite(statement, m_kinds);
+    if (!typed.mismatch.isEmpty())
+        throw QuilloError(DbErrors::kTypeMismatch,
+                          QStringLiteral("Data type mismatch in criteria expression (%1).").arg(typed.mismatch),
+                          DbErrors::kSourceEngine);
+    const QByteArray sql = StatementText::matchNameCase(typed.statement, m_names).toUtf8();
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
     m_context.pendingError.reset();

@@ -3,6 +3,7 @@
 #include "dbsource.h"
 #include "sourcemodule.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -42,5 +43,6 @@ private:
     QString m_path;
     SourceModuleContext m_context;
     QStringList m_names; // every table and column name, for matching names' case
+    QHash<QString, DbColumnKind> m_kinds; // case-folded column name: kind, where the tables agree
     sqlite3 *m_db = nullptr;
 };

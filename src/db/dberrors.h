@@ -11,6 +11,8 @@ namespace DbErrors {
 constexpr qint32 kOpenFailed = -2147467259;       // 0x80004005
 // The statement was rejected: syntax, unknown table or column, more than one statement.
 constexpr qint32 kStatementFailed = -2147217900;  // 0x80040E14
+// A constant that does not fit its column's type: Age = 'abc', OrderDate = 'soon'.
+constexpr qint32 kTypeMismatch = -2147217913;     // 0x80040E07
 // A row could not be read while the statement ran (a damaged page, a broken record).
 constexpr qint32 kReadFailed = -2147217887;       // 0x80040E21
 // The connection string names no driver this layer has, or no file.
@@ -31,6 +33,8 @@ constexpr qint32 kSchemaNotSupported = 3251;
 inline const QString kSourceLayer = QStringLiteral("Quillo database access layer");
 inline const QString kSourceAccess = QStringLiteral("Quillo Access driver (libmdb)");
 inline const QString kSourceExcel = QStringLiteral("Quillo Excel driver (FreeXL)");
+inline const QString kSourceWorkbook = QStringLiteral("Quillo Excel driver (liborcus)");
+inline const QString kSourceText = QStringLiteral("Quillo text driver (CSV)");
 inline const QString kSourceEngine = QStringLiteral("Quillo SQL engine (SQLite)");
 
 } // namespace DbErrors

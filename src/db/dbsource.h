@@ -24,9 +24,10 @@ private:
     std::int32_t m_number;
 };
 
-// How a column compares: numbers numerically (so Age > '30' and Age > 30 agree), text
+// How a column compares: numbers numerically (so Age > '30' and Age > 30 agree), dates
+// as dates (a date column's cells are text "YYYY-MM-DD[ HH:MM:SS]"), text
 // case-insensitively as the desktop drivers did.
-enum class DbColumnKind { Text, Number, Boolean, Binary };
+enum class DbColumnKind { Text, Number, Boolean, Binary, Date };
 
 struct DbColumnInfo
 {

@@ -3,9 +3,9 @@
 #include "common/error.h"
 #include "compoundfile.h"
 #include "dberrors.h"
+#include "worksheetcolumns.h"
 
 #include <QFile>
-#include <QSet>
 #include <QTemporaryFile>
 #include <freexl.h>
 
@@ -154,7 +154,7 @@ void ExcelSource::select(int sheet)
     m_active = sheet;
 }
 
-void ExcelSource::readCell(int sheet, unsigned int row, unsigned short column, DbCell &cell)
+void ExcelSource::readCell(int sheet, unsigned int row, unsigned short column, DbCell &cell, bool *isDate)
 {
     select(sheet);
     FreeXL_CellValue value;
@@ -178,6 +178,8 @@ void ExcelSource::readCell(int sheet, unsigned int row, unsigned short column, D
     case FREEXL_CELL_DATE:
     case FREEXL_CELL_DATETIME:
     case FREEXL_CELL_TIME:
+        if (isDate && value.type != FREEXL_CELL_TEXT && value.type != FREEXL_CELL_SST_TEXT)
+            *isDate = true;
         // The desktop driver gave an empty text cell as Null, like an empty cell.
         if (value.value.text_value && *value.value.text_value)
             cell.setText(value.value.text_value);
@@ -209,44 +211,25 @@ void ExcelSource::loadSheets()
         if (s.rows == 0)
             s.columnCount = 0;
 
-        // A column that holds only numbers compares numerically; one text cell makes it text.
-        std::vector<bool> numeric(s.columnCount, true), used(s.columnCount, false);
+        std::vector<WorksheetColumns::Tally> tallies(s.columnCount);
+        std::vector<DbCell> headings(s.columnCount);
         DbCell cell;
         bool anyCell = false;
         for (unsigned int r = 0; r < s.rows; ++r) {
             for (unsigned short c = 0; c < s.columnCount; ++c) {
-                readCell(int(i), r, c, cell);
-                if (cell.type == DbCell::Type::Null)
+                bool isDate = false;
+                readCell(int(i), r, c, r == 0 ? headings[c] : cell, &isDate);
+                if (r == 0) {
+                    anyCell = anyCell || headings[c].type != DbCell::Type::Null;
                     continue;
-                anyCell = true;
-                if (r == 0)
-                    continue;
-                used[c] = true;
-                if (cell.type == DbCell::Type::Text)
-                    numeric[c] = false;
+                }
+                anyCell = anyCell || cell.type != DbCell::Type::Null;
+                tallies[c].count(cell, isDate);
             }
         }
         if (!anyCell)
             continue; // an empty worksheet: no columns
-        QSet<QString> taken;
-        for (unsigned short c = 0; c < s.columnCount; ++c) {
-            readCell(int(i), 0, c, cell);
-            QString heading;
-            if (cell.type == DbCell::Type::Text)
-                heading = QString::fromStdString(cell.text);
-            else if (cell.type == DbCell::Type::Integer)
-                heading = QString::number(cell.integer);
-            else if (cell.type == DbCell::Type::Real)
-                heading = QString::fromStdString(dbFormatNumber(cell.real));
-            if (heading.trimmed().isEmpty())
-                heading = QStringLiteral("F%1").arg(c + 1);
-            QString unique = heading;
-            for (int n = 1; taken.contains(unique.toCaseFolded()); ++n)
-                unique = heading + QString::number(n);
-            taken.insert(unique.toCaseFolded());
-            s.columns.push_back({unique.toStdString(),
-                                 used[c] && numeric[c] ? DbColumnKind::Number : DbColumnKind::Text});
-        }
+        s.columns = WorksheetColumns::fromHeadings(headings, tallies);
     }
 }
 

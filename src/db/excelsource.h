@@ -10,10 +10,9 @@ class QTemporaryFile;
 // The worksheets of an Excel 95/97-2003 workbook (.xls, BIFF5/BIFF8), read with FreeXL,
 // which reads the whole workbook into memory at open; the file itself is only read.
 // A worksheet is the table "Name$" (the name the desktop driver reported), also reachable
-// as "Name". Its first row holds the column names: text as written, numbers as digits,
-// a blank heading F1, F2, ... by position, a repeated one numbered. A column whose cells
-// are all numbers compares as numbers; any other column is text, with numbers in it
-// given as plain digits. Empty cells are Null. A worksheet with no cells has no columns.
+// as "Name". Its first row names the columns (see worksheetcolumns.h); dates are text
+// "YYYY-MM-DD", numbers in a text column plain digits. Empty cells are Null. A worksheet
+// with no cells has no columns.
 class ExcelSource : public DbTableSource
 {
 public:
@@ -28,8 +27,9 @@ public:
     const std::vector<DbColumnInfo> &columns(int table) override;
     std::unique_ptr<DbRowCursor> openCursor(int table, std::uint64_t columnsUsed) override;
 
-    // Reads one cell of a worksheet (row 0 is the heading row).
-    void readCell(int sheet, unsigned int row, unsigned short column, DbCell &cell);
+    // Reads one cell of a worksheet (row 0 is the heading row); isDate, when given, is
+    // set for a date or time cell.
+    void readCell(int sheet, unsigned int row, unsigned short column, DbCell &cell, bool *isDate = nullptr);
     unsigned int rowCount(int sheet) const;
 
 private:

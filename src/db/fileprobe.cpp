@@ -17,10 +17,21 @@ namespace {
 // A workbook of 65,535 rows reads in well under a second; a reader that loops is cut off.
 constexpr std::chrono::seconds kProbeTimeLimit{20};
 
-using Key = std::tuple<QString, qint64, qint64>; // path, size, modification time (ms)
+// reader, path, size, modification time (ms): one file refused by one reader may still
+// open with the other.
+using Key = std::tuple<int, QString, qint64, qint64>;
+
+struct Verdict
+{
+    bool safe = true;
+    bool refused = false; // read cleanly to an error, below
+    qint32 number = 0;
+    QString source;
+    QString description;
+};
 
 QMutex g_mutex;
-std::map<Key, bool> g_verdicts;
+std::map<Key, Verdict> g_verdicts;
 
 QString probeProgram()
 {
@@ -32,23 +43,48 @@ QString probeProgram()
     return QStringLiteral(QUILLO_PROBE_BUILD_DIR "/quillo-probe");
 }
 
-// False only when the probe started and did not end with exit code 0.
-bool probeSaysSafe(FileProbe::Reader reader, const QString &path)
+// Unsafe only when the probe started and did not end with exit code 0 or a refusal.
+Verdict probe(FileProbe::Reader reader, const QString &path)
 {
+    constexpr int kRefused = 4;
     QProcess probe;
-    probe.setStandardOutputFile(QProcess::nullDevice());
     probe.setStandardErrorFile(QProcess::nullDevice());
     probe.start(probeProgram(),
                 {reader == FileProbe::Reader::Access ? QStringLiteral("access") : QStringLiteral("excel"), path});
     // Without the probe (a broken install) the file is opened as it always was.
     if (!probe.waitForStarted())
-        return true;
+        return {};
+    Verdict unsafe;
+    unsafe.safe = false;
     if (!probe.waitForFinished(int(std::chrono::milliseconds(kProbeTimeLimit).count()))) {
         probe.kill();
         probe.waitForFinished();
-        return false;
+        return unsafe;
     }
-    return probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+    if (probe.exitStatus() != QProcess::NormalExit)
+        return unsafe;
+    if (probe.exitCode() == 0)
+        return {};
+    if (probe.exitCode() != kRefused)
+        return unsafe;
+    // After the mark: number, source, description (the rest, which may hold line breaks).
+    const QByteArray mark = "\nquillo-probe refused\n";
+    const QByteArray all = probe.readAllStandardOutput();
+    const qsizetype at = all.lastIndexOf(mark);
+    if (at < 0)
+        return unsafe;
+    const QString out = QString::fromUtf8(all.mid(at + mark.size()));
+    const qsizetype first = out.indexOf(u'\n');
+    const qsizetype second = first < 0 ? -1 : out.indexOf(u'\n', first + 1);
+    bool ok = false;
+    Verdict refused;
+    refused.number = out.left(first).toInt(&ok);
+    if (second < 0 || !ok || refused.number == 0)
+        return unsafe;
+    refused.refused = true;
+    refused.source = out.mid(first + 1, second - first - 1);
+    refused.description = out.mid(second + 1);
+    return refused;
 }
 
 } // namespace
@@ -56,17 +92,20 @@ bool probeSaysSafe(FileProbe::Reader reader, const QString &path)
 void FileProbe::requireSafe(Reader reader, const QString &path, const QString &sourceName)
 {
     const QFileInfo info(path);
-    const Key key{info.absoluteFilePath(), info.size(), info.lastModified().toMSecsSinceEpoch()};
-    bool safe;
+    const Key key{int(reader), info.absoluteFilePath(), info.size(), info.lastModified().toMSecsSinceEpoch()};
+    Verdict verdict;
     {
         QMutexLocker lock(&g_mutex);
         auto found = g_verdicts.find(key);
         if (found == g_verdicts.end())
-            found = g_verdicts.emplace(key, probeSaysSafe(reader, path)).first;
-        safe = found->second;
+            found = g_verdicts.emplace(key, probe(reader, path)).first;
+        verdict = found->second;
     }
-    if (!safe)
+    if (!verdict.safe)
         throw QuilloError(DbErrors::kOpenFailed,
                           QStringLiteral("The file '%1' is damaged and could not be read safely.").arg(path),
                           sourceName);
+    if (verdict.refused)
+        throw QuilloError(verdict.number, verdict.description,
+                          verdict.source.isEmpty() ? sourceName : verdict.source);
 }

@@ -19,7 +19,8 @@ struct SourceModuleContext
 namespace SourceModule {
 
 // The collation of text columns: case-insensitive over all of Unicode, as the desktop
-// drivers compared text (plain ASCII bytes take a fast path).
+// drivers compared text, in the Unicode collation's order (Zürich and École among the
+// Z and E words, not after every ASCII one).
 inline constexpr char kTextCollation[] = "JETTEXT";
 
 // Registers the read-only virtual table module "quillo_source", the JETTEXT collation

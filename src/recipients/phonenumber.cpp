@@ -10,6 +10,11 @@ bool IsValidPhoneNumber(const QString &text, const QLocale &locale)
     const QString trimmed = trimSpaces(text);
     if (trimmed.isEmpty())
         return false;
+    // The numeric test skips white space around a number; a tab or a line end left after
+    // the blanks are trimmed is part of the entry, and would be sent with the number.
+    for (const QChar c : trimmed)
+        if (c.isSpace() || c.category() == QChar::Other_Control)
+            return false;
     if (trimmed.startsWith(QLatin1Char('+')))
         return IsNumericText(trimmed.mid(1), locale);
     return IsNumericText(trimmed, locale);

@@ -14,10 +14,18 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-TEST(AccessSchema, ListsUserTablesOnlyAndTheirColumns)
+// The same database as Access 97 (.mdb, Jet 3) and Access 2007 (.accdb, ACE 12).
+class AccessFiles : public testing::TestWithParam<QString (*)()>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(Formats, AccessFiles, testing::Values(TestFiles::contactsMdb, TestFiles::contactsAccdb),
+                         [](const auto &info) { return std::string(info.index == 0 ? "Mdb" : "Accdb"); });
+
+TEST_P(AccessFiles, ListsUserTablesOnlyAndTheirColumns)
 {
     DbConnection c;
-    c.open(accessString(TestFiles::contactsMdb()));
+    c.open(accessString(GetParam()()));
     auto tables = c.openSchema(DbSchema::Tables);
     EXPECT_EQ(schemaNames(*tables, QStringLiteral("TABLE_NAME")), QStringList({"Suppliers", "Customers", "Umsätze"}));
 
@@ -29,7 +37,7 @@ TEST(AccessSchema, ListsUserTablesOnlyAndTheirColumns)
 
 // The statements as the import writes them; rows compared sorted, as DISTINCT does not
 // promise an order.
-TEST(AccessStatements, GiveTheExpectedRows)
+TEST_P(AccessFiles, StatementsGiveTheExpectedRows)
 {
     const std::pair<const char *, QStringList> cases[] = {
         {"SELECT DISTINCT PHONE FROM SUPPLIERS",
@@ -50,7 +58,7 @@ TEST(AccessStatements, GiveTheExpectedRows)
           "Pune"}},
     };
     DbConnection c;
-    c.open(accessString(TestFiles::contactsMdb()));
+    c.open(accessString(GetParam()()));
     for (const auto &[statement, expected] : cases)
         EXPECT_EQ(sorted(column0(c, QString::fromUtf8(statement))), sorted(expected)) << statement;
 }

@@ -98,6 +98,53 @@ TEST(BadFiles, WorkbookWithNoSheetsAndWrongFormatsAreClearErrors)
     }
 }
 
+// Inputs the spreadsheet fuzzer (bench/fuzz_sheets) kept: liborcus exhausts the memory
+// limit on each, so the probe refuses them and the program never reads them itself.
+TEST(BadFiles, FuzzedWorkbooksThatExhaustLiborcusAreRefusedNamingTheFile)
+{
+    const QDir dir(testData(QStringLiteral("fuzz")));
+    const QStringList names = dir.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString &name : names) {
+        const QString path = dir.filePath(name);
+        try {
+            DbConnection c;
+            c.open(excelString(path));
+            ADD_FAILURE() << "opened " << name.toStdString();
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), DbErrors::kOpenFailed) << name.toStdString();
+            EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QLatin1String("damaged"))) << "not the probe's refusal";
+        }
+    }
+}
+
+// A workbook named .xlsx, .xlsm or .ods that is no zip archive (a renamed text, an .xls)
+// is refused naming the file and what it is not.
+TEST(BadFiles, ZipWorkbookThatIsNoZipNamesTheFile)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const std::pair<const char *, QByteArray> cases[] = {
+        {"text.xlsx", "Name,Mobile\r\nAsha,9812345678\r\n"},
+        {"empty.ods", ""},
+        {"html.xlsm", "<html><body>Mobile</body></html>"},
+    };
+    for (const auto &[name, bytes] : cases) {
+        const QString path = tmp.filePath(QString::fromLatin1(name));
+        writeFile(path, bytes);
+        DbConnection c;
+        try {
+            c.open(excelString(path));
+            ADD_FAILURE() << "opened " << name;
+        } catch (const QuilloError &e) {
+            EXPECT_EQ(e.number(), DbErrors::kOpenFailed) << name;
+            EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QLatin1String("not a zip archive"))) << e.description().toStdString();
+        }
+    }
+}
+
 // Damaged copies of the written files: truncated at page (or sector) boundaries and inside
 // them, and with a run of 1 to 16 bytes overwritten somewhere in the file.
 TEST(BadFiles, DamagedCopiesGiveRowsOrAnError)
@@ -113,6 +160,9 @@ TEST(BadFiles, DamagedCopiesGiveRowsOrAnError)
     } sources[] = {{TestFiles::dateTestMdb(), 4096, accessString},
                    {TestFiles::contactsMdb(), 2048, accessString},
                    {TestFiles::contactsXls(), 512, excelString},
+                   {TestFiles::contacts(TestFiles::SheetKind::Xlsx), 512, excelString},
+                   {TestFiles::contacts(TestFiles::SheetKind::Ods), 512, excelString},
+                   {TestFiles::contacts(TestFiles::SheetKind::Csv), 64, excelString},
                    {TestFiles::excel95Xls(), 512, excelString},
                    {testData(QStringLiteral("ministream.xls")), 64, excelString}};
     for (const auto &s : sources) {

@@ -25,6 +25,8 @@ TEST(ConnectionStringParse, FindsDriverAndPath)
         {"DRIVER=MICROSOFT EXCEL DRIVER (*.XLS);DBQ= /my data/p.xls ;", D::Excel, " /my data/p.xls "},
         {"dbq=/x.mdb;driver={microsoft access driver (*.mdb)}", D::Access, "/x.mdb"},
         {"DRIVER=MICROSOFT ACCESS DRIVER (*.MDB);DBQ=C:\\data\\phones.mdb;", D::Access, "C:\\data\\phones.mdb"},
+        {"Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=/p.accdb", D::Access, "/p.accdb"},
+        {"Driver={Microsoft Excel Driver (*.xls, *.xlsx, *.xlsm, *.xlsb)};DBQ=/p.ods", D::Excel, "/p.ods"},
     };
     for (const auto &c : cases) {
         const DbConnectionString cs = DbConnectionString::parse(QLatin1String(c.text));

@@ -4,6 +4,7 @@
 #include "db/dberrors.h"
 #include "independentfiles.h"
 #include "testfiles.h"
+#include "zipwriter.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -46,6 +47,52 @@ TEST_P(DamagedFiles, RefusedNamingTheFileAndTheProgramLives)
 INSTANTIATE_TEST_SUITE_P(Probe, DamagedFiles,
                          testing::Values("mdb-libmdb-usagemap-null.mdb", "mdb-libmdb-kkd-zero-reclen.mdb",
                                          "mdb-libmdb-props-zero-reclen.mdb"));
+
+// A file the reader refuses cleanly is refused with the reader's own error, passed back
+// by the probe (past what the libraries print on the same output), so that the program
+// never runs the reader's failing path itself.
+TEST(FileProbe, TheReadersRefusalComesBackThroughTheProbe)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString ods = dir.filePath(QStringLiteral("no-content.ods"));
+    const QString mdb = dir.filePath(QStringLiteral("junk.mdb"));
+    QFile odsFile(ods), mdbFile(mdb);
+    ASSERT_TRUE(odsFile.open(QIODevice::WriteOnly) && mdbFile.open(QIODevice::WriteOnly));
+    // liborcus prints "failed to get stat on content.xml" to standard output.
+    odsFile.write(ZipWriter::stored({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"}}));
+    mdbFile.write(QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\x5A'));
+    odsFile.close();
+    mdbFile.close();
+    const struct
+    {
+        QString connection;
+        QString description;
+        QString source;
+    } cases[] = {
+        {excelString(ods), QStringLiteral("The workbook '%1' holds no worksheet.").arg(ods), DbErrors::kSourceWorkbook},
+        {accessString(mdb), QStringLiteral("Unrecognized database format '%1'.").arg(mdb), DbErrors::kSourceAccess},
+    };
+    for (const auto &c : cases) {
+        const QuilloError e = openError(c.connection);
+        EXPECT_EQ(e.number(), DbErrors::kOpenFailed);
+        EXPECT_TRUE(e.description().startsWith(c.description)) << e.description().toStdString();
+        EXPECT_EQ(e.source(), c.source);
+    }
+}
+
+// A refusal is kept for the reader that refused: the same workbook still opens as one.
+TEST(FileProbe, ARefusalByOneReaderLeavesTheOtherFree)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("phones.xls"));
+    ASSERT_TRUE(QFile::copy(TestFiles::contactsXls(), path));
+    EXPECT_EQ(openError(accessString(path)).source(), DbErrors::kSourceAccess);
+    DbConnection c;
+    c.open(excelString(path));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Phone FROM [Sheet3$]")).size(), 3);
+}
 
 // Needs no shared file: the probe's test hook makes it abort as on a damaged file. The
 // verdict is kept while the file is unchanged, and a changed file is probed again.

@@ -61,6 +61,11 @@ const SameShape kShapes[] = {
     {"BulkWorkbook", TestFiles::bulkXls, "excel/bulk.xls", {}, {}},
     {"NoHeaderWorkbook", TestFiles::noHeaderXls, "excel/no-header.xls", {}, {}},
     {"Excel95Workbook", TestFiles::excel95Xls, "excel/excel95.xls", {}, {}},
+    // No independent .xlsx, .ods or .csv is kept: ours in those kinds must list as Excel's .xls.
+    {"ContactsAsXlsx", [] { return TestFiles::contacts(TestFiles::SheetKind::Xlsx); }, "excel/contacts.xls", {}, {}},
+    {"ContactsAsOds", [] { return TestFiles::contacts(TestFiles::SheetKind::Ods); }, "excel/contacts.xls", {}, {}},
+    {"ContactsAsCsv", [] { return TestFiles::contacts(TestFiles::SheetKind::Csv); }, "excel/contacts.xls",
+     {QStringLiteral("Contacts$")}, {}},
     // The sample database's other columns keep its own suppliers' data; its DateTest has
     // date and memo columns that our writer does not write, all Null.
     {"SuppliersJet3", TestFiles::contactsMdb, "access/nwind-contacts.mdb", {QStringLiteral("Suppliers")},

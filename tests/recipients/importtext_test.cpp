@@ -53,9 +53,9 @@ TEST_F(TextImportTest, SplitsAtCrLfTakesValidNumbersOnceAndTellsTheOutcome)
     const Case cases[] = {
         {"RepeatTakenOnce", "9812345670\r\n+919812345678\r\n9812345670\r\n", false, kDuplicates, Icon::Information,
          {"9812345670", "+919812345678"}},
-        // Blanks are trimmed; tabs are not blanks, but the number test allows them around a number.
+        // Blanks are trimmed; tabs are not blanks, so a line with a tab is no number.
         {"InvalidLinesSkippedSilently", " 9812345670 \r\nabc\r\n+\r\n\r\n\t9812345671\r\n+91 98\r\n1.5e3\r\n", false,
-         {}, Icon::None, {"9812345670", "\t9812345671", "1.5e3"}},
+         {}, Icon::None, {"9812345670", "1.5e3"}},
         {"LfOnlyIsOneLine", "9812345670\n9812345671\n", false, kNoValid, Icon::Exclamation, {}},
         {"EmptyFileEmptiesTheListFirst", "", false, empty, Icon::Exclamation, {}},
         {"BlankLines", "\r\n\r\n", false, kNoValid, Icon::Exclamation, {}},

@@ -96,7 +96,7 @@ void rc4Mask(char *data, int size)
 class Writer
 {
 public:
-    explicit Writer(Format format) : m_f(format == Format::Jet3 ? kJet3 : kJet4) {}
+    explicit Writer(Format format) : m_f(format == Format::Jet3 ? kJet3 : kJet4), m_ace(format == Format::Ace12) {}
 
     QByteArray run(const QList<Table> &tables)
     {
@@ -125,8 +125,10 @@ private:
     QByteArray headerPage() const
     {
         QByteArray page(m_f.pageSize, '\0');
-        page.replace(0, 20, QByteArray("\0\1\0\0Standard Jet DB\0", 20)); // page type 0, engine name
-        page[0x14] = char(m_f.jet4 ? 1 : 0);                               // Jet version
+        // Page type 0, the engine's name; Access 2007 (ACE 12) names another engine and a
+        // version of 2 over the Jet 4 layout.
+        page.replace(0, 20, QByteArray(m_ace ? "\0\1\0\0Standard ACE DB\0" : "\0\1\0\0Standard Jet DB\0", 20));
+        page[0x14] = char(m_ace ? 2 : m_f.jet4 ? 1 : 0);                   // version
         put(page, m_f.jet4 ? 0x6E : 0x3A, kGeneralSortOrder, 2);            // database sort order
         put(page, 0x3C, kWindows1252, 2);                                   // code page of Jet 3 text
         // 0x3E database key stays 0: the other pages are not encrypted.
@@ -384,6 +386,7 @@ private:
     }
 
     const Layout &m_f;
+    bool m_ace;
     mutable QStringEncoder m_cp1252{"windows-1252", QStringConverter::Flag::Stateless};
     QList<QByteArray> m_pages;
 };

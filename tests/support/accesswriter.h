@@ -11,7 +11,8 @@
 // table definition larger than a page) throws std::invalid_argument naming the table, row
 // and column. The same input always gives the same bytes.
 namespace AccessWriter {
-enum class Format { Jet3, Jet4 };
+// Ace12 is an Access 2007 .accdb: the Jet 4 layout under the ACE engine's name.
+enum class Format { Jet3, Jet4, Ace12 };
 struct Column {
     enum class Type { Long, Text };
     QString name;

@@ -1,6 +1,7 @@
 #include "testfiles.h"
 
 #include "accesswriter.h"
+#include "sheetwriter.h"
 #include "xlswriter.h"
 
 #include <QDir>
@@ -127,7 +128,13 @@ bool writeAll(const QDir &dir)
         && XlsWriter::writeFile(dir.filePath(QStringLiteral("no-header.xls")), Format::Biff8, noHeader())
         && XlsWriter::writeFile(dir.filePath(QStringLiteral("excel95.xls")), Format::Biff5, excel95())
         && AccessWriter::writeFile(dir.filePath(QStringLiteral("contacts.mdb")), Jet3, contactsMdb())
-        && AccessWriter::writeFile(dir.filePath(QStringLiteral("datetest.mdb")), Jet4, dateTestMdb());
+        && AccessWriter::writeFile(dir.filePath(QStringLiteral("datetest.mdb")), Jet4, dateTestMdb())
+        && AccessWriter::writeFile(dir.filePath(QStringLiteral("contacts.accdb")), AccessWriter::Format::Ace12,
+                                   contactsMdb())
+        && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.xlsx")), SheetWriter::Format::Xlsx, contacts())
+        && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.xlsm")), SheetWriter::Format::Xlsm, contacts())
+        && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.ods")), SheetWriter::Format::Ods, contacts())
+        && SheetWriter::writeFile(dir.filePath(QStringLiteral("Contacts.csv")), SheetWriter::Format::Csv, contacts());
 }
 
 // A file that could not be written shows up as an open error in the test that reads it.
@@ -157,5 +164,17 @@ QString noHeaderXls() { return written(QStringLiteral("no-header.xls")); }
 QString excel95Xls() { return written(QStringLiteral("excel95.xls")); }
 QString contactsMdb() { return written(QStringLiteral("contacts.mdb")); }
 QString dateTestMdb() { return written(QStringLiteral("datetest.mdb")); }
+QString contactsAccdb() { return written(QStringLiteral("contacts.accdb")); }
+
+QString contacts(SheetKind kind)
+{
+    switch (kind) {
+    case SheetKind::Xlsx: return written(QStringLiteral("contacts.xlsx"));
+    case SheetKind::Xlsm: return written(QStringLiteral("contacts.xlsm"));
+    case SheetKind::Ods: return written(QStringLiteral("contacts.ods"));
+    case SheetKind::Csv: return written(QStringLiteral("Contacts.csv"));
+    default: return contactsXls();
+    }
+}
 
 } // namespace TestFiles

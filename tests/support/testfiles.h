@@ -12,14 +12,21 @@
 //  - excel95.xls: BIFF5, Contacts (Name, Mobile; 3 rows);
 //  - contacts.mdb (Jet 3): Suppliers (the 12 contacts), Customers (City to filter on) and
 //    Umsätze (a name beyond ASCII);
-//  - datetest.mdb (Jet 4): DateTest (IDCol, ShortTextCol; 8 rows, one in Hindi).
+//  - datetest.mdb (Jet 4): DateTest (IDCol, ShortTextCol; 8 rows, one in Hindi);
+//  - contacts.xlsx, .xlsm and .ods: contacts.xls's sheets; Contacts.csv: its Contacts.
 namespace TestFiles {
+
+enum class SheetKind { Xls, Xlsx, Xlsm, Ods, Csv };
+// contacts.xls or the same sheets in another kind of spreadsheet file.
+QString contacts(SheetKind kind);
 
 QString contactsXls();
 QString bulkXls();
 QString noHeaderXls();
 QString excel95Xls();
 QString contactsMdb();
+// contacts.mdb's tables as an Access 2007 database.
+QString contactsAccdb();
 QString dateTestMdb();
 
 } // namespace TestFiles

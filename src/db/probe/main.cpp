@@ -1,17 +1,21 @@
-// quillo-probe: opens one Access database or Excel workbook with the reader the program
-// uses and reads every table and row, so that a file which crashes or exhausts libmdb or
-// FreeXL does so here, in a child process, and not in the program. See fileprobe.h.
+// quillo-probe: opens one Access database or spreadsheet with the reader the program
+// uses and reads every table and row, so that a file which crashes or exhausts libmdb,
+// FreeXL or liborcus does so here, in a child process, and not in the program. See
+// fileprobe.h.
 //
 //   quillo-probe access|excel FILE
-// Exit 0: read through, or the reader refused the file with a clean error (the program
-// then gives that same error itself). Anything else (a signal, an abort from GLib when
-// memory runs out, another exit code) means the file is not safe to open.
+// Exit 0: read through. Exit 4: the reader refused the file with a clean error, written
+// to standard output after a line "quillo-probe refused" (the libraries print there too)
+// as number, source (empty for the caller's own), description (the rest), one a line; the program gives that error without reading the file
+// itself, so a reader's error path runs only here. Anything else (a signal, an abort from
+// GLib when memory runs out, another exit code) means the file is not safe to open.
 
 #include "db/accesssource.h"
 #include "common/error.h"
-#include "db/excelsource.h"
+#include "db/spreadsheetfile.h"
 
 #include <QFile>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -19,6 +23,7 @@
 
 namespace {
 
+constexpr char kRefusedMark[] = "quillo-probe refused";
 constexpr rlim_t kAddressSpaceLimit = rlim_t(1) << 30; // 1 GiB
 
 void limitResources()
@@ -59,11 +64,16 @@ int main(int argc, char **argv)
         if (std::strcmp(argv[1], "access") == 0)
             source = std::make_unique<AccessSource>(argv[2]);
         else
-            source = std::make_unique<ExcelSource>(QFile::decodeName(argv[2]));
+            source = SpreadsheetFile::open(QFile::decodeName(argv[2])).source;
         for (int table = 0; table < source->tableCount(); ++table)
             readTable(*source, table);
-    } catch (const DbSourceError &) {
-    } catch (const QuilloError &) {
+    } catch (const DbSourceError &e) {
+        std::printf("\n%s\n%d\n\n%s", kRefusedMark, int(e.number()), e.what());
+        return 4;
+    } catch (const QuilloError &e) {
+        std::printf("\n%s\n%d\n%s\n%s", kRefusedMark, int(e.number()), e.source().toUtf8().constData(),
+                    e.description().toUtf8().constData());
+        return 4;
     } catch (const std::bad_alloc &) {
         return 3;
     }
