@@ -303,7 +303,13 @@ bool ImportDialog::pickFile(const QString &filter, const QString &defaultExt, QL
     request.defaultExt = defaultExt;
     request.startFolder = PreferredFolder(AddBackslash(dataFolder + QStringLiteral("Phone Lists")), dataFolder);
     const QString chosen = m_context.dialogs.openFile(request);
-    if (!chosen.isEmpty() && QFileInfo(chosen).suffix().compare(defaultExt, Qt::CaseInsensitive) != 0) {
+    // The kinds the filter offers ("Name|*.a;*.b|Name|*.c") are the kinds accepted.
+    QStringList accepted;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (int i = 1; i < parts.size(); i += 2)
+        for (const QString &pattern : parts.at(i).split(QLatin1Char(';')))
+            accepted << pattern.section(QLatin1Char('.'), 1);
+    if (!chosen.isEmpty() && !accepted.contains(QFileInfo(chosen).suffix(), Qt::CaseInsensitive)) {
         m_context.dialogs.exclamation(QStringLiteral("Invalid file selection!"));
         return false;
     }
@@ -318,7 +324,7 @@ void ImportDialog::cmdText_Click()
 
 void ImportDialog::cmdAccess_Click()
 {
-    pickFile(QStringLiteral("Access Files (*.mdb)|*.mdb"), QStringLiteral("mdb"), txtAccess);
+    pickFile(QStringLiteral("Access Files (*.mdb *.accdb)|*.mdb;*.accdb"), QStringLiteral("mdb"), txtAccess);
 }
 
 ImportRequest ImportDialog::excelRequest() const

@@ -28,7 +28,10 @@ void closeSchema(std::unique_ptr<DbConnection> &schema)
 
 void ImportDialog::cmdExcel_Click()
 {
-    if (!pickFile(QStringLiteral("Excel Files (*.xls)|*.xls"), QStringLiteral("xls"), txtExcel))
+    if (!pickFile(QStringLiteral("All spreadsheets (*.xls *.xlsx *.xlsm *.ods *.csv)|*.xls;*.xlsx;*.xlsm;*.ods;*.csv"
+                                 "|Excel 97-2003 Workbooks (*.xls)|*.xls|Excel Workbooks (*.xlsx *.xlsm)|*.xlsx;*.xlsm"
+                                 "|OpenDocument Spreadsheets (*.ods)|*.ods|Comma-separated Values (*.csv)|*.csv"),
+                  QStringLiteral("xls"), txtExcel))
         return;
     std::unique_ptr<DbConnection> schema;
     try {

@@ -132,8 +132,23 @@ TEST_F(ImportDialogTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
     tc.makeFolder(QStringLiteral("Phone Lists"));
     tc.dialogs.expectOpenFile(QString());
     get<QPushButton>("cmdAccess")->click();
-    EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("Access Files (*.mdb)|*.mdb"));
+    EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("Access Files (*.mdb *.accdb)|*.mdb;*.accdb"));
     EXPECT_TRUE(tc.dialogs.lastFileRequest().startFolder.startsWith(tc.context.dataFolder + QStringLiteral("Phone Lists")));
+    // Every kind a picker offers is taken, and only those.
+    const std::tuple<const char *, QString, bool> picks[] = {
+        {"cmdAccess", QStringLiteral("/data/shop.ACCDB"), true}, {"cmdAccess", QStringLiteral("/data/shop.xls"), false},
+        {"cmdExcel", QStringLiteral("/data/book.xlsx"), true},   {"cmdExcel", QStringLiteral("/data/book.ods"), true},
+        {"cmdExcel", QStringLiteral("/data/list.csv"), true},    {"cmdExcel", QStringLiteral("/data/book.mdb"), false}};
+    for (const auto &[button, chosen, taken] : picks) {
+        tc.dialogs.expectOpenFile(chosen);
+        if (!taken)
+            tc.dialogs.expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
+        else if (QLatin1String(button) == QLatin1String("cmdExcel")) // a taken workbook is opened for its sheets
+            tc.dialogs.expectMessageStartingWith(QStringLiteral("-2147467259 Could not find file"), Icon::None);
+        get<QPushButton>(button)->click();
+        EXPECT_TRUE(tc.dialogs.allConsumed()) << chosen.toStdString();
+        tc.dialogs.clear();
+    }
 }
 
 TEST_F(ImportDialogTest, WorkbookSheetColumnAndValueLists)
