@@ -209,7 +209,7 @@ CliParse parseCliArguments(const QStringList &arguments)
     if (given.contains(QStringLiteral("--sheet")) && given.contains(QStringLiteral("--table")))
         return failed(QStringLiteral("--sheet and --table cannot both be given"));
     if (positional.isEmpty())
-        return failed(QStringLiteral("%1: SOURCE missing (a text file, an .xls workbook or an .mdb database)").arg(name));
+        return failed(QStringLiteral("%1: SOURCE missing (a text file, a workbook or a database)").arg(name));
     if (positional.size() > 1)
         return failed(QStringLiteral("%1: unexpected argument %2").arg(name, quoted(positional[1])));
     command.source.path = positional[0];
@@ -224,8 +224,9 @@ CliParse parseCliArguments(const QStringList &arguments)
 QString cliUsage(const QString &topic)
 {
     static const QString kSource = QStringLiteral(
-        "SOURCE is a text file (one number per line), an .xls workbook or an .mdb database, told\n"
-        "apart by the extension.\n"
+        "SOURCE is a text file (one number per line), a workbook (.xls, .xlsx, .xlsm, .ods, or .csv\n"
+        "with the column names in its first line) or an Access database (.mdb, .accdb), told apart\n"
+        "by the extension.\n"
         "  --sheet NAME, --table NAME   the worksheet or table (default: the first)\n"
         "  --column NAME                the column of the numbers (default: the first)\n"
         "  --where COLUMN OP VALUE      only rows where COLUMN OP VALUE; OP is =, <>, <, >, <=, >=\n"

@@ -61,15 +61,19 @@ QString importSource(const SourceOptions &source, Dialogs &dialogs, ImportList &
     if (!file.isFile() || !file.isReadable())
         return QStringLiteral("%1: cannot be read").arg(source.path);
 
+    // The import dialog's two database panels and the kinds their pickers offer.
+    static const QStringList kSpreadsheets{QStringLiteral("xls"), QStringLiteral("xlsx"), QStringLiteral("xlsm"),
+                                           QStringLiteral("ods"), QStringLiteral("csv")};
+    static const QStringList kDatabases{QStringLiteral("mdb"), QStringLiteral("accdb")};
     const QString suffix = file.suffix().toLower();
-    if (suffix != QLatin1String("xls") && suffix != QLatin1String("mdb")) {
+    if (!kSpreadsheets.contains(suffix) && !kDatabases.contains(suffix)) {
         if (!source.table.isEmpty() || !source.column.isEmpty() || !source.condition.isEmpty())
             return QStringLiteral("%1: a text file has no worksheet, table or column to choose").arg(source.path);
         importTextFile(dialogs, list, source.path, false);
         return {};
     }
 
-    const ImportSource kind = suffix == QLatin1String("xls") ? ImportSource::Excel : ImportSource::Access;
+    const ImportSource kind = kSpreadsheets.contains(suffix) ? ImportSource::Excel : ImportSource::Access;
     ImportRequest request{source.path, source.table, source.column, source.filterColumn, source.condition,
                           source.filterValue};
     try {

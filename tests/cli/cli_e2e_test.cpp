@@ -1,6 +1,7 @@
 // quillo-cli as a user runs it: a copy of the program in a temporary folder, which is then
 // its data folder (config.ini and logs/), against modemsim on a pseudo-terminal.
 #include "modemsimprocess.h"
+#include "sheetwriter.h"
 #include "xlswriter.h"
 
 #include "sending/runjournal.h"
@@ -181,6 +182,13 @@ TEST_F(Cli, NumbersAreWhatTheImportWouldAdd)
         EXPECT_EQ(result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts), numbers) << arguments;
         EXPECT_EQ(result.status, 0) << arguments;
     }
+    // The same sheet in today's formats (a .csv holds the first sheet only).
+    ASSERT_TRUE(SheetWriter::writeFile(path("list.xlsx"), SheetWriter::Format::Xlsx, sheets));
+    ASSERT_TRUE(SheetWriter::writeFile(path("list.ods"), SheetWriter::Format::Ods, sheets));
+    ASSERT_TRUE(SheetWriter::writeFile(path("list.csv"), SheetWriter::Format::Csv, sheets));
+    for (const char *arguments : {"numbers|list.xlsx|--where|City|=|Pune", "numbers|list.ods|--where|City|=|Pune",
+                                  "numbers|list.csv|--where|City|=|Pune"})
+        EXPECT_EQ(run(arguments).out, kA + QLatin1Char('\n')) << arguments;
 }
 
 TEST_F(Cli, SendAgreesWithTheModemTheReportAndTheLog)
