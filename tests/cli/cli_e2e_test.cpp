@@ -133,6 +133,9 @@ const StatusCase kStatuses[] = {
     {"ReportThatCannotBeWritten", "send|list.txt|--message|Hi|--report|no/such/folder/r.csv", 2,
      "no/such/folder/r.csv: cannot be written"},
     {"NoModemOnThePort", "send|list.txt|--message|Hi|--port|/dev/null/none|--delay|0.1", 1, ""},
+    {"NothingToResume", "resume|--port|SIMULATOR", 2, "no interrupted run in"},
+    {"ResumeOfAJournalThatIsNot", "resume|list.txt", 2, "list.txt, line 1"},
+    {"ResumeWithAMessage", "resume|--message|Hi", 2, "resume: unknown option '--message'"},
 };
 
 void PrintTo(const StatusCase &c, std::ostream *out)
