@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include "savetarget.h"
+
 #include <QCursor>
 #include <QFont>
 #include <QFileDialog>
@@ -66,7 +68,19 @@ QString QtDialogs::openFile(const FileRequest &request)
 
 QString QtDialogs::saveFile(const FileRequest &request)
 {
-    return fileDialog(m_parent, request, QFileDialog::AcceptSave);
+    FileRequest again = request;
+    for (;;) {
+        const QString path = fileDialog(m_parent, again, QFileDialog::AcceptSave);
+        const SaveTargetCheck check = path.isEmpty() ? SaveTargetCheck{} : checkSaveTarget(path, request);
+        if (check.kind == SaveTargetCheck::Kind::Fine)
+            return path;
+        // As a system Save As does, the answer keeps the dialog open on the name chosen.
+        again.initialName = path;
+        if (check.kind == SaveTargetCheck::Kind::Refuse)
+            message(check.text, Icon::Exclamation, Buttons::Ok, request.title);
+        else if (message(check.text, Icon::Exclamation, Buttons::YesNo, request.title) == Answer::Yes)
+            return path;
+    }
 }
 
 bool QtDialogs::chooseFont(FontChoice &font)

@@ -20,6 +20,9 @@ public:
         QString defaultExt;  // "txt", without the dot
         QString startFolder;
         QString initialName; // empty unless the caller says otherwise
+        // Save dialogs: ask before creating a file, and refuse a read-only one (savetarget.h).
+        bool confirmCreate = false;
+        bool refuseReadOnly = false;
     };
 
     // The face and size a font dialog offers and returns; the rest of a font stays the box's.

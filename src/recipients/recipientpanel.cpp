@@ -238,6 +238,8 @@ void RecipientPanel::cmdSave_Click()
         request.title = QStringLiteral("Select a file");
         request.filter = kTextFileFilter;
         request.defaultExt = QStringLiteral("txt");
+        request.confirmCreate = true;
+        request.refuseReadOnly = true;
         request.startFolder = PreferredFolder(dataFolder + QStringLiteral("Phone Lists") + QDir::separator(), dataFolder);
         const QString path = m_context.dialogs.saveFile(request);
         if (path.isEmpty())

@@ -364,6 +364,8 @@ void MessageComposer::cmdSaveMsg_Click()
         request.title = QStringLiteral("Select a file");
         request.filter = kTextFileFilter;
         request.defaultExt = QStringLiteral("txt");
+        request.confirmCreate = true;
+        request.refuseReadOnly = true;
         request.startFolder = messageFolder();
         const QString path = m_context.dialogs.saveFile(request);
         if (path.isEmpty())

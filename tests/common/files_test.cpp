@@ -1,6 +1,7 @@
 #include "common/ansitext.h"
 #include "common/error.h"
 #include "common/paths.h"
+#include "common/savetarget.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,6 +60,33 @@ TEST(AnsiText, FailuresCarryANumberAndTheReason)
         EXPECT_FALSE(error.description().isEmpty());
     }
     EXPECT_THROW(writeFileBytes(dir.filePath(QStringLiteral("no/such/folder/x.txt")), "x"), QuilloError);
+}
+
+TEST(SaveTarget, ReadOnlyIsRefusedAndANewFileAskedFor)
+{
+    QTemporaryDir dir;
+    const QString writable = dir.filePath(QStringLiteral("list.txt"));
+    const QString readOnly = dir.filePath(QStringLiteral("locked.txt"));
+    writeFileBytes(writable, "1");
+    writeFileBytes(readOnly, "1");
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner);
+    Dialogs::FileRequest save;
+    save.confirmCreate = save.refuseReadOnly = true;
+    using Kind = SaveTargetCheck::Kind;
+    const std::tuple<QString, bool, Kind, QString> cases[] = {
+        {writable, true, Kind::Fine, QString()},
+        {readOnly, true, Kind::Refuse, QStringLiteral("locked.txt\r\nThis file is set to read-only.\r\nTry again with a different file name.")},
+        {dir.filePath(QStringLiteral("new.txt")), true, Kind::AskCreate,
+         QStringLiteral("new.txt\r\nThis file does not exist.\r\nDo you want to create the file?")},
+        // A request without the flags (an open dialog) takes any of them.
+        {readOnly, false, Kind::Fine, QString()},
+        {dir.filePath(QStringLiteral("new.txt")), false, Kind::Fine, QString()},
+    };
+    for (const auto &[path, flags, kind, text] : cases) {
+        const SaveTargetCheck check = checkSaveTarget(path, flags ? save : Dialogs::FileRequest{});
+        EXPECT_EQ(int(check.kind), int(kind)) << path.toStdString();
+        EXPECT_EQ(check.text, text);
+    }
 }
 
 } // namespace
