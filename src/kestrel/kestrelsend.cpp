@@ -35,9 +35,12 @@ int KestrelDriver::submit(const gsm::SubmitMessage &message)
             }
         }
         failFrom(r, QStringLiteral("sending to %1").arg(message.destination));
-        // A lost port will not come back, and a modem that went silent may have sent the
-        // message after all: retrying either could only hang or send twice.
-        if (r.lost || r.timedOut)
+        // A lost port will not come back, and a modem that went silent or said OK without a
+        // reference may have sent the message after all: retrying could only hang or send
+        // twice. Only a refusal is tried again.
+        const bool refused = r.reply.status == at::Status::Error || r.reply.status == at::Status::CmsError
+                             || r.reply.status == at::Status::CmeError;
+        if (r.lost || r.timedOut || !refused)
             return -1;
         if (attempt < m_sendRetry)
             m_log.status(QStringLiteral("Retrying the message to %1 (%2 of %3)").arg(message.destination).arg(attempt + 1).arg(m_sendRetry));

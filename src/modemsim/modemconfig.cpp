@@ -75,14 +75,19 @@ bool ModemConfig::load(const QString &path, ModemConfig *config, QString *error)
         || !intValue(ini, QStringLiteral("faults/SilentAfterCommands"), 0, 100000000, &c.silentAfterCommands, error)
         || !intValue(ini, QStringLiteral("faults/HangUpAfterMessages"), 0, 100000000, &c.hangUpAfterMessages, error))
         return false;
-    c.cmsErrorNumbers.clear();
-    for (QString n : listValue(ini, QStringLiteral("faults/CmsErrorNumbers")).split(u',', Qt::SkipEmptyParts)) {
-        n = n.trimmed();
-        if (n.startsWith(u'+'))
-            n.remove(0, 1);
-        if (!n.isEmpty())
-            c.cmsErrorNumbers.insert(n);
-    }
+    const auto numbers = [&ini](const QString &key) {
+        QSet<QString> set;
+        for (QString n : listValue(ini, key).split(u',', Qt::SkipEmptyParts)) {
+            n = n.trimmed();
+            if (n.startsWith(u'+'))
+                n.remove(0, 1);
+            if (!n.isEmpty())
+                set.insert(n);
+        }
+        return set;
+    };
+    c.cmsErrorNumbers = numbers(QStringLiteral("faults/CmsErrorNumbers"));
+    c.noReferenceNumbers = numbers(QStringLiteral("faults/NoReferenceNumbers"));
     *config = c;
     return true;
 }

@@ -10,7 +10,7 @@
 //             SubmitDelay (ms from a message's PDU to the network's +CMGS answer; a real
 //             network takes 2-3 s)
 //   [sim]     PIN (empty: no PIN asked)
-//   [faults]  CmsErrorNumbers (comma list), CmsErrorCode (default 500),
+//   [faults]  CmsErrorNumbers (comma list), NoReferenceNumbers (comma list), CmsErrorCode (default 500),
 //             CmsErrorTimes (0: those numbers always fail; n: the first n submits fail),
 //             ReplyDelay (ms), SilentAfterCommands (n: no answer after the n-th command),
 //             HangUpAfterMessages (n: the line drops after the n-th accepted message)
@@ -30,6 +30,7 @@ struct ModemConfig
     int submitDelayMs = 0;
     QString pin;
     QSet<QString> cmsErrorNumbers;   // numbers as dialled, without a leading "+"
+    QSet<QString> noReferenceNumbers; // accepted, but answered OK without their +CMGS reference
     int cmsErrorCode = 500;
     int cmsErrorTimes = 0;
     int replyDelayMs = 0;

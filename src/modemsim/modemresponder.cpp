@@ -172,7 +172,10 @@ void ModemResponder::networkAnswer(const QByteArray &hex, const gsm::DecodedSubm
     emit messageReceived(message);
 
     const bool hangUp = m_config.hangUpAfterMessages > 0 && m_messages >= m_config.hangUpAfterMessages;
-    send(info("+CMGS: " + QByteArray::number(reference)) + kOk, hangUp);
+    if (m_config.noReferenceNumbers.contains(key))
+        send(kOk, hangUp);
+    else
+        send(info("+CMGS: " + QByteArray::number(reference)) + kOk, hangUp);
     if (hangUp)
         m_hungUp = true;
 }

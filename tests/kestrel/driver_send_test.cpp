@@ -141,6 +141,18 @@ TEST_F(KestrelSend, CmsErrorsForChosenNumbersAndRetries)
     EXPECT_EQ(sim.recorded().size(), 2);
 }
 
+// A modem that takes a message but answers OK without its reference may have sent it: it
+// is failed as an unexpected answer and never tried again.
+TEST_F(KestrelSend, AnOkWithoutAReferenceIsNotRetried)
+{
+    auto modem = connect(QStringLiteral("[faults]\nNoReferenceNumbers=447700900999\n"));
+    ASSERT_TRUE(modem);
+    modem->setSendRetry(3);
+    EXPECT_EQ(modem->SendSMS(QStringLiteral("+447700900999"), QStringLiteral("x"), false), QString());
+    EXPECT_EQ(modem->ErrorNumber(), kestrel::UnexpectedAnswer);
+    EXPECT_EQ(sim.recorded().size(), 1);
+}
+
 TEST_F(KestrelSend, HangUpMidRunFailsEveryLaterCallAtOnce)
 {
     auto modem = connect(QStringLiteral("[faults]\nHangUpAfterMessages=2\n"));

@@ -45,7 +45,7 @@ int main(int argc, char **argv)
         "            SubmitDelay: milliseconds from a message's PDU to its +CMGS answer\n"
         "            (default 0; a real network takes 2000-3000)\n"
         "  [sim]     PIN\n"
-        "  [faults]  CmsErrorNumbers, CmsErrorCode, CmsErrorTimes, ReplyDelay,\n"
+        "  [faults]  CmsErrorNumbers, NoReferenceNumbers, CmsErrorCode, CmsErrorTimes, ReplyDelay,\n"
         "            SilentAfterCommands, HangUpAfterMessages"));
     parser.addHelpOption();
     const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("INI file with identity, network, SIM and faults."), QStringLiteral("FILE"));
