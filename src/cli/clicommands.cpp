@@ -189,7 +189,8 @@ int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &d
     RecipientList list;
     list.appendMany(run.notSent(command.includeUncertain));
     if (list.count() == 0) {
-        closeRunJournal(run.path, RunEnd::Dismissed, QStringLiteral("nothing left to send"));
+        if (!run.ended)
+            closeRunJournal(run.path, RunEnd::Dismissed, QStringLiteral("nothing left to send"));
         TerminalDialogs::writeToStderr(QStringLiteral("Nothing left to send."));
         return run.uncertainPosition >= 0 || run.failed > 0 ? kSomeNotSent : kAllSent;
     }

@@ -3,6 +3,7 @@
 #include "terminaldialogs.h"
 
 #include "common/clock.h"
+#include "common/error.h"
 #include "common/datafolder.h"
 #include "common/paths.h"
 #include "common/shell.h"
@@ -61,7 +62,15 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "quillo-cli: %s\n", data.error.toUtf8().constData());
     AppContext context{state, dialogs, shell, clock, factory, programFolder, data.path};
     const bool terminal = isatty(fileno(stdout)) != 0;
-    if (command.kind == CliCommand::Kind::Resume)
-        return runResume(command, context, dialogs, stdout, terminal);
-    return runSend(command, context, dialogs, stdout, terminal);
+    try {
+        if (command.kind == CliCommand::Kind::Resume)
+            return runResume(command, context, dialogs, stdout, terminal);
+        return runSend(command, context, dialogs, stdout, terminal);
+    } catch (...) {
+        // The run itself reports its own failures; what gets here failed around it (a
+        // journal that cannot be closed), so the program says what and gives up cleanly.
+        const QuilloError error = currentError();
+        std::fprintf(stderr, "quillo-cli: %s\n", error.description().toUtf8().constData());
+        return kSomeNotSent;
+    }
 }
