@@ -16,7 +16,7 @@ inline void PrintTo(const QString &text, std::ostream *os)
     *os << '"' << text.toStdString() << '"';
 }
 
-// The main window after its start-up, with short ways to the Messaging tab's parts.
+// The main window after its start-up, with short ways into its Messaging tab.
 class MessagingFrame : public MainWindow
 {
 public:
