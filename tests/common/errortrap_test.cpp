@@ -5,33 +5,36 @@
 
 namespace {
 
-TEST(ErrorTrap, ShowsNumberDescriptionAndHandlerThenClearsThePendingText)
+// The box names the error and the handler unless a more telling text is pending; either
+// way the pending text is spent. A body that succeeds shows nothing.
+TEST(ErrorTrap, ShowsTheErrorOrThePendingTextOnceAndOnlyOnFailure)
 {
-    TestContext tc;
-    tc.dialogs.expectMessage(QStringLiteral("Error 76\r\nPath not found\r\n[Source: Quillo - cmdSave_Click]"),
-                             Dialogs::Icon::Critical);
-    const bool ok = errorTrap(tc.context, QStringLiteral("cmdSave_Click"),
-                              [] { throw QuilloError(76, QStringLiteral("Path not found")); });
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(tc.state.PendingErrorText.isEmpty());
-}
-
-TEST(ErrorTrap, APendingTextIsShownInsteadOfTheGenericOne)
-{
-    TestContext tc;
-    tc.state.PendingErrorText = QStringLiteral("Settings could not be stored");
-    tc.dialogs.expectMessage(QStringLiteral("Settings could not be stored"), Dialogs::Icon::Critical);
-    errorTrap(tc.context, QStringLiteral("cmdOK_Click"), [] { throw QuilloError(70, QStringLiteral("Permission denied")); });
-    EXPECT_TRUE(tc.state.PendingErrorText.isEmpty());
-}
-
-TEST(ErrorTrap, ABodyThatSucceedsShowsNothing)
-{
-    TestContext tc;
-    int calls = 0;
-    EXPECT_TRUE(errorTrap(tc.context, QStringLiteral("x"), [&] { ++calls; }));
-    EXPECT_EQ(calls, 1);
-    EXPECT_TRUE(tc.dialogs.shown().isEmpty());
+    const struct
+    {
+        const char *pending;
+        bool fails;
+        const char *shown; // nullptr: no box
+    } cases[] = {
+        {"", true, "Error 76\r\nPath not found\r\n[Source: Quillo - cmdSave_Click]"},
+        {"Settings could not be stored", true, "Settings could not be stored"},
+        {"", false, nullptr},
+    };
+    for (const auto &c : cases) {
+        TestContext tc;
+        tc.state.PendingErrorText = QLatin1String(c.pending);
+        if (c.shown)
+            tc.dialogs.expectMessage(QLatin1String(c.shown), Dialogs::Icon::Critical);
+        int calls = 0;
+        const bool ok = errorTrap(tc.context, QStringLiteral("cmdSave_Click"), [&] {
+            ++calls;
+            if (c.fails)
+                throw QuilloError(76, QStringLiteral("Path not found"));
+        });
+        EXPECT_EQ(ok, !c.fails) << c.pending;
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(tc.dialogs.shown().size(), c.shown ? 1 : 0) << c.pending;
+        EXPECT_TRUE(tc.state.PendingErrorText.isEmpty() || !c.fails) << c.pending;
+    }
 }
 
 } // namespace

@@ -43,57 +43,50 @@ TEST_F(WindowLockTest, DisableLocksEverythingButStopHelpAndProgress)
         EXPECT_EQ(background(name), buttonFace) << name;
 }
 
-struct UnlockCase
+// Unlocking puts back what the alphabet and the Alert / WAP Push choice allow, not simply
+// everything.
+TEST_F(WindowLockTest, EnableReappliesTheOptionAndAlphabetRules)
 {
-    const char *name;
-    int alphabet;
-    bool alert;
-    bool wapPush;
-    bool fontEnabled, urlEnabled, wapPushEnabled, alertEnabled;
-};
+    const struct
+    {
+        const char *name;
+        int alphabet;
+        bool alert, wapPush;
+        bool fontEnabled, urlEnabled, wapPushEnabled, alertEnabled;
+    } cases[] = {
+        {"GSM plain", 0, false, false, false, false, true, true},
+        {"GSM WAP Push", 0, false, true, false, true, true, false},
+        {"GSM Alert", 0, true, false, false, false, false, true},
+        {"Unicode WAP Push", 1, false, true, true, true, true, false},
+        {"Unicode Alert", 1, true, false, true, false, false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        frame.composer().selectAlphabet(c.alphabet);
+        chkAlert->setChecked(c.alert);
+        chkWapPush->setChecked(c.wapPush);
+        frame.composer().applyOptionRules();
 
-void PrintTo(const UnlockCase &c, std::ostream *out) { *out << c.name; }
+        DisableControls(frame, frame.composer(), frame.recipients());
+        EnableControls(frame, frame.composer(), frame.recipients());
 
-class UnlockTest : public WindowLockTest, public testing::WithParamInterface<UnlockCase>
-{
-};
-
-TEST_P(UnlockTest, EnableReappliesTheOptionAndAlphabetRules)
-{
-    const UnlockCase &c = GetParam();
-    frame.composer().selectAlphabet(c.alphabet);
-    chkAlert->setChecked(c.alert);
-    chkWapPush->setChecked(c.wapPush);
-    frame.composer().applyOptionRules();
-
-    DisableControls(frame, frame.composer(), frame.recipients());
-    EnableControls(frame, frame.composer(), frame.recipients());
-
-    EXPECT_EQ(enabled("cmdFont"), c.fontEnabled);
-    EXPECT_EQ(menuEnabled("mnuMsgFont"), c.fontEnabled);
-    EXPECT_EQ(enabled("txtURL"), c.urlEnabled);
-    EXPECT_EQ(background("txtURL"), c.urlEnabled ? QColor(Qt::white) : QApplication::palette().color(QPalette::Button));
-    EXPECT_EQ(enabled("chkWapPush"), c.wapPushEnabled);
-    EXPECT_EQ(enabled("chkAlert"), c.alertEnabled);
-    EXPECT_EQ(chkWapPush->isChecked(), c.wapPush);
-    for (const char *name : {"txtMsgEn", "txtMsg", "txtMno", "lstMno", "cboLang", "cmdAddMno", "cmdSaveMsg",
-                             "cmdStartSending", "lblMessage"})
-        EXPECT_TRUE(enabled(name)) << name;
-    EXPECT_EQ(background("lstMno"), QColor(Qt::white));
-    EXPECT_FALSE(enabled("cmdStopSending"));
-    EXPECT_FALSE(frame.progressBar()->isEnabled());
-    for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
-        EXPECT_TRUE(menuEnabled(menu)) << menu;
+        EXPECT_EQ(enabled("cmdFont"), c.fontEnabled);
+        EXPECT_EQ(menuEnabled("mnuMsgFont"), c.fontEnabled);
+        EXPECT_EQ(enabled("txtURL"), c.urlEnabled);
+        EXPECT_EQ(background("txtURL"), c.urlEnabled ? QColor(Qt::white) : QApplication::palette().color(QPalette::Button));
+        EXPECT_EQ(enabled("chkWapPush"), c.wapPushEnabled);
+        EXPECT_EQ(enabled("chkAlert"), c.alertEnabled);
+        EXPECT_EQ(chkWapPush->isChecked(), c.wapPush);
+        for (const char *name : {"txtMsgEn", "txtMsg", "txtMno", "lstMno", "cboLang", "cmdAddMno", "cmdSaveMsg",
+                                 "cmdStartSending", "lblMessage"})
+            EXPECT_TRUE(enabled(name)) << name;
+        EXPECT_EQ(background("lstMno"), QColor(Qt::white));
+        EXPECT_FALSE(enabled("cmdStopSending"));
+        EXPECT_FALSE(frame.progressBar()->isEnabled());
+        for (const char *menu : {"mnuMessage", "mnuPhone", "mnuLog"})
+            EXPECT_TRUE(menuEnabled(menu)) << menu;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, UnlockTest,
-    testing::Values(UnlockCase{"GsmPlain", 0, false, false, false, false, true, true},
-                    UnlockCase{"GsmWapPush", 0, false, true, false, true, true, false},
-                    UnlockCase{"GsmAlert", 0, true, false, false, false, false, true},
-                    UnlockCase{"UnicodeWapPush", 1, false, true, true, true, true, false},
-                    UnlockCase{"UnicodeAlert", 1, true, false, true, false, false, true}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(WindowLockTest, MoveProgressStepsOneUnitWithAPauseEachWithinTheRange)
 {

@@ -32,26 +32,19 @@ ScriptedDialogs &ScriptedDialogs::expectMessageStartingWith(const QString &prefi
 
 ScriptedDialogs &ScriptedDialogs::expectOpenFile(const QString &answer)
 {
-    Expected e{Kind::OpenFile};
-    e.path = answer;
-    m_expected.push_back(e);
+    m_expected.push_back({Kind::OpenFile, {}, false, Icon::None, Buttons::Ok, Answer::Ok, answer});
     return *this;
 }
 
 ScriptedDialogs &ScriptedDialogs::expectSaveFile(const QString &answer)
 {
-    Expected e{Kind::SaveFile};
-    e.path = answer;
-    m_expected.push_back(e);
+    m_expected.push_back({Kind::SaveFile, {}, false, Icon::None, Buttons::Ok, Answer::Ok, answer});
     return *this;
 }
 
 ScriptedDialogs &ScriptedDialogs::expectFont(bool accept, const FontChoice &font)
 {
-    Expected e{Kind::Font};
-    e.accept = accept;
-    e.font = font;
-    m_expected.push_back(e);
+    m_expected.push_back({Kind::Font, {}, false, Icon::None, Buttons::Ok, Answer::Ok, {}, accept, font});
     return *this;
 }
 

@@ -34,8 +34,6 @@ public:
     const QStringList &shown() const { return m_shown; }
     const FileRequest &lastFileRequest() const { return m_lastFileRequest; }
     bool allConsumed() const { return m_expected.empty(); }
-    // Drop what is left without failing (for tests that stop half way on purpose).
-    void clear() { m_expected.clear(); }
 
     Answer message(const QString &text, Icon icon, Buttons buttons, const QString &title) override;
     QString openFile(const FileRequest &request) override;
