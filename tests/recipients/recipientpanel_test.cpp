@@ -188,6 +188,7 @@ TEST_F(RecipientPanelTest, SaveWritesEveryEntryWithCrLf)
     EXPECT_EQ(request.defaultExt, QStringLiteral("txt"));
     EXPECT_EQ(request.startFolder, phoneLists);
     EXPECT_TRUE(request.initialName.isEmpty());
+    EXPECT_TRUE(request.confirmCreate && request.refuseReadOnly);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray(" 9812345678\r\n+919812345678\r\n98\r\n"));

@@ -176,6 +176,7 @@ TEST_F(ComposerTest, SavedMessagesImportBack)
         QTest::mouseClick(frame.get<QPushButton>("cmdSaveMsg"), Qt::LeftButton);
         EXPECT_EQ(tc.dialogs.lastFileRequest().title, QStringLiteral("Select a file"));
         EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, folder);
+        EXPECT_TRUE(tc.dialogs.lastFileRequest().confirmCreate && tc.dialogs.lastFileRequest().refuseReadOnly);
 
         frame.composer().setMessageText(QStringLiteral("something else"));
         tc.dialogs.expectOpenFile(path);
