@@ -3,23 +3,12 @@
 #include <QFile>
 #include <QHash>
 #include <QStringList>
+#include "littleendian.h"
+
 #include <QtEndian>
 
 namespace {
 
-void put16(QByteArray &b, quint16 v)
-{
-    char c[2];
-    qToLittleEndian(v, c);
-    b.append(c, 2);
-}
-
-void put32(QByteArray &b, quint32 v)
-{
-    char c[4];
-    qToLittleEndian(v, c);
-    b.append(c, 4);
-}
 
 void record(QByteArray &out, quint16 type, const QByteArray &body)
 {

@@ -1,5 +1,7 @@
 #include "zipwriter.h"
 
+#include "littleendian.h"
+
 #include <QtEndian>
 #include <array>
 
@@ -24,19 +26,6 @@ quint32 crc32(const QByteArray &data)
     return crc ^ 0xFFFFFFFFu;
 }
 
-void put16(QByteArray &out, quint16 v)
-{
-    char b[2];
-    qToLittleEndian(v, b);
-    out.append(b, 2);
-}
-
-void put32(QByteArray &out, quint32 v)
-{
-    char b[4];
-    qToLittleEndian(v, b);
-    out.append(b, 4);
-}
 
 QByteArray archive(const QList<ZipWriter::Entry> &entries, bool deflate)
 {
