@@ -1,5 +1,7 @@
 #include "toolstab.h"
 
+#include "common/namedwidget.h"
+
 #include "logs/logcontrols.h"
 #include "modeminfo.h"
 
@@ -14,14 +16,6 @@
 #include <tuple>
 
 namespace {
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &accessible)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(accessible);
-    return button;
-}
 
 } // namespace
 
@@ -94,7 +88,7 @@ QWidget *ToolsTab::buildInfoFrame()
     grid->addWidget(signal, row, 1, Qt::AlignLeft);
     ++row;
 
-    m_cmdRefresh = makeButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
+    m_cmdRefresh = namedButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));
     grid->addWidget(m_cmdRefresh, row, 0, 1, 2, Qt::AlignLeft);
     return frame;
 }
@@ -122,11 +116,11 @@ QWidget *ToolsTab::buildLogFrame(bool modem, LogFrameControls &controls)
 
     const QString what = modem ? QStringLiteral("modem log") : QStringLiteral("message log");
     auto *buttons = new QHBoxLayout;
-    controls.apply = makeButton(frame, modem ? "cmdApplySys" : "cmdApplyMsg", QStringLiteral("Apply"),
+    controls.apply = namedButton(frame, modem ? "cmdApplySys" : "cmdApplyMsg", QStringLiteral("Apply"),
                                 QStringLiteral("Apply ") + what + QStringLiteral(" level"));
-    controls.view = makeButton(frame, modem ? "cmdViewSys" : "cmdViewMsg", QStringLiteral("View"),
+    controls.view = namedButton(frame, modem ? "cmdViewSys" : "cmdViewMsg", QStringLiteral("View"),
                                QStringLiteral("View ") + what);
-    controls.clear = makeButton(frame, modem ? "cmdClearSys" : "cmdClearMsg", QStringLiteral("Clear"),
+    controls.clear = namedButton(frame, modem ? "cmdClearSys" : "cmdClearMsg", QStringLiteral("Clear"),
                                 QStringLiteral("Clear ") + what);
     for (QAbstractButton *button : {controls.apply, controls.view, controls.clear})
         buttons->addWidget(button);

@@ -1,10 +1,11 @@
 #include "importdialog.h"
 
+#include "common/busypointer.h"
+#include "common/namedwidget.h"
 #include "common/paths.h"
 #include "importconnections.h"
 #include "importdatabase.h"
 #include "importfeedback.h"
-#include "common/busypointer.h"
 #include "importlist.h"
 #include "importtext.h"
 
@@ -24,14 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T>
-T *named(T *widget, const char *name, const QString &accessibleName)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 QGroupBox *frame(QWidget *parent, const char *name, const QString &caption)
 {

@@ -1,13 +1,15 @@
 #include "recipientpanel.h"
 
+#include "common/busypointer.h"
 #include "common/errortrap.h"
+#include "common/namedwidget.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "phonelistfile.h"
 #include "phonenumber.h"
 #include "textfilechoice.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGridLayout>
@@ -21,24 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(caption);
-    return button;
-}
-
-// The hourglass for as long as a long operation runs, restored on every way out.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 const QString kInvalidNumber = QStringLiteral("Enter valid phone number format.\r\n(e.g. 9812345678 or +919812345678)");
 const QString kListFull = QStringLiteral("The phone number list is full (32767 numbers).\r\n"
@@ -59,7 +43,7 @@ void RecipientPanel::buildControls()
     m_txtMno = new QLineEdit(this);
     m_txtMno->setObjectName(QStringLiteral("txtMno"));
     m_txtMno->setAccessibleName(QStringLiteral("Phone number"));
-    m_cmdAddMno = makeButton(this, "cmdAddMno", QStringLiteral("Add"));
+    m_cmdAddMno = namedButton(this, "cmdAddMno", QStringLiteral("Add"));
 
     // The list is the model's view; it owns the model so the model lives as long as the
     // window and is found by name below it.
@@ -73,10 +57,10 @@ void RecipientPanel::buildControls()
     m_lstMno->setModel(m_list);
     m_lstMno->installEventFilter(this);
 
-    m_cmdRemove = makeButton(this, "cmdRemove", QStringLiteral("Remove"));
-    m_cmdRemoveAll = makeButton(this, "cmdRemoveAll", QStringLiteral("Remove All"));
-    m_cmdSelectFile = makeButton(this, "cmdSelectFile", QStringLiteral("Import"));
-    m_cmdSave = makeButton(this, "cmdSave", QStringLiteral("Save As"));
+    m_cmdRemove = namedButton(this, "cmdRemove", QStringLiteral("Remove"));
+    m_cmdRemoveAll = namedButton(this, "cmdRemoveAll", QStringLiteral("Remove All"));
+    m_cmdSelectFile = namedButton(this, "cmdSelectFile", QStringLiteral("Import"));
+    m_cmdSave = namedButton(this, "cmdSave", QStringLiteral("Save As"));
 
     auto *entryRow = new QHBoxLayout;
     entryRow->addWidget(m_txtMno, 1);
@@ -160,7 +144,8 @@ void RecipientPanel::lstMno_KeyUp(int key)
     errorTrap(m_context, QStringLiteral("lstMno_KeyUp"), [&] {
         m_removing = true;
         const auto done = qScopeGuard([this] { m_removing = false; });
-        BusyCursor busy;
+        BusyPointer busy(m_context.dialogs);
+        busy.show();
         // The entries selected when the key went up are the ones removed. They are followed
         // by key, not by index: events run between removals, and a Remove, an Add, an import
         // or Remove All may change the list meanwhile. Clearing the selection first keeps

@@ -3,6 +3,7 @@
 #include "common/ansitext.h"
 #include "common/errornumbers.h"
 #include "common/errortrap.h"
+#include "common/namedwidget.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "gsmcharcount.h"
@@ -25,26 +26,9 @@
 
 namespace {
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(caption);
-    return button;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
 QPlainTextEdit *makeMessageBox(QWidget *parent, const char *name, const QString &accessibleName)
 {
-    auto *box = new QPlainTextEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setAccessibleName(accessibleName);
+    auto *box = named(new QPlainTextEdit(parent), name, accessibleName);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
     return box;
@@ -77,7 +61,7 @@ MessageComposer::MessageComposer(AppContext &context, MainFrame &frame, QWidget 
 
 void MessageComposer::buildControls()
 {
-    QLabel *languageLabel = makeLabel(this, "Label18", QStringLiteral("Language:"));
+    QLabel *languageLabel = named(new QLabel(QStringLiteral("Language:"), this), "Label18");
     m_cboLang = new QComboBox(this);
     m_cboLang->setObjectName(QStringLiteral("cboLang"));
     m_cboLang->setAccessibleName(QStringLiteral("Language"));
@@ -87,23 +71,23 @@ void MessageComposer::buildControls()
     m_chkAlert->setObjectName(QStringLiteral("chkAlert"));
     m_chkWapPush = new QCheckBox(QStringLiteral("WAP Push"), this);
     m_chkWapPush->setObjectName(QStringLiteral("chkWapPush"));
-    m_lblURL = makeLabel(this, "lblURL", QStringLiteral("Push URL:"));
+    m_lblURL = named(new QLabel(QStringLiteral("Push URL:"), this), "lblURL");
     m_txtURL = new QLineEdit(this);
     m_txtURL->setObjectName(QStringLiteral("txtURL"));
     m_txtURL->setAccessibleName(QStringLiteral("Push URL"));
     m_lblURL->setBuddy(m_txtURL);
 
-    m_lblMessage = makeLabel(this, "lblMessage", QStringLiteral("Text Message:"));
+    m_lblMessage = named(new QLabel(QStringLiteral("Text Message:"), this), "lblMessage");
     m_txtMsgEn = makeMessageBox(this, "txtMsgEn", QStringLiteral("Text Message"));
     m_txtMsg = makeMessageBox(this, "txtMsg", QStringLiteral("Text Message (Unicode)"));
     m_txtMsgEn->installEventFilter(this);
     m_txtMsg->installEventFilter(this);
 
-    m_cmdImport = makeButton(this, "cmdImport", QStringLiteral("Import"));
-    m_cmdSaveMsg = makeButton(this, "cmdSaveMsg", QStringLiteral("Save As"));
-    m_cmdFont = makeButton(this, "cmdFont", QStringLiteral("Font"));
-    m_cmdStartSending = makeButton(this, "cmdStartSending", QStringLiteral("Start Sending"));
-    m_cmdStopSending = makeButton(this, "cmdStopSending", QStringLiteral("Stop Sending"));
+    m_cmdImport = namedButton(this, "cmdImport", QStringLiteral("Import"));
+    m_cmdSaveMsg = namedButton(this, "cmdSaveMsg", QStringLiteral("Save As"));
+    m_cmdFont = namedButton(this, "cmdFont", QStringLiteral("Font"));
+    m_cmdStartSending = namedButton(this, "cmdStartSending", QStringLiteral("Start Sending"));
+    m_cmdStopSending = namedButton(this, "cmdStopSending", QStringLiteral("Stop Sending"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(languageLabel, 0, 0);

@@ -1,5 +1,6 @@
 #include "settingstab.h"
 
+#include "common/namedwidget.h"
 #include "common/errortrap.h"
 #include "portlist.h"
 #include "settingsrules.h"
@@ -19,14 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T>
-T *named(T *widget, const char *objectName, const QString &accessibleName)
-{
-    widget->setObjectName(QLatin1String(objectName));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 QComboBox *pickList(QWidget *parent, const char *objectName, const QString &accessibleName)
 {
