@@ -1,5 +1,6 @@
 #include "modeminfo.h"
 
+#include "common/datafolder.h"
 #include "common/error.h"
 #include "logs/componentstart.h"
 #include "logs/logcontrols.h"
@@ -7,7 +8,6 @@
 #include "sending/sendingrunvalues.h"
 #include "sending/windowlock.h"
 
-#include "common/paths.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -99,7 +99,7 @@ bool ModemInfoRefresh::connectAndRead()
     SmsComponent &modem = *m_component;
     modem.setInitFlag(false);
     modem.setModemLogType(runvalues::toInt16(stored.SysLog));
-    modem.setLogPath(AddBackslash(AddBackslash(m_context.dataFolder) + QStringLiteral("logs")));
+    modem.setLogPath(logsFolder(m_context.dataFolder));
     runvalues::writePortSettings(modem, stored);
 
     modem.Connect();

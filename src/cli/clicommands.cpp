@@ -5,6 +5,7 @@
 #include "terminaldialogs.h"
 #include "terminalrunview.h"
 
+#include "common/datafolder.h"
 #include "common/error.h"
 #include "common/errornumbers.h"
 #include "recipients/importlist.h"
@@ -16,7 +17,6 @@
 #include "settings/settingsrules.h"
 #include "settings/settingsstore.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
 
@@ -169,7 +169,7 @@ int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &d
     try {
         QString path = command.journal;
         if (path.isEmpty()) {
-            const QString logs = QDir::cleanPath(context.dataFolder + QStringLiteral("/logs"));
+            const QString logs = logsFolder(context.dataFolder);
             path = unfinishedRunJournals(logs, true).value(0);
             if (path.isEmpty()) {
                 complain(QStringLiteral("no interrupted run in %1").arg(logs));

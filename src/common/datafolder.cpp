@@ -40,3 +40,8 @@ DataFolder locateDataFolder(const QString &programFolder)
     };
     return chooseDataFolder(programFolder, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), probe);
 }
+
+QString logsFolder(const QString &dataFolder)
+{
+    return AddBackslash(AddBackslash(dataFolder) + QStringLiteral("logs"));
+}

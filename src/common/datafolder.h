@@ -27,6 +27,10 @@ struct DataFolderProbe
 // answer (reads find nothing, saving fails and says so), with an error naming it.
 DataFolder chooseDataFolder(const QString &programFolder, const QString &userFolder, const DataFolderProbe &probe);
 
+// The "logs" folder under a data folder, with its trailing separator: message.log, the modem
+// log and the run journals.
+QString logsFolder(const QString &dataFolder);
+
 // The choice for this process: the per-user folder is QStandardPaths::AppDataLocation
 // (~/.local/share/Quillo on Linux), so the application name must be set first.
 DataFolder locateDataFolder(const QString &programFolder);

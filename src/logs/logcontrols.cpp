@@ -3,6 +3,7 @@
 #include "componentstart.h"
 #include "messagelog.h"
 
+#include "common/datafolder.h"
 #include "common/errortrap.h"
 #include "common/paths.h"
 #include "settings/settingsstore.h"
@@ -118,7 +119,7 @@ void LogControls::showLevels(int sysLevel, int msgLevel)
 QString LogControls::viewFolder() const
 {
     const QString dataFolder = AddBackslash(m_context.dataFolder);
-    return PreferredFolder(AddBackslash(dataFolder + QStringLiteral("logs")), dataFolder);
+    return PreferredFolder(logsFolder(dataFolder), dataFolder);
 }
 
 void LogControls::viewLog(Log log)

@@ -1,8 +1,8 @@
 #include "messagelog.h"
 
+#include "common/datafolder.h"
 #include "common/ansitext.h"
 #include "common/error.h"
-#include "common/paths.h"
 
 #include <QFile>
 #include <QLocale>
@@ -16,7 +16,7 @@ const QString kLineEnd = QStringLiteral("\r\n");
 } // namespace
 
 MessageLog::MessageLog(const QString &dataFolder)
-    : m_folder(AddBackslash(AddBackslash(dataFolder) + QStringLiteral("logs")))
+    : m_folder(logsFolder(dataFolder))
 {
 }
 

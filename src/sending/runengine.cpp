@@ -3,8 +3,8 @@
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
 
+#include "common/datafolder.h"
 #include "common/errortrap.h"
-#include "common/paths.h"
 #include "common/text.h"
 #include "kestrel/kestrelerrors.h"
 #include "logs/componentstart.h"
@@ -65,7 +65,7 @@ void RunEngine::openJournal(const Message &message, const MessageOptions &option
                      {QStringLiteral("delay"), stored.SendDelay},
                      {QStringLiteral("retry"), stored.SendRetry}};
     start.numbers = m_list.entries();
-    const QString logs = AddBackslash(m_context.dataFolder) + QStringLiteral("logs");
+    const QString logs = logsFolder(m_context.dataFolder);
     if (!m_resumes.isEmpty())
         start.resumes = QFileInfo(m_resumes).fileName();
     m_journal.emplace(RunJournalWriter::create(logs, start));
@@ -191,7 +191,7 @@ RunEngine::Outcome RunEngine::prepareAndSend(const Message &message, const Messa
     m_log = std::make_unique<MessageLog>(m_context.dataFolder);
     m_log->setLogType(runvalues::toInt16(stored.MsgLog));
     m_component->setInitFlag(false);
-    m_component->setLogPath(AddBackslash(AddBackslash(m_context.dataFolder) + QStringLiteral("logs")));
+    m_component->setLogPath(logsFolder(m_context.dataFolder));
     m_component->setModemLogType(runvalues::toInt16(stored.SysLog));
     setHourglass(true);
     openJournal(message, options);

@@ -2,11 +2,11 @@
 
 #include "messagecomposer.h"
 
+#include "common/datafolder.h"
 #include "common/error.h"
 #include "recipients/recipientlist.h"
 #include "sending/interruptedrun.h"
 
-#include <QDir>
 
 namespace {
 
@@ -33,7 +33,7 @@ void restore(AppContext &context, const RunJournalState &run, RecipientList &lis
 
 void offerInterruptedRuns(AppContext &context, RecipientList &list, MessageComposer &composer)
 {
-    const QString logs = QDir::cleanPath(context.dataFolder + QStringLiteral("/logs"));
+    const QString logs = logsFolder(context.dataFolder);
     QStringList journals;
     try {
         journals = unfinishedRunJournals(logs);
