@@ -185,13 +185,18 @@ int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &d
         complain(QStringLiteral("%1: the run has ended (%2); nothing to resume").arg(run.path, runEndWord(run.endKind)));
         return kBadInput;
     }
-    TerminalDialogs::writeToStderr(interruptedRunSummary(run).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    // A run stopped by a signal keeps its end; the journal that continued it is the mark.
+    if (const QString next = runJournalResumedBy(run.path); !next.isEmpty()) {
+        complain(QStringLiteral("%1: already resumed by %2; resume that one").arg(run.path, next));
+        return kBadInput;
+    }
+    dialogs.information(interruptedRunSummary(run));
     RecipientList list;
     list.appendMany(run.notSent(command.includeUncertain));
     if (list.count() == 0) {
         if (!run.ended)
             closeRunJournal(run.path, RunEnd::Dismissed, QStringLiteral("nothing left to send"));
-        TerminalDialogs::writeToStderr(QStringLiteral("Nothing left to send."));
+        dialogs.information(QStringLiteral("Nothing left to send."));
         return run.uncertainPosition >= 0 || run.failed > 0 ? kSomeNotSent : kAllSent;
     }
     const ComposedMessage message{run.start.text, run.start.url, run.start.wapPush, run.start.alert,

@@ -279,6 +279,17 @@ QStringList unfinishedRunJournals(const QString &logsFolder, bool withInterrupte
     return out;
 }
 
+QString runJournalResumedBy(const QString &path)
+{
+    const QFileInfo journal(path);
+    const QString folder = journal.absolutePath();
+    for (const QString &name : QDir(folder).entryList({QStringLiteral("run-*.journal")}, QDir::Files)) {
+        if (name != journal.fileName() && peek(folder, name).resumes == journal.fileName())
+            return name;
+    }
+    return {};
+}
+
 void closeRunJournal(const QString &path, RunEnd kind, const QString &detail, JournalClock clock)
 {
     const QByteArray data = readWhole(path);

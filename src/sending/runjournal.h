@@ -121,6 +121,8 @@ RunJournalState readRunJournal(const QString &path);
 // withInterrupted adds those that ended interrupted (a run stopped from outside, which a
 // later run may continue).
 QStringList unfinishedRunJournals(const QString &logsFolder, bool withInterrupted = false);
+// The file name of the journal in the same folder that continues path's run, or empty.
+QString runJournalResumedBy(const QString &path);
 // Appends an end record to an unfinished journal, dropping a torn last line first.
 void closeRunJournal(const QString &path, RunEnd kind, const QString &detail = QString(),
                      JournalClock clock = {});

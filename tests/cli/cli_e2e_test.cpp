@@ -242,6 +242,11 @@ TEST_F(Cli, SigintFinishesTheNumberInFlightAndLeavesTheRestUnsent)
                   .status,
               0);
     EXPECT_EQ(received(), all);
+    // Once continued, the interrupted journal cannot be resumed a second time.
+    const CliRun again = run((QStringLiteral("resume|") + journal + QStringLiteral("|--port|") + sim.port()).toUtf8().constData());
+    EXPECT_EQ(again.status, 2);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("already resumed by"))) << again.err.toStdString();
+    EXPECT_EQ(received(), all);
 }
 
 // The journal's promise: a run killed at any moment (SIGKILL, nothing tidied up) and resumed,
