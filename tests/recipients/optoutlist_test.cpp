@@ -97,6 +97,8 @@ TEST_F(OptOutFile, NumbersCompareByDigitsOrWithACountryByTheirInternationalForm)
         {"US", "(201) 555-0123", "+12015550123", true},
         {"US", "(201) 555-0123", "+12015550124", false},
         {"IN", "12345", "12345", true}, // impossible numbers still compare by digits
+        {"XX", "+91 (98123) 45601", "919812345601", true}, // an unknown country is none
+        {"", "Asha", "Asha", false}, // a line that is no number matches nothing
     };
     for (const Case &c : cases) {
         const OptOutList list = loaded(QByteArray(c.listed) + "\r\n", QLatin1String(c.country));

@@ -140,7 +140,9 @@ TEST_F(SettingsWindow, CountryForLocalNumbersIsStoredByItsCodeOnceChosen)
     start(stored);
     QComboBox *country = list("cboCountry");
     EXPECT_EQ(country->itemText(0), QStringLiteral("(none)"));
-    EXPECT_GE(country->findText(QStringLiteral("United Kingdom (GB)")), 0);
+    // By name, not by code: Germany (DE) after France (FR), the UK (GB) after Uganda (UG).
+    EXPECT_LT(country->findText(QStringLiteral("France (FR)")), country->findText(QStringLiteral("Germany (DE)")));
+    EXPECT_LT(country->findText(QStringLiteral("Uganda (UG)")), country->findText(QStringLiteral("United Kingdom (GB)")));
     tc.dialogs.expectMessage(kSaved, Icon::None);
     click("cmdOK");
     EXPECT_EQ(config(), stored);
