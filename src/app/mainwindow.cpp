@@ -3,6 +3,7 @@
 #include "abouttab.h"
 #include "common/errortrap.h"
 #include "recipients/importcontroller.h"
+#include "recipients/optoutdialog.h"
 #include "logs/logcontrols.h"
 #include "sending/messagecomposer.h"
 #include "sending/messagingtab.h"
@@ -127,6 +128,9 @@ void MainWindow::buildMenus()
     m_menus.importAccess = addEntry(import, "mnuImportAcc", QStringLiteral("Access"));
     m_menus.saveList = addEntry(phone, "mnuSaveList", QStringLiteral("Save List"));
     m_menus.clearList = addEntry(phone, "mnuClearList", QStringLiteral("Clear List"));
+    phone->addSeparator();
+    m_menus.optOut = addEntry(phone, "mnuOptOut", QStringLiteral("Opt-out List..."));
+    connect(m_menus.optOut, &QAction::triggered, this, [this] { showOptOutDialog(m_context, this); });
 
     QMenu *log = bar->addMenu(QStringLiteral("&Log"));
     log->setObjectName(QStringLiteral("mnuLog"));

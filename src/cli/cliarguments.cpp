@@ -2,6 +2,7 @@
 
 #include "common/numeric.h"
 #include "recipients/importstatement.h"
+#include "recipients/numbernormaliser.h"
 #include "settings/settingsrules.h"
 
 #include <QRegularExpression>
@@ -12,10 +13,11 @@ namespace {
 const QString kNumbers = QStringLiteral("numbers");
 const QString kSend = QStringLiteral("send");
 const QString kResume = QStringLiteral("resume");
+const QString kOptOut = QStringLiteral("optout");
 
 // The commands an option belongs to.
-enum Commands : int { kForNumbers = 1, kForSend = 2, kForResume = 4, kSource = kForNumbers | kForSend,
-                      kSettings = kForSend | kForResume };
+enum Commands : int { kForNumbers = 1, kForSend = 2, kForResume = 4, kForOptOut = 8,
+                      kSource = kForNumbers | kForSend, kSettings = kForSend | kForResume };
 
 QString quoted(const QString &text)
 {
@@ -127,6 +129,15 @@ const QList<Option> &options()
                  return QStringLiteral("--retry: %1 is not a whole number from 0 to 3").arg(quoted(v[0]));
              return store(c.send.retry, v[0]);
          }},
+        {"--country", 1, kSource | kSettings | kForOptOut,
+         [](CliCommand &c, const QStringList &v) {
+             if (v[0].trimmed().compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
+                 return store(c.send.country, QString());
+             if (!isNumberCountry(v[0]))
+                 return QStringLiteral("--country: %1 is not a country code (two letters, such as IN, GB or US; "
+                                       "or none)").arg(quoted(v[0]));
+             return store(c.send.country, v[0].trimmed().toUpper());
+         }},
         {"--include-uncertain", 0, kForResume,
          [](CliCommand &c, const QStringList &) { c.includeUncertain = true; return QString(); }},
         {"--report", 1, kSettings, [](CliCommand &c, const QStringList &v) { c.send.reportPath = v[0]; return QString(); }},
@@ -137,6 +148,22 @@ const QList<Option> &options()
 CliParse failed(const QString &error)
 {
     return {{}, error};
+}
+
+// optout ACTION [NUMBER...]: add and remove take one number or more, list none.
+CliParse parseOptOut(CliCommand &command, const QStringList &positional)
+{
+    const QString action = positional.value(0);
+    if (action != QLatin1String("add") && action != QLatin1String("remove") && action != QLatin1String("list"))
+        return failed(action.isEmpty() ? QStringLiteral("optout: give add, remove or list")
+                                       : QStringLiteral("optout: unknown action %1 (add, remove or list)").arg(quoted(action)));
+    command.optOutAction = action;
+    command.optOutNumbers = positional.mid(1);
+    if (action == QLatin1String("list") && !command.optOutNumbers.isEmpty())
+        return failed(QStringLiteral("optout list: unexpected argument %1").arg(quoted(command.optOutNumbers.first())));
+    if (action != QLatin1String("list") && command.optOutNumbers.isEmpty())
+        return failed(QStringLiteral("optout %1: NUMBER missing").arg(action));
+    return {command, {}};
 }
 
 } // namespace
@@ -161,21 +188,26 @@ CliParse parseCliArguments(const QStringList &arguments)
     CliCommand command;
     const QString name = arguments.value(0);
     if (arguments.isEmpty())
-        return failed(QStringLiteral("no command given (the commands are numbers, send and resume)"));
+        return failed(QStringLiteral("no command given (the commands are numbers, send, resume and optout)"));
     if (name == QLatin1String("--help") || name == QLatin1String("-h")
         || name == QLatin1String("help")) {
         command.helpTopic = arguments.value(1);
         if (!command.helpTopic.isEmpty() && command.helpTopic != kNumbers && command.helpTopic != kSend
-            && command.helpTopic != kResume)
+            && command.helpTopic != kResume && command.helpTopic != kOptOut)
             return failed(QStringLiteral("unknown command %1").arg(quoted(command.helpTopic)));
         return {command, {}};
     }
-    if (name != kNumbers && name != kSend && name != kResume)
-        return failed(QStringLiteral("unknown command %1 (the commands are numbers, send and resume)").arg(quoted(name)));
+    if (name != kNumbers && name != kSend && name != kResume && name != kOptOut)
+        return failed(
+            QStringLiteral("unknown command %1 (the commands are numbers, send, resume and optout)").arg(quoted(name)));
     const bool send = name == kSend;
     const bool resume = name == kResume;
-    command.kind = send ? CliCommand::Kind::Send : resume ? CliCommand::Kind::Resume : CliCommand::Kind::Numbers;
-    const int thisCommand = send ? kForSend : resume ? kForResume : kForNumbers;
+    const bool optOut = name == kOptOut;
+    command.kind = send     ? CliCommand::Kind::Send
+                   : resume ? CliCommand::Kind::Resume
+                   : optOut ? CliCommand::Kind::OptOut
+                            : CliCommand::Kind::Numbers;
+    const int thisCommand = send ? kForSend : resume ? kForResume : optOut ? kForOptOut : kForNumbers;
 
     QStringList given; // the options, by name
     QStringList positional;
@@ -200,6 +232,8 @@ CliParse parseCliArguments(const QStringList &arguments)
         if (const QString refusal = option->take(command, values); !refusal.isEmpty())
             return failed(refusal);
     }
+    if (optOut)
+        return parseOptOut(command, positional);
     if (resume) {
         if (positional.size() > 1)
             return failed(QStringLiteral("resume: unexpected argument %1").arg(quoted(positional[1])));
@@ -232,22 +266,30 @@ QString cliUsage(const QString &topic)
         "  --where COLUMN OP VALUE      only rows where COLUMN OP VALUE; OP is =, <>, <, >, <=, >=\n"
         "                               or a condition of the import dialog: equals, does not equal,\n"
         "                               is greater than, ..., begins with, ends with, ... (quoted)\n");
+    static const QString kCountry = QStringLiteral(
+        "  --country CC                 the country for local numbers, a two-letter code (IN, GB, US):\n"
+        "                               numbers become international (+919812345678), one number in\n"
+        "                               two spellings is one number, and entries that cannot be\n"
+        "                               numbers there are refused and named; none turns it off.\n"
+        "                               Default: the setting \"Country for local numbers\"\n");
     if (topic == kNumbers)
         return QStringLiteral("Usage: quillo-cli numbers SOURCE [--sheet NAME | --table NAME] [--column NAME]\n"
-                              "                          [--where COLUMN OP VALUE]\n"
+                              "                          [--where COLUMN OP VALUE] [--country CC]\n"
                               "Prints, one per line, the numbers that importing SOURCE into an empty list would\n"
                               "add: invalid entries skipped, duplicates dropped. The import's messages go to\n"
                               "standard error.\n\n")
-            + kSource;
+            + kSource + kCountry;
     if (topic == kSend)
         return QStringLiteral(
                    "Usage: quillo-cli send SOURCE [source options] (--message TEXT | --message-file FILE)\n"
                    "                       [--port P] [--baud N] [--pin PIN] [--unicode] [--alert]\n"
                    "                       [--long MODE] [--validity V] [--delay S] [--retry N]\n"
-                   "                       [--report FILE.csv]\n"
+                   "                       [--report FILE.csv] [--country CC]\n"
                    "Sends the message to every number SOURCE gives, through the modem and with the\n"
-                   "settings of config.ini in Quillo's data folder; the options override them for this run.\n\n")
-            + kSource
+                   "settings of config.ini in Quillo's data folder; the options override them for this run.\n"
+                   "Numbers on the opt-out list (quillo-cli optout) are skipped: never sent, reported as\n"
+                   "skipped.\n\n")
+            + kSource + kCountry
             + QStringLiteral(
                 "  --message TEXT               the message; its line ends are sent as CR LF\n"
                 "  --message-file FILE          the message from a message file (ANSI, or Unicode with\n"
@@ -272,14 +314,30 @@ QString cliUsage(const QString &topic)
         return QStringLiteral(
             "Usage: quillo-cli resume [JOURNAL] [--include-uncertain] [--port P] [--baud N] [--pin PIN]\n"
             "                         [--long MODE] [--validity V] [--delay S] [--retry N] [--report FILE.csv]\n"
+            "                         [--country CC]\n"
             "Continues a run that was interrupted (the program killed, the power cut) from its journal in\n"
             "the logs folder: the newest unfinished one unless JOURNAL names another. Its message goes to\n"
             "the numbers it did not send: those that failed and those not tried. The one number that was\n"
             "at the modem when the run stopped may already have the message; it is sent again only with\n"
             "--include-uncertain. The settings options work as for send.\n"
             "Exit status as for send.\n");
+    if (topic == kOptOut)
+        return QStringLiteral(
+                   "Usage: quillo-cli optout add NUMBER... [--country CC]\n"
+                   "       quillo-cli optout remove NUMBER... [--country CC]\n"
+                   "       quillo-cli optout list\n"
+                   "The opt-out list holds the numbers that never get a message: a run skips them. It is\n"
+                   "optout.txt in Quillo's data folder, one number per line, \"#\" starting a comment.\n"
+                   "add puts each number on the list (in international form when a country is set),\n"
+                   "remove takes every spelling of each number off it, list prints its numbers.\n"
+                   "Numbers compare in international form when a country is set, by their digits\n"
+                   "otherwise.\n\n")
+            + kCountry
+            + QStringLiteral("\nExit status: 0 done, 1 a number to remove was not on the list, 2 bad input\n"
+                             "(nothing changed).\n");
     return QStringLiteral("Usage: quillo-cli numbers SOURCE [options]   list the numbers of a source\n"
                           "       quillo-cli send SOURCE --message TEXT [options]   send a message to them\n"
                           "       quillo-cli resume [JOURNAL]           continue an interrupted run\n"
+                          "       quillo-cli optout add|remove|list [NUMBER...]   the opt-out list\n"
                           "       quillo-cli COMMAND --help             the options of a command\n");
 }

@@ -24,6 +24,9 @@ struct SendOptions
     QString message;     // --message, as typed
     QString messageFile; // --message-file
     std::optional<QString> port, baud, pin, longMessage, validity, delay, retry;
+    // --country: a two-letter code in capitals, or empty for none. It also applies to the
+    // numbers of `numbers` and `optout`.
+    std::optional<QString> country;
     bool unicode = false;
     bool alert = false;
     QString reportPath;
@@ -31,13 +34,15 @@ struct SendOptions
 
 struct CliCommand
 {
-    enum class Kind { Help, Numbers, Send, Resume };
+    enum class Kind { Help, Numbers, Send, Resume, OptOut };
     Kind kind = Kind::Help;
-    QString helpTopic; // "", "numbers" or "send"
+    QString helpTopic; // "", "numbers", "send", "resume" or "optout"
     SourceOptions source;
     SendOptions send;
     QString journal; // resume: the journal to continue; empty: the newest unfinished one
     bool includeUncertain = false;
+    QString optOutAction;     // optout: "add", "remove" or "list"
+    QStringList optOutNumbers; // optout add and remove: the numbers, as typed
 };
 
 // The command, or the error text naming the option or word at fault.

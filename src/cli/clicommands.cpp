@@ -28,9 +28,10 @@ void complain(const QString &text)
 }
 
 // The list filled from the source, or the refusal; an empty list is a refusal too.
-QString loadList(const SourceOptions &source, Dialogs &dialogs, RecipientList &list)
+QString loadList(const SourceOptions &source, const NumberNormaliser &normaliser, Dialogs &dialogs,
+                 RecipientList &list)
 {
-    RecipientListImport import(list);
+    RecipientListImport import(list, normaliser);
     if (const QString refusal = importSource(source, dialogs, import); !refusal.isEmpty())
         return refusal;
     if (list.count() == 0)
@@ -40,10 +41,10 @@ QString loadList(const SourceOptions &source, Dialogs &dialogs, RecipientList &l
 
 } // namespace
 
-int runNumbers(const SourceOptions &source, Dialogs &dialogs, std::FILE *out)
+int runNumbers(const SourceOptions &source, const NumberNormaliser &normaliser, Dialogs &dialogs, std::FILE *out)
 {
     RecipientList list;
-    if (const QString refusal = loadList(source, dialogs, list); !refusal.isEmpty()) {
+    if (const QString refusal = loadList(source, normaliser, dialogs, list); !refusal.isEmpty()) {
         complain(refusal);
         return kBadInput;
     }
@@ -62,7 +63,7 @@ ComDetails runSettings(const ComDetails &stored, const SendOptions &options)
         {options.port, details.Port},         {options.baud, details.BaudRate},
         {options.pin, details.PIN},           {options.longMessage, details.LongMsg},
         {options.validity, details.Validity}, {options.delay, details.SendDelay},
-        {options.retry, details.SendRetry},
+        {options.retry, details.SendRetry},   {options.country, details.Country},
     };
     for (const auto &[option, setting] : overrides) {
         if (option)
@@ -155,7 +156,9 @@ int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dia
     message.encoding = options.unicode ? 2 : 0;
 
     RecipientList list;
-    if (const QString refusal = loadList(command.source, context.dialogs, list); !refusal.isEmpty()) {
+    const NumberNormaliser normaliser(
+        options.country.value_or(SettingsStore(context.dataFolder).load().Country));
+    if (const QString refusal = loadList(command.source, normaliser, context.dialogs, list); !refusal.isEmpty()) {
         complain(refusal);
         return kBadInput;
     }

@@ -9,8 +9,9 @@
 // The exit statuses of quillo-cli.
 enum CliStatus : int { kAllSent = 0, kSomeNotSent = 1, kBadInput = 2, kInterrupted = 3 };
 
+class NumberNormaliser;
 // `numbers`: the numbers of the source to out, one per line.
-int runNumbers(const SourceOptions &source, Dialogs &dialogs, std::FILE *out);
+int runNumbers(const SourceOptions &source, const NumberNormaliser &normaliser, Dialogs &dialogs, std::FILE *out);
 
 class TerminalDialogs;
 // `send`: a sending run of the source's numbers with the stored settings and the options'

@@ -1,5 +1,6 @@
 #include "cliarguments.h"
 #include "clicommands.h"
+#include "clioptout.h"
 #include "terminaldialogs.h"
 
 #include "common/clock.h"
@@ -9,6 +10,8 @@
 #include "common/shell.h"
 #include "kestrel/kestrel.h"
 #include "modemsim/simulatorport.h"
+#include "recipients/numbernormaliser.h"
+#include "settings/settingsstore.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -45,10 +48,21 @@ int main(int argc, char *argv[])
         std::fputs(cliUsage(command.helpTopic).toUtf8().constData(), stdout);
         return 0;
     case CliCommand::Kind::Numbers:
-        return runNumbers(command.source, dialogs, stdout);
+    case CliCommand::Kind::OptOut:
     case CliCommand::Kind::Send:
     case CliCommand::Kind::Resume:
         break;
+    }
+
+    const QString programFolder = AddBackslash(QCoreApplication::applicationDirPath());
+    const DataFolder data = locateDataFolder(programFolder);
+    if (!data.error.isEmpty())
+        std::fprintf(stderr, "quillo-cli: %s\n", data.error.toUtf8().constData());
+    if (command.kind == CliCommand::Kind::Numbers || command.kind == CliCommand::Kind::OptOut) {
+        const NumberNormaliser normaliser(command.send.country.value_or(SettingsStore(data.path).load().Country));
+        if (command.kind == CliCommand::Kind::OptOut)
+            return runOptOut(command, data.path, normaliser, stdout);
+        return runNumbers(command.source, normaliser, dialogs, stdout);
     }
 
     AppState state;
@@ -56,10 +70,6 @@ int main(int argc, char *argv[])
     SystemClock clock;
     installSimulatorPort();
     SmsComponentFactory factory = [] { return createKestrel(); };
-    const QString programFolder = AddBackslash(QCoreApplication::applicationDirPath());
-    const DataFolder data = locateDataFolder(programFolder);
-    if (!data.error.isEmpty())
-        std::fprintf(stderr, "quillo-cli: %s\n", data.error.toUtf8().constData());
     AppContext context{state, dialogs, shell, clock, factory, programFolder, data.path};
     const bool terminal = isatty(fileno(stdout)) != 0;
     try {

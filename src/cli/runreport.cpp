@@ -16,8 +16,9 @@ QByteArray reportLine(const QStringList &fields)
 
 QByteArray reportLine(const NumberOutcome &o)
 {
-    return reportLine({o.number, o.sent ? QStringLiteral("sent") : QStringLiteral("failed"), o.references,
-                       o.sent ? QString() : QString::number(o.errorNumber), o.errorText,
+    const QString outcome = o.skipped ? QStringLiteral("skipped") : o.sent ? QStringLiteral("sent") : QStringLiteral("failed");
+    return reportLine({o.number, outcome, o.references,
+                       o.sent || o.skipped ? QString() : QString::number(o.errorNumber), o.errorText,
                        o.when.toString(Qt::ISODate)});
 }
 

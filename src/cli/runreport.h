@@ -13,6 +13,7 @@ struct NumberOutcome
     qint32 errorNumber = 0;
     QString errorText;
     QDateTime when;
+    bool skipped = false; // on the opt-out list: never sent
 };
 
 // One CSV line (RFC 4180: a field holding a comma, a quote or a line end is quoted, its

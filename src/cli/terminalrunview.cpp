@@ -127,6 +127,16 @@ void TerminalRunView::numberDone(const QString &number, bool sent, const QString
         writeLine(QStringLiteral("%1 sent %2 [%3]").arg(where, number, report));
 }
 
+void TerminalRunView::numberSkipped(const QString &number)
+{
+    NumberOutcome outcome{number};
+    outcome.when = QDateTime::currentDateTime();
+    outcome.skipped = true;
+    for (const auto &listener : std::as_const(m_listeners))
+        listener(outcome);
+    writeLine(QStringLiteral("%1/%2 skipped %3 (opt-out)").arg(m_done + 1).arg(m_total).arg(number));
+}
+
 QString TerminalRunView::progressLine(int columns) const
 {
     const int filled = m_total > 0 ? int(qint64(m_done) * kBarWidth / m_total) : 0;

@@ -32,6 +32,7 @@ public:
     void exitAfterRun() override {}
     void numberDone(const QString &number, bool sent, const QString &report, qint32 errorNumber,
                     const QString &errorText) override;
+    void numberSkipped(const QString &number) override;
 
     // A line to standard error, the bar cleared before and drawn again after it.
     void note(const QString &line);

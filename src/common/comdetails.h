@@ -19,4 +19,5 @@ struct ComDetails
     QString LongMsg;
     QString SysLog;
     QString MsgLog;
+    QString Country; // "Country for local numbers": a two-letter code, or empty for none
 };

@@ -32,6 +32,7 @@ struct MenuActions
     QAction *importAccess = nullptr;
     QAction *saveList = nullptr;
     QAction *clearList = nullptr;
+    QAction *optOut = nullptr;
 
     // Log
     LogMenuActions sysLog;

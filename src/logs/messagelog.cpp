@@ -67,6 +67,13 @@ void MessageLog::SentMsgLog(const QString &Dest, const QString &SendReport)
                + QString::number(smsCountOfReport(SendReport)) + QStringLiteral(" SMS"));
 }
 
+void MessageLog::SkippedMsgLog(const QString &Dest)
+{
+    if (m_level < 2)
+        return;
+    appendLine(QStringLiteral("Skipped (opt-out) [") + Dest + QLatin1Char(']'));
+}
+
 void MessageLog::appendLine(const QString &text)
 {
     const QByteArray bytes =

@@ -4,7 +4,8 @@
 #include <QString>
 
 // message.log in the "logs" folder under the data folder: one line per status event
-// of a run, per failed message and (at level 2) per sent message. Each line opens, appends
+// of a run, per failed message and (at level 2) per sent message and per number skipped
+// for the opt-out list. Each line opens, appends
 // and closes the file, so other programs can read the log at any time.
 class MessageLog
 {
@@ -19,6 +20,8 @@ public:
     void StatusLog(const QString &strStatus);
     void ErrorMsgLog(const QString &Dest);
     void SentMsgLog(const QString &Dest, const QString &SendReport);
+    // A number on the opt-out list that the run passed over (level 2, as sent messages).
+    void SkippedMsgLog(const QString &Dest);
     // Empties message.log (KeepLines 0) or keeps only its last KeepLines lines.
     void Clear(qint16 KeepLines);
 

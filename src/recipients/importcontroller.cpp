@@ -19,7 +19,7 @@ ImportController::ImportController(AppContext &context, MainFrame &frame, Recipi
 
 void ImportController::showImportDialog()
 {
-    RecipientListImport target(m_recipients.list());
+    RecipientListImport target(m_recipients.list(), NumberNormaliser(m_context.state.Details.Country));
     bool imported = false;
     ImportDialog dialog(m_context, target, m_connections, [&imported] { imported = true; }, m_frame.window());
     dialog.Form_Load();

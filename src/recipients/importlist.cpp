@@ -12,6 +12,7 @@ int RecipientListImport::count() const
 void RecipientListImport::clear()
 {
     m_list.clear();
+    m_earlierForms.emplace();
 }
 
 void RecipientListImport::append(const QString &entry)
@@ -25,5 +26,15 @@ void RecipientListImport::append(const QString &entry)
 
 bool RecipientListImport::IsNumberInList(const QString &number) const
 {
-    return m_list.IsNumberInList(number);
+    if (m_list.IsNumberInList(number))
+        return true;
+    if (!m_normaliser.isOn())
+        return false;
+    if (!m_earlierForms) {
+        m_earlierForms.emplace();
+        for (const QString &entry : m_list.entries())
+            if (const QString form = m_normaliser.international(entry); !form.isEmpty() && form != entry)
+                m_earlierForms->insert(form);
+    }
+    return m_earlierForms->contains(number);
 }

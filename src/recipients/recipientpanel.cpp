@@ -5,6 +5,7 @@
 #include "common/namedwidget.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "numbernormaliser.h"
 #include "phonelistfile.h"
 #include "phonenumber.h"
 #include "textfilechoice.h"
@@ -109,12 +110,21 @@ void RecipientPanel::cmdAddMno_Click()
         const QString typed = m_txtMno->text();
         if (trimSpaces(typed).isEmpty())
             return;
-        if (!IsValidPhoneNumber(typed)) {
+        QString number = typed;
+        const NumberNormaliser normaliser(m_context.state.Details.Country);
+        if (normaliser.isOn()) {
+            number = normaliser.international(typed);
+            if (number.isEmpty()) {
+                m_context.dialogs.exclamation(QStringLiteral("%1 is not a valid phone number for %2.")
+                                                  .arg(trimSpaces(typed), numberCountryCaption(normaliser.country())));
+                return;
+            }
+        } else if (!IsValidPhoneNumber(typed)) {
             m_context.dialogs.exclamation(kInvalidNumber);
             return;
         }
-        // The entry keeps the text as typed, blanks and "+" included.
-        if (!m_list->append(typed)) {
+        // Without a country the entry keeps the text as typed, blanks and "+" included.
+        if (!m_list->append(number)) {
             m_context.dialogs.exclamation(kListFull);
             return;
         }

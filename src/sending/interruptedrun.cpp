@@ -12,7 +12,10 @@ QString interruptedRunSummary(const RunJournalState &run)
     QString text = QStringLiteral("A sending run was interrupted before it ended (%1).\r\n")
                        .arg(started.isValid() ? QStringLiteral("started ") + QLocale().toString(started, QLocale::ShortFormat)
                                               : name);
-    text += QStringLiteral("Sent: %1; Failed: %2; Not tried: %3.").arg(run.sent).arg(run.failed).arg(run.notTried);
+    text += QStringLiteral("Sent: %1; Failed: %2; Not tried: %3").arg(run.sent).arg(run.failed).arg(run.notTried);
+    if (run.skipped > 0)
+        text += QStringLiteral("; Skipped (opt-out): %1").arg(run.skipped);
+    text += QLatin1Char('.');
     if (run.uncertainPosition >= 0)
         text += QStringLiteral("\r\nThe message to %1 was being sent when the run stopped: it may or may not "
                                "have reached that number.")

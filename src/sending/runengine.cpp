@@ -112,6 +112,7 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
         Message message = composed;
         if (!checkInput(message))
             return m_result;
+        loadOptOut();
         if (!m_context.dialogs.ask(QStringLiteral("Start sending messages?")))
             return m_result;
         m_view.lock();
@@ -310,6 +311,10 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
         m_view.letEventsRun();
         checkpoint();
         const QString number = m_list.entry(failed);
+        if (m_optOut->contains(number)) {
+            skipOptedOut(done, failed, number);
+            continue;
+        }
         status(1, QStringLiteral("Sending (") + number + QLatin1Char(')'));
         status(2, QString::number(done + 1) + QLatin1Char('/') + QString::number(total));
         status(3, QStringLiteral("Errors: ") + QString::number(failed));
@@ -346,6 +351,26 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
     return Outcome::Completed;
 }
 
+void RunEngine::loadOptOut()
+{
+    // Read once per run: a number the operator opts out during the run counts from the next.
+    m_optOut.emplace(OptOutList::pathIn(m_context.dataFolder), NumberNormaliser(m_context.state.Details.Country));
+    m_optOut->load();
+    if (const QString warning = m_optOut->badLinesWarning(); !warning.isEmpty())
+        m_context.dialogs.exclamation(warning);
+}
+
+void RunEngine::skipOptedOut(int pos, int index, const QString &number)
+{
+    m_journal->skipped(pos);
+    m_view.numberSkipped(number);
+    ++m_result.skipped;
+    m_list.removeAt(index);
+    m_log->SkippedMsgLog(number);
+    m_view.progressStep();
+    m_view.letEventsRun();
+}
+
 bool RunEngine::sendOne(const Message &message, const QString &number, QString &report)
 {
     SmsComponent &modem = *m_component;
@@ -370,7 +395,7 @@ void RunEngine::endCompleted(int total, int failed)
 {
     AppState &state = m_context.state;
     m_result.end = RunResult::End::Completed;
-    const QString counts = summary(total - failed, failed);
+    const QString counts = summary(total - failed - m_result.skipped, failed);
     closeJournal(RunEnd::Completed, counts);
     status(1, QStringLiteral("Done"));
     m_log->StatusLog(QStringLiteral("Sending completed ") + counts);
@@ -379,6 +404,8 @@ void RunEngine::endCompleted(int total, int failed)
     if (failed != 0)
         text += QStringLiteral("\r\n\r\nDestination numbers still remaining in the list are those to which message "
                                "sending failed.");
+    if (m_result.skipped != 0)
+        text += QStringLiteral("\r\n\r\nSkipped (opt-out): %1, not sent and taken out of the list.").arg(m_result.skipped);
     // The operator reads the result with the normal pointer.
     setHourglass(false);
     m_context.dialogs.message(text);

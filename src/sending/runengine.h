@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/appcontext.h"
+#include "recipients/optoutlist.h"
 #include "sending/runjournal.h"
 #include "sending/runmessage.h"
 
@@ -23,6 +24,8 @@ public:
     {
         Q_UNUSED(number) Q_UNUSED(sent) Q_UNUSED(report) Q_UNUSED(errorNumber) Q_UNUSED(errorText)
     }
+    // A number on the opt-out list was passed over, once the journal holds it.
+    virtual void numberSkipped(const QString &number) { Q_UNUSED(number) }
     // Panels 1 what the run does, 2 "n/total", 3 "Errors: n", 4 "Time left: ...".
     virtual void status(int panel, const QString &text) = 0;
     virtual void letEventsRun() = 0;
@@ -47,6 +50,7 @@ struct RunResult
     End end = End::NotStarted;
     int sent = 0;
     int failed = 0;
+    int skipped = 0;        // on the opt-out list: not sent, and gone from the list
     qint32 errorNumber = 0; // the component's or the program's error for ConnectionFailure and Error
     QString journal;        // the run's journal, once it was created
 };
@@ -56,6 +60,10 @@ struct RunResult
 // exactly the failed numbers in the list. It runs inside the call and lets events run at
 // fixed points; a stop only clears ContinueSending, which the run reads at its checkpoints
 // and then asks "Abort sending remaining messages?". The window and quillo-cli both run it.
+//
+// Numbers on the opt-out list (optoutlist.h, read as the run starts) never reach the modem:
+// the run passes over them, records them as skipped and takes them out of the list, so
+// what it leaves there is still exactly the numbers that failed.
 //
 // Every run that gets as far as the modem keeps a journal in the logs folder
 // (runjournal.h): each number is recorded as handed to the modem before it goes, and its
@@ -90,6 +98,8 @@ private:
     void configureMessages(const Message &message, const MessageOptions &options);
     Outcome sendAll(const Message &message);
     bool sendOne(const Message &message, const QString &number, QString &report);
+    void loadOptOut();
+    void skipOptedOut(int pos, int index, const QString &number);
     void checkpoint();
 
     void endCompleted(int total, int failed);
@@ -111,6 +121,7 @@ private:
     std::unique_ptr<SmsComponent> m_component;
     std::unique_ptr<MessageLog> m_log;
     std::optional<RunJournalWriter> m_journal;
+    std::optional<OptOutList> m_optOut;
     QString m_resumes;
     bool m_interrupted = false;
     RunResult m_result;

@@ -192,6 +192,12 @@ void RunJournalWriter::failed(int pos, int errorNumber, const QString &errorText
     m_handed = -1;
 }
 
+void RunJournalWriter::skipped(int pos)
+{
+    checkWaiting(pos, false);
+    append(QStringLiteral("skipped"), {QString::number(pos), numberAt(pos), QStringLiteral("opt-out")});
+}
+
 void RunJournalWriter::end(RunEnd kind, const QString &detail)
 {
     append(QStringLiteral("end"), {runEndWord(kind), detail});

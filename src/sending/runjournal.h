@@ -70,6 +70,8 @@ public:
     // refs: the modem's message references, "12,13" for a two-part message.
     void sent(int pos, const QString &refs);
     void failed(int pos, int errorNumber, const QString &errorText);
+    // The number at pos is on the opt-out list: it never goes to the modem.
+    void skipped(int pos);
     // The last record; the writer accepts nothing after it.
     void end(RunEnd kind, const QString &detail = QString());
 
@@ -86,7 +88,7 @@ private:
     int m_handed = -1; // the position at the modem
 };
 
-enum class RunOutcome { NotTried, Sent, Failed, Uncertain };
+enum class RunOutcome { NotTried, Sent, Failed, Uncertain, Skipped };
 
 struct RunPosition
 {
@@ -107,10 +109,12 @@ struct RunJournalState
     int sent = 0;
     int failed = 0;
     int notTried = 0;
+    int skipped = 0;
     int uncertainPosition = -1; // handed to the modem with no outcome: it may or may not have gone
 
     // The numbers still to send, in the run's order: failed and not tried, and the uncertain
-    // one when the user prefers a possible duplicate to a possible miss.
+    // one when the user prefers a possible duplicate to a possible miss. Skipped numbers are
+    // never among them.
     QStringList notSent(bool includeUncertain) const;
 };
 

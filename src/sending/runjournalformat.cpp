@@ -305,6 +305,12 @@ private:
             const int pos = position(r);
             outcome(pos);
             m_state.positions[pos] = {RunOutcome::Failed, {}, whole(r.fields.at(2), INT_MIN, INT_MAX), r.fields.at(3)};
+        } else if (r.word == u"skipped") {
+            need(r, 3);
+            const int pos = position(r);
+            if (m_handed >= 0)
+                fail(QStringLiteral("position %1 skipped while position %2 waits for its outcome").arg(pos).arg(m_handed));
+            m_state.positions[pos] = {RunOutcome::Skipped};
         } else if (r.word == u"end") {
             need(r, 2);
             const std::optional<RunEnd> kind = endKindOf(r.fields.at(0));
@@ -326,6 +332,7 @@ private:
             m_state.sent += p.outcome == RunOutcome::Sent;
             m_state.failed += p.outcome == RunOutcome::Failed;
             m_state.notTried += p.outcome == RunOutcome::NotTried;
+            m_state.skipped += p.outcome == RunOutcome::Skipped;
         }
     }
 

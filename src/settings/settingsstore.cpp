@@ -29,11 +29,19 @@ const StoredKey kKeys[] = {
     {"SMS", "LongMsg", &ComDetails::LongMsg},
     {"LOG", "SysLog", &ComDetails::SysLog},
     {"LOG", "MsgLog", &ComDetails::MsgLog},
+    {"NUMBERS", "Country", &ComDetails::Country},
 };
 
 bool isLogLevel(const StoredKey &key)
 {
     return key.field == &ComDetails::SysLog || key.field == &ComDetails::MsgLog;
+}
+
+// Keys added after the first release: written once they have a value, so a settings file
+// that never used them stays byte for byte as it was.
+bool isWrittenOnlyWhenUsed(const StoredKey &key)
+{
+    return key.field == &ComDetails::Country;
 }
 
 void write(INIHandling &ini, const StoredKey &key, const QString &value)
@@ -64,8 +72,12 @@ ComDetails SettingsStore::load() const
 void SettingsStore::saveSettings(const ComDetails &details)
 {
     for (const StoredKey &key : kKeys) {
-        if (!isLogLevel(key))
-            write(m_ini, key, details.*key.field);
+        if (isLogLevel(key))
+            continue;
+        if (isWrittenOnlyWhenUsed(key) && (details.*key.field).isEmpty()
+            && m_ini.GetKey(QLatin1String(key.section), QLatin1String(key.key)).isEmpty())
+            continue;
+        write(m_ini, key, details.*key.field);
     }
 }
 

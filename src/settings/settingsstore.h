@@ -20,8 +20,8 @@ public:
 
     // Every key, trimmed of spaces; no defaults applied.
     ComDetails load() const;
-    // The keys Save Settings writes, COMM then SMS, in the order they are written; the two
-    // log levels are left as stored.
+    // The keys Save Settings writes, COMM then SMS, then NUMBERS Country when it is set or
+    // was stored before; the two log levels are left as stored.
     void saveSettings(const ComDetails &details);
 
     enum class LogLevel { Modem, Message };

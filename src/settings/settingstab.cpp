@@ -3,6 +3,7 @@
 #include "common/namedwidget.h"
 #include "common/errortrap.h"
 #include "portlist.h"
+#include "recipients/numbernormaliser.h"
 #include "settingsrules.h"
 #include "settingsstore.h"
 
@@ -97,6 +98,7 @@ void SettingsTab::buildLayout()
     m_txtSendDelay = named(new QLineEdit(message), "txtSendDelay", QStringLiteral("Send Delay in seconds"));
     m_txtSendRetry = named(new QLineEdit(message), "txtSendRetry", QStringLiteral("Send Retry"));
     m_cboLongMsg = pickList(message, "cboLongMsg", QStringLiteral("Long Message"));
+    m_cboCountry = pickList(message, "cboCountry", QStringLiteral("Country for local numbers"));
 
     auto *delayRow = new QHBoxLayout;
     delayRow->addWidget(m_txtSendDelay);
@@ -115,6 +117,7 @@ void SettingsTab::buildLayout()
     messageForm->addRow(buddyLabel(QStringLiteral("Send Delay:"), m_txtSendDelay, message), delayRow);
     messageForm->addRow(buddyLabel(QStringLiteral("Send Retry:"), m_txtSendRetry, message), m_txtSendRetry);
     messageForm->addRow(buddyLabel(QStringLiteral("Long Message:"), m_cboLongMsg, message), m_cboLongMsg);
+    messageForm->addRow(buddyLabel(QStringLiteral("Country for local numbers:"), m_cboCountry, message), m_cboCountry);
 
     auto *port = new QGroupBox(QStringLiteral("COM Port Settings"), this);
     port->setObjectName(QStringLiteral("fraComPortSettings"));
@@ -160,6 +163,11 @@ void SettingsTab::fillChoiceLists()
     fill(m_cboStopBits, SettingsRules::stopBitsChoices());
     fill(m_cboValidity, SettingsRules::validityChoices());
     fill(m_cboLongMsg, SettingsRules::longMessageChoices());
+    m_cboCountry->clear();
+    m_cboCountry->addItem(QStringLiteral("(none)"), QString());
+    for (const NumberCountry &country : numberCountries())
+        m_cboCountry->addItem(numberCountryCaption(country.code), country.code);
+    m_cboCountry->setCurrentIndex(-1);
 }
 
 void SettingsTab::LoadComDetails()
@@ -189,6 +197,8 @@ void SettingsTab::loadStoredValues()
     selectStored(m_cboStopBits, details.StopBits, Qt::CaseSensitive);
     selectStored(m_cboValidity, details.Validity, Qt::CaseInsensitive);
     selectStored(m_cboLongMsg, details.LongMsg, Qt::CaseInsensitive);
+    // A code the list does not hold (edited by hand) shows as none, which is how it acts.
+    m_cboCountry->setCurrentIndex(std::max(0, m_cboCountry->findData(NumberNormaliser(details.Country).country())));
 
     // The stored centre decides the box; the rule runs once more in case it did not change.
     m_chkSMSC->setChecked(details.SMSC.isEmpty());
@@ -276,7 +286,8 @@ bool SettingsTab::differsFromStored() const
            || m_cboDataBits->currentText() != stored.DataBits || m_cboStopBits->currentText() != stored.StopBits
            || m_cboParity->currentText() != stored.Parity || m_txtSMSC->text() != stored.SMSC
            || m_txtSendDelay->text() != stored.SendDelay || m_txtSendRetry->text() != stored.SendRetry
-           || m_txtPIN->text() != stored.PIN || m_cboValidity->currentText() != stored.Validity;
+           || m_txtPIN->text() != stored.PIN || m_cboValidity->currentText() != stored.Validity
+           || m_cboCountry->currentData().toString() != NumberNormaliser(stored.Country).country();
 }
 
 bool SettingsTab::cmdOK_Click()
@@ -310,6 +321,7 @@ void SettingsTab::saveSettings(bool &saved)
     edited.SendDelay = m_txtSendDelay->text();
     edited.SendRetry = m_txtSendRetry->text();
     edited.LongMsg = m_cboLongMsg->currentText();
+    edited.Country = m_cboCountry->currentData().toString();
     // A failed write throws: the trap reports it, and nothing claims the settings were saved.
     SettingsStore(m_context.dataFolder).saveSettings(edited);
 

@@ -13,7 +13,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The "Settings" tab: frames "Message Settings" and "COM Port Settings", "Save Settings".
+// The "Settings" tab: frames "Message Settings" (with the country for local numbers) and
+// "COM Port Settings", "Save Settings".
 // It shows the stored settings as loaded into ComDetails and stores the edited values back.
 class SettingsTab : public QWidget
 {
@@ -27,7 +28,7 @@ public:
     // options and Log menu checks). An error ends the load where it happened and is shown
     // without an icon.
     void LoadComDetails();
-    // True when one of the ten compared controls differs from the stored text (the
+    // True when one of the eleven compared controls differs from the stored text (the
     // long-message choice is not compared).
     bool differsFromStored() const;
     // Save Settings: checks, corrects the send delay and retry in their boxes, writes
@@ -65,6 +66,7 @@ private:
     QLineEdit *m_txtSendDelay = nullptr;
     QLineEdit *m_txtSendRetry = nullptr;
     QComboBox *m_cboLongMsg = nullptr;
+    QComboBox *m_cboCountry = nullptr;
     QComboBox *m_cboPort = nullptr;
     QComboBox *m_cboBaudRate = nullptr;
     QComboBox *m_cboDataBits = nullptr;

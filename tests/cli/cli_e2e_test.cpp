@@ -5,6 +5,7 @@
 #include "xlswriter.h"
 
 #include "sending/runjournal.h"
+#include "settings/inihandling.h"
 #include "settings/settingsstore.h"
 
 #include <QDir>
@@ -207,6 +208,67 @@ TEST_F(Cli, SendAgreesWithTheModemTheReportAndTheLog)
     EXPECT_EQ(messageLog("Message Sent ["), received());
     EXPECT_EQ(messageLog("Message FAILED ["), QStringList{kB});
     EXPECT_TRUE(result.out.contains(QStringLiteral("2/3 failed ") + kB)) << result.out.toStdString();
+}
+
+TEST_F(Cli, TheOptOutListIsEditedHereAndASendSkipsIt)
+{
+    const struct
+    {
+        const char *arguments;
+        int status;
+        const char *out;
+        const char *err;
+    } steps[] = {
+        {"optout|add|98123 45602|+91 98123 45609", 0, "added 98123 45602\nadded +91 98123 45609\n", ""},
+        {"optout|add|9812345602", 0, "", "9812345602 is already on the opt-out list"},
+        {"optout|add|9812345610|call me", 2, "", "optout add: 'call me' is not a phone number; nothing added"},
+        {"optout|list", 0, "98123 45602\n+91 98123 45609\n", ""},
+    };
+    for (const auto &step : steps) {
+        const CliRun result = run(step.arguments);
+        EXPECT_EQ(result.status, step.status) << step.arguments << ": " << result.err.toStdString();
+        EXPECT_EQ(result.out, QString::fromUtf8(step.out)) << step.arguments;
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(step.err))) << step.arguments << ": " << result.err.toStdString();
+    }
+
+    ASSERT_TRUE(sim.start(QString()));
+    const QString arguments = QStringLiteral("send|list.txt|--message|Hi|--delay|0.1|--report|report.csv|--port|") + sim.port();
+    const CliRun sent = run(arguments.toUtf8().constData());
+    EXPECT_EQ(sent.status, 0) << sent.err.toStdString();
+    EXPECT_EQ(received(), (QStringList{kA, kC}));
+    EXPECT_EQ(reported("skipped"), QStringList{kB});
+    EXPECT_EQ(messageLog("Skipped (opt-out) ["), QStringList{kB});
+    EXPECT_TRUE(sent.out.contains(QStringLiteral("2/3 skipped ") + kB + QStringLiteral(" (opt-out)"))) << sent.out.toStdString();
+    EXPECT_TRUE(sent.err.contains(QStringLiteral("Skipped (opt-out): 1, not sent and taken out of the list.")));
+
+    const CliRun removed = run("optout|remove|919812345609|09812345602");
+    EXPECT_EQ(removed.status, 1) << "09812345602 is another number without a country";
+    EXPECT_TRUE(removed.err.contains(QStringLiteral("09812345602 is not on the opt-out list")));
+    EXPECT_EQ(run("optout|remove|9812345602").out, QStringLiteral("removed 9812345602\n"));
+    EXPECT_EQ(run("optout|list").out, QString());
+    EXPECT_TRUE(lines("optout.txt").isEmpty());
+
+    write("optout.txt", "9812345601\r\nAsha\r\n");
+    const CliRun garbage = run("optout|list");
+    EXPECT_EQ(garbage.out, kA + QLatin1Char('\n'));
+    EXPECT_TRUE(garbage.err.contains(QStringLiteral("are left out: line 2"))) << garbage.err.toStdString();
+}
+
+TEST_F(Cli, TheCountryMakesSpellingsOfANumberOneNumber)
+{
+    write("spellings.txt", "9812345601\r\n09812345601\r\n+91 98123 45601\r\n12345\r\n");
+    const QString raw = QStringLiteral("9812345601\n09812345601\n12345\n");
+    const QString clean = QStringLiteral("+919812345601\n");
+    EXPECT_EQ(run("numbers|spellings.txt").out, raw);
+    const CliRun india = run("numbers|spellings.txt|--country|in");
+    EXPECT_EQ(india.out, clean);
+    EXPECT_TRUE(india.err.contains(QStringLiteral("1 entry is not a valid phone number for India (IN)"))) << india.err.toStdString();
+    // The setting is the default; --country none turns it off.
+    INIHandling(dir.path(), QStringLiteral("config.ini")).SetKey(QStringLiteral("NUMBERS"), QStringLiteral("Country"), QStringLiteral("IN"));
+    EXPECT_EQ(run("numbers|spellings.txt").out, clean);
+    EXPECT_EQ(run("numbers|spellings.txt|--country|none").out, raw);
+    EXPECT_EQ(run("optout|add|09812345601").out, QStringLiteral("added 09812345601\n"));
+    EXPECT_EQ(lines("optout.txt"), QStringList{QStringLiteral("+919812345601")}) << "kept in international form";
 }
 
 TEST_F(Cli, SigintFinishesTheNumberInFlightAndLeavesTheRestUnsent)

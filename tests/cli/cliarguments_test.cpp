@@ -44,6 +44,13 @@ const Refusal kRefusals[] = {
     {"DelayBelowTheModemsPause", "send|a.txt|--message|hi|--delay|0.05", "--delay: '0.05'"},
     {"LongModeUnknown", "send|a.txt|--message|hi|--long|wrap", "--long: 'wrap'"},
     {"ValidityUnknown", "send|a.txt|--message|hi|--validity|2 Month", "--validity: '2 Month'"},
+    {"CountryUnknown", "numbers|a.txt|--country|XX", "--country: 'XX' is not a country code"},
+    {"CountryByName", "send|a.txt|--message|hi|--country|India", "--country: 'India' is not a country code"},
+    {"OptOutWithoutAction", "optout", "optout: give add, remove or list"},
+    {"OptOutUnknownAction", "optout|delete|9812345601", "optout: unknown action 'delete'"},
+    {"OptOutAddWithoutNumber", "optout|add|--country|IN", "optout add: NUMBER missing"},
+    {"OptOutListWithANumber", "optout|list|9812345601", "optout list: unexpected argument '9812345601'"},
+    {"OptOutWithASendOption", "optout|add|9812345601|--port|X", "optout: unknown option '--port'"},
 };
 
 void PrintTo(const Refusal &c, std::ostream *out)
@@ -89,6 +96,18 @@ TEST(CliArguments, OptionsBecomeTheDialogsTextsAndTheSettingsChoices)
     EXPECT_EQ(run.BaudRate, QStringLiteral("9600"));
     EXPECT_EQ(run.SendRetry, QStringLiteral("2"));
     EXPECT_EQ(run.StopBits, QStringLiteral("1"));
+    EXPECT_EQ(run.Country, QString()) << "no --country keeps the stored one";
+
+    // --country takes a code in any case, or none to turn the stored one off.
+    stored.Country = QStringLiteral("GB");
+    for (const auto &[given, country] : {std::pair{"in", "IN"}, std::pair{"NONE", ""}}) {
+        const CliParse withCountry = parseCliArguments(words("numbers|a.txt|--country") << QString::fromUtf8(given));
+        ASSERT_TRUE(withCountry.error.isEmpty()) << withCountry.error.toStdString();
+        EXPECT_EQ(runSettings(stored, withCountry.command.send).Country, QLatin1String(country)) << given;
+    }
+    const CliParse optOut = parseCliArguments(words("optout|remove|+91 98123 45601|09812345602"));
+    EXPECT_EQ(optOut.command.kind, CliCommand::Kind::OptOut);
+    EXPECT_EQ(optOut.command.optOutNumbers, (QStringList{"+91 98123 45601", "09812345602"}));
 }
 
 TEST(CliArguments, ConditionsAreTheDialogsEntriesOrSqlSymbols)
@@ -103,7 +122,7 @@ TEST(CliArguments, ConditionsAreTheDialogsEntriesOrSqlSymbols)
 
 TEST(CliArguments, HelpOfEachCommand)
 {
-    for (const char *line : {"--help", "numbers|--help", "send|a.txt|-h"}) {
+    for (const char *line : {"--help", "numbers|--help", "send|a.txt|-h", "optout|--help"}) {
         const CliParse parse = parseCliArguments(words(line));
         EXPECT_EQ(parse.command.kind, CliCommand::Kind::Help) << line;
         EXPECT_TRUE(cliUsage(parse.command.helpTopic).startsWith(QStringLiteral("Usage: "))) << line;
@@ -118,6 +137,9 @@ TEST(RunReport, FieldsWithCommasQuotesOrLineEndsAreQuoted)
               QByteArray("9812345601,sent,\"17,18\",,,2026-03-01T09:05:07\r\n"));
     EXPECT_EQ(reportLine({QStringLiteral("9812345602"), false, {}, 500, QStringLiteral("Unknown \"error\""), when}),
               QByteArray("9812345602,failed,,500,\"Unknown \"\"error\"\"\",2026-03-01T09:05:07\r\n"));
+    NumberOutcome skipped{QStringLiteral("9812345603"), false, {}, 0, {}, when};
+    skipped.skipped = true;
+    EXPECT_EQ(reportLine(skipped), QByteArray("9812345603,skipped,,,,2026-03-01T09:05:07\r\n"));
 }
 
 TEST(CommandMessage, LineEndsBecomeCrLfAndTheFilesLastOneIsDropped)

@@ -54,7 +54,7 @@ TEST_F(MessageLogTest, EachLevelAppendsItsKindsOfLines)
         {1, {"Sending started", "Message FAILED [9812345678]", "Sending completed [Sent:1; Failed:1]"}},
         {2,
          {"Sending started", "Message FAILED [9812345678]", "Message Sent [+919812345678]; 2 SMS",
-          "Sending completed [Sent:1; Failed:1]"}},
+          "Skipped (opt-out) [98123 45679]", "Sending completed [Sent:1; Failed:1]"}},
     };
     for (const auto &[level, expected] : cases) {
         write("earlier line\r\n");
@@ -66,6 +66,7 @@ TEST_F(MessageLogTest, EachLevelAppendsItsKindsOfLines)
         log.ErrorMsgLog(QStringLiteral("9812345678"));
         log.SentMsgLog(QStringLiteral("   "), QStringLiteral("5")); // a blank destination is not logged
         log.SentMsgLog(QStringLiteral("+919812345678"), QStringLiteral("17,18"));
+        log.SkippedMsgLog(QStringLiteral("98123 45679"));
         log.StatusLog(QStringLiteral("Sending completed [Sent:1; Failed:1]"));
         EXPECT_EQ(linesSince("earlier line\r\n", from), expected) << "level " << level;
     }

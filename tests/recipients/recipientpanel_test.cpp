@@ -71,6 +71,21 @@ TEST_F(RecipientPanelTest, AddKeepsTypedTextAndRefusesNonNumbers)
     EXPECT_EQ(entries(), expected << QStringLiteral("+919812345678")) << "Enter adds too";
 }
 
+TEST_F(RecipientPanelTest, WithACountryATypedNumberGoesInInInternationalFormOrIsRefusedByName)
+{
+    tc.state.Details.Country = QStringLiteral("GB");
+    for (const char *typed : {"07700 900123", "+44 7700 900123"}) {
+        txtMno->setText(QLatin1String(typed));
+        frame.recipients().cmdAddMno_Click();
+    }
+    tc.dialogs.expectMessage(QStringLiteral("07700 is not a valid phone number for United Kingdom (GB)."),
+                             Icon::Exclamation);
+    txtMno->setText(QStringLiteral(" 07700 "));
+    frame.recipients().cmdAddMno_Click();
+    EXPECT_EQ(txtMno->text(), QStringLiteral(" 07700 "));
+    EXPECT_EQ(entries(), (QStringList{"+447700900123", "+447700900123"})) << "no duplicate test on a typed number";
+}
+
 TEST_F(RecipientPanelTest, FullListRefusesTheAddWithAMessage)
 {
     // Indices are 16-bit signed for the operator: 32,767 entries at most, and a bulk append

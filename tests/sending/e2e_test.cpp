@@ -3,6 +3,7 @@
 #include "modemsimprocess.h"
 #include "probecomponent.h"
 #include "runwindow.h"
+#include "recipients/optoutlist.h"
 #include "sending/runjournal.h"
 
 #include <QDir>
@@ -218,6 +219,54 @@ TEST_F(EndToEnd, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
     expectLogAgreesWithList(all);
     expectJournalAgrees(RunEnd::Completed, {kA, kB});
     EXPECT_TRUE(w.enabled("cmdStartSending"));
+}
+
+TEST_F(EndToEnd, OptedOutNumbersNeverReachTheModemAndLeaveTheList)
+{
+    // The list's spelling and the opt-out file's differ; they compare by digits without a
+    // country and by international form with one.
+    const struct
+    {
+        const char *country;
+        QString optedOut; // as the list holds it
+        QByteArray file;
+        QString warning; // before the start question, for the file's garbage
+    } cases[] = {
+        {"", kB, "# asked to stop\r\n98123 45602\r\nAsha\r\n", QStringLiteral("left out:\r\nline 3")},
+        {"IN", QStringLiteral("+919812345602"), "09812345602\r\n", {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.country);
+        for (const QString &journal : QDir(w.logs).entryList({QStringLiteral("run-*.journal")}))
+            QFile::remove(w.logs + journal);
+        QFile::remove(w.logs + QStringLiteral("message.log"));
+        QFile file(OptOutList::pathIn(w.tc.context.dataFolder));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.file);
+        file.close();
+        ModemSimProcess modem;
+        ASSERT_TRUE(modem.start());
+        w.tc.state.Details.Port = modem.port();
+        w.tc.state.Details.Country = QLatin1String(c.country);
+        w.setNumbers({kA, c.optedOut, kC});
+
+        if (!c.warning.isEmpty())
+            w.tc.dialogs.expectMessageStartingWith(QStringLiteral("The opt-out list "), Dialogs::Icon::Exclamation);
+        w.runToCompletion(2, 0, 1);
+        EXPECT_TRUE(w.tc.dialogs.allConsumed());
+        if (!c.warning.isEmpty())
+            EXPECT_TRUE(w.tc.dialogs.shown().value(w.tc.dialogs.shown().size() - 3).endsWith(c.warning));
+        EXPECT_EQ(received(modem.recorded()), (QStringList{kA, kC}));
+        EXPECT_TRUE(w.numbers().isEmpty());
+        EXPECT_EQ(w.messageLog(), (QStringList{QStringLiteral("Sending started"),
+                                               QStringLiteral("Message Sent [") + kA + QStringLiteral("]; 1 SMS"),
+                                               QStringLiteral("Skipped (opt-out) [") + c.optedOut + QLatin1Char(']'),
+                                               QStringLiteral("Message Sent [") + kC + QStringLiteral("]; 1 SMS"),
+                                               QStringLiteral("Sending completed [Sent:2; Failed:0]")}));
+        expectJournalAgrees(RunEnd::Completed, {kA, kC});
+        const QString journal = QDir(w.logs).entryList({QStringLiteral("run-*.journal")}).value(0);
+        EXPECT_EQ(readRunJournal(w.logs + journal).positions.value(1).outcome, RunOutcome::Skipped);
+    }
 }
 
 TEST_F(EndToEnd, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)

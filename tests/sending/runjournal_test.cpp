@@ -132,8 +132,8 @@ TEST(RunJournal, TellsPerPositionWhatHappened)
     const struct
     {
         const char *name;
-        const char *steps;    // h handed, s sent, f failed, each with its position
-        const char *outcomes; // per position: S sent, F failed, U uncertain, - not tried
+        const char *steps;    // h handed, s sent, f failed, k skipped, each with its position
+        const char *outcomes; // per position: S sent, F failed, U uncertain, K skipped, - not tried
         int uncertain;
         const char *notSent;      // the uncertain one left out
         const char *notSentOrMay; // the uncertain one kept
@@ -142,6 +142,7 @@ TEST(RunJournal, TellsPerPositionWhatHappened)
         {"killed while the modem had a duplicate", "h0 s0 h1 f1 h2", "SFU-", 2, "222 333", "222 111 333"},
         {"failed before reaching the modem", "f0 h3 s3", "F--S", -1, "111 222 111", "111 222 111"},
         {"a retry after a failure that succeeds", "h1 f1 h1 s1", "-S--", -1, "111 111 333", "111 111 333"},
+        {"opted-out numbers are never to send", "k0 h1 s1 k2 h3", "KSKU", 3, "", "333"},
     };
     for (const auto &c : cases) {
         QTemporaryDir logs;
@@ -152,18 +153,21 @@ TEST(RunJournal, TellsPerPositionWhatHappened)
                 writer.handed(pos);
             else if (step.at(0) == u's')
                 writer.sent(pos, QStringLiteral("7"));
+            else if (step.at(0) == u'k')
+                writer.skipped(pos);
             else
                 writer.failed(pos, 302, QStringLiteral("Timeout"));
         }
         const RunJournalState state = readRunJournal(writer.path());
         QString outcomes;
         for (const RunPosition &p : state.positions)
-            outcomes += QStringLiteral("-SFU").at(int(p.outcome));
+            outcomes += QStringLiteral("-SFUK").at(int(p.outcome));
         EXPECT_EQ(outcomes, QString::fromUtf8(c.outcomes)) << c.name;
         EXPECT_EQ(state.uncertainPosition, c.uncertain) << c.name;
         EXPECT_EQ(state.sent, outcomes.count(u'S')) << c.name;
         EXPECT_EQ(state.failed, outcomes.count(u'F')) << c.name;
         EXPECT_EQ(state.notTried, outcomes.count(u'-')) << c.name;
+        EXPECT_EQ(state.skipped, outcomes.count(u'K')) << c.name;
         EXPECT_FALSE(state.ended) << c.name;
         EXPECT_EQ(state.notSent(false), words(c.notSent)) << c.name;
         EXPECT_EQ(state.notSent(true), words(c.notSentOrMay)) << c.name;
@@ -211,6 +215,7 @@ TEST(RunJournal, NamesTheFileAndLineOfAMalformedRecord)
         {"position past the list", "failed\t2\t111\t1\tx", "\"2\" is not a whole number from 0 to 1"},
         {"missing field", "sent\t0\t111", "\"sent\" takes 3 fields, not 2"},
         {"second number handed", "handed\t1\t111", "position 1 handed while position 0 waits"},
+        {"skipped while a number waits", "skipped\t1\t111\topt-out", "position 1 skipped while position 0 waits"},
         {"outcome of another position", "sent\t1\t111\t5", "an outcome for position 1 while position 0 waits"},
         {"bad escape", "sent\t0\t111\t\\q", "not a journal record"},
         {"not UTF-8", "sent\t0\t111\t\xFF", "not UTF-8 text"},
@@ -328,6 +333,8 @@ TEST(RunJournal, RefusesWhatItCouldNotReadBack)
         {"outcome of another number", [](auto &w) { w.handed(0); w.sent(1, {}); },
          "Position 1 has an outcome while position 0 waits for its outcome"},
         {"position past the list", [](auto &w) { w.failed(2, 1, {}); }, "Position 2 is outside the run's 2 numbers"},
+        {"skip while a number is at the modem", [](auto &w) { w.handed(0); w.skipped(1); },
+         "Position 1 has an outcome while position 0 waits for its outcome"},
         {"record after the end", [](auto &w) { w.end(RunEnd::Aborted); w.handed(0); }, "has already ended"},
     };
     for (const auto &c : cases) {

@@ -98,7 +98,7 @@ TEST_F(SettingsWindow, WithoutConfigLoadsDefaultsThenSavesTheFifteenLines)
     start();
     expectShown({{"cboPort", "COM1"}, {"cboBaudRate", "19200"}, {"cboDataBits", "8"}, {"cboStopBits", "1"},
                  {"cboParity", "None"}, {"cboValidity", "1 Week"}, {"cboLongMsg", "Concatenate"}, {"txtSendDelay", "1"},
-                 {"txtSendRetry", "0"}, {"txtPIN", ""}, {"txtSMSC", ""}});
+                 {"txtSendRetry", "0"}, {"txtPIN", ""}, {"txtSMSC", ""}, {"cboCountry", "(none)"}});
     EXPECT_TRUE(checked("chkSMSC"));
     EXPECT_FALSE(box("txtSMSC")->isEnabled());
     EXPECT_EQ(tc.state.Details.SysLog, QStringLiteral("0"));
@@ -130,6 +130,43 @@ TEST_F(SettingsWindow, WithoutConfigLoadsDefaultsThenSavesTheFifteenLines)
               "[COMM]\r\nPort=COM3\r\nBaudRate=19200\r\nDataBits=8\r\nStopBits=1\r\nParity=None\r\n"
               "[SMS]\r\nPIN=\r\nValidity=1 Week\r\nSMSC=\r\nSendDelay=0.2\r\nSendRetry=3\r\nLongMsg=Truncate\r\n");
     EXPECT_TRUE(menuChecked(QStringLiteral("mnuSysLogType1"))); // the reload after saving
+}
+
+// The country is written only once it is used: a file that never had one keeps its bytes.
+TEST_F(SettingsWindow, CountryForLocalNumbersIsStoredByItsCodeOnceChosen)
+{
+    const QByteArray stored = "[COMM]\r\nPort=COM3\r\nBaudRate=19200\r\nDataBits=8\r\nStopBits=1\r\nParity=None\r\n"
+                              "[SMS]\r\nPIN=\r\nValidity=1 Week\r\nSMSC=\r\nSendDelay=1\r\nSendRetry=0\r\nLongMsg=Concatenate\r\n";
+    start(stored);
+    QComboBox *country = list("cboCountry");
+    EXPECT_EQ(country->itemText(0), QStringLiteral("(none)"));
+    // By name, not by code: Germany (DE) after France (FR), the UK (GB) after Uganda (UG).
+    EXPECT_LT(country->findText(QStringLiteral("France (FR)")), country->findText(QStringLiteral("Germany (DE)")));
+    EXPECT_LT(country->findText(QStringLiteral("Uganda (UG)")), country->findText(QStringLiteral("United Kingdom (GB)")));
+    tc.dialogs.expectMessage(kSaved, Icon::None);
+    click("cmdOK");
+    EXPECT_EQ(config(), stored);
+
+    // A changed country is a change worth asking about on leaving the tab.
+    select("cboCountry", QStringLiteral("India (IN)"));
+    tc.dialogs.expectQuestion(kSaveQuestion, true).expectMessage(kSaved, Icon::None);
+    visitSettings();
+    EXPECT_EQ(config(), stored + "[NUMBERS]\r\nCountry=IN\r\n");
+    EXPECT_EQ(tc.state.Details.Country, QStringLiteral("IN"));
+
+    // Back to none empties the key that now exists.
+    select("cboCountry", QStringLiteral("(none)"));
+    tc.dialogs.expectMessage(kSaved, Icon::None);
+    click("cmdOK");
+    EXPECT_EQ(config(), stored + "[NUMBERS]\r\nCountry=\r\n");
+
+    // A code edited in by hand: any case is taken, an unknown one shows as none.
+    start(stored + "[NUMBERS]\r\nCountry=us\r\n");
+    EXPECT_EQ(shown("cboCountry"), QStringLiteral("United States (US)"));
+    start(stored + "[NUMBERS]\r\nCountry=XX\r\n");
+    EXPECT_EQ(shown("cboCountry"), QStringLiteral("(none)"));
+    visitSettings();
+    EXPECT_TRUE(tc.dialogs.allConsumed()) << "an unknown code is no change";
 }
 
 // Port, validity and long message match without regard to case, the others exactly; a

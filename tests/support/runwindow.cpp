@@ -30,12 +30,14 @@ RunWindow::RunWindow(SmsComponentFactory factory)
     d.MsgLog = QStringLiteral("2");
 }
 
-QString RunWindow::completeBox(int sent, int failed)
+QString RunWindow::completeBox(int sent, int failed, int skipped)
 {
     return QStringLiteral("Sending complete. [Sent:%1; Failed:%2]").arg(sent).arg(failed)
            + (failed ? QStringLiteral("\r\n\r\nDestination numbers still remaining in the list are those to which "
                                       "message sending failed.")
-                     : QString());
+                     : QString())
+           + (skipped ? QStringLiteral("\r\n\r\nSkipped (opt-out): %1, not sent and taken out of the list.").arg(skipped)
+                      : QString());
 }
 
 RecipientList &RunWindow::list() { return *findControl<RecipientList>(*window, QStringLiteral("RecipientList")); }
@@ -64,10 +66,10 @@ void RunWindow::setWapPush(bool on, const QString &url)
     findControl<QLineEdit>(*window, QStringLiteral("txtURL"))->setText(url);
 }
 
-void RunWindow::runToCompletion(int sent, int failed)
+void RunWindow::runToCompletion(int sent, int failed, int skipped)
 {
     tc.dialogs.expectQuestion(kStart, true);
-    tc.dialogs.expectMessage(completeBox(sent, failed), Dialogs::Icon::None);
+    tc.dialogs.expectMessage(completeBox(sent, failed, skipped), Dialogs::Icon::None);
     start();
 }
 

@@ -20,8 +20,8 @@ struct RunWindow
 {
     explicit RunWindow(SmsComponentFactory factory);
 
-    // The completion box, with its note when numbers failed.
-    static QString completeBox(int sent, int failed);
+    // The completion box, with its note when numbers failed and its line for opted-out ones.
+    static QString completeBox(int sent, int failed, int skipped = 0);
     RecipientList &list();
     MessageComposer &composer();
     QStringList numbers();
@@ -31,7 +31,7 @@ struct RunWindow
     // Clicks cmdStartSending; the run happens inside the click.
     void start();
     // Answers Yes to the start question and expects the completion box.
-    void runToCompletion(int sent, int failed);
+    void runToCompletion(int sent, int failed, int skipped = 0);
     void stop();
     void click(const char *button);
     QString panel(int number);
