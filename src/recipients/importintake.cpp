@@ -3,7 +3,7 @@
 #include "common/dialogs.h"
 #include "phonenumber.h"
 
-void ImportIntake::take(const QString &candidate)
+void ImportIntake::take(const QString &candidate, const RecipientFields &fields)
 {
     if (candidate.isEmpty() || !IsValidPhoneNumber(candidate))
         return;
@@ -11,7 +11,7 @@ void ImportIntake::take(const QString &candidate)
         DuplicateFound = true;
         return;
     }
-    m_list.append(candidate);
+    m_list.append(candidate, fields);
     NoNumberAdded = false;
 }
 

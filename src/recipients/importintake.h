@@ -23,7 +23,7 @@ public:
 
     // candidate has had its blanks removed already. Empty or invalid candidates are
     // skipped silently; one already in the list sets DuplicateFound; the rest is appended.
-    void take(const QString &candidate);
+    void take(const QString &candidate, const RecipientFields &fields = {});
 
     // Nothing taken: the empty text (exclamation), even when every number was a duplicate;
     // else duplicates skipped: the duplicates text (information); else nothing.

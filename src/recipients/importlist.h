@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recipientfields.h"
+
 #include <QString>
 
 // What an import needs of the RecipientList: empty it, append at the end, and the exact
@@ -10,7 +12,8 @@ public:
     virtual ~ImportList() = default;
     virtual int count() const = 0;
     virtual void clear() = 0;
-    virtual void append(const QString &entry) = 0;
+    // fields: the other columns of the entry's row, when the import brings them along.
+    virtual void append(const QString &entry, const RecipientFields &fields = {}) = 0;
     virtual bool IsNumberInList(const QString &number) const = 0;
 };
 
@@ -24,7 +27,7 @@ public:
     explicit RecipientListImport(RecipientList &list) : m_list(list) {}
     int count() const override;
     void clear() override;
-    void append(const QString &entry) override;
+    void append(const QString &entry, const RecipientFields &fields = {}) override;
     bool IsNumberInList(const QString &number) const override;
 
 private:

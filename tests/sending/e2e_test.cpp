@@ -114,7 +114,7 @@ TEST_F(EndToEnd, StopAnsweredNoGoesOnAndYesLeavesTheRestInTheList)
             if (number == kA)
                 w.stop();
         };
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         w.tc.dialogs.expectQuestion(kAbort, abort);
         if (!abort)
             w.tc.dialogs.expectMessage(RunWindow::completeBox(3, 0), Dialogs::Icon::None);
@@ -142,7 +142,7 @@ TEST_F(EndToEnd, ExitOrCloseDuringARunBecomesAStopFollowedByTheExitQuestion)
             viaClose ? void(w.window->close()) : w.window->mnuExit_Click();
             EXPECT_EQ(w.tc.dialogs.shown().size(), boxesBefore + 1) << "nothing is asked while sending";
         };
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         w.tc.dialogs.expectQuestion(kAbort, abort);
         if (abort)
             w.tc.dialogs.expectQuestion(kExit, exitYes);
@@ -171,7 +171,7 @@ TEST_F(EndToEnd, LowSignalAsksOnlyBelow36)
     for (const auto &[rssi, asked] : {std::pair{11, true}, std::pair{12, false}}) {
         simulatorFaults(QStringLiteral("[network]\nRSSI=%1\n").arg(rssi).toUtf8());
         w.setNumbers({kA});
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         if (asked)
             w.tc.dialogs.expectQuestion(kLowSignal, false);
         else
@@ -232,7 +232,7 @@ TEST_F(EndToEnd, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
         if (number == kB)
             w.stop();
     };
-    w.tc.dialogs.expectQuestion(kStart, true);
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
     w.tc.dialogs.expectQuestion(kAbort, true);
     w.start();
     EXPECT_EQ(probe->sends, 2) << "the stop is taken at the next number";
@@ -258,7 +258,7 @@ TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
         w.tc.state.Details.Port = ini.isNull() ? QStringLiteral("/dev/quillo-no-such-port") : modem.port();
         w.tc.state.Details.PIN = pin;
         w.setNumbers({kA});
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         w.tc.dialogs.expectMessageStartingWith(QStringLiteral("Error %1").arg(error), Dialogs::Icon::Critical);
         w.start();
         EXPECT_EQ(w.panel(1), QStringLiteral("ERROR %1").arg(error));

@@ -66,7 +66,7 @@ void RunWindow::setWapPush(bool on, const QString &url)
 
 void RunWindow::runToCompletion(int sent, int failed)
 {
-    tc.dialogs.expectQuestion(kStart, true);
+    tc.dialogs.expectQuestionStartingWith(kStart, true);
     tc.dialogs.expectMessage(completeBox(sent, failed), Dialogs::Icon::None);
     start();
 }
