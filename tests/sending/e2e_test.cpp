@@ -4,12 +4,18 @@
 #include "probecomponent.h"
 #include "runwindow.h"
 #include "sending/runjournal.h"
+#include "sending/sendingrun.h"
+#include "recipients/importconnections.h"
+#include "recipients/importdatabase.h"
+#include "recipients/importlist.h"
+#include "sheetwriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -267,6 +273,50 @@ TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
         expectJournalAgrees(RunEnd::ConnectionFailure, {});
         EXPECT_TRUE(w.enabled("cmdStartSending"));
     }
+}
+
+TEST_F(EndToEnd, AWorkbookWithNamesSendsEachPersonTheirOwnText)
+{
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath(QStringLiteral("fees.xlsx"));
+    ASSERT_TRUE(SheetWriter::writeFile(
+        xlsx, SheetWriter::Format::Xlsx,
+        {{QStringLiteral("Fees"),
+          {{QStringLiteral("Name"), QStringLiteral("Mobile"), QStringLiteral("Fee")},
+           {QStringLiteral("Asha"), kA.toDouble(), QStringLiteral("1,200")},
+           {QStringLiteral("Łukasz"), kB.toDouble(), QVariant()},
+           {QStringLiteral("Ravi"), kC.toDouble(), 99.0}}}}));
+    ASSERT_TRUE(startModem(QString()));
+    RecipientListImport import(w.list());
+    ImportConnections connections;
+    importDatabase(ImportSource::Excel, {xlsx, QStringLiteral("Fees"), QStringLiteral("Mobile"), {}, {}, {}, true},
+                   false, w.tc.dialogs, import, connections);
+    w.setMessage(QStringLiteral("Dear {name}, your fee of {Fee} is due."));
+
+    QStringList previewed;
+    w.window->findChild<SendingRun *>()->setPreviewer([&](const RunPlan &plan, bool beforeStart) {
+        EXPECT_TRUE(beforeStart);
+        for (const PersonalMessage &m : plan.messages)
+            previewed << m.text;
+        return true;
+    });
+    w.tc.dialogs.expectMessage(QStringLiteral("Some placeholders of the message have no value:\r\n"
+                                              "{Fee}: no value for 1 of 3 recipients: ")
+                                   + kB + QStringLiteral("\r\n\r\nSend with these placeholders left empty?"),
+                               Dialogs::Icon::Exclamation, Dialogs::Buttons::YesNo, Dialogs::Answer::Yes);
+    w.runToCompletion(3, 0);
+
+    const QStringList expected{QStringLiteral("Dear Asha, your fee of 1,200 is due."),
+                               QStringLiteral("Dear Łukasz, your fee of  is due."),
+                               QStringLiteral("Dear Ravi, your fee of 99 is due.")};
+    EXPECT_EQ(previewed, expected);
+    QStringList texts;
+    for (const QString &line : sim.recorded()) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        texts << o.value(QStringLiteral("number")).toString() + u' ' + o.value(QStringLiteral("text")).toString();
+    }
+    EXPECT_EQ(texts, (QStringList{kA + u' ' + expected[0], kB + u' ' + expected[1], kC + u' ' + expected[2]}));
+    expectJournalAgrees(RunEnd::Completed, {kA, kB, kC});
 }
 
 } // namespace
