@@ -91,6 +91,9 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
          m_toolsTab->modemInfo()}, this);
     connect(composer->startButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStartSending_Click);
     connect(composer->stopButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStopSending_Click);
+    connect(m_menus.msgPreview, &QAction::triggered, m_sendingRun, &SendingRun::mnuMsgPreview_Click);
+    composer->setPersonalTexts(&m_messagingTab->recipientList(),
+                               [settings = m_settingsTab] { return settings->messageOptions().longMessage; });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         const int previous = m_currentTab;
         m_currentTab = index;
@@ -117,6 +120,7 @@ void MainWindow::buildMenus()
     m_menus.msgOther = addEntry(language, "mnuMsgOth", QStringLiteral("Other Language (Unicode)"));
     m_menus.msgOther->setCheckable(true);
     m_menus.msgFont = addEntry(message, "mnuMsgFont", QStringLiteral("Font"));
+    m_menus.msgPreview = addEntry(message, "mnuMsgPreview", QStringLiteral("Preview"));
 
     QMenu *phone = bar->addMenu(QStringLiteral("&Phone"));
     phone->setObjectName(QStringLiteral("mnuPhone"));

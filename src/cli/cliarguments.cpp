@@ -97,6 +97,7 @@ const QList<Option> &options()
          }},
         {"--unicode", 0, kForSend, [](CliCommand &c, const QStringList &) { c.send.unicode = true; return QString(); }},
         {"--alert", 0, kForSend, [](CliCommand &c, const QStringList &) { c.send.alert = true; return QString(); }},
+        {"--dry-run", 0, kForSend, [](CliCommand &c, const QStringList &) { c.send.dryRun = true; return QString(); }},
         {"--long", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              const auto &choices = SettingsRules::longMessageChoices();
@@ -284,11 +285,13 @@ QString cliUsage(const QString &topic)
                    "Usage: quillo-cli send SOURCE [source options] (--message TEXT | --message-file FILE)\n"
                    "                       [--port P] [--baud N] [--pin PIN] [--unicode] [--alert]\n"
                    "                       [--long MODE] [--validity V] [--delay S] [--retry N]\n"
-                   "                       [--report FILE.csv] [--country CC]\n"
+                   "                       [--report FILE.csv] [--country CC] [--dry-run]\n"
                    "Sends the message to every number SOURCE gives, through the modem and with the\n"
                    "settings of config.ini in Quillo's data folder; the options override them for this run.\n"
                    "Numbers on the opt-out list (quillo-cli optout) are skipped: never sent, reported as\n"
-                   "skipped.\n\n")
+                   "skipped. A message with {Column} placeholders brings the other columns of a workbook,\n"
+                   ".csv or database along, and each number gets the text with its own values ({{ and }}\n"
+                   "are literal braces).\n\n")
             + kSource + kCountry
             + QStringLiteral(
                 "  --message TEXT               the message; its line ends are sent as CR LF\n"
@@ -305,7 +308,10 @@ QString cliUsage(const QString &topic)
                 "  --delay S                    seconds between messages, 0.1 to 30\n"
                 "  --retry N                    further tries of a failed message, 0 to 3\n"
                 "  --report FILE.csv            one line per number: number, outcome, references,\n"
-                "                               error number, error text, time\n\n"
+                "                               error number, error text, time (and the text, when\n"
+                "                               each number gets its own)\n"
+                "  --dry-run                    print the recipients, SMS parts and estimated duration,\n"
+                "                               and each number's text; the modem is not used\n\n"
                 "Progress goes to standard output, the run's messages to standard error. SIGINT or\n"
                 "SIGTERM stops the run after the number in flight; a second one ends it at once.\n"
                 "Exit status: 0 all sent, 1 some not sent (failed, or the modem failed), 2 bad input\n"

@@ -16,6 +16,7 @@ struct SourceOptions
     QString filterColumn;
     QString condition; // the dialog's condition text ("equals", "begins with", ...)
     QString filterValue;
+    bool withFields = false; // each number brings its row's other columns along
 };
 
 // What `send` overrides of the stored settings; an option not given leaves the setting as stored.
@@ -29,6 +30,7 @@ struct SendOptions
     std::optional<QString> country;
     bool unicode = false;
     bool alert = false;
+    bool dryRun = false; // print what would be sent, open no port
     QString reportPath;
 };
 

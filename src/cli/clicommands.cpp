@@ -10,7 +10,12 @@
 #include "common/errornumbers.h"
 #include "recipients/importlist.h"
 #include "recipients/recipientlist.h"
+#include "common/text.h"
+#include "sending/mergefields.h"
 #include "sending/messagefile.h"
+#include "sending/runspeed.h"
+#include "sending/runsummary.h"
+#include "sending/sendingrunvalues.h"
 #include "sending/interruptedrun.h"
 #include "sending/runengine.h"
 #include "sending/runjournal.h"
@@ -107,16 +112,21 @@ int sendList(RecipientList &list, const ComposedMessage &message, const SendOpti
     TerminalRunView view(out, terminal);
     dialogs.setWriter([&view](const QString &line) { view.note(line); });
     const auto writerBack = qScopeGuard([&dialogs] { dialogs.setWriter(TerminalDialogs::writeToStderr); });
+    RunEngine engine(context, list, view);
     RunReport report;
     if (!options.reportPath.isEmpty()) {
-        if (!report.open(options.reportPath)) {
+        if (!report.open(options.reportPath, list.hasFields() && !message.wapPush)) {
             complain(QStringLiteral("%1: cannot be written: %2").arg(options.reportPath, report.error()));
             return kBadInput;
         }
-        view.addListener([&report](const NumberOutcome &outcome) { report.add(outcome); });
+        // Outcomes come in the run's order, which is the plan's.
+        view.addListener([&report, &engine, position = 0](const NumberOutcome &outcome) mutable {
+            NumberOutcome withText = outcome;
+            withText.text = engine.plan().messages.value(position++).text;
+            report.add(withText);
+        });
     }
 
-    RunEngine engine(context, list, view);
     if (!resumes.isEmpty())
         engine.setResumes(resumes);
     StopSignal stop([&] {
@@ -140,6 +150,39 @@ int sendList(RecipientList &list, const ComposedMessage &message, const SendOpti
     return kSomeNotSent;
 }
 
+// What send would do, without opening the port: the summary the start question shows,
+// the placeholders left empty, and each number's text.
+int printDryRun(const RecipientList &list, ComposedMessage message, const SendOptions &options, AppContext &context,
+                std::FILE *out)
+{
+    const ComDetails details = runSettings(SettingsStore(context.dataFolder).load(), options);
+    message.text = trimSpaces(message.text);
+    if (message.text.isEmpty()) {
+        complain(QStringLiteral("the message is empty"));
+        return kBadInput;
+    }
+    const RunPlan plan = planRun(message, list.entries(), list.allFields(), details.LongMsg);
+    int delayMs = 0;
+    try {
+        delayMs = runvalues::sendDelayMs(details.SendDelay);
+    } catch (const QuilloError &) {
+        // A Send Delay the run would refuse adds nothing to the estimate.
+    }
+    const auto print = [out](QString text) {
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        std::fprintf(out, "%s\n", text.toUtf8().constData());
+    };
+    print(runSummaryText(plan, runspeed::readMeasuredSpeeds(logsFolder(context.dataFolder)), delayMs));
+    if (const QString missing = missingValuesText(plan); !missing.isEmpty())
+        print(missing.section(QStringLiteral("\r\n\r\n"), 0, 0));
+    for (const PersonalMessage &m : plan.messages) {
+        QString text = m.text;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n  "));
+        print(QStringLiteral("\nTo %1 (%2):\n  %3").arg(m.number, sendingDescription(m), text));
+    }
+    return kAllSent;
+}
+
 } // namespace
 
 int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out, bool terminal)
@@ -155,13 +198,17 @@ int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dia
     message.alert = options.alert;
     message.encoding = options.unicode ? 2 : 0;
 
+    SourceOptions source = command.source;
+    source.withFields = merge::hasPlaceholders(message.text);
     RecipientList list;
     const NumberNormaliser normaliser(
         options.country.value_or(SettingsStore(context.dataFolder).load().Country));
-    if (const QString refusal = loadList(command.source, normaliser, context.dialogs, list); !refusal.isEmpty()) {
+    if (const QString refusal = loadList(source, normaliser, context.dialogs, list); !refusal.isEmpty()) {
         complain(refusal);
         return kBadInput;
     }
+    if (options.dryRun)
+        return printDryRun(list, message, options, context, out);
     return sendList(list, message, options, context, dialogs, out, terminal);
 }
 
@@ -195,7 +242,8 @@ int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &d
     }
     dialogs.information(interruptedRunSummary(run));
     RecipientList list;
-    list.appendMany(run.notSent(command.includeUncertain));
+    for (const int pos : run.notSentPositions(command.includeUncertain))
+        list.append(run.start.numbers.at(pos), run.start.fields.value(pos));
     if (list.count() == 0) {
         if (!run.ended)
             closeRunJournal(run.path, RunEnd::Dismissed, QStringLiteral("nothing left to send"));

@@ -75,7 +75,7 @@ QString importSource(const SourceOptions &source, Dialogs &dialogs, ImportList &
 
     const ImportSource kind = kSpreadsheets.contains(suffix) ? ImportSource::Excel : ImportSource::Access;
     ImportRequest request{source.path, source.table, source.column, source.filterColumn, source.condition,
-                          source.filterValue};
+                          source.filterValue, source.withFields};
     try {
         if (const QString refusal = completeRequest(kind, request); !refusal.isEmpty())
             return refusal;

@@ -14,26 +14,33 @@ QByteArray reportLine(const QStringList &fields)
     return (cells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
 }
 
-QByteArray reportLine(const NumberOutcome &o)
+QByteArray reportLine(const NumberOutcome &o, bool withText)
 {
     const QString outcome = o.skipped ? QStringLiteral("skipped") : o.sent ? QStringLiteral("sent") : QStringLiteral("failed");
-    return reportLine({o.number, outcome, o.references,
+    QStringList fields{o.number, outcome, o.references,
                        o.sent || o.skipped ? QString() : QString::number(o.errorNumber), o.errorText,
-                       o.when.toString(Qt::ISODate)});
+                       o.when.toString(Qt::ISODate)};
+    if (withText)
+        fields << o.text;
+    return reportLine(fields);
 }
 
-bool RunReport::open(const QString &path)
+bool RunReport::open(const QString &path, bool withText)
 {
+    m_withText = withText;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    m_file.write(reportLine({QStringLiteral("number"), QStringLiteral("outcome"), QStringLiteral("references"),
-                             QStringLiteral("error number"), QStringLiteral("error text"), QStringLiteral("time")}));
+    QStringList heading{QStringLiteral("number"), QStringLiteral("outcome"), QStringLiteral("references"),
+                        QStringLiteral("error number"), QStringLiteral("error text"), QStringLiteral("time")};
+    if (withText)
+        heading << QStringLiteral("text");
+    m_file.write(reportLine(heading));
     return m_file.flush();
 }
 
 void RunReport::add(const NumberOutcome &outcome)
 {
-    m_file.write(reportLine(outcome));
+    m_file.write(reportLine(outcome, m_withText));
     m_file.flush();
 }

@@ -14,23 +14,26 @@ struct NumberOutcome
     QString errorText;
     QDateTime when;
     bool skipped = false; // on the opt-out list: never sent
+    QString text; // the number's own text, when the run's texts are personal
 };
 
 // One CSV line (RFC 4180: a field holding a comma, a quote or a line end is quoted, its
 // quotes doubled), CR LF ended as spreadsheet programs expect.
 QByteArray reportLine(const QStringList &fields);
-QByteArray reportLine(const NumberOutcome &outcome);
+QByteArray reportLine(const NumberOutcome &outcome, bool withText = false);
 
 // The --report file: a heading line, then one line per number, each written through at
-// once so that the file tells who got the message even when the run is killed.
+// once so that the file tells who got the message even when the run is killed. A run whose
+// texts are personal adds a last column, the text each number was sent.
 class RunReport
 {
 public:
     // False, with the reason in error(), when the file cannot be written.
-    bool open(const QString &path);
+    bool open(const QString &path, bool withText = false);
     void add(const NumberOutcome &outcome);
     QString error() const { return m_file.errorString(); }
 
 private:
     QFile m_file;
+    bool m_withText = false;
 };

@@ -16,7 +16,12 @@ Dialogs::Answer TerminalDialogs::message(const QString &text, Icon, Buttons butt
         m_write(line);
         return Answer::Ok;
     }
-    if (line != QLatin1String("Start sending messages?"))
+    // The start question is answered by the command itself; what the run will cost, below
+    // the question, is worth seeing.
+    static const QString kStart = QStringLiteral("Start sending messages?");
+    if (line.startsWith(kStart))
+        m_write(line.mid(kStart.size()).trimmed());
+    else
         m_write(line + QLatin1String(" yes"));
     return Answer::Yes;
 }

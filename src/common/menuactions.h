@@ -25,6 +25,7 @@ struct MenuActions
     QAction *msgEnglish = nullptr;
     QAction *msgOther = nullptr;
     QAction *msgFont = nullptr;
+    QAction *msgPreview = nullptr;
 
     // Phone
     QAction *importText = nullptr;

@@ -7,6 +7,7 @@
 #include "importfeedback.h"
 #include "common/busypointer.h"
 #include "importintake.h"
+#include "phonelistcsv.h"
 
 namespace {
 
@@ -42,8 +43,17 @@ std::unique_ptr<DbRecordset> runImportStatement(DbConnection &connection, const 
     return connection.execute(statement.fallback);
 }
 
-void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake)
+void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake, const QString &numberColumn)
 {
+    // The columns after field 0, all of them, the number column among them: it is left out.
+    QList<int> others;
+    QString number = trimSpaces(numberColumn);
+    if (number.startsWith(QLatin1Char('[')) && number.endsWith(QLatin1Char(']')))
+        number = number.mid(1, number.size() - 2);
+    for (int i = 1; !number.isEmpty() && i < records.fieldCount(); ++i) {
+        if (records.fields(i).name().compare(number, Qt::CaseInsensitive) != 0)
+            others << i;
+    }
     while (!records.eof()) {
         const QVariant value = records.fields(0).value();
         if (!value.isNull()) {
@@ -51,7 +61,12 @@ void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake
             // Excel keeps the apostrophe that marks a number typed as text.
             if (source == ImportSource::Excel && candidate.startsWith(QLatin1Char('\'')))
                 candidate.remove(0, 1);
-            intake.take(candidate);
+            RecipientFields fields;
+            for (const int i : std::as_const(others)) {
+                const DbField field = records.fields(i);
+                fields.append({field.name(), field.value().isNull() ? QString() : importValueText(field.value())});
+            }
+            intake.take(candidate, fields);
         }
         records.moveNext();
     }
@@ -79,6 +94,15 @@ void importDatabase(ImportSource source, const ImportRequest &request, bool appe
     }
     const bool excel = source == ImportSource::Excel;
     const SourceTexts texts = textsFor(source);
+    // A .csv list whose columns are wanted must name them unambiguously.
+    if (excel && request.withFields && request.path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        try {
+            checkListCsv(request.path, request.numberColumn);
+        } catch (const QuilloError &error) {
+            dialogs.exclamation(error.description());
+            return;
+        }
+    }
 
     BusyPointer busy(dialogs);
     busy.show();
@@ -97,7 +121,7 @@ void importDatabase(ImportSource source, const ImportRequest &request, bool appe
             busy.restore();
             dialogs.exclamation(texts.noRows);
         } else {
-            takeRecords(*records, source, intake);
+            takeRecords(*records, source, intake, request.withFields ? request.numberColumn : QString());
             busy.restore();
             intake.showClosingMessage(dialogs, texts.closing);
         }

@@ -24,6 +24,8 @@ QString importValueText(const QVariant &value);
 
 // The steps of an import between the open connection and the closing message, for the
 // benchmark and for callers with a connection of their own: the statement, or its
-// fallback when the driver rejects it; then field 0 of every row through the intake.
+// fallback when the driver rejects it; then field 0 of every row through the intake, with
+// the row's other columns when numberColumn is given (the statement brought them along).
 std::unique_ptr<DbRecordset> runImportStatement(DbConnection &connection, const ImportStatement &statement);
-void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake);
+void takeRecords(DbRecordset &records, ImportSource source, ImportIntake &intake,
+                 const QString &numberColumn = QString());

@@ -127,6 +127,12 @@ void ImportDialog::buildLayout()
                        QStringLiteral("Append to existing list"));
     cmdCancel = button(this, "cmdCancel", QStringLiteral("Cancel"), QStringLiteral("Cancel"));
     cmdImport = button(this, "cmdImport", QStringLiteral("Import"), QStringLiteral("Import"));
+    chkFields = named(new QCheckBox(QStringLiteral("Bring the other columns along"), this), "chkFields",
+                      QStringLiteral("Bring the other columns along"));
+    chkFields->setToolTip(QStringLiteral("Each number keeps the other values of its row, for {Column} "
+                                         "placeholders in the message"));
+    chkFields->setVisible(false);
+    layout->addWidget(chkFields);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(chkAppList);
     bottom->addStretch(1);
@@ -270,6 +276,7 @@ void ImportDialog::showFramesFor(Kind kind)
     const int page = static_cast<int>(kind);
     m_sourceStack->setCurrentIndex(page);
     m_filterStack->setCurrentIndex(page);
+    chkFields->setVisible(kind != Kind::Text);
 }
 
 void ImportDialog::optText_Click()
@@ -327,7 +334,8 @@ ImportRequest ImportDialog::excelRequest() const
             cboField->currentText(),
             cboFilterFieldEx->currentText(),
             cboFilterCondEx->currentText(),
-            cboFilterValueEx->currentText()};
+            cboFilterValueEx->currentText(),
+            chkFields->isChecked()};
 }
 
 ImportRequest ImportDialog::accessRequest() const
@@ -337,7 +345,8 @@ ImportRequest ImportDialog::accessRequest() const
             txtAccessM->text(),
             txtFilterFieldAc->text(),
             cboFilterCondAc->currentText(),
-            cboFilterValueAc->currentText()};
+            cboFilterValueAc->currentText(),
+            chkFields->isChecked()};
 }
 
 void ImportDialog::ImportFromText()

@@ -109,6 +109,9 @@ private:
     QComboBox *cboFilterCondAc = nullptr;
     QComboBox *cboFilterValueAc = nullptr;
     QCheckBox *chkAppList = nullptr;
+    // Worksheet, .csv and table imports: each number keeps its row's other columns, for
+    // personal messages. Off at every opening.
+    QCheckBox *chkFields = nullptr;
     QPushButton *cmdCancel = nullptr;
     QPushButton *cmdImport = nullptr;
 };

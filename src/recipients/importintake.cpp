@@ -10,7 +10,7 @@ constexpr int kRefusedNamed = 20;
 
 } // namespace
 
-void ImportIntake::take(const QString &candidate)
+void ImportIntake::take(const QString &candidate, const RecipientFields &fields)
 {
     if (candidate.isEmpty())
         return;
@@ -28,7 +28,7 @@ void ImportIntake::take(const QString &candidate)
         DuplicateFound = true;
         return;
     }
-    m_list.append(number);
+    m_list.append(number, fields);
     NoNumberAdded = false;
 }
 

@@ -26,7 +26,7 @@ public:
     // skipped silently; one already in the list sets DuplicateFound; the rest is appended.
     // With a country for local numbers, the number goes in in international form, and a
     // candidate that cannot be a number of the country is not skipped silently but Refused.
-    void take(const QString &candidate);
+    void take(const QString &candidate, const RecipientFields &fields = {});
 
     // Nothing taken: the empty text (exclamation), even when every number was a duplicate;
     // else duplicates skipped: the duplicates text (information); else nothing. Refused

@@ -15,9 +15,9 @@ void RecipientListImport::clear()
     m_earlierForms.emplace();
 }
 
-void RecipientListImport::append(const QString &entry)
+void RecipientListImport::append(const QString &entry, const RecipientFields &fields)
 {
-    if (!m_list.append(entry))
+    if (!m_list.append(entry, fields))
         throw QuilloError(ErrorNumber::kOverflow,
                           QStringLiteral("Overflow: the phone number list holds at most %1 numbers")
                               .arg(RecipientList::kMaxEntries),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "numbernormaliser.h"
+#include "recipientfields.h"
 
 #include <QSet>
 #include <QString>
@@ -16,7 +17,8 @@ public:
     virtual ~ImportList() = default;
     virtual int count() const = 0;
     virtual void clear() = 0;
-    virtual void append(const QString &entry) = 0;
+    // fields: the other columns of the entry's row, when the import brings them along.
+    virtual void append(const QString &entry, const RecipientFields &fields = {}) = 0;
     virtual bool IsNumberInList(const QString &number) const = 0;
     virtual NumberNormaliser normaliser() const { return {}; }
 };
@@ -34,7 +36,7 @@ public:
     }
     int count() const override;
     void clear() override;
-    void append(const QString &entry) override;
+    void append(const QString &entry, const RecipientFields &fields = {}) override;
     // With a country set, also true when an entry in another spelling (typed or imported
     // before the country was chosen) is the same number.
     bool IsNumberInList(const QString &number) const override;

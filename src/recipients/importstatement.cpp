@@ -50,11 +50,11 @@ bool isFilterActive(const ImportRequest &request)
 ImportStatement buildImportStatement(ImportSource source, const ImportRequest &request)
 {
     ImportStatement result;
+    const QString columns = request.numberColumn + (request.withFields ? QStringLiteral(", *") : QString());
     const QString base = source == ImportSource::Access
-        ? (QStringLiteral("SELECT distinct ") + request.numberColumn + QStringLiteral(" FROM ")
-           + request.table).toUpper()
-        : QStringLiteral("SELECT ") + request.numberColumn + QStringLiteral(" FROM [") + request.table
-            + QStringLiteral("]");
+        ? ((request.withFields ? QStringLiteral("SELECT ") : QStringLiteral("SELECT distinct ")) + columns
+           + QStringLiteral(" FROM ") + request.table).toUpper()
+        : QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM [") + request.table + QStringLiteral("]");
     result.statement = base;
     if (!isFilterActive(request))
         return result;

@@ -19,6 +19,8 @@ struct ImportRequest
     QString filterColumn; // txtFilterFieldAc / cboFilterFieldEx
     QString condition;    // cboFilterCondAc / cboFilterCondEx
     QString filterValue;  // cboFilterValueAc / cboFilterValueEx
+    // "Bring the other columns along": each number keeps its row's other values.
+    bool withFields = false;
 };
 
 // The statement to run and, for comparisons, the same comparison with the value unquoted,
@@ -38,6 +40,9 @@ QString ConditionOperator(const QString &condition);
 
 // The query for the request. Access: "SELECT distinct M FROM T" in upper case; Excel:
 // "SELECT M FROM [T]"; then the filter when both its column and its condition are given.
+// With the other columns brought along the number stays field 0 and every column follows
+// it: "SELECT M, * FROM ..." (Access without distinct: rows that share a number differ in
+// their other values, and the import keeps the first).
 // Names and values go in as typed (a quote in a value is not doubled).
 ImportStatement buildImportStatement(ImportSource source, const ImportRequest &request);
 

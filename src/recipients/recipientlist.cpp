@@ -19,7 +19,7 @@ quint64 RecipientList::entryKey(int index) const
     return m_keys.at(index);
 }
 
-bool RecipientList::append(const QString &text)
+bool RecipientList::append(const QString &text, const RecipientFields &fields)
 {
     if (isFull())
         return false;
@@ -27,12 +27,14 @@ bool RecipientList::append(const QString &text)
     beginInsertRows(QModelIndex(), row, row);
     m_entries.append(text);
     m_keys.append(m_nextKey++);
+    m_fields.append(fields);
+    m_entriesWithFields += !fields.isEmpty();
     ++m_counts[text];
     endInsertRows();
     return true;
 }
 
-int RecipientList::appendMany(const QStringList &texts)
+int RecipientList::appendMany(const QStringList &texts, const QList<RecipientFields> &fields)
 {
     const int room = kMaxEntries - count();
     const int added = std::min<qsizetype>(room, texts.size());
@@ -43,6 +45,8 @@ int RecipientList::appendMany(const QStringList &texts)
     for (int i = 0; i < added; ++i) {
         m_entries.append(texts.at(i));
         m_keys.append(m_nextKey++);
+        m_fields.append(fields.value(i));
+        m_entriesWithFields += !m_fields.last().isEmpty();
         ++m_counts[texts.at(i)];
     }
     endInsertRows();
@@ -61,10 +65,13 @@ void RecipientList::removeRange(int first, int number)
     if (begin >= end)
         return;
     beginRemoveRows(QModelIndex(), begin, end - 1);
-    for (int i = begin; i < end; ++i)
+    for (int i = begin; i < end; ++i) {
         forget(m_entries.at(i));
+        m_entriesWithFields -= !m_fields.at(i).isEmpty();
+    }
     m_entries.remove(begin, end - begin);
     m_keys.remove(begin, end - begin);
+    m_fields.remove(begin, end - begin);
     endRemoveRows();
 }
 
@@ -75,6 +82,8 @@ void RecipientList::clear()
     beginResetModel();
     m_entries.clear();
     m_keys.clear();
+    m_fields.clear();
+    m_entriesWithFields = 0;
     m_counts.clear();
     endResetModel();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recipientfields.h"
+
 #include <QAbstractListModel>
 #include <QHash>
 #include <QStringList>
@@ -7,6 +9,9 @@
 // The RecipientList: the ordered destination numbers shown in lstMno, in insertion order,
 // duplicates allowed. It is the model of the list view, so every change made here (by the
 // typed entry, the imports or the sending run) shows at once.
+//
+// An entry may carry the other columns of the row it was imported from (recipientfields.h);
+// they stay with it while it is in the list.
 //
 // Count and indices are 16-bit signed numbers in the operator's world, so the list holds
 // at most kMaxEntries; append refuses anything beyond that instead of wrapping an index.
@@ -28,10 +33,18 @@ public:
     // the list): long operations that let events run follow entries by it, not by index.
     quint64 entryKey(int index) const;
 
+    // The columns of the entry at index; none outside the list.
+    RecipientFields fields(int index) const { return m_fields.value(index); }
+    // One per entry, in order.
+    const QList<RecipientFields> &allFields() const { return m_fields; }
+    // True when some entry carries columns.
+    bool hasFields() const { return m_entriesWithFields > 0; }
+
     // Appends the text exactly as given; false (and nothing changes) when the list is full.
-    bool append(const QString &text);
+    bool append(const QString &text, const RecipientFields &fields = {});
     // Appends as many of texts as fit in one model change; returns how many were added.
-    int appendMany(const QStringList &texts);
+    // fields, when given, holds the columns of each text.
+    int appendMany(const QStringList &texts, const QList<RecipientFields> &fields = {});
     // Removes the entry at index; an index outside the list is ignored.
     void removeAt(int index);
     // Removes number entries from first on, in one change of the model (a view relays out
@@ -52,6 +65,8 @@ private:
 
     QStringList m_entries;
     QList<quint64> m_keys; // parallel to m_entries
+    QList<RecipientFields> m_fields; // parallel to m_entries
+    int m_entriesWithFields = 0;
     quint64 m_nextKey = 1;
     QHash<QString, int> m_counts; // entry text -> how many times it is in the list
 };

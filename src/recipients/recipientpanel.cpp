@@ -6,6 +6,8 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "numbernormaliser.h"
+#include "common/ansitext.h"
+#include "phonelistcsv.h"
 #include "phonelistfile.h"
 #include "phonenumber.h"
 #include "textfilechoice.h"
@@ -229,10 +231,12 @@ void RecipientPanel::cmdSave_Click()
             return;
         }
         const QString dataFolder = AddBackslash(m_context.dataFolder);
+        // A list whose numbers carry columns keeps them in a .csv file (phonelistcsv.h).
+        const bool withFields = m_list->hasFields();
         Dialogs::FileRequest request;
         request.title = QStringLiteral("Select a file");
-        request.filter = kTextFileFilter;
-        request.defaultExt = QStringLiteral("txt");
+        request.filter = withFields ? QStringLiteral("CSV Files (*.csv)|*.csv") : kTextFileFilter;
+        request.defaultExt = withFields ? QStringLiteral("csv") : QStringLiteral("txt");
         request.confirmCreate = true;
         request.refuseReadOnly = true;
         request.startFolder = PreferredFolder(dataFolder + QStringLiteral("Phone Lists") + QDir::separator(), dataFolder);
@@ -244,12 +248,16 @@ void RecipientPanel::cmdSave_Click()
             return;
         }
         try {
-            writePhoneList(path, m_list->entries());
+            if (withFields)
+                writeFileBytes(path, formatPhoneListCsv(m_list->entries(), m_list->allFields()));
+            else
+                writePhoneList(path, m_list->entries());
         } catch (const QuilloError &error) {
             m_context.dialogs.critical(QStringLiteral("Error saving file\r\n[%1]").arg(error.description()));
             return;
         }
-        m_context.dialogs.information(QStringLiteral("Phone numbers saved in text file."));
+        m_context.dialogs.information(withFields ? QStringLiteral("Phone numbers and their columns saved in CSV file.")
+                                                 : QStringLiteral("Phone numbers saved in text file."));
     });
 }
 

@@ -47,3 +47,9 @@ QString unicodeCounterText(int count)
 {
     return QStringLiteral("Char: %1/70").arg(count);
 }
+
+QString personalCounterText(int count, bool unicode, int parts)
+{
+    // Short enough for the status bar panel, which is as wide as "Reading network info".
+    return QStringLiteral("Max: %1/%2, %3 SMS").arg(count).arg(unicode ? 70 : 160).arg(parts);
+}

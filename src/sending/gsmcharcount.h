@@ -15,3 +15,7 @@ int GsmCharCount(const QString &text, const QString &extensionChars);
 // The status bar texts of the character counter: "Char: 9/160" and "Char: 12/70".
 QString gsmCounterText(int count);
 QString unicodeCounterText(int count);
+
+// The counter while the message has placeholders and the list carries columns: the longest
+// personal text and its SMS parts, "Max: 187/160, 2 SMS".
+QString personalCounterText(int count, bool unicode, int parts);

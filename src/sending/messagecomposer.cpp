@@ -7,7 +7,10 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "gsmcharcount.h"
+#include "mergefields.h"
 #include "messagefile.h"
+#include "runsummary.h"
+#include "recipients/recipientlist.h"
 #include "recipients/textfilechoice.h"
 #include "windowlock.h"
 
@@ -363,11 +366,44 @@ void MessageComposer::cmdSaveMsg_Click()
     });
 }
 
+void MessageComposer::setPersonalTexts(const RecipientList *list, std::function<QString()> longMessage)
+{
+    m_recipients = list;
+    m_longMessage = std::move(longMessage);
+}
+
+QString MessageComposer::personalCounter(const QString &text) const
+{
+    if (!m_recipients || !m_recipients->hasFields() || wapPushChecked() || !merge::hasPlaceholders(text))
+        return {};
+    // The longest text as the box counts it; only that one is split into parts.
+    const QString &extension = m_context.state.GsmExtensionChars;
+    int longest = 0;
+    int count = -1;
+    for (int i = 0; i < m_recipients->count(); ++i) {
+        const QString merged = merge::mergeFields(text, m_recipients->fields(i)).text;
+        const int length = alphabetIndex() == 0 ? GsmCharCount(merged, extension) : int(merged.size());
+        if (length > count) {
+            longest = i;
+            count = length;
+        }
+    }
+    ComposedMessage message = this->message();
+    message.text = text;
+    const RunPlan plan = planRun(message, {m_recipients->entry(longest)}, {m_recipients->fields(longest)},
+                                 m_longMessage ? m_longMessage() : QString());
+    const PersonalMessage &m = plan.messages.first();
+    const bool unicode = m.encoding == 2;
+    return personalCounterText(unicode ? int(m.text.size()) : GsmCharCount(m.text, extension), unicode, m.parts);
+}
+
 void MessageComposer::showCounter(QPlainTextEdit *box, bool keyPress)
 {
     const QString text = boxText(box);
-    QString shown;
-    if (box == m_txtMsgEn) {
+    QString shown = personalCounter(text);
+    if (!shown.isEmpty()) {
+        // The key being typed is not in the box yet; its release shows the count with it.
+    } else if (box == m_txtMsgEn) {
         shown = gsmCounterText(GsmCharCount(text, m_context.state.GsmExtensionChars));
     } else {
         // During the key press the Unicode count already includes the character being typed.

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
+#include <functional>
 
 class QAction;
 class QCheckBox;
@@ -15,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class RecipientList;
 
 // The frame "Message Details": the alphabet list cboLang, the two message boxes txtMsgEn
 // (GSM) and txtMsg (Unicode) of which one shows at a time, the options chkAlert, chkWapPush
@@ -60,6 +62,10 @@ public:
     };
     RunLockedControls runLockedControls() const;
 
+    // The list whose columns fill placeholders, and the long-message choice as it stands:
+    // with both, the counter shows the longest personal text and its parts.
+    void setPersonalTexts(const RecipientList *list, std::function<QString()> longMessage);
+
     // The click rules of chkAlert, chkWapPush and cboLang, in that order: they bring the
     // option and font controls in line with the alphabet and options (EnableControls).
     void applyOptionRules();
@@ -82,6 +88,8 @@ private:
     static void setMenuChecked(QAction *action, bool checked);
     static void setMenuEnabled(QAction *action, bool enabled);
     void showCounter(QPlainTextEdit *box, bool keyPress);
+    // The personal counter text, or empty when the counter shows the message as typed.
+    QString personalCounter(const QString &text) const;
     QString messageFolder() const;
 
     // Panel 1 of the status bar. Held apart from the frame because focus leaves the boxes
@@ -104,6 +112,8 @@ private:
     QPushButton *m_cmdFont = nullptr;
     QPushButton *m_cmdStartSending = nullptr;
     QPushButton *m_cmdStopSending = nullptr;
+    const RecipientList *m_recipients = nullptr;
+    std::function<QString()> m_longMessage;
 };
 
 // The text of a plain text box with CR LF between its lines, as the sending run and the

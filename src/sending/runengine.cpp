@@ -1,5 +1,6 @@
 #include "runengine.h"
 
+#include "sending/runspeed.h"
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
 
@@ -65,6 +66,8 @@ void RunEngine::openJournal(const Message &message, const MessageOptions &option
                      {QStringLiteral("delay"), stored.SendDelay},
                      {QStringLiteral("retry"), stored.SendRetry}};
     start.numbers = m_list.entries();
+    if (m_list.hasFields())
+        start.fields = m_list.allFields();
     const QString logs = logsFolder(m_context.dataFolder);
     if (!m_resumes.isEmpty())
         start.resumes = QFileInfo(m_resumes).fileName();
@@ -106,6 +109,7 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
     m_running = true;
     const auto notRunning = qScopeGuard([this] { m_running = false; });
     m_result = {};
+    m_partsHanded = 0;
     m_interrupted = false;
     m_context.state.ContinueSending = true;
     try {
@@ -113,7 +117,7 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
         if (!checkInput(message))
             return m_result;
         loadOptOut();
-        if (!m_context.dialogs.ask(QStringLiteral("Start sending messages?")))
+        if (!confirmStart(message, options))
             return m_result;
         m_view.lock();
 
@@ -172,6 +176,36 @@ bool RunEngine::checkInput(Message &message)
         return false;
     }
     return true;
+}
+
+bool RunEngine::confirmStart(const Message &message, const MessageOptions &options)
+{
+    m_plan = planRun(message, m_list.entries(), m_list.allFields(), options.longMessage);
+    const QString missing = missingValuesText(m_plan);
+    if (!missing.isEmpty()
+        && m_context.dialogs.message(missing, Dialogs::Icon::Exclamation, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+        return false;
+    if (m_plan.personal && !m_view.reviewRun(m_plan))
+        return false;
+    m_sendDelayMs = 0;
+    try {
+        m_sendDelayMs = runvalues::sendDelayMs(m_context.state.Details.SendDelay);
+    } catch (const QuilloError &) {
+        // The run refuses the setting when it configures the modem; the estimate goes without.
+    }
+    const QString summary =
+        runSummaryText(m_plan, runspeed::readMeasuredSpeeds(logsFolder(m_context.dataFolder)), m_sendDelayMs);
+    return m_context.dialogs.ask(QStringLiteral("Start sending messages?\r\n\r\n") + summary);
+}
+
+void RunEngine::recordSpeed()
+{
+    try {
+        runspeed::recordRunSpeed(logsFolder(m_context.dataFolder), m_lastOutcomeMs - m_sendingSinceMs,
+                                 m_partsHanded, m_sendDelayMs, QDateTime::currentDateTime());
+    } catch (...) {
+        noteIgnoredError("recording the modem's speed");
+    }
 }
 
 void RunEngine::checkpoint()
@@ -306,6 +340,9 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
     state.IsSending = true;
     m_log->StatusLog(QStringLiteral("Sending started"));
     const qint64 startMs = m_context.clock.nowMs();
+    m_sendingSinceMs = startMs;
+    m_lastOutcomeMs = startMs;
+    m_partsHanded = 0;
 
     for (int done = 0; done < total; ++done) {
         m_view.letEventsRun();
@@ -323,8 +360,11 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
         m_view.letEventsRun();
 
         QString report;
+        const PersonalMessage &personal = m_plan.messages.at(done);
         m_journal->handed(done);
-        const bool wasSent = sendOne(message, number, report);
+        m_partsHanded += personal.parts;
+        const bool wasSent = sendOne(message, personal, report);
+        m_lastOutcomeMs = m_context.clock.nowMs();
         const qint32 error = wasSent ? 0 : m_component->ErrorNumber();
         const QString errorText = wasSent ? QString() : m_component->ErrorDescription();
         if (wasSent)
@@ -371,11 +411,14 @@ void RunEngine::skipOptedOut(int pos, int index, const QString &number)
     m_view.letEventsRun();
 }
 
-bool RunEngine::sendOne(const Message &message, const QString &number, QString &report)
+bool RunEngine::sendOne(const Message &message, const PersonalMessage &personal, QString &report)
 {
     SmsComponent &modem = *m_component;
+    const QString &number = personal.number;
     if (!message.wapPush) {
-        report = modem.SendSMS(number, message.text, message.alert);
+        if (m_plan.personal)
+            modem.setEncoding(personal.encoding);
+        report = modem.SendSMS(number, personal.text, message.alert);
     } else {
         SmsWapPush &push = modem.WapPush();
         // Setting the destination does not clear the error of the previous number, which is
@@ -397,6 +440,7 @@ void RunEngine::endCompleted(int total, int failed)
     m_result.end = RunResult::End::Completed;
     const QString counts = summary(total - failed - m_result.skipped, failed);
     closeJournal(RunEnd::Completed, counts);
+    recordSpeed();
     status(1, QStringLiteral("Done"));
     m_log->StatusLog(QStringLiteral("Sending completed ") + counts);
     state.IsSending = false;
@@ -422,6 +466,7 @@ void RunEngine::endUserAbort()
     AppState &state = m_context.state;
     m_result.end = RunResult::End::UserAbort;
     closeJournal(m_interrupted ? RunEnd::Interrupted : RunEnd::Aborted);
+    recordSpeed();
     // Panels 2 to 4 and the bar's visibility stay as they were, to show where the run stopped.
     m_view.progressReset(false);
     m_view.unlock();

@@ -4,6 +4,7 @@
 #include "recipients/optoutlist.h"
 #include "sending/runjournal.h"
 #include "sending/runmessage.h"
+#include "sending/runsummary.h"
 
 #include <memory>
 #include <optional>
@@ -41,6 +42,13 @@ public:
     virtual void progressReset(bool hide) = 0;
     // Exit or close was asked for during a run the operator then stopped.
     virtual void exitAfterRun() = 0;
+    // Before the start question of a run whose texts are personal: the window shows them
+    // (the preview); false goes back without sending.
+    virtual bool reviewRun(const RunPlan &plan)
+    {
+        Q_UNUSED(plan)
+        return true;
+    }
 };
 
 // How a run ended, and what it did.
@@ -74,8 +82,9 @@ public:
     RunEngine(AppContext &context, RecipientList &list, RunView &view);
     ~RunEngine();
 
-    // Checks the input, asks "Start sending messages?" and runs to one of its endings. A call
-    // while a run is still ending is ignored (NotStarted).
+    // Checks the input, reports placeholders without a value, asks "Start sending messages?"
+    // with what the run will cost below it, and runs to one of its endings. A call while a
+    // run is still ending is ignored (NotStarted).
     RunResult start(const ComposedMessage &message, const MessageOptions &options);
     // interrupted: the stop came from outside (a signal to quillo-cli), not from the operator.
     void requestStop(bool interrupted = false);
@@ -83,12 +92,16 @@ public:
     // once the new journal exists.
     void setResumes(const QString &journalPath) { m_resumes = journalPath; }
     bool isRunning() const { return m_running; }
+    // What the run started last sends to each number, in the list's order at its start.
+    const RunPlan &plan() const { return m_plan; }
 
 private:
     enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong };
     using Message = ComposedMessage;
 
     bool checkInput(Message &message);
+    bool confirmStart(const Message &message, const MessageOptions &options);
+    void recordSpeed();
     Outcome prepareAndSend(const Message &message, const MessageOptions &options);
     bool connectModem();
     bool readModem();
@@ -97,7 +110,7 @@ private:
     void forgiveReadingError();
     void configureMessages(const Message &message, const MessageOptions &options);
     Outcome sendAll(const Message &message);
-    bool sendOne(const Message &message, const QString &number, QString &report);
+    bool sendOne(const Message &message, const PersonalMessage &personal, QString &report);
     void loadOptOut();
     void skipOptedOut(int pos, int index, const QString &number);
     void checkpoint();
@@ -125,6 +138,13 @@ private:
     QString m_resumes;
     bool m_interrupted = false;
     RunResult m_result;
+    RunPlan m_plan;
+    // What the modem's speed is measured on: the clock when sending began and when the last
+    // outcome came (a question the operator answers at the end is no part of it), the parts.
+    qint64 m_sendingSinceMs = 0;
+    qint64 m_lastOutcomeMs = 0;
+    int m_partsHanded = 0;
+    int m_sendDelayMs = 0;
     // True for the whole call, endings included: they unlock the window and let events run
     // while the run still holds its component and log.
     bool m_running = false;

@@ -105,8 +105,16 @@ RunJournalWriter RunJournalWriter::create(const QString &logsFolder, const RunJo
     header += line(time, QStringLiteral("encoding"), {QString::number(start.encoding)});
     for (const auto &[key, value] : start.options)
         header += line(time, QStringLiteral("option"), {key, value});
-    for (qsizetype i = 0; i < start.numbers.size(); ++i)
+    for (qsizetype i = 0; i < start.numbers.size(); ++i) {
         header += line(time, QStringLiteral("number"), {QString::number(i), start.numbers.at(i)});
+        const RecipientFields columns = start.fields.value(i);
+        if (columns.isEmpty())
+            continue;
+        QStringList fields{QString::number(i)};
+        for (const auto &[name, value] : columns)
+            fields << name << value;
+        header += line(time, QStringLiteral("fields"), fields);
+    }
     header += line(time, QStringLiteral("begin"), {QString::number(start.numbers.size())});
     try {
         writeAll(fd, header, path);

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "recipients/recipientfields.h"
+
 // The run journal: an append-only record of one sending run in the logs folder, so that after
 // a crash the program knows who got the message. One file per run,
 // run-YYYYMMDD-HHMMSS[-n].journal; the line format is in runjournalformat.h and the manual's
@@ -29,6 +31,9 @@ struct RunJournalStart
     // The run's list in order; a number may appear twice, so records name positions
     // (counted from 0) and carry the number for the reader to check.
     QStringList numbers;
+    // The columns each number carries, for a personal message (mergefields.h): empty when
+    // no number carries any, else one per number. A resumed run merges them again.
+    QList<RecipientFields> fields;
     // The file name of the journal this run continues, when it resumes an interrupted run.
     QString resumes;
 
@@ -116,6 +121,8 @@ struct RunJournalState
     // one when the user prefers a possible duplicate to a possible miss. Skipped numbers are
     // never among them.
     QStringList notSent(bool includeUncertain) const;
+    // The positions of those numbers.
+    QList<int> notSentPositions(bool includeUncertain) const;
 };
 
 // A torn last line (the program died while writing it) is ignored.

@@ -283,10 +283,19 @@ private:
             need(r, 2);
             whole(r.fields.at(0), int(start.numbers.size()), int(start.numbers.size()));
             start.numbers.append(r.fields.at(1));
+        } else if (r.word == u"fields" && header) {
+            if (r.fields.size() < 3 || r.fields.size() % 2 == 0)
+                fail(QStringLiteral("\"fields\" takes a position and pairs of name and value"));
+            whole(r.fields.at(0), int(start.numbers.size()) - 1, int(start.numbers.size()) - 1);
+            start.fields.resize(start.numbers.size());
+            for (qsizetype i = 1; i + 1 < r.fields.size(); i += 2)
+                start.fields.last().append({r.fields.at(i), r.fields.at(i + 1)});
         } else if (r.word == u"begin" && header) {
             need(r, 1);
             whole(r.fields.at(0), int(start.numbers.size()), int(start.numbers.size()));
             m_state.positions.resize(start.numbers.size());
+            if (!start.fields.isEmpty())
+                start.fields.resize(start.numbers.size());
             m_begun = true;
         } else if (r.word == u"handed") {
             need(r, 2);
@@ -360,13 +369,21 @@ QString runEndWord(RunEnd kind)
     return {};
 }
 
-QStringList RunJournalState::notSent(bool includeUncertain) const
+QList<int> RunJournalState::notSentPositions(bool includeUncertain) const
 {
-    QStringList out;
+    QList<int> out;
     for (qsizetype i = 0; i < positions.size(); ++i) {
         const RunOutcome o = positions.at(i).outcome;
         if (o == RunOutcome::Failed || o == RunOutcome::NotTried || (includeUncertain && o == RunOutcome::Uncertain))
-            out += start.numbers.at(i);
+            out += int(i);
     }
+    return out;
+}
+
+QStringList RunJournalState::notSent(bool includeUncertain) const
+{
+    QStringList out;
+    for (const int i : notSentPositions(includeUncertain))
+        out += start.numbers.at(i);
     return out;
 }

@@ -17,8 +17,13 @@ void restore(AppContext &context, const RunJournalState &run, RecipientList &lis
         withUncertain = context.dialogs.ask(
             QStringLiteral("Also put back %1, which may already have received the message?")
                 .arg(run.start.numbers.value(run.uncertainPosition)));
-    const QStringList numbers = run.notSent(withUncertain);
-    const int added = list.appendMany(numbers);
+    QStringList numbers;
+    QList<RecipientFields> fields;
+    for (const int pos : run.notSentPositions(withUncertain)) {
+        numbers << run.start.numbers.at(pos);
+        fields << run.start.fields.value(pos);
+    }
+    const int added = list.appendMany(numbers, fields);
     composer.setMessage({run.start.text, run.start.url, run.start.wapPush, run.start.alert, run.start.encoding});
     closeRunJournal(run.path, RunEnd::Restored, QStringLiteral("%1 numbers").arg(added));
     if (added < numbers.size())

@@ -1,7 +1,12 @@
 #include "sendingrun.h"
 
 #include "messagecomposer.h"
+#include "previewdialog.h"
 #include "windowlock.h"
+
+#include "common/errortrap.h"
+#include "common/text.h"
+#include "recipients/recipientlist.h"
 
 #include "settings/settingstab.h"
 
@@ -11,6 +16,31 @@
 SendingRun::SendingRun(AppContext &context, MainFrame &frame, Parts parts, QObject *parent)
     : QObject(parent), m_context(context), m_frame(frame), m_parts(parts), m_engine(context, parts.list, *this)
 {
+    m_previewer = [this](const RunPlan &plan, bool beforeStart) {
+        PreviewDialog dialog(plan, beforeStart ? PreviewDialog::Purpose::BeforeStart : PreviewDialog::Purpose::Look,
+                             m_parts.composer.window());
+        return dialog.exec() == QDialog::Accepted;
+    };
+}
+
+void SendingRun::mnuMsgPreview_Click()
+{
+    errorTrap(m_context, QStringLiteral("mnuMsgPreview_Click"), [&] {
+        if (m_parts.list.count() == 0) {
+            m_context.dialogs.exclamation(QStringLiteral("Mobile No not found in list!"));
+            return;
+        }
+        ComposedMessage message = m_parts.composer.message();
+        message.text = trimSpaces(message.text);
+        m_previewer(planRun(message, m_parts.list.entries(), m_parts.list.allFields(),
+                            m_parts.settings.messageOptions().longMessage),
+                    false);
+    });
+}
+
+bool SendingRun::reviewRun(const RunPlan &plan)
+{
+    return m_previewer(plan, true);
 }
 
 SendingRun::~SendingRun() = default;

@@ -6,6 +6,7 @@
 #include "sending/runengine.h"
 
 #include <QObject>
+#include <functional>
 
 class MessageComposer;
 class RecipientList;
@@ -35,6 +36,13 @@ public:
 
     void cmdStartSending_Click();
     void cmdStopSending_Click();
+    // Message > Preview: each recipient's text as Start would send it now.
+    void mnuMsgPreview_Click();
+
+    // Shows the preview; true to go on (Continue, or Close when only looking). Tests replace
+    // the modal dialog.
+    using Previewer = std::function<bool(const RunPlan &plan, bool beforeStart)>;
+    void setPreviewer(Previewer previewer) { m_previewer = std::move(previewer); }
 
 private:
     // RunView
@@ -49,9 +57,11 @@ private:
     void progressStep() override;
     void progressReset(bool hide) override;
     void exitAfterRun() override;
+    bool reviewRun(const RunPlan &plan) override;
 
     AppContext &m_context;
     MainFrame &m_frame;
     Parts m_parts;
     RunEngine m_engine;
+    Previewer m_previewer;
 };

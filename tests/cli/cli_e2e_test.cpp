@@ -271,6 +271,37 @@ TEST_F(Cli, TheCountryMakesSpellingsOfANumberOneNumber)
     EXPECT_EQ(lines("optout.txt"), QStringList{QStringLiteral("+919812345601")}) << "kept in international form";
 }
 
+TEST_F(Cli, APlaceholderBringsTheColumnsAlongForTheDryRunAndTheSend)
+{
+    write("people.csv", "Number,Name\r\n9812345601,Asha\r\n9812345602,\"Ravi \"\"R\"\"\"\r\n");
+    // Nothing measured yet: 3 s a part, and the default Send Delay of 1 s between the two;
+    // the port is never opened.
+    const CliRun dry = run("send|people.csv|--message|Dear {Name}|--dry-run|--port|/dev/quillo-no-such-port");
+    EXPECT_EQ(dry.status, 0) << dry.err.toStdString();
+    EXPECT_EQ(dry.out.toStdString(),
+              "Recipients: 2\nSMS parts in all: 2\n"
+              "Estimated duration: 7s (3.0 s per part, until a run has been measured, and the Send Delay of 1 s "
+              "between parts)\n"
+              "\nTo 9812345601 (GSM 7-bit, 1 part):\n  Dear Asha\n"
+              "\nTo 9812345602 (GSM 7-bit, 1 part):\n  Dear Ravi \"R\"\n");
+
+    ASSERT_TRUE(sim.start());
+    const QString arguments =
+        QStringLiteral("send|people.csv|--message|Dear {Name}|--delay|0.1|--report|report.csv|--port|") + sim.port();
+    const CliRun sent = run(arguments.toUtf8().constData());
+    EXPECT_EQ(sent.status, 0) << sent.err.toStdString();
+    QStringList texts;
+    for (const QString &line : sim.recorded())
+        texts << QJsonDocument::fromJson(line.toUtf8()).object().value(QStringLiteral("text")).toString();
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("Dear Asha"), QStringLiteral("Dear Ravi \"R\"")}));
+    EXPECT_TRUE(lines("report.csv").value(0).endsWith(QStringLiteral(",time,text")));
+    EXPECT_TRUE(lines("report.csv").value(2).endsWith(QStringLiteral(",\"Dear Ravi \"\"R\"\"\""))) << lines("report.csv").value(2).toStdString();
+    // The start question's summary is shown, its question answered by the command.
+    EXPECT_TRUE(sent.err.contains(QStringLiteral("Recipients: 2\nSMS parts in all: 2"))) << sent.err.toStdString();
+    // The run was measured for the next estimate.
+    EXPECT_EQ(lines("logs/speed.txt").size(), 1);
+}
+
 TEST_F(Cli, SigintFinishesTheNumberInFlightAndLeavesTheRestUnsent)
 {
     QStringList all;

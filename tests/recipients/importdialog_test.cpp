@@ -88,6 +88,9 @@ TEST_F(ImportDialogTest, SourceTypeAndOptionsChooseThePanels)
             const bool shown = qstrcmp(frame, c.source) == 0 || (c.filter && qstrcmp(frame, c.filter) == 0);
             EXPECT_EQ(get<QGroupBox>(frame)->isVisible(), shown) << frame;
         }
+        // A text file has no other columns to bring along.
+        EXPECT_EQ(get<QCheckBox>("chkFields")->isVisible(), c.filter != nullptr);
+        EXPECT_FALSE(get<QCheckBox>("chkFields")->isChecked());
     }
     for (const char *conditions : {"cboFilterCondEx", "cboFilterCondAc"}) {
         auto *box = get<QComboBox>(conditions);
@@ -200,6 +203,7 @@ TEST_F(ImportDialogTest, ExcelImportThroughTheDialog)
         Icon::Information);
     get<QPushButton>("cmdImport")->click();
     EXPECT_EQ(list.entries, QStringList({"111", "9812345678", "+919876543210", "9812345683"}));
+    EXPECT_TRUE(list.fields.value(1).isEmpty()) << "the other columns only when asked for";
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(afterImportCalls, 1);

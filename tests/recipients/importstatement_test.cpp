@@ -28,7 +28,19 @@ ImportRequest access(const char *table, const char *number, const char *column, 
             QString::fromUtf8(column), QString::fromUtf8(condition), QString::fromUtf8(value)};
 }
 
+ImportRequest withFields(ImportRequest request)
+{
+    request.withFields = true;
+    return request;
+}
+
 const StatementCase kStatements[] = {
+    // Bringing the other columns along keeps the number as field 0; Access rows that share a
+    // number must all arrive for the first one's values to be kept, so distinct goes.
+    {"ExcelWithColumns", ImportSource::Excel, withFields(excel("City", "equals", "Pune")),
+     "SELECT Mobile, * FROM [Contacts] WHERE City = 'Pune'", "SELECT Mobile, * FROM [Contacts] WHERE City = Pune"},
+    {"AccessWithColumns", ImportSource::Access, withFields(access("Customers", "Mobile", "", "", "")),
+     "SELECT MOBILE, * FROM CUSTOMERS", ""},
     {"AccessEqualsUpperCasesOnlyTheBase", ImportSource::Access, access("Customers", "Mobile", "City", "equals", "Delhi"),
      "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = 'Delhi'",
      "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = Delhi"},

@@ -19,11 +19,20 @@ inline QString testData(const QString &relative)
 struct VectorList : ImportList
 {
     int count() const override { return int(entries.size()); }
-    void clear() override { entries.clear(); }
-    void append(const QString &entry) override { entries << entry; }
+    void clear() override
+    {
+        entries.clear();
+        fields.clear();
+    }
+    void append(const QString &entry, const RecipientFields &columns = {}) override
+    {
+        entries << entry;
+        fields << columns;
+    }
     bool IsNumberInList(const QString &number) const override { return entries.contains(number); }
 
     QStringList entries;
+    QList<RecipientFields> fields;
 };
 
 // Dialogs that answer every box with OK and keep what was shown, for runs whose messages

@@ -210,6 +210,20 @@ TEST_F(RecipientPanelTest, SaveWritesEveryEntryWithCrLf)
     EXPECT_EQ(frame.list().count(), 3);
 }
 
+TEST_F(RecipientPanelTest, AListWithColumnsIsSavedAsCsv)
+{
+    frame.list().append(QStringLiteral("9812345678"), {{QStringLiteral("Name"), QStringLiteral("Asha")}});
+    frame.list().append(QStringLiteral("98"));
+    const QString path = tc.context.dataFolder + QStringLiteral("list.csv");
+    tc.dialogs.expectSaveFile(path).expectMessage(QStringLiteral("Phone numbers and their columns saved in CSV file."),
+                                                   Icon::Information);
+    frame.recipients().cmdSave_Click();
+    EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("CSV Files (*.csv)|*.csv"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("Number,Name\r\n\"9812345678\",\"Asha\"\r\n\"98\",\r\n"));
+}
+
 TEST_F(RecipientPanelTest, SaveRefusalsWriteNothing)
 {
     tc.dialogs.expectMessage(QStringLiteral("Phone number list is empty"), Icon::Exclamation);

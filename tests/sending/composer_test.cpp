@@ -137,6 +137,24 @@ TEST_F(ComposerTest, CounterGsmBeforeTheKeyOnPressAfterOnReleaseUnicodeWithIt)
     EXPECT_EQ(frame.status(), QStringLiteral("Char: 2/70")) << "a surrogate pair counts two";
 }
 
+TEST_F(ComposerTest, CounterShowsTheLongestPersonalTextWhenTheListHasColumns)
+{
+    frame.list().append(QStringLiteral("1"), {{QStringLiteral("Name"), QStringLiteral("Al")}});
+    frame.list().append(QStringLiteral("2"), {{QStringLiteral("Name"), QString(150, u'b')}});
+    txtMsgEn->setPlainText(QStringLiteral("Dear {name}, hi"));
+    txtMsgEn->setFocus();
+    QApplication::processEvents();
+    // 5 + 150 + 4 = 159 septets: one SMS. The default long-message setting concatenates.
+    EXPECT_EQ(frame.status(), QStringLiteral("Max: 159/160, 1 SMS"));
+    txtMsgEn->setPlainText(QStringLiteral("Dear {name}, hi!!"));
+    QTest::keyClick(txtMsgEn, Qt::Key_End);
+    EXPECT_EQ(frame.status(), QStringLiteral("Max: 161/160, 2 SMS"));
+    // Braces without a column to name are counted as typed.
+    txtMsgEn->setPlainText(QStringLiteral("{{x}}"));
+    QTest::keyClick(txtMsgEn, Qt::Key_End);
+    EXPECT_EQ(frame.status(), QStringLiteral("Char: 9/160"));
+}
+
 TEST_F(ComposerTest, FontDialogSetsFaceAndSizeOnlyOfTheUnicodeBox)
 {
     frame.composer().selectAlphabet(1);

@@ -5,12 +5,18 @@
 #include "runwindow.h"
 #include "recipients/optoutlist.h"
 #include "sending/runjournal.h"
+#include "sending/sendingrun.h"
+#include "recipients/importconnections.h"
+#include "recipients/importdatabase.h"
+#include "recipients/importlist.h"
+#include "sheetwriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -115,7 +121,7 @@ TEST_F(EndToEnd, StopAnsweredNoGoesOnAndYesLeavesTheRestInTheList)
             if (number == kA)
                 w.stop();
         };
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         w.tc.dialogs.expectQuestion(kAbort, abort);
         if (!abort)
             w.tc.dialogs.expectMessage(RunWindow::completeBox(3, 0), Dialogs::Icon::None);
@@ -143,7 +149,7 @@ TEST_F(EndToEnd, ExitOrCloseDuringARunBecomesAStopFollowedByTheExitQuestion)
             viaClose ? void(w.window->close()) : w.window->mnuExit_Click();
             EXPECT_EQ(w.tc.dialogs.shown().size(), boxesBefore + 1) << "nothing is asked while sending";
         };
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         w.tc.dialogs.expectQuestion(kAbort, abort);
         if (abort)
             w.tc.dialogs.expectQuestion(kExit, exitYes);
@@ -172,7 +178,7 @@ TEST_F(EndToEnd, LowSignalAsksOnlyBelow36)
     for (const auto &[rssi, asked] : {std::pair{11, true}, std::pair{12, false}}) {
         simulatorFaults(QStringLiteral("[network]\nRSSI=%1\n").arg(rssi).toUtf8());
         w.setNumbers({kA});
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         if (asked)
             w.tc.dialogs.expectQuestion(kLowSignal, false);
         else
@@ -281,7 +287,7 @@ TEST_F(EndToEnd, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
         if (number == kB)
             w.stop();
     };
-    w.tc.dialogs.expectQuestion(kStart, true);
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
     w.tc.dialogs.expectQuestion(kAbort, true);
     w.start();
     EXPECT_EQ(probe->sends, 2) << "the stop is taken at the next number";
@@ -307,7 +313,7 @@ TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
         w.tc.state.Details.Port = ini.isNull() ? QStringLiteral("/dev/quillo-no-such-port") : modem.port();
         w.tc.state.Details.PIN = pin;
         w.setNumbers({kA});
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         w.tc.dialogs.expectMessageStartingWith(QStringLiteral("Error %1").arg(error), Dialogs::Icon::Critical);
         w.start();
         EXPECT_EQ(w.panel(1), QStringLiteral("ERROR %1").arg(error));
@@ -316,6 +322,50 @@ TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
         expectJournalAgrees(RunEnd::ConnectionFailure, {});
         EXPECT_TRUE(w.enabled("cmdStartSending"));
     }
+}
+
+TEST_F(EndToEnd, AWorkbookWithNamesSendsEachPersonTheirOwnText)
+{
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath(QStringLiteral("fees.xlsx"));
+    ASSERT_TRUE(SheetWriter::writeFile(
+        xlsx, SheetWriter::Format::Xlsx,
+        {{QStringLiteral("Fees"),
+          {{QStringLiteral("Name"), QStringLiteral("Mobile"), QStringLiteral("Fee")},
+           {QStringLiteral("Asha"), kA.toDouble(), QStringLiteral("1,200")},
+           {QStringLiteral("Łukasz"), kB.toDouble(), QVariant()},
+           {QStringLiteral("Ravi"), kC.toDouble(), 99.0}}}}));
+    ASSERT_TRUE(startModem(QString()));
+    RecipientListImport import(w.list());
+    ImportConnections connections;
+    importDatabase(ImportSource::Excel, {xlsx, QStringLiteral("Fees"), QStringLiteral("Mobile"), {}, {}, {}, true},
+                   false, w.tc.dialogs, import, connections);
+    w.setMessage(QStringLiteral("Dear {name}, your fee of {Fee} is due."));
+
+    QStringList previewed;
+    w.window->findChild<SendingRun *>()->setPreviewer([&](const RunPlan &plan, bool beforeStart) {
+        EXPECT_TRUE(beforeStart);
+        for (const PersonalMessage &m : plan.messages)
+            previewed << m.text;
+        return true;
+    });
+    w.tc.dialogs.expectMessage(QStringLiteral("Some placeholders of the message have no value:\r\n"
+                                              "{Fee}: no value for 1 of 3 recipients: ")
+                                   + kB + QStringLiteral("\r\n\r\nSend with these placeholders left empty?"),
+                               Dialogs::Icon::Exclamation, Dialogs::Buttons::YesNo, Dialogs::Answer::Yes);
+    w.runToCompletion(3, 0);
+
+    const QStringList expected{QStringLiteral("Dear Asha, your fee of 1,200 is due."),
+                               QStringLiteral("Dear Łukasz, your fee of  is due."),
+                               QStringLiteral("Dear Ravi, your fee of 99 is due.")};
+    EXPECT_EQ(previewed, expected);
+    QStringList texts;
+    for (const QString &line : sim.recorded()) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        texts << o.value(QStringLiteral("number")).toString() + u' ' + o.value(QStringLiteral("text")).toString();
+    }
+    EXPECT_EQ(texts, (QStringList{kA + u' ' + expected[0], kB + u' ' + expected[1], kC + u' ' + expected[2]}));
+    expectJournalAgrees(RunEnd::Completed, {kA, kB, kC});
 }
 
 } // namespace

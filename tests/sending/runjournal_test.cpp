@@ -127,6 +127,30 @@ TEST(RunJournal, WritesAReadableJournalAndReadsItBack)
     EXPECT_EQ(state.endDetail, QStringLiteral("731 Port lost"));
 }
 
+TEST(RunJournal, KeepsTheColumnsOfNumbersThatHaveThemForAResume)
+{
+    QTemporaryDir logs;
+    RunJournalStart start = runOf(words("111 222 333"));
+    start.fields = {{{QStringLiteral("Name"), QStringLiteral("Asha\tRao")}, {QStringLiteral("Fee"), QString()}},
+                    {},
+                    {{QStringLiteral("Name"), QStringLiteral("Ravi")}}};
+    RunJournalWriter writer = RunJournalWriter::create(logs.path(), start, tickingClock());
+    writer.handed(0);
+    writer.sent(0, QStringLiteral("7"));
+    const QByteArray bytes = contents(writer.path());
+    EXPECT_NE(bytes.indexOf("\tnumber\t0\t111\n2026-12-07T14:03:09.125+01:00\tfields\t0\tName\tAsha\\tRao\tFee\t\n"
+                            "2026-12-07T14:03:09.125+01:00\tnumber\t1\t222\n"
+                            "2026-12-07T14:03:09.125+01:00\tnumber\t2\t333\n"
+                            "2026-12-07T14:03:09.125+01:00\tfields\t2\tName\tRavi\n"),
+              -1)
+        << bytes.toStdString();
+
+    const RunJournalState state = readRunJournal(writer.path());
+    EXPECT_EQ(state.start, start);
+    EXPECT_EQ(state.notSentPositions(false), (QList<int>{1, 2}));
+    EXPECT_EQ(state.notSent(false), words("222 333"));
+}
+
 TEST(RunJournal, TellsPerPositionWhatHappened)
 {
     const struct
@@ -241,6 +265,12 @@ TEST(RunJournal, NamesTheFileAndLineOfAMalformedRecord)
         {"begin miscounts", QByteArray(kTime) + "journal\t1\n" + kTime + "begin\t1\n", "line 2: \"1\" is not a whole number from 0 to 0"},
         {"record after end", QByteArray(kTime) + "journal\t1\n" + kTime + "end\tdismissed\t\n" + kTime + "begin\t0\n",
          "line 3: a record after the end record"},
+        {"fields of an earlier number", QByteArray(kTime) + "journal\t1\n" + kTime + "number\t0\t1\n" + kTime
+                                            + "number\t1\t2\n" + kTime + "fields\t0\tName\tA\n",
+         "line 4: \"0\" is not a whole number from 1 to 1"},
+        {"fields without a value", QByteArray(kTime) + "journal\t1\n" + kTime + "number\t0\t1\n" + kTime
+                                       + "fields\t0\tName\n",
+         "line 3: \"fields\" takes a position and pairs of name and value"},
     };
     for (const auto &c : whole) {
         QTemporaryDir logs;

@@ -63,7 +63,11 @@ TEST_F(SendingRunTest, InputChecksAndNoToTheQuestionStartNothing)
         EXPECT_TRUE(w.tc.dialogs.allConsumed()) << warning.toStdString();
     }
     w.setWapPush(false);
-    w.tc.dialogs.expectQuestion(kStart, false);
+    // What the run will cost stands below the question; nothing was measured yet.
+    w.tc.dialogs.expectQuestion(kStart + QStringLiteral("\r\n\r\nRecipients: 1\r\nSMS parts in all: 1\r\n"
+                                                        "Estimated duration: 3s (3.0 s per part, until a run has "
+                                                        "been measured)"),
+                                false);
     w.start();
     EXPECT_EQ(script->created, 0);
     EXPECT_TRUE(w.enabled("cmdStartSending"));
@@ -170,7 +174,7 @@ TEST_F(SendingRunTest, ConnectionFailuresEndWithTheComponentsErrorNumber)
         w.setNumbers({QStringLiteral("A"), QStringLiteral("B")});
         script->calls.clear();
         script->refuseOn = QLatin1String(refuseOn);
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         // What the component shows itself comes through the program's dialogs.
         w.tc.dialogs.expectMessage(QStringLiteral("Fake error 9014"), Dialogs::Icon::Critical);
         w.start();
@@ -195,7 +199,7 @@ TEST_F(SendingRunTest, AReadingTheModemRefusesIsNoConnectionFailureButASilentMod
         script->calls.clear();
         script->refuseOn = QLatin1String(reading);
         script->refuseError = error;
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         if (sends)
             w.tc.dialogs.expectMessage(RunWindow::completeBox(1, 0), Dialogs::Icon::None);
         else
@@ -236,7 +240,7 @@ TEST_F(SendingRunTest, LowSignalAsksBelow36AndTheBarStaysInRange)
     for (const auto &[reading, asked, bar] : cases) {
         script->signal = reading;
         w.setNumbers({QStringLiteral("A")});
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         if (asked)
             w.tc.dialogs.expectQuestion(kLowSignal, false);
         else
@@ -264,7 +268,7 @@ TEST_F(SendingRunTest, StopWhilePreparingIsAskedAtTheNextCheckpoint)
             if (operation == QLatin1String(stopDuring))
                 w.stop();
         };
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         w.tc.dialogs.expectQuestion(kAbort, true);
         w.start();
         EXPECT_TRUE(w.tc.dialogs.allConsumed()) << stopDuring;
@@ -291,7 +295,7 @@ TEST_F(SendingRunTest, WapPushSendsThePushObjectAndChecksItsLength)
     EXPECT_EQ(w.numbers(), QStringList{QStringLiteral("A")});
 
     script->pushLengthValid = false;
-    w.tc.dialogs.expectQuestion(kStart, true);
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
     w.tc.dialogs.expectMessage(QStringLiteral("ERROR: WAP Push message (Text + URL) length exceeds allowed size!"),
                                Dialogs::Icon::Exclamation);
     w.start();
@@ -307,7 +311,7 @@ TEST_F(SendingRunTest, AnErrorRaisedMidRunEndsItKeepingTheUnsentNumbers)
         if (number == QLatin1String("B"))
             throw QuilloError(91, QStringLiteral("Object variable or With block variable not set"));
     };
-    w.tc.dialogs.expectQuestion(kStart, true);
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
     w.tc.dialogs.expectMessage(QStringLiteral("Error 91\r\nObject variable or With block variable not set\r\n"
                                               "[Source: Quillo - cmdStartSending_Click]"),
                                Dialogs::Icon::Critical);
@@ -319,7 +323,7 @@ TEST_F(SendingRunTest, AnErrorRaisedMidRunEndsItKeepingTheUnsentNumbers)
     // A stored setting that is no number is the same kind of ending, before anything is sent.
     script->onSend = nullptr;
     w.tc.state.Details.BaudRate = QStringLiteral("fast");
-    w.tc.dialogs.expectQuestion(kStart, true);
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
     w.tc.dialogs.expectMessageStartingWith(QStringLiteral("Error 13\r\nType mismatch"), Dialogs::Icon::Critical);
     w.start();
     EXPECT_EQ(w.numbers().size(), 2);
@@ -359,7 +363,7 @@ TEST_F(SendingRunTest, AStartClickArrivingWhileARunEndsStartsNothing)
             clicker.armed = true;
         };
         clicker.armed = connectError != 0;
-        w.tc.dialogs.expectQuestion(kStart, true);
+        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
         if (connectError != 0)
             w.tc.dialogs.expectMessage(QStringLiteral("Fake error 9005"), Dialogs::Icon::Critical);
         else
@@ -381,7 +385,7 @@ TEST_F(SendingRunTest, AComponentThatCannotStartLeavesTheWindowUsable)
 {
     w.tc.context.componentFactory = [] { return std::unique_ptr<SmsComponent>(); };
     w.setNumbers({QStringLiteral("A")});
-    w.tc.dialogs.expectQuestion(kStart, true);
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
     w.tc.dialogs.expectMessage(QStringLiteral("There was a error in starting the SMS component.\r\nThis can happen due "
                                               "to incorrect installation of Quillo or corrupted Windows files."),
                                Dialogs::Icon::Critical);

@@ -68,7 +68,7 @@ void RunWindow::setWapPush(bool on, const QString &url)
 
 void RunWindow::runToCompletion(int sent, int failed, int skipped)
 {
-    tc.dialogs.expectQuestion(kStart, true);
+    tc.dialogs.expectQuestionStartingWith(kStart, true);
     tc.dialogs.expectMessage(completeBox(sent, failed, skipped), Dialogs::Icon::None);
     start();
 }

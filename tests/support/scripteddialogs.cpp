@@ -30,6 +30,12 @@ ScriptedDialogs &ScriptedDialogs::expectMessageStartingWith(const QString &prefi
     return *this;
 }
 
+ScriptedDialogs &ScriptedDialogs::expectQuestionStartingWith(const QString &prefix, bool yes)
+{
+    m_expected.push_back({Kind::Message, prefix, true, Icon::None, Buttons::YesNo, yes ? Answer::Yes : Answer::No});
+    return *this;
+}
+
 ScriptedDialogs &ScriptedDialogs::expectOpenFile(const QString &answer)
 {
     m_expected.push_back({Kind::OpenFile, {}, false, Icon::None, Buttons::Ok, Answer::Ok, answer});

@@ -23,6 +23,9 @@ public:
     }
     // Expect a message box whose text starts with prefix.
     ScriptedDialogs &expectMessageStartingWith(const QString &prefix, Icon icon);
+    // Expect a question whose text starts with prefix (the start question and what the run
+    // will cost below it).
+    ScriptedDialogs &expectQuestionStartingWith(const QString &prefix, bool yes);
     ScriptedDialogs &expectOpenFile(const QString &answer);
     ScriptedDialogs &expectSaveFile(const QString &answer);
     ScriptedDialogs &expectFont(bool accept, const FontChoice &font = {});

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "recipients/recipientfields.h"
+#include "sending/runmessage.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What a run will send before it starts: each recipient's text as the modem gets it, its
+// alphabet and its number of SMS parts by the same rules the driver applies, and what the
+// whole run costs in parts and time.
+
+struct PersonalMessage
+{
+    QString number;
+    QString text;          // exactly as it goes to the modem
+    int encoding = 0;      // 0 GSM 7-bit, 2 UCS2, as the component takes it
+    QString notGsm;        // the characters of text outside the GSM alphabet, each once
+    int parts = 1;
+    bool cutShort = false; // longer than one SMS while long messages are truncated
+    QStringList missing;   // the placeholders that got no value
+};
+
+struct RunPlan
+{
+    // The list carries columns and the message is a text message: each recipient's text is
+    // merged with its own values (mergefields.h), and one whose text needs characters
+    // outside the GSM alphabet goes in UCS2. Otherwise every recipient gets the message as
+    // typed, in the alphabet chosen.
+    bool personal = false;
+    QList<PersonalMessage> messages; // one per number, in the list's order
+    int totalParts = 0;
+    QStringList unknownColumns;      // placeholders naming a column no recipient has
+};
+
+// message.text as the run sends it (blanks trimmed); longMessage is the long-message choice.
+RunPlan planRun(const ComposedMessage &message, const QStringList &numbers, const QList<RecipientFields> &fields,
+                const QString &longMessage);
+
+// The lines the start question adds below itself: recipients, SMS parts in all, the
+// estimated duration and how it was reckoned, and the texts that will be cut short.
+// measured: runspeed::readMeasuredSpeeds.
+QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int sendDelayMs);
+
+// The placeholders that will be left empty and for whom; empty text when there are none.
+QString missingValuesText(const RunPlan &plan);
+
+// How one text goes: "GSM 7-bit, 1 part", "UCS2 (for é€), 2 parts", with ", cut short" when
+// long messages are truncated and it is longer than one SMS.
+QString sendingDescription(const PersonalMessage &message);
+
+// "9812345601, 9812345602 and 3 more": at most kListedNumbers named.
+constexpr int kListedNumbers = 10;
+QString numbersListed(const QStringList &numbers);
