@@ -2,6 +2,7 @@
 #include "gateway/kannelrequest.h"
 #include "gateway/kannelsender.h"
 #include "kannelprocesses.h"
+#include "modemsimprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -213,4 +214,30 @@ TEST(KannelGone, NothingListeningMeansNotSent)
     sender.send(0, {QStringLiteral("1"), QStringLiteral("x"), false, false, {}});
     ASSERT_TRUE(waitUntil([&] { return done; }, 10000));
     EXPECT_EQ(outcome, KannelSender::Outcome::Unreachable);
+}
+
+// Kannel's own AT driver, pointed at the simulated modem, sends through it.
+TEST(KannelAtDriver, SendsThroughTheSimulatedModem)
+{
+    if (!KannelProcesses::installed())
+        GTEST_SKIP() << "kannel and kannel-extras are not installed (scripts/install-deps installs them)";
+    ModemSimProcess modem;
+    ASSERT_TRUE(modem.start());
+    KannelProcesses kannel;
+    const QString at = QStringLiteral("group = smsc\nsmsc = at\nsmsc-id = modem\ndevice = %1\nmodemtype = generic\n"
+                                      "speed = 115200\n\ngroup = modems\nid = generic\nname = \"Generic Modem\"\n\n")
+                           .arg(modem.port());
+    const QString why = kannel.start(at);
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    KannelRoute r = route(kannel.sendsmsUrl());
+    r.smscId = QStringLiteral("modem");
+    KannelSender sender(r);
+    bool sent = false;
+    QObject::connect(&sender, &KannelSender::finished,
+                     [&](int, KannelSender::Outcome o, const QString &) { sent = o == KannelSender::Outcome::Sent; });
+    sender.send(0, {QStringLiteral("+919812345678"), QStringLiteral("Through Kannel's AT driver"), false, false, {}});
+    ASSERT_TRUE(waitUntil([&] { return sent; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !modem.recorded().isEmpty(); }, 20000)) << "the modem got nothing";
+    EXPECT_TRUE(modem.recorded().first().contains(QLatin1String("\"text\":\"Through Kannel's AT driver\"")))
+        << modem.recorded().first().toStdString();
 }

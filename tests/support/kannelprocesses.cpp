@@ -88,6 +88,8 @@ QString KannelProcesses::start(const QString &extraGroups)
                                "log-file = \"%5/bearerbox.log\"\nlog-level = 1\n"
                                "dlr-storage = internal\n\n"
                                "group = smsc\nsmsc = fake\nsmsc-id = fake\nport = %3\n"
+                               // A message routed to a modem must not go to the fake SMSC.
+                               "denied-smsc-id = modem\n"
                                "connect-allow-ip = \"127.0.0.1\"\n\n"
                                "group = smsbox\nbearerbox-host = 127.0.0.1\nsendsms-port = %4\n"
                                "log-file = \"%5/smsbox.log\"\nlog-level = 1\n\n"
@@ -105,6 +107,8 @@ QString KannelProcesses::start(const QString &extraGroups)
     file.close();
 
     if (!startBox(m_bearerbox, kBearerbox, {QStringLiteral("-v"), QStringLiteral("1"), file.fileName()})
+        // fakesmsc gives up at once when the port is not open yet. (The probe looks like a
+        // fakesmsc that leaves at once; no message is queued yet for it to lose.)
         || !waitForPort(m_smscPort, 10000))
         return QStringLiteral("bearerbox did not start: ") + QString::fromLocal8Bit(m_bearerbox.readAll());
     // -m 0: fakesmsc sends nothing of its own and prints what it is given.
