@@ -5,6 +5,7 @@
 #include "settings/settingsrules.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 #include <functional>
 
 namespace {
@@ -130,6 +131,21 @@ const QList<Option> &options()
         {"--include-uncertain", 0, kForResume,
          [](CliCommand &c, const QStringList &) { c.includeUncertain = true; return QString(); }},
         {"--report", 1, kSettings, [](CliCommand &c, const QStringList &v) { c.send.reportPath = v[0]; return QString(); }},
+        {"--gateway", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             const QUrl url(v[0], QUrl::StrictMode);
+             if (v[0] != QLatin1String("stored")
+                 && (!url.isValid() || url.host().isEmpty()
+                     || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))))
+                 return QStringLiteral("--gateway: %1 is neither an http:// address nor 'stored'").arg(quoted(v[0]));
+             return store(c.send.gateway, v[0]);
+         }},
+        {"--user", 1, kSettings, [](CliCommand &c, const QStringList &v) { return store(c.send.gatewayUser, v[0]); }},
+        {"--password", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) { return store(c.send.gatewayPassword, v[0]); }},
+        {"--smsc", 1, kSettings, [](CliCommand &c, const QStringList &v) { return store(c.send.gatewaySmsc, v[0]); }},
+        {"--sender", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) { return store(c.send.gatewaySender, v[0]); }},
     };
     return list;
 }
@@ -200,6 +216,14 @@ CliParse parseCliArguments(const QStringList &arguments)
         if (const QString refusal = option->take(command, values); !refusal.isEmpty())
             return failed(refusal);
     }
+    const bool gatewayOption = std::any_of(given.begin(), given.end(), [](const QString &option) {
+        return option == QLatin1String("--user") || option == QLatin1String("--password")
+            || option == QLatin1String("--smsc") || option == QLatin1String("--sender");
+    });
+    if (gatewayOption && !command.send.gateway)
+        return failed(QStringLiteral("%1: --user, --password, --smsc and --sender go with --gateway").arg(name));
+    if (command.send.gateway && *command.send.gateway != QLatin1String("stored") && !command.send.gatewayUser)
+        return failed(QStringLiteral("%1: --gateway URL needs --user (and --password)").arg(name));
     if (resume) {
         if (positional.size() > 1)
             return failed(QStringLiteral("resume: unexpected argument %1").arg(quoted(positional[1])));
@@ -245,6 +269,7 @@ QString cliUsage(const QString &topic)
                    "                       [--port P] [--baud N] [--pin PIN] [--unicode] [--alert]\n"
                    "                       [--long MODE] [--validity V] [--delay S] [--retry N]\n"
                    "                       [--report FILE.csv]\n"
+                   "                       [--gateway URL --user U --password P [--smsc ID] [--sender ID]]\n"
                    "Sends the message to every number SOURCE gives, through the modem and with the\n"
                    "settings of config.ini in Quillo's data folder; the options override them for this run.\n\n")
             + kSource
@@ -263,7 +288,13 @@ QString cliUsage(const QString &topic)
                 "  --delay S                    seconds between messages, 0.1 to 30\n"
                 "  --retry N                    further tries of a failed message, 0 to 3\n"
                 "  --report FILE.csv            one line per number: number, outcome, references,\n"
-                "                               error number, error text, time\n\n"
+                "                               error number, error text, time\n"
+                "  --gateway URL                send through a Kannel smsbox instead of the modem: its\n"
+                "                               sendsms address (http://host:13013/cgi-bin/sendsms), or\n"
+                "                               'stored' for the gateway of config.ini\n"
+                "  --user U, --password P       the sendsms-user of Kannel's configuration\n"
+                "  --smsc ID                    the SMSC group Kannel is to send through\n"
+                "  --sender ID                  the sender Kannel puts on the messages\n\n"
                 "Progress goes to standard output, the run's messages to standard error. SIGINT or\n"
                 "SIGTERM stops the run after the number in flight; a second one ends it at once.\n"
                 "Exit status: 0 all sent, 1 some not sent (failed, or the modem failed), 2 bad input\n"

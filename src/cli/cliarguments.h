@@ -27,6 +27,8 @@ struct SendOptions
     bool unicode = false;
     bool alert = false;
     QString reportPath;
+    // --gateway URL, or "stored" for config.ini's gateway; the others override its keys.
+    std::optional<QString> gateway, gatewayUser, gatewayPassword, gatewaySmsc, gatewaySender;
 };
 
 struct CliCommand

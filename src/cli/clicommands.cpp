@@ -93,6 +93,22 @@ QString commandMessage(const SendOptions &options)
 
 namespace {
 
+// The gateway --gateway names: the stored one with the options' keys over it, or the one the
+// options give.
+GatewaySettings gatewayFor(const SendOptions &options, const QString &dataFolder)
+{
+    GatewaySettings gateway;
+    if (*options.gateway == QLatin1String("stored"))
+        gateway = loadGatewaySettings(dataFolder);
+    else
+        gateway.route.sendsmsUrl = QUrl(*options.gateway);
+    gateway.route.user = options.gatewayUser.value_or(gateway.route.user);
+    gateway.route.password = options.gatewayPassword.value_or(gateway.route.password);
+    gateway.route.smscId = options.gatewaySmsc.value_or(gateway.route.smscId);
+    gateway.route.sender = options.gatewaySender.value_or(gateway.route.sender);
+    return gateway;
+}
+
 // The run of message to list with the stored settings and the options', continuing the
 // journal resumes when it is given.
 int sendList(RecipientList &list, const ComposedMessage &message, const SendOptions &options, AppContext &context,
@@ -118,6 +134,8 @@ int sendList(RecipientList &list, const ComposedMessage &message, const SendOpti
     RunEngine engine(context, list, view);
     if (!resumes.isEmpty())
         engine.setResumes(resumes);
+    if (options.gateway)
+        engine.setGateway(gatewayFor(options, context.dataFolder));
     StopSignal stop([&] {
         view.note(QStringLiteral("quillo-cli: stopping after the number in flight"));
         engine.requestStop(true);

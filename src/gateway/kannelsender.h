@@ -34,7 +34,8 @@ public:
     // Whether send() may be called now without going over the route's requests in flight
     // or into a back-off pause.
     bool hasRoom() const;
-    int busy() const { return m_busy; }
+    // No request out and none waiting to be sent again.
+    bool isIdle() const { return m_busy == 0 && m_retry.empty(); }
     void send(int id, const KannelMessage &message);
     // Time limit for one answer (Kannel answers once bearerbox has the message).
     void setAnswerTimeout(int ms) { m_answerTimeoutMs = ms; }

@@ -6,6 +6,7 @@
 #include "common/datafolder.h"
 #include "common/errortrap.h"
 #include "common/text.h"
+#include "gateway/kannelrequest.h"
 #include "kestrel/kestrelerrors.h"
 #include "logs/componentstart.h"
 #include "logs/messagelog.h"
@@ -64,6 +65,8 @@ void RunEngine::openJournal(const Message &message, const MessageOptions &option
                      {QStringLiteral("validity"), stored.Validity},
                      {QStringLiteral("delay"), stored.SendDelay},
                      {QStringLiteral("retry"), stored.SendRetry}};
+    if (m_gateway)
+        start.options.append({QStringLiteral("gateway"), kannel::loggable(m_gateway->route.sendsmsUrl)});
     start.numbers = m_list.entries();
     const QString logs = logsFolder(m_context.dataFolder);
     if (!m_resumes.isEmpty())
@@ -118,16 +121,18 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
 
         // Without a component nothing was started: the window is unlocked again so the
         // operator can mend the installation or the settings and try once more.
-        m_component = startSmsComponent(m_context);
-        if (!m_component) {
-            m_view.unlock();
-            m_result.end = RunResult::End::Error;
-            return m_result;
+        if (!m_gateway) {
+            m_component = startSmsComponent(m_context);
+            if (!m_component) {
+                m_view.unlock();
+                m_result.end = RunResult::End::Error;
+                return m_result;
+            }
         }
 
         Outcome outcome;
         try {
-            outcome = prepareAndSend(message, options);
+            outcome = m_gateway ? prepareGatewayAndSend(message, options) : prepareAndSend(message, options);
         } catch (const StopConfirmed &) {
             outcome = Outcome::UserAbort;
         }
@@ -138,7 +143,9 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
             endUserAbort();
             break;
         case Outcome::ConnectionFailure:
-            endConnectionFailure();
+            endConnectionFailure(m_component->ErrorNumber(), m_component->ErrorDescription());
+            break;
+        case Outcome::Ended:
             break;
         case Outcome::Quiet:
             endQuiet();
@@ -168,6 +175,11 @@ bool RunEngine::checkInput(Message &message)
     // The URL goes to the component as typed; only the test ignores surrounding blanks.
     if (message.wapPush && trimSpaces(message.url).isEmpty()) {
         m_context.dialogs.exclamation(QStringLiteral("Please enter WAP Push URL!"));
+        return false;
+    }
+    if (message.wapPush && m_gateway) {
+        m_context.dialogs.exclamation(QStringLiteral("A WAP Push message goes through the modems only. Turn the "
+                                                     "gateway off in Settings to send it."));
         return false;
     }
     return true;
@@ -407,13 +419,12 @@ void RunEngine::endUserAbort()
         m_view.exitAfterRun();
 }
 
-void RunEngine::endConnectionFailure()
+void RunEngine::endConnectionFailure(qint32 number, const QString &description)
 {
     m_result.end = RunResult::End::ConnectionFailure;
-    m_result.errorNumber = m_component->ErrorNumber();
-    closeJournal(RunEnd::ConnectionFailure,
-                 QString::number(m_component->ErrorNumber()) + QLatin1Char(' ') + m_component->ErrorDescription());
-    status(1, QStringLiteral("ERROR ") + QString::number(m_component->ErrorNumber()));
+    m_result.errorNumber = number;
+    closeJournal(RunEnd::ConnectionFailure, QString::number(number) + QLatin1Char(' ') + description);
+    status(1, QStringLiteral("ERROR ") + QString::number(number));
     m_view.unlock();
     m_view.letEventsRun();
     release();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/appcontext.h"
+#include "gateway/gatewaysettings.h"
 #include "sending/runjournal.h"
 #include "sending/runmessage.h"
 
@@ -75,9 +76,12 @@ public:
     // once the new journal exists.
     void setResumes(const QString &journalPath) { m_resumes = journalPath; }
     bool isRunning() const { return m_running; }
+    // The next runs send through this Kannel gateway instead of the modems; nullopt: modems.
+    void setGateway(std::optional<GatewaySettings> gateway) { m_gateway = std::move(gateway); }
 
 private:
-    enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong };
+    // Ended: the run took its ending itself.
+    enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong, Ended };
     using Message = ComposedMessage;
 
     bool checkInput(Message &message);
@@ -89,12 +93,15 @@ private:
     void forgiveReadingError();
     void configureMessages(const Message &message, const MessageOptions &options);
     Outcome sendAll(const Message &message);
+    // The gateway's steps (gatewayrun.cpp).
+    Outcome prepareGatewayAndSend(const Message &message, const MessageOptions &options);
+    Outcome sendAllThroughGateway(const Message &message);
     bool sendOne(const Message &message, const QString &number, QString &report);
     void checkpoint();
 
     void endCompleted(int total, int failed);
     void endUserAbort();
-    void endConnectionFailure();
+    void endConnectionFailure(qint32 number, const QString &description);
     void endQuiet();
     void endContentTooLong();
     void endUnexpected(qint32 number, const QString &description);
@@ -112,6 +119,7 @@ private:
     std::unique_ptr<MessageLog> m_log;
     std::optional<RunJournalWriter> m_journal;
     QString m_resumes;
+    std::optional<GatewaySettings> m_gateway;
     bool m_interrupted = false;
     RunResult m_result;
     // True for the whole call, endings included: they unlock the window and let events run
