@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QHeaderView>
 #include <QProgressBar>
 #include <QTableWidget>
 
@@ -196,6 +197,9 @@ void ModemInfoRefresh::readMoreModems(bool firstRead)
         first << QString::number(m_view.signal->value());
     }
     showRow(0, stored.Port, first);
+    // As tall as its rows, so the frame does not grow an empty area.
+    table->setFixedHeight(table->horizontalHeader()->height() + table->verticalHeader()->length()
+                          + 2 * table->frameWidth());
     for (int i = 0; i < more.size(); ++i) {
         status(QStringLiteral("Reading modem %1").arg(more[i].Port));
         letEventsRun();
