@@ -80,7 +80,15 @@ const QList<Option> &options()
         {"--message", 1, kForSend, [](CliCommand &c, const QStringList &v) { c.send.message = v[0]; return QString(); }},
         {"--message-file", 1, kForSend,
          [](CliCommand &c, const QStringList &v) { c.send.messageFile = v[0]; return QString(); }},
-        {"--port", 1, kSettings, [](CliCommand &c, const QStringList &v) { return store(c.send.port, v[0]); }},
+        {"--port", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             if (!c.send.port)
+                 return store(c.send.port, v[0]);
+             if (c.send.port == v[0] || c.send.morePorts.contains(v[0]))
+                 return QStringLiteral("--port: %1 is given twice").arg(quoted(v[0]));
+             c.send.morePorts += v[0];
+             return QString();
+         }},
         {"--baud", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              if (!isWholeIn(v[0], 1, 4000000))
@@ -277,7 +285,9 @@ QString cliUsage(const QString &topic)
                 "  --message TEXT               the message; its line ends are sent as CR LF\n"
                 "  --message-file FILE          the message from a message file (ANSI, or Unicode with\n"
                 "                               its byte order mark); line ends at its end are dropped\n"
-                "  --port P                     the serial device (/dev/ttyUSB0) or SIMULATOR\n"
+                "  --port P                     the serial device (/dev/ttyUSB0) or SIMULATOR; given again,\n"
+                "                               one more modem for the run (with the same port settings),\n"
+                "                               instead of the modems of the settings\n"
                 "  --baud N                     the port's speed\n"
                 "  --pin PIN                    the SIM's PIN\n"
                 "  --unicode                    send in Unicode (UCS2) instead of the GSM alphabet\n"

@@ -24,6 +24,8 @@ struct SendOptions
     QString message;     // --message, as typed
     QString messageFile; // --message-file
     std::optional<QString> port, baud, pin, longMessage, validity, delay, retry;
+    // --port given again: further modems of the run, with the port settings of the first.
+    QStringList morePorts;
     bool unicode = false;
     bool alert = false;
     QString reportPath;

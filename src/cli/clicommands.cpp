@@ -71,6 +71,23 @@ ComDetails runSettings(const ComDetails &stored, const SendOptions &options)
     return details;
 }
 
+QList<ModemPort> runMoreModems(const QList<ModemPort> &stored, const ComDetails &details, const SendOptions &options)
+{
+    QList<ModemPort> modems;
+    if (!options.port) {
+        modems = stored;
+        for (ModemPort &modem : modems)
+            SettingsRules::applyLoadDefaults(modem);
+        return modems;
+    }
+    for (const QString &port : options.morePorts) {
+        ModemPort modem = modemPortOf(details);
+        modem.Port = port;
+        modems += modem;
+    }
+    return modems;
+}
+
 QString commandMessage(const SendOptions &options)
 {
     QString text = options.message;
@@ -114,7 +131,9 @@ GatewaySettings gatewayFor(const SendOptions &options, const QString &dataFolder
 int sendList(RecipientList &list, const ComposedMessage &message, const SendOptions &options, AppContext &context,
              TerminalDialogs &dialogs, std::FILE *out, bool terminal, const QString &resumes = {})
 {
-    context.state.Details = runSettings(SettingsStore(context.dataFolder).load(), options);
+    const SettingsStore store(context.dataFolder);
+    context.state.Details = runSettings(store.load(), options);
+    context.state.MoreModems = runMoreModems(store.loadMoreModems(), context.state.Details, options);
     context.state.MessageEncoding = message.encoding;
     const ComDetails &details = context.state.Details;
     const MessageOptions messageOptions{details.LongMsg, details.SMSC.trimmed().isEmpty()};

@@ -75,13 +75,18 @@ void KannelSender::answered(QNetworkReply *reply, const Pending &pending)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QNetworkReply::NetworkError error = reply->error();
     if (status == 0) {
-        // No HTTP answer. Refused or unknown host: the request never reached Kannel.
-        const bool neverSent = error == QNetworkReply::ConnectionRefusedError
-            || error == QNetworkReply::HostNotFoundError || error == QNetworkReply::ProtocolUnknownError;
+        // No HTTP answer. A refused connection proves nothing went only while Kannel has never
+        // answered: once it has, Qt may have written the request on a kept-alive connection
+        // that Kannel closed after taking the message, and the refusal is Qt's quiet second
+        // attempt.
+        const bool neverSent = !m_answeredOnce
+            && (error == QNetworkReply::ConnectionRefusedError || error == QNetworkReply::HostNotFoundError
+                || error == QNetworkReply::ProtocolUnknownError);
         emit finished(pending.id, neverSent ? Outcome::Unreachable : Outcome::Uncertain, reply->errorString());
         emit roomAvailable();
         return;
     }
+    m_answeredOnce = true;
     const kannel::Answer answer = kannel::readAnswer(status, reply->readAll());
     switch (answer.verdict) {
     case kannel::Verdict::Accepted:

@@ -24,7 +24,7 @@ public:
         Sent,        // Kannel took it
         Refused,     // Kannel will not send it (text says why); the others may go
         Forbidden,   // user name or password refused: nothing will go
-        Unreachable, // no connection to Kannel: it did not go
+        Unreachable, // Kannel could not be reached at all: it did not go
         Uncertain,   // the request went out and no answer came back: it may have gone
     };
 
@@ -63,6 +63,7 @@ private:
     int m_busy = 0;
     int m_answerTimeoutMs = 30000;
     int m_pauseMs = 0; // the current back-off; 0: full speed
+    bool m_answeredOnce = false;
     QTimer m_pause;
     std::deque<Pending> m_retry;
 };

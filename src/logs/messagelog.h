@@ -17,8 +17,9 @@ public:
     qint16 LogType() const { return m_level; }
 
     void StatusLog(const QString &strStatus);
-    void ErrorMsgLog(const QString &Dest);
-    void SentMsgLog(const QString &Dest, const QString &SendReport);
+    // modem: the port that sent, in a run with several modems; it ends the line ("; modem P").
+    void ErrorMsgLog(const QString &Dest, const QString &modem = {});
+    void SentMsgLog(const QString &Dest, const QString &SendReport, const QString &modem = {});
     // Empties message.log (KeepLines 0) or keeps only its last KeepLines lines.
     void Clear(qint16 KeepLines);
 

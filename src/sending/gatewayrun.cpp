@@ -13,6 +13,7 @@
 #include "recipients/recipientlist.h"
 
 #include <QEventLoop>
+#include <QHash>
 #include <numeric>
 
 RunEngine::Outcome RunEngine::prepareGatewayAndSend(const Message &message, const MessageOptions &options)
@@ -54,18 +55,28 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
     const qint64 startMs = m_context.clock.nowMs();
     const bool ucs2 = message.encoding == 2;
 
+    // The journal takes one number at a time per modem; each request in flight is a lane
+    // of its own there ("kannel-1" ... "kannel-8"), held until the request's answer.
+    QList<int> freeLanes(m_gateway->route.inFlight);
+    std::iota(freeLanes.begin(), freeLanes.end(), 1);
+    QHash<int, QString> laneOf; // by position
     const auto hand = [&](int pos) {
         const QString &number = numbers.at(pos);
         status(1, QStringLiteral("Sending (") + number + QLatin1Char(')'));
         status(2, QString::number(pos + 1) + QLatin1Char('/') + QString::number(total));
-        m_journal->handed(pos);
+        const QString lane = QStringLiteral("kannel-%1").arg(freeLanes.takeFirst());
+        laneOf.insert(pos, lane);
+        m_journal->handed(pos, lane);
         sender.send(pos, {number, message.text, ucs2, message.alert, {}});
+    };
+    const auto freeLane = [&](int pos) {
+        freeLanes.append(laneOf.take(pos).mid(7).toInt());
     };
     const auto fail = [&](int pos, qint32 number, const QString &text, bool knownNotSent) {
         // An answer that never came leaves the number handed with no outcome: the journal's
         // uncertain number, which a resume asks about.
         if (knownNotSent)
-            m_journal->failed(pos, number, text);
+            m_journal->failed(pos, number, text, laneOf.value(pos));
         m_view.numberDone(numbers.at(pos), false, QString(), number, text);
         ++failed;
         m_result.failed = failed;
@@ -80,7 +91,7 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                          ++answered;
                          switch (outcome) {
                          case KannelSender::Outcome::Sent: {
-                             m_journal->sent(pos, text);
+                             m_journal->sent(pos, text, laneOf.value(pos));
                              m_view.numberDone(numbers.at(pos), true, text, 0, QString());
                              ++m_result.sent;
                              status(1, QStringLiteral("Sent (") + numbers.at(pos) + QLatin1Char(')'));
@@ -109,6 +120,7 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                              stopText = stopText.isEmpty() ? text : stopText;
                              break;
                          }
+                         freeLane(pos);
                          m_view.progressStep();
                          status(4, QStringLiteral("Time left: ")
                                        + FormatTimeLeft(startMs, qint16(answered), qint16(total),
@@ -119,7 +131,7 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
 
     for (;;) {
         if (state.ContinueSending && stopNumber == 0) {
-            while (next < total && sender.hasRoom())
+            while (next < total && sender.hasRoom() && !freeLanes.isEmpty())
                 hand(next++);
         }
         if (sender.isIdle()) {
@@ -138,9 +150,10 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
         const QString line = QStringLiteral("Gateway: ERROR %1 %2").arg(stopNumber).arg(stopText);
         m_log->StatusLog(line);
         setHourglass(false);
-        m_context.dialogs.exclamation(stopNumber == gateway::Forbidden
-                                          ? QStringLiteral("The gateway refused the user name or password: ") + stopText
-                                          : QStringLiteral("The gateway could not be reached: ") + stopText);
+        const QString why = stopNumber == gateway::Forbidden     ? QStringLiteral("refused the user name or password")
+                          : stopNumber == gateway::Unreachable ? QStringLiteral("could not be reached")
+                                                               : QStringLiteral("stopped answering");
+        m_context.dialogs.exclamation(QStringLiteral("The gateway %1: %2").arg(why, stopText));
         m_view.progressReset(true);
         endConnectionFailure(stopNumber, stopText);
         state.IsSending = false;

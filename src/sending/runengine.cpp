@@ -1,5 +1,7 @@
 #include "runengine.h"
 
+#include "sending/modempool.h"
+#include "sending/modemsteps.h"
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
 
@@ -7,7 +9,6 @@
 #include "common/errortrap.h"
 #include "common/text.h"
 #include "gateway/kannelrequest.h"
-#include "kestrel/kestrelerrors.h"
 #include "logs/componentstart.h"
 #include "logs/messagelog.h"
 #include "recipients/recipientlist.h"
@@ -17,10 +18,7 @@
 
 namespace {
 
-// Below this reading (on the bar's 0 to 100 scale) messages are likely to fail.
-constexpr int kLowSignal = 36;
 const QString kAbortQuestion = QStringLiteral("Abort sending remaining messages?");
-const QString kKestrelError = QStringLiteral("Kestrel Error");
 
 // Thrown at a checkpoint when the operator confirmed the stop; the run takes the
 // user-abort ending.
@@ -95,6 +93,7 @@ void RunEngine::closeJournal(RunEnd kind, const QString &detail)
 void RunEngine::release()
 {
     // Releasing the component closes the port.
+    m_pool.reset();
     m_component.reset();
     m_journal.reset();
     m_log.reset();
@@ -123,7 +122,7 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
         // operator can mend the installation or the settings and try once more.
         if (!m_gateway) {
             m_component = startSmsComponent(m_context);
-            if (!m_component) {
+            if (!m_component || !startPool()) {
                 m_view.unlock();
                 m_result.end = RunResult::End::Error;
                 return m_result;
@@ -132,20 +131,21 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
 
         Outcome outcome;
         try {
-            outcome = m_gateway ? prepareGatewayAndSend(message, options) : prepareAndSend(message, options);
+            outcome = m_gateway ? prepareGatewayAndSend(message, options)
+                      : m_pool  ? preparePoolAndSend(message, options)
+                                : prepareAndSend(message, options);
         } catch (const StopConfirmed &) {
             outcome = Outcome::UserAbort;
         }
         switch (outcome) {
         case Outcome::Completed:
-            break; // ended inside sendAll, where the counts are
+        case Outcome::Ended:
+            break; // ended inside sendAll, where the counts are, or where the cause was known
         case Outcome::UserAbort:
             endUserAbort();
             break;
         case Outcome::ConnectionFailure:
             endConnectionFailure(m_component->ErrorNumber(), m_component->ErrorDescription());
-            break;
-        case Outcome::Ended:
             break;
         case Outcome::Quiet:
             endQuiet();
@@ -238,11 +238,7 @@ bool RunEngine::connectModem()
 
 void RunEngine::forgiveReadingError()
 {
-    SmsComponent &modem = *m_component;
-    const qint32 number = modem.ErrorNumber();
-    if (number == 0 || number == kestrel::NoAnswer || number == kestrel::PortLost || number == kestrel::NotConnected)
-        return;
-    modem.ClearError();
+    modemsteps::forgiveReadingError(*m_component);
 }
 
 bool RunEngine::readModem()
@@ -267,7 +263,7 @@ bool RunEngine::readModem()
     forgiveReadingError();
     const int signal = std::max<int>(0, modem.SignalStrength());
     m_view.showNetwork(network, signal);
-    if (signal < kLowSignal) {
+    if (signal < modemsteps::kLowSignal) {
         status(1, QStringLiteral("Low signal strength"));
         // The operator answers with the normal pointer, as at every question of the run.
         setHourglass(false);
@@ -281,15 +277,7 @@ bool RunEngine::readModem()
 
 void RunEngine::configureMessages(const Message &message, const MessageOptions &options)
 {
-    const ComDetails &stored = m_context.state.Details;
-    SmsComponent &modem = *m_component;
-    modem.setEncoding(message.encoding);
-    modem.setSendDelay(runvalues::sendDelayMs(stored.SendDelay));
-    modem.setSendRetry(runvalues::toInt16(stored.SendRetry));
-    if (const std::optional<int> code = runvalues::longMessageCode(options.longMessage))
-        modem.setLongMessage(*code);
-    if (!options.internalSmsc && !trimSpaces(stored.SMSC).isEmpty())
-        modem.setSMSC(stored.SMSC);
+    modemsteps::configureMessages(*m_component, m_context.state.Details, message, options);
 }
 
 RunEngine::Outcome RunEngine::sendAll(const Message &composed)
@@ -297,13 +285,7 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
     AppState &state = m_context.state;
     Message message = composed;
     if (message.wapPush) {
-        SmsWapPush &push = m_component->WapPush();
-        push.setPushLevel(2);
-        push.setPushDate(0);
-        push.setPushId(QStringLiteral("0"));
-        push.setUrl(message.url);
-        push.setText(message.text);
-        if (!push.IsLengthValid())
+        if (!modemsteps::preparePush(*m_component, message))
             return Outcome::ContentTooLong;
         message.alert = false;
     }
@@ -360,22 +342,7 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
 
 bool RunEngine::sendOne(const Message &message, const QString &number, QString &report)
 {
-    SmsComponent &modem = *m_component;
-    if (!message.wapPush) {
-        report = modem.SendSMS(number, message.text, message.alert);
-    } else {
-        SmsWapPush &push = modem.WapPush();
-        // Setting the destination does not clear the error of the previous number, which is
-        // already counted; only an error that appears here means this destination was
-        // refused. Otherwise one failure would fail every later push unsent.
-        const bool leftOver = modem.IsError(false, kKestrelError);
-        push.setDestination(number);
-        if (leftOver || !modem.IsError(false, kKestrelError)) {
-            push.Send();
-            report = QStringLiteral("0");
-        }
-    }
-    return !modem.IsError(false, kKestrelError);
+    return modemsteps::sendTo(*m_component, message, number, report);
 }
 
 void RunEngine::endCompleted(int total, int failed)

@@ -7,9 +7,12 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class MessageLog;
+class ModemPool;
 class RecipientList;
+struct PoolModem;
 
 // What shows a sending run: the main window (status bar, lock, progress bar, the Tools
 // tab's readings) or a terminal.
@@ -58,6 +61,9 @@ struct RunResult
 // fixed points; a stop only clears ContinueSending, which the run reads at its checkpoints
 // and then asks "Abort sending remaining messages?". The window and quillo-cli both run it.
 //
+// With more modems than the one of the settings (AppState::MoreModems) the run uses them
+// all at once (poolrun.cpp): each number goes to the next free modem.
+//
 // Every run that gets as far as the modem keeps a journal in the logs folder
 // (runjournal.h): each number is recorded as handed to the modem before it goes, and its
 // outcome before the list changes, so after a crash the journal says who got the message.
@@ -80,7 +86,7 @@ public:
     void setGateway(std::optional<GatewaySettings> gateway) { m_gateway = std::move(gateway); }
 
 private:
-    // Ended: the run took its ending itself.
+    // Ended: the run took its ending where it knew the cause.
     enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong, Ended };
     using Message = ComposedMessage;
 
@@ -99,6 +105,14 @@ private:
     bool sendOne(const Message &message, const QString &number, QString &report);
     void checkpoint();
 
+    // A run with several modems (poolrun.cpp). startPool makes the pool, its first modem being
+    // m_component; false when a component could not be started (the operator was told).
+    bool startPool();
+    Outcome preparePoolAndSend(const Message &message, const MessageOptions &options);
+    Outcome sendAllPooled(const Message &message, std::vector<PoolModem> &modems);
+    // A line in the status bar and the message log about one modem of the pool.
+    void modemNote(int modem, const QString &text);
+
     void endCompleted(int total, int failed);
     void endUserAbort();
     void endConnectionFailure(qint32 number, const QString &description);
@@ -116,6 +130,7 @@ private:
     RecipientList &m_list;
     RunView &m_view;
     std::unique_ptr<SmsComponent> m_component;
+    std::unique_ptr<ModemPool> m_pool; // with several modems; it then owns the components
     std::unique_ptr<MessageLog> m_log;
     std::optional<RunJournalWriter> m_journal;
     QString m_resumes;

@@ -15,8 +15,7 @@ void restore(AppContext &context, const RunJournalState &run, RecipientList &lis
     bool withUncertain = false;
     if (run.uncertainPosition >= 0)
         withUncertain = context.dialogs.ask(
-            QStringLiteral("Also put back %1, which may already have received the message?")
-                .arg(run.start.numbers.value(run.uncertainPosition)));
+            QStringLiteral("Also put back %1, which may already have received the message?").arg(uncertainNumbers(run)));
     const QStringList numbers = run.notSent(withUncertain);
     const int added = list.appendMany(numbers);
     composer.setMessage({run.start.text, run.start.url, run.start.wapPush, run.start.alert, run.start.encoding});

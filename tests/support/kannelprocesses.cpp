@@ -94,7 +94,7 @@ QString KannelProcesses::start(const QString &extraGroups)
                                "group = smsbox\nbearerbox-host = 127.0.0.1\nsendsms-port = %4\n"
                                "log-file = \"%5/smsbox.log\"\nlog-level = 1\n\n"
                                "group = sendsms-user\nusername = quillo\npassword = s3cret\n"
-                               "max-messages = 10\nconcatenation = true\n\n")
+                               "max-messages = 10\nconcatenation = true\ndefault-sender = 5550100\n\n")
                                .arg(m_adminPort)
                                .arg(m_boxPort)
                                .arg(m_smscPort)
