@@ -11,7 +11,9 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QHeaderView>
 #include <QProgressBar>
+#include <QTableWidget>
 
 namespace {
 
@@ -54,7 +56,9 @@ void ModemInfoRefresh::cmdRefresh_Click()
     try {
         m_log = std::make_unique<MessageLog>(m_context.dataFolder);
         lockWindow();
-        finish(!connectAndRead());
+        const bool read = connectAndRead();
+        readMoreModems(read);
+        finish(!read);
     } catch (...) {
         // The operator learns that the reading failed; what failed is in the modem log.
         noteIgnoredError("reading modem and network information");
@@ -149,6 +153,62 @@ bool ModemInfoRefresh::connectAndRead()
     status(QStringLiteral("Idle"));
     letEventsRun();
     return true;
+}
+
+QStringList ModemInfoRefresh::readModem(SmsComponent &modem, const ComDetails &details)
+{
+    modem.setInitFlag(false);
+    modem.setModemLogType(runvalues::toInt16(details.SysLog));
+    modem.setLogPath(logsFolder(m_context.dataFolder));
+    runvalues::writePortSettings(modem, details);
+    modem.setNoPin(details.PIN.trimmed().isEmpty());
+    if (!modem.Connect())
+        return {QStringLiteral("ERROR %1 %2").arg(modem.ErrorNumber()).arg(modem.ErrorDescription())};
+    QStringList values{modem.Manufacturer(), modem.Model(), modem.IMEI(), modem.IMSI()};
+    QString network = modem.NetworkName();
+    if (network.trimmed().isEmpty())
+        network = modem.NetworkCode();
+    values << network << QString::number(std::clamp<int>(modem.SignalStrength(), 0, 100));
+    return values;
+}
+
+void ModemInfoRefresh::readMoreModems(bool firstRead)
+{
+    QTableWidget *table = m_view.modems;
+    const QList<ModemPort> &more = m_context.state.MoreModems;
+    table->setVisible(!more.isEmpty());
+    table->setRowCount(0);
+    if (more.isEmpty())
+        return;
+    const ComDetails &stored = m_context.state.Details;
+    const auto showRow = [table](int row, const QString &port, const QStringList &values) {
+        table->setItem(row, 0, new QTableWidgetItem(port));
+        for (int column = 1; column < table->columnCount(); ++column)
+            table->setItem(row, column, new QTableWidgetItem(values.value(column - 1)));
+        // A failure fills the row rather than one narrow column.
+        table->setSpan(row, 1, 1, values.size() == 1 ? table->columnCount() - 1 : 1);
+    };
+    table->setRowCount(int(more.size()) + 1);
+    QStringList first{QStringLiteral("ERROR %1 %2").arg(m_component->ErrorNumber()).arg(m_component->ErrorDescription())};
+    if (firstRead) {
+        first.clear();
+        for (QLabel *label : {m_view.manufacturer, m_view.model, m_view.imei, m_view.imsi, m_view.network})
+            first << label->text();
+        first << QString::number(m_view.signal->value());
+    }
+    showRow(0, stored.Port, first);
+    // As tall as its rows, so the frame does not grow an empty area.
+    table->setFixedHeight(table->horizontalHeader()->height() + table->verticalHeader()->length()
+                          + 2 * table->frameWidth());
+    for (int i = 0; i < more.size(); ++i) {
+        status(QStringLiteral("Reading modem %1").arg(more[i].Port));
+        letEventsRun();
+        std::unique_ptr<SmsComponent> modem = startSmsComponent(m_context);
+        if (!modem)
+            return;
+        showRow(i + 1, more[i].Port, readModem(*modem, withModemPort(stored, more[i])));
+        letEventsRun();
+    }
 }
 
 void ModemInfoRefresh::finish(bool failed)

@@ -27,6 +27,10 @@ public:
 private:
     // Returns false when the connection failed (the quiet ending is due).
     bool connectAndRead();
+    // With several modems: a row per modem, the first from the labels, each further one read
+    // on a component of its own; a modem that fails says so in its row.
+    void readMoreModems(bool firstRead);
+    QStringList readModem(SmsComponent &modem, const ComDetails &details);
     void lockWindow();
     // What every ending shares: release, labels as given, bars reset, everything unlocked.
     void finish(bool failed);

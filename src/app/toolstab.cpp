@@ -8,10 +8,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <tuple>
 
@@ -86,6 +88,18 @@ QWidget *ToolsTab::buildInfoFrame()
     m_modemInfo.signal = signal;
     // Aligned, so the bar's fixed width does not cap the value column's width.
     grid->addWidget(signal, row, 1, Qt::AlignLeft);
+    ++row;
+
+    auto *modems = named(new QTableWidget(0, 7, frame), "tblModems", QStringLiteral("Modems"));
+    modems->setHorizontalHeaderLabels({QStringLiteral("Port"), QStringLiteral("Manufacturer"), QStringLiteral("Model"),
+                                       QStringLiteral("IMEI"), QStringLiteral("IMSI"), QStringLiteral("Network"),
+                                       QStringLiteral("Signal")});
+    modems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    modems->verticalHeader()->hide();
+    modems->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    modems->hide();
+    m_modemInfo.modems = modems;
+    grid->addWidget(modems, row, 0, 1, 2);
     ++row;
 
     m_cmdRefresh = namedButton(frame, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("Refresh"));

@@ -6,6 +6,7 @@
 #include "settings/settingsrules.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 #include <functional>
 
 namespace {
@@ -81,7 +82,15 @@ const QList<Option> &options()
         {"--message", 1, kForSend, [](CliCommand &c, const QStringList &v) { c.send.message = v[0]; return QString(); }},
         {"--message-file", 1, kForSend,
          [](CliCommand &c, const QStringList &v) { c.send.messageFile = v[0]; return QString(); }},
-        {"--port", 1, kSettings, [](CliCommand &c, const QStringList &v) { return store(c.send.port, v[0]); }},
+        {"--port", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             if (!c.send.port)
+                 return store(c.send.port, v[0]);
+             if (c.send.port == v[0] || c.send.morePorts.contains(v[0]))
+                 return QStringLiteral("--port: %1 is given twice").arg(quoted(v[0]));
+             c.send.morePorts += v[0];
+             return QString();
+         }},
         {"--baud", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              if (!isWholeIn(v[0], 1, 4000000))
@@ -142,6 +151,21 @@ const QList<Option> &options()
         {"--include-uncertain", 0, kForResume,
          [](CliCommand &c, const QStringList &) { c.includeUncertain = true; return QString(); }},
         {"--report", 1, kSettings, [](CliCommand &c, const QStringList &v) { c.send.reportPath = v[0]; return QString(); }},
+        {"--gateway", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             const QUrl url(v[0], QUrl::StrictMode);
+             if (v[0] != QLatin1String("stored")
+                 && (!url.isValid() || url.host().isEmpty()
+                     || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))))
+                 return QStringLiteral("--gateway: %1 is neither an http:// address nor 'stored'").arg(quoted(v[0]));
+             return store(c.send.gateway, v[0]);
+         }},
+        {"--user", 1, kSettings, [](CliCommand &c, const QStringList &v) { return store(c.send.gatewayUser, v[0]); }},
+        {"--password", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) { return store(c.send.gatewayPassword, v[0]); }},
+        {"--smsc", 1, kSettings, [](CliCommand &c, const QStringList &v) { return store(c.send.gatewaySmsc, v[0]); }},
+        {"--sender", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) { return store(c.send.gatewaySender, v[0]); }},
     };
     return list;
 }
@@ -233,6 +257,14 @@ CliParse parseCliArguments(const QStringList &arguments)
         if (const QString refusal = option->take(command, values); !refusal.isEmpty())
             return failed(refusal);
     }
+    const bool gatewayOption = std::any_of(given.begin(), given.end(), [](const QString &option) {
+        return option == QLatin1String("--user") || option == QLatin1String("--password")
+            || option == QLatin1String("--smsc") || option == QLatin1String("--sender");
+    });
+    if (gatewayOption && !command.send.gateway)
+        return failed(QStringLiteral("%1: --user, --password, --smsc and --sender go with --gateway").arg(name));
+    if (command.send.gateway && *command.send.gateway != QLatin1String("stored") && !command.send.gatewayUser)
+        return failed(QStringLiteral("%1: --gateway URL needs --user (and --password)").arg(name));
     if (optOut)
         return parseOptOut(command, positional);
     if (resume) {
@@ -286,6 +318,7 @@ QString cliUsage(const QString &topic)
                    "                       [--port P] [--baud N] [--pin PIN] [--unicode] [--alert]\n"
                    "                       [--long MODE] [--validity V] [--delay S] [--retry N]\n"
                    "                       [--report FILE.csv] [--country CC] [--dry-run]\n"
+                   "                       [--gateway URL --user U --password P [--smsc ID] [--sender ID]]\n"
                    "Sends the message to every number SOURCE gives, through the modem and with the\n"
                    "settings of config.ini in Quillo's data folder; the options override them for this run.\n"
                    "Numbers on the opt-out list (quillo-cli optout) are skipped: never sent, reported as\n"
@@ -297,7 +330,9 @@ QString cliUsage(const QString &topic)
                 "  --message TEXT               the message; its line ends are sent as CR LF\n"
                 "  --message-file FILE          the message from a message file (ANSI, or Unicode with\n"
                 "                               its byte order mark); line ends at its end are dropped\n"
-                "  --port P                     the serial device (/dev/ttyUSB0) or SIMULATOR\n"
+                "  --port P                     the serial device (/dev/ttyUSB0) or SIMULATOR; given again,\n"
+                "                               one more modem for the run (with the same port settings),\n"
+                "                               instead of the modems of the settings\n"
                 "  --baud N                     the port's speed\n"
                 "  --pin PIN                    the SIM's PIN\n"
                 "  --unicode                    send in Unicode (UCS2) instead of the GSM alphabet\n"
@@ -311,7 +346,13 @@ QString cliUsage(const QString &topic)
                 "                               error number, error text, time (and the text, when\n"
                 "                               each number gets its own)\n"
                 "  --dry-run                    print the recipients, SMS parts and estimated duration,\n"
-                "                               and each number's text; the modem is not used\n\n"
+                "                               and each number's text; the modem is not used\n"
+                "  --gateway URL                send through a Kannel smsbox instead of the modem: its\n"
+                "                               sendsms address (http://host:13013/cgi-bin/sendsms), or\n"
+                "                               'stored' for the gateway of config.ini\n"
+                "  --user U, --password P       the sendsms-user of Kannel's configuration\n"
+                "  --smsc ID                    the SMSC group Kannel is to send through\n"
+                "  --sender ID                  the sender Kannel puts on the messages\n\n"
                 "Progress goes to standard output, the run's messages to standard error. SIGINT or\n"
                 "SIGTERM stops the run after the number in flight; a second one ends it at once.\n"
                 "Exit status: 0 all sent, 1 some not sent (failed, or the modem failed), 2 bad input\n"

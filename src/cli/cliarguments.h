@@ -28,10 +28,14 @@ struct SendOptions
     // --country: a two-letter code in capitals, or empty for none. It also applies to the
     // numbers of `numbers` and `optout`.
     std::optional<QString> country;
+    // --port given again: further modems of the run, with the port settings of the first.
+    QStringList morePorts;
     bool unicode = false;
     bool alert = false;
     bool dryRun = false; // print what would be sent, open no port
     QString reportPath;
+    // --gateway URL, or "stored" for config.ini's gateway; the others override its keys.
+    std::optional<QString> gateway, gatewayUser, gatewayPassword, gatewaySmsc, gatewaySender;
 };
 
 struct CliCommand

@@ -77,6 +77,23 @@ ComDetails runSettings(const ComDetails &stored, const SendOptions &options)
     return details;
 }
 
+QList<ModemPort> runMoreModems(const QList<ModemPort> &stored, const ComDetails &details, const SendOptions &options)
+{
+    QList<ModemPort> modems;
+    if (!options.port) {
+        modems = stored;
+        for (ModemPort &modem : modems)
+            SettingsRules::applyLoadDefaults(modem);
+        return modems;
+    }
+    for (const QString &port : options.morePorts) {
+        ModemPort modem = modemPortOf(details);
+        modem.Port = port;
+        modems += modem;
+    }
+    return modems;
+}
+
 QString commandMessage(const SendOptions &options)
 {
     QString text = options.message;
@@ -99,12 +116,30 @@ QString commandMessage(const SendOptions &options)
 
 namespace {
 
+// The gateway --gateway names: the stored one with the options' keys over it, or the one the
+// options give.
+GatewaySettings gatewayFor(const SendOptions &options, const QString &dataFolder)
+{
+    GatewaySettings gateway;
+    if (*options.gateway == QLatin1String("stored"))
+        gateway = loadGatewaySettings(dataFolder);
+    else
+        gateway.route.sendsmsUrl = QUrl(*options.gateway);
+    gateway.route.user = options.gatewayUser.value_or(gateway.route.user);
+    gateway.route.password = options.gatewayPassword.value_or(gateway.route.password);
+    gateway.route.smscId = options.gatewaySmsc.value_or(gateway.route.smscId);
+    gateway.route.sender = options.gatewaySender.value_or(gateway.route.sender);
+    return gateway;
+}
+
 // The run of message to list with the stored settings and the options', continuing the
 // journal resumes when it is given.
 int sendList(RecipientList &list, const ComposedMessage &message, const SendOptions &options, AppContext &context,
              TerminalDialogs &dialogs, std::FILE *out, bool terminal, const QString &resumes = {})
 {
-    context.state.Details = runSettings(SettingsStore(context.dataFolder).load(), options);
+    const SettingsStore store(context.dataFolder);
+    context.state.Details = runSettings(store.load(), options);
+    context.state.MoreModems = runMoreModems(store.loadMoreModems(), context.state.Details, options);
     context.state.MessageEncoding = message.encoding;
     const ComDetails &details = context.state.Details;
     const MessageOptions messageOptions{details.LongMsg, details.SMSC.trimmed().isEmpty()};
@@ -129,6 +164,8 @@ int sendList(RecipientList &list, const ComposedMessage &message, const SendOpti
 
     if (!resumes.isEmpty())
         engine.setResumes(resumes);
+    if (options.gateway)
+        engine.setGateway(gatewayFor(options, context.dataFolder));
     StopSignal stop([&] {
         view.note(QStringLiteral("quillo-cli: stopping after the number in flight"));
         engine.requestStop(true);

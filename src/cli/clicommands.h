@@ -27,6 +27,9 @@ int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &d
 
 // The stored settings with the Settings tab's load defaults, then the options given.
 ComDetails runSettings(const ComDetails &stored, const SendOptions &options);
+// The run's modems after the first: with --port, those of the further --port options, each
+// with the run's port settings (details, from runSettings); without, the stored ones.
+QList<ModemPort> runMoreModems(const QList<ModemPort> &stored, const ComDetails &details, const SendOptions &options);
 
 // The message of the options: --message as typed or the message file, its line ends at the
 // end dropped, every line end made CR LF as the composer's box holds them. Throws QuilloError

@@ -22,4 +22,6 @@ struct AppState
     QString GsmExtensionChars;
     QString ProductVersionText;
     ComDetails Details;                                // the main window's ComDetails
+    // The modems a run uses besides Details' port; empty for the usual one-modem run.
+    QList<ModemPort> MoreModems;
 };

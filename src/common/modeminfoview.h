@@ -2,6 +2,7 @@
 
 class QLabel;
 class QProgressBar;
+class QTableWidget;
 
 // The Tools tab's modem, SIM and network values: the modem refresh fills them, and so does a
 // sending run as it reads the modem.
@@ -13,4 +14,6 @@ struct ModemInfoView
     QLabel *imsi = nullptr;
     QLabel *network = nullptr;
     QProgressBar *signal = nullptr;
+    // With several modems, a row of readings per modem (hidden with one).
+    QTableWidget *modems = nullptr;
 };

@@ -52,19 +52,28 @@ void MessageLog::StatusLog(const QString &strStatus)
     appendLine(strStatus);
 }
 
-void MessageLog::ErrorMsgLog(const QString &Dest)
+namespace {
+
+QString byModem(const QString &modem)
+{
+    return modem.isEmpty() ? QString() : QStringLiteral("; modem ") + modem;
+}
+
+} // namespace
+
+void MessageLog::ErrorMsgLog(const QString &Dest, const QString &modem)
 {
     if (m_level < 1)
         return;
-    appendLine(QStringLiteral("Message FAILED [") + Dest + QLatin1Char(']'));
+    appendLine(QStringLiteral("Message FAILED [") + Dest + QLatin1Char(']') + byModem(modem));
 }
 
-void MessageLog::SentMsgLog(const QString &Dest, const QString &SendReport)
+void MessageLog::SentMsgLog(const QString &Dest, const QString &SendReport, const QString &modem)
 {
     if (m_level < 2 || Dest.trimmed().isEmpty())
         return;
     appendLine(QStringLiteral("Message Sent [") + Dest + QStringLiteral("]; ")
-               + QString::number(smsCountOfReport(SendReport)) + QStringLiteral(" SMS"));
+               + QString::number(smsCountOfReport(SendReport)) + QStringLiteral(" SMS") + byModem(modem));
 }
 
 void MessageLog::SkippedMsgLog(const QString &Dest)

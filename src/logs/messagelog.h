@@ -18,8 +18,9 @@ public:
     qint16 LogType() const { return m_level; }
 
     void StatusLog(const QString &strStatus);
-    void ErrorMsgLog(const QString &Dest);
-    void SentMsgLog(const QString &Dest, const QString &SendReport);
+    // modem: the port that sent, in a run with several modems; it ends the line ("; modem P").
+    void ErrorMsgLog(const QString &Dest, const QString &modem = {});
+    void SentMsgLog(const QString &Dest, const QString &SendReport, const QString &modem = {});
     // A number on the opt-out list that the run passed over (level 2, as sent messages).
     void SkippedMsgLog(const QString &Dest);
     // Empties message.log (KeepLines 0) or keeps only its last KeepLines lines.

@@ -16,9 +16,21 @@ QString interruptedRunSummary(const RunJournalState &run)
     if (run.skipped > 0)
         text += QStringLiteral("; Skipped (opt-out): %1").arg(run.skipped);
     text += QLatin1Char('.');
-    if (run.uncertainPosition >= 0)
+    if (run.uncertainPositions.size() == 1)
         text += QStringLiteral("\r\nThe message to %1 was being sent when the run stopped: it may or may not "
                                "have reached that number.")
                     .arg(run.start.numbers.value(run.uncertainPosition));
+    else if (run.uncertainPositions.size() > 1)
+        text += QStringLiteral("\r\nThe messages to %1 were being sent when their modems stopped: they may or may "
+                               "not have reached those numbers.")
+                    .arg(uncertainNumbers(run));
     return text;
+}
+
+QString uncertainNumbers(const RunJournalState &run)
+{
+    QStringList numbers;
+    for (int pos : run.uncertainPositions)
+        numbers << run.start.numbers.value(pos);
+    return numbers.join(QStringLiteral(", "));
 }

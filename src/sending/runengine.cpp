@@ -1,13 +1,15 @@
 #include "runengine.h"
 
 #include "sending/runspeed.h"
+#include "sending/modempool.h"
+#include "sending/modemsteps.h"
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
 
 #include "common/datafolder.h"
 #include "common/errortrap.h"
 #include "common/text.h"
-#include "kestrel/kestrelerrors.h"
+#include "gateway/kannelrequest.h"
 #include "logs/componentstart.h"
 #include "logs/messagelog.h"
 #include "recipients/recipientlist.h"
@@ -17,10 +19,7 @@
 
 namespace {
 
-// Below this reading (on the bar's 0 to 100 scale) messages are likely to fail.
-constexpr int kLowSignal = 36;
 const QString kAbortQuestion = QStringLiteral("Abort sending remaining messages?");
-const QString kKestrelError = QStringLiteral("Kestrel Error");
 
 // Thrown at a checkpoint when the operator confirmed the stop; the run takes the
 // user-abort ending.
@@ -65,6 +64,8 @@ void RunEngine::openJournal(const Message &message, const MessageOptions &option
                      {QStringLiteral("validity"), stored.Validity},
                      {QStringLiteral("delay"), stored.SendDelay},
                      {QStringLiteral("retry"), stored.SendRetry}};
+    if (m_gateway)
+        start.options.append({QStringLiteral("gateway"), kannel::loggable(m_gateway->route.sendsmsUrl)});
     start.numbers = m_list.entries();
     if (m_list.hasFields())
         start.fields = m_list.allFields();
@@ -95,6 +96,7 @@ void RunEngine::closeJournal(RunEnd kind, const QString &detail)
 void RunEngine::release()
 {
     // Releasing the component closes the port.
+    m_pool.reset();
     m_component.reset();
     m_journal.reset();
     m_log.reset();
@@ -123,27 +125,32 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
 
         // Without a component nothing was started: the window is unlocked again so the
         // operator can mend the installation or the settings and try once more.
-        m_component = startSmsComponent(m_context);
-        if (!m_component) {
-            m_view.unlock();
-            m_result.end = RunResult::End::Error;
-            return m_result;
+        if (!m_gateway) {
+            m_component = startSmsComponent(m_context);
+            if (!m_component || !startPool()) {
+                m_view.unlock();
+                m_result.end = RunResult::End::Error;
+                return m_result;
+            }
         }
 
         Outcome outcome;
         try {
-            outcome = prepareAndSend(message, options);
+            outcome = m_gateway ? prepareGatewayAndSend(message, options)
+                      : m_pool  ? preparePoolAndSend(message, options)
+                                : prepareAndSend(message, options);
         } catch (const StopConfirmed &) {
             outcome = Outcome::UserAbort;
         }
         switch (outcome) {
         case Outcome::Completed:
-            break; // ended inside sendAll, where the counts are
+        case Outcome::Ended:
+            break; // ended inside sendAll, where the counts are, or where the cause was known
         case Outcome::UserAbort:
             endUserAbort();
             break;
         case Outcome::ConnectionFailure:
-            endConnectionFailure();
+            endConnectionFailure(m_component->ErrorNumber(), m_component->ErrorDescription());
             break;
         case Outcome::Quiet:
             endQuiet();
@@ -173,6 +180,11 @@ bool RunEngine::checkInput(Message &message)
     // The URL goes to the component as typed; only the test ignores surrounding blanks.
     if (message.wapPush && trimSpaces(message.url).isEmpty()) {
         m_context.dialogs.exclamation(QStringLiteral("Please enter WAP Push URL!"));
+        return false;
+    }
+    if (message.wapPush && m_gateway) {
+        m_context.dialogs.exclamation(QStringLiteral("A WAP Push message goes through the modems only. Turn the "
+                                                     "gateway off in Settings to send it."));
         return false;
     }
     return true;
@@ -261,11 +273,7 @@ bool RunEngine::connectModem()
 
 void RunEngine::forgiveReadingError()
 {
-    SmsComponent &modem = *m_component;
-    const qint32 number = modem.ErrorNumber();
-    if (number == 0 || number == kestrel::NoAnswer || number == kestrel::PortLost || number == kestrel::NotConnected)
-        return;
-    modem.ClearError();
+    modemsteps::forgiveReadingError(*m_component);
 }
 
 bool RunEngine::readModem()
@@ -290,7 +298,7 @@ bool RunEngine::readModem()
     forgiveReadingError();
     const int signal = std::max<int>(0, modem.SignalStrength());
     m_view.showNetwork(network, signal);
-    if (signal < kLowSignal) {
+    if (signal < modemsteps::kLowSignal) {
         status(1, QStringLiteral("Low signal strength"));
         // The operator answers with the normal pointer, as at every question of the run.
         setHourglass(false);
@@ -304,15 +312,7 @@ bool RunEngine::readModem()
 
 void RunEngine::configureMessages(const Message &message, const MessageOptions &options)
 {
-    const ComDetails &stored = m_context.state.Details;
-    SmsComponent &modem = *m_component;
-    modem.setEncoding(message.encoding);
-    modem.setSendDelay(runvalues::sendDelayMs(stored.SendDelay));
-    modem.setSendRetry(runvalues::toInt16(stored.SendRetry));
-    if (const std::optional<int> code = runvalues::longMessageCode(options.longMessage))
-        modem.setLongMessage(*code);
-    if (!options.internalSmsc && !trimSpaces(stored.SMSC).isEmpty())
-        modem.setSMSC(stored.SMSC);
+    modemsteps::configureMessages(*m_component, m_context.state.Details, message, options);
 }
 
 RunEngine::Outcome RunEngine::sendAll(const Message &composed)
@@ -320,13 +320,7 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
     AppState &state = m_context.state;
     Message message = composed;
     if (message.wapPush) {
-        SmsWapPush &push = m_component->WapPush();
-        push.setPushLevel(2);
-        push.setPushDate(0);
-        push.setPushId(QStringLiteral("0"));
-        push.setUrl(message.url);
-        push.setText(message.text);
-        if (!push.IsLengthValid())
+        if (!modemsteps::preparePush(*m_component, message))
             return Outcome::ContentTooLong;
         message.alert = false;
     }
@@ -413,25 +407,7 @@ void RunEngine::skipOptedOut(int pos, int index, const QString &number)
 
 bool RunEngine::sendOne(const Message &message, const PersonalMessage &personal, QString &report)
 {
-    SmsComponent &modem = *m_component;
-    const QString &number = personal.number;
-    if (!message.wapPush) {
-        if (m_plan.personal)
-            modem.setEncoding(personal.encoding);
-        report = modem.SendSMS(number, personal.text, message.alert);
-    } else {
-        SmsWapPush &push = modem.WapPush();
-        // Setting the destination does not clear the error of the previous number, which is
-        // already counted; only an error that appears here means this destination was
-        // refused. Otherwise one failure would fail every later push unsent.
-        const bool leftOver = modem.IsError(false, kKestrelError);
-        push.setDestination(number);
-        if (leftOver || !modem.IsError(false, kKestrelError)) {
-            push.Send();
-            report = QStringLiteral("0");
-        }
-    }
-    return !modem.IsError(false, kKestrelError);
+    return modemsteps::sendTo(*m_component, message, personal, m_plan.personal, report);
 }
 
 void RunEngine::endCompleted(int total, int failed)
@@ -479,13 +455,12 @@ void RunEngine::endUserAbort()
         m_view.exitAfterRun();
 }
 
-void RunEngine::endConnectionFailure()
+void RunEngine::endConnectionFailure(qint32 number, const QString &description)
 {
     m_result.end = RunResult::End::ConnectionFailure;
-    m_result.errorNumber = m_component->ErrorNumber();
-    closeJournal(RunEnd::ConnectionFailure,
-                 QString::number(m_component->ErrorNumber()) + QLatin1Char(' ') + m_component->ErrorDescription());
-    status(1, QStringLiteral("ERROR ") + QString::number(m_component->ErrorNumber()));
+    m_result.errorNumber = number;
+    closeJournal(RunEnd::ConnectionFailure, QString::number(number) + QLatin1Char(' ') + description);
+    status(1, QStringLiteral("ERROR ") + QString::number(number));
     m_view.unlock();
     m_view.letEventsRun();
     release();

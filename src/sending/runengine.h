@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/appcontext.h"
+#include "gateway/gatewaysettings.h"
 #include "recipients/optoutlist.h"
 #include "sending/runjournal.h"
 #include "sending/runmessage.h"
@@ -8,9 +9,12 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class MessageLog;
+class ModemPool;
 class RecipientList;
+struct PoolModem;
 
 // What shows a sending run: the main window (status bar, lock, progress bar, the Tools
 // tab's readings) or a terminal.
@@ -73,6 +77,10 @@ struct RunResult
 // the run passes over them, records them as skipped and takes them out of the list, so
 // what it leaves there is still exactly the numbers that failed.
 //
+// With more modems than the one of the settings (AppState::MoreModems) the run uses them
+// all at once (poolrun.cpp): each number goes to the next free modem. With a gateway
+// (setGateway) the messages leave through Kannel instead (gatewayrun.cpp).
+//
 // Every run that gets as far as the modem keeps a journal in the logs folder
 // (runjournal.h): each number is recorded as handed to the modem before it goes, and its
 // outcome before the list changes, so after a crash the journal says who got the message.
@@ -94,9 +102,12 @@ public:
     bool isRunning() const { return m_running; }
     // What the run started last sends to each number, in the list's order at its start.
     const RunPlan &plan() const { return m_plan; }
+    // The next runs send through this Kannel gateway instead of the modems; nullopt: modems.
+    void setGateway(std::optional<GatewaySettings> gateway) { m_gateway = std::move(gateway); }
 
 private:
-    enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong };
+    // Ended: the run took its ending where it knew the cause.
+    enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong, Ended };
     using Message = ComposedMessage;
 
     bool checkInput(Message &message);
@@ -110,14 +121,25 @@ private:
     void forgiveReadingError();
     void configureMessages(const Message &message, const MessageOptions &options);
     Outcome sendAll(const Message &message);
+    // The gateway's steps (gatewayrun.cpp).
+    Outcome prepareGatewayAndSend(const Message &message, const MessageOptions &options);
+    Outcome sendAllThroughGateway(const Message &message);
     bool sendOne(const Message &message, const PersonalMessage &personal, QString &report);
     void loadOptOut();
     void skipOptedOut(int pos, int index, const QString &number);
     void checkpoint();
 
+    // A run with several modems (poolrun.cpp). startPool makes the pool, its first modem being
+    // m_component; false when a component could not be started (the operator was told).
+    bool startPool();
+    Outcome preparePoolAndSend(const Message &message, const MessageOptions &options);
+    Outcome sendAllPooled(const Message &message, std::vector<PoolModem> &modems);
+    // A line in the status bar and the message log about one modem of the pool.
+    void modemNote(int modem, const QString &text);
+
     void endCompleted(int total, int failed);
     void endUserAbort();
-    void endConnectionFailure();
+    void endConnectionFailure(qint32 number, const QString &description);
     void endQuiet();
     void endContentTooLong();
     void endUnexpected(qint32 number, const QString &description);
@@ -132,10 +154,12 @@ private:
     RecipientList &m_list;
     RunView &m_view;
     std::unique_ptr<SmsComponent> m_component;
+    std::unique_ptr<ModemPool> m_pool; // with several modems; it then owns the components
     std::unique_ptr<MessageLog> m_log;
     std::optional<RunJournalWriter> m_journal;
     std::optional<OptOutList> m_optOut;
     QString m_resumes;
+    std::optional<GatewaySettings> m_gateway;
     bool m_interrupted = false;
     RunResult m_result;
     RunPlan m_plan;

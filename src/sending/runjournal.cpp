@@ -153,11 +153,13 @@ QString RunJournalWriter::numberAt(int pos) const
     return m_numbers.at(pos);
 }
 
-void RunJournalWriter::append(const QString &word, const QStringList &fields)
+void RunJournalWriter::append(const QString &word, QStringList fields, const QString &modem)
 {
     if (m_fd < 0)
         throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
                            ErrorNumber::kInternal);
+    if (!modem.isEmpty())
+        fields += modem;
     try {
         writeAll(m_fd, journalformat::line(journalformat::timeField(m_clock()), word, fields), m_path);
     } catch (...) {
@@ -168,47 +170,55 @@ void RunJournalWriter::append(const QString &word, const QStringList &fields)
     }
 }
 
-// The reader takes one number at the modem at a time; refusing anything else here keeps
+// The reader takes one number at each modem at a time; refusing anything else here keeps
 // every journal this writer makes readable.
-void RunJournalWriter::checkWaiting(int pos, bool handing) const
+void RunJournalWriter::checkWaiting(int pos, bool handing, const QString &modem) const
 {
-    if (m_handed < 0 || (m_handed == pos && !handing))
+    const int waiting = m_handed.value(modem, -1);
+    if (waiting < 0 || (waiting == pos && !handing))
         return;
-    throw journalError(QStringLiteral("Position %1 %2 while position %3 waits for its outcome")
-                           .arg(pos).arg(handing ? QStringLiteral("handed") : QStringLiteral("has an outcome")).arg(m_handed),
+    throw journalError(QStringLiteral("Position %1 %2 while position %3 waits for its outcome%4")
+                           .arg(pos).arg(handing ? QStringLiteral("handed") : QStringLiteral("has an outcome")).arg(waiting)
+                           .arg(modem.isEmpty() ? QString() : QStringLiteral(" from ") + modem),
                        ErrorNumber::kInternal);
 }
 
-void RunJournalWriter::handed(int pos)
+void RunJournalWriter::handed(int pos, const QString &modem)
 {
-    checkWaiting(pos, true);
-    append(QStringLiteral("handed"), {QString::number(pos), numberAt(pos)});
-    m_handed = pos;
+    checkWaiting(pos, true, modem);
+    append(QStringLiteral("handed"), {QString::number(pos), numberAt(pos)}, modem);
+    m_handed.insert(modem, pos);
 }
 
-void RunJournalWriter::sent(int pos, const QString &refs)
+void RunJournalWriter::sent(int pos, const QString &refs, const QString &modem)
 {
-    checkWaiting(pos, false);
-    append(QStringLiteral("sent"), {QString::number(pos), numberAt(pos), refs});
-    m_handed = -1;
+    checkWaiting(pos, false, modem);
+    append(QStringLiteral("sent"), {QString::number(pos), numberAt(pos), refs}, modem);
+    m_handed.remove(modem);
 }
 
-void RunJournalWriter::failed(int pos, int errorNumber, const QString &errorText)
+void RunJournalWriter::failed(int pos, int errorNumber, const QString &errorText, const QString &modem)
 {
-    checkWaiting(pos, false);
-    append(QStringLiteral("failed"), {QString::number(pos), numberAt(pos), QString::number(errorNumber), errorText});
-    m_handed = -1;
+    checkWaiting(pos, false, modem);
+    append(QStringLiteral("failed"), {QString::number(pos), numberAt(pos), QString::number(errorNumber), errorText},
+           modem);
+    m_handed.remove(modem);
 }
 
 void RunJournalWriter::skipped(int pos)
 {
-    checkWaiting(pos, false);
-    append(QStringLiteral("skipped"), {QString::number(pos), numberAt(pos), QStringLiteral("opt-out")});
+    // A number at a modem is never passed over; in a run with several modems others wait meanwhile.
+    for (auto waiting = m_handed.cbegin(); waiting != m_handed.cend(); ++waiting) {
+        if (waiting.value() == pos)
+            throw journalError(QStringLiteral("Position %1 skipped while it waits for its outcome").arg(pos),
+                               ErrorNumber::kInternal);
+    }
+    append(QStringLiteral("skipped"), {QString::number(pos), numberAt(pos), QStringLiteral("opt-out")}, {});
 }
 
 void RunJournalWriter::end(RunEnd kind, const QString &detail)
 {
-    append(QStringLiteral("end"), {runEndWord(kind), detail});
+    append(QStringLiteral("end"), {runEndWord(kind), detail}, {});
     ::close(std::exchange(m_fd, -1));
 }
 

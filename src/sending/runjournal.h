@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -70,27 +71,29 @@ public:
 
     QString path() const { return m_path; }
 
-    // The number at position pos goes to the modem now; until its outcome no other may.
-    void handed(int pos);
+    // The number at position pos goes to the modem now; until its outcome no other may go to
+    // that modem. modem: the modem's port in a run with several modems, which each record
+    // then carries as its last field; empty (and not written) when the run has one.
+    void handed(int pos, const QString &modem = {});
     // refs: the modem's message references, "12,13" for a two-part message.
-    void sent(int pos, const QString &refs);
-    void failed(int pos, int errorNumber, const QString &errorText);
-    // The number at pos is on the opt-out list: it never goes to the modem.
+    void sent(int pos, const QString &refs, const QString &modem = {});
+    void failed(int pos, int errorNumber, const QString &errorText, const QString &modem = {});
+    // The number at pos is on the opt-out list: it never goes to a modem.
     void skipped(int pos);
     // The last record; the writer accepts nothing after it.
     void end(RunEnd kind, const QString &detail = QString());
 
 private:
     RunJournalWriter(QString path, int fd, QStringList numbers, JournalClock clock);
-    void append(const QString &word, const QStringList &fields);
+    void append(const QString &word, QStringList fields, const QString &modem);
     QString numberAt(int pos) const;
-    void checkWaiting(int pos, bool handing) const;
+    void checkWaiting(int pos, bool handing, const QString &modem) const;
 
     QString m_path;
     int m_fd = -1;
     QStringList m_numbers;
     JournalClock m_clock;
-    int m_handed = -1; // the position at the modem
+    QHash<QString, int> m_handed; // per modem, the position at it
 };
 
 enum class RunOutcome { NotTried, Sent, Failed, Uncertain, Skipped };
@@ -101,6 +104,7 @@ struct RunPosition
     QString refs;        // Sent
     int errorNumber = 0; // Failed
     QString errorText;   // Failed
+    QString modem;       // the modem's port, in a run with several modems
 };
 
 struct RunJournalState
@@ -116,6 +120,9 @@ struct RunJournalState
     int notTried = 0;
     int skipped = 0;
     int uncertainPosition = -1; // handed to the modem with no outcome: it may or may not have gone
+    // Every such position, in order: a run with several modems may leave one per modem (a
+    // modem lost while sending, or all of them at a crash).
+    QList<int> uncertainPositions;
 
     // The numbers still to send, in the run's order: failed and not tried, and the uncertain
     // one when the user prefers a possible duplicate to a possible miss. Skipped numbers are

@@ -4,6 +4,7 @@
 #include "common/errornumbers.h"
 
 #include <QDir>
+#include <QHash>
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
@@ -219,6 +220,19 @@ private:
             fail(QStringLiteral("\"%1\" takes %2 fields, not %3").arg(r.word).arg(count).arg(r.fields.size()));
     }
 
+    // A sending record: its own fields, then the modem's port in a run with several modems.
+    QString modemOf(const journalformat::Line &r, int count) const
+    {
+        if (r.fields.size() != count + 1)
+            need(r, count);
+        return r.fields.size() > count ? r.fields.at(count) : QString();
+    }
+
+    static QString fromModem(const QString &modem)
+    {
+        return modem.isEmpty() ? QString() : QStringLiteral(" from ") + modem;
+    }
+
     int whole(const QString &field, int min, int max) const
     {
         bool ok = false;
@@ -240,11 +254,13 @@ private:
         return pos;
     }
 
-    void outcome(int pos)
+    void outcome(int pos, const QString &modem)
     {
-        if (m_handed >= 0 && m_handed != pos)
-            fail(QStringLiteral("an outcome for position %1 while position %2 waits for its own").arg(pos).arg(m_handed));
-        m_handed = -1;
+        const int waiting = m_handed.value(modem, -1);
+        if (waiting >= 0 && waiting != pos)
+            fail(QStringLiteral("an outcome for position %1 while position %2 waits for its own%3")
+                     .arg(pos).arg(waiting).arg(fromModem(modem)));
+        m_handed.remove(modem);
     }
 
     void take(const journalformat::Line &r)
@@ -298,27 +314,32 @@ private:
                 start.fields.resize(start.numbers.size());
             m_begun = true;
         } else if (r.word == u"handed") {
-            need(r, 2);
+            const QString modem = modemOf(r, 2);
             const int pos = position(r);
-            if (m_handed >= 0)
-                fail(QStringLiteral("position %1 handed while position %2 waits for its outcome").arg(pos).arg(m_handed));
-            m_handed = pos;
-            m_state.positions[pos] = {RunOutcome::Uncertain};
+            if (const int waiting = m_handed.value(modem, -1); waiting >= 0)
+                fail(QStringLiteral("position %1 handed while position %2 waits for its outcome%3")
+                         .arg(pos).arg(waiting).arg(fromModem(modem)));
+            m_handed.insert(modem, pos);
+            m_state.positions[pos] = {RunOutcome::Uncertain, {}, 0, {}, modem};
         } else if (r.word == u"sent") {
-            need(r, 3);
+            const QString modem = modemOf(r, 3);
             const int pos = position(r);
-            outcome(pos);
-            m_state.positions[pos] = {RunOutcome::Sent, r.fields.at(2)};
+            outcome(pos, modem);
+            m_state.positions[pos] = {RunOutcome::Sent, r.fields.at(2), 0, {}, modem};
         } else if (r.word == u"failed") {
-            need(r, 4);
+            const QString modem = modemOf(r, 4);
             const int pos = position(r);
-            outcome(pos);
-            m_state.positions[pos] = {RunOutcome::Failed, {}, whole(r.fields.at(2), INT_MIN, INT_MAX), r.fields.at(3)};
+            outcome(pos, modem);
+            m_state.positions[pos] = {RunOutcome::Failed, {}, whole(r.fields.at(2), INT_MIN, INT_MAX), r.fields.at(3), modem};
         } else if (r.word == u"skipped") {
             need(r, 3);
             const int pos = position(r);
-            if (m_handed >= 0)
-                fail(QStringLiteral("position %1 skipped while position %2 waits for its outcome").arg(pos).arg(m_handed));
+            // Passed over while other numbers are at modems, but never one of those.
+            for (auto waiting = m_handed.cbegin(); waiting != m_handed.cend(); ++waiting) {
+                if (waiting.value() == pos)
+                    fail(QStringLiteral("position %1 skipped while it waits for its outcome%2")
+                             .arg(pos).arg(fromModem(waiting.key())));
+            }
             m_state.positions[pos] = {RunOutcome::Skipped};
         } else if (r.word == u"end") {
             need(r, 2);
@@ -336,7 +357,11 @@ private:
 
     void finish()
     {
-        m_state.uncertainPosition = m_handed;
+        for (qsizetype pos = 0; pos < m_state.positions.size(); ++pos) {
+            if (m_state.positions.at(pos).outcome == RunOutcome::Uncertain)
+                m_state.uncertainPositions += int(pos);
+        }
+        m_state.uncertainPosition = m_state.uncertainPositions.value(0, -1);
         for (const RunPosition &p : m_state.positions) {
             m_state.sent += p.outcome == RunOutcome::Sent;
             m_state.failed += p.outcome == RunOutcome::Failed;
@@ -349,7 +374,7 @@ private:
     RunJournalState m_state;
     int m_lineNo = 0;
     bool m_begun = false;
-    int m_handed = -1;
+    QHash<QString, int> m_handed; // per modem, the position waiting for its outcome
 };
 
 } // namespace

@@ -15,8 +15,7 @@ void restore(AppContext &context, const RunJournalState &run, RecipientList &lis
     bool withUncertain = false;
     if (run.uncertainPosition >= 0)
         withUncertain = context.dialogs.ask(
-            QStringLiteral("Also put back %1, which may already have received the message?")
-                .arg(run.start.numbers.value(run.uncertainPosition)));
+            QStringLiteral("Also put back %1, which may already have received the message?").arg(uncertainNumbers(run)));
     QStringList numbers;
     QList<RecipientFields> fields;
     for (const int pos : run.notSentPositions(withUncertain)) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <optional>
 
 namespace {
 
@@ -119,6 +120,32 @@ Location locate(const QByteArray &bytes, const QList<Line> &lines, const QString
     return found;
 }
 
+// The section a header line opens, or nothing for any other line.
+std::optional<QString> sectionOf(QByteArrayView content)
+{
+    if (content.isEmpty() || content.front() != '[')
+        return std::nullopt;
+    const qsizetype close = content.indexOf(']');
+    if (close < 0)
+        return std::nullopt;
+    return decodeName(content.sliced(1, close - 1));
+}
+
+// The whole file for a write, or empty when there is none yet.
+QByteArray readForUpdate(const QString &path)
+{
+    const QFileInfo existing(path);
+    if (!existing.exists())
+        return {};
+    // Everything already in the file must survive the write, so a file that cannot be
+    // read in full is not rewritten.
+    if (!existing.isFile())
+        throw QuilloError(ErrorNumber::kFileIo, QStringLiteral("The settings file is not a plain file"), path);
+    if (existing.size() > INIHandling::kMaxFileBytes)
+        throw QuilloError(ErrorNumber::kFileIo, QStringLiteral("The settings file is too large to update"), path);
+    return readFileBytes(path);
+}
+
 void requireUsableName(const QString &name, const char *what, QLatin1StringView forbidden)
 {
     bool usable = !name.trimmed().isEmpty();
@@ -165,17 +192,7 @@ void INIHandling::SetKey(const QString &strApplication, const QString &strKey, c
         throw QuilloError(ErrorNumber::kInvalidArgument, QStringLiteral("Invalid INI value for %1: line break").arg(strKey));
 
     const QString path = fullPath();
-    QByteArray bytes;
-    const QFileInfo existing(path);
-    if (existing.exists()) {
-        // Everything already in the file must survive the write, so a file that cannot be
-        // read in full is not rewritten.
-        if (!existing.isFile())
-            throw QuilloError(ErrorNumber::kFileIo, QStringLiteral("The settings file is not a plain file"), path);
-        if (existing.size() > kMaxFileBytes)
-            throw QuilloError(ErrorNumber::kFileIo, QStringLiteral("The settings file is too large to update"), path);
-        bytes = readFileBytes(path);
-    }
+    const QByteArray bytes = readForUpdate(path);
 
     const QList<Line> lines = splitLines(bytes);
     const Location where = locate(bytes, lines, strApplication, strKey);
@@ -198,4 +215,22 @@ void INIHandling::SetKey(const QString &strApplication, const QString &strKey, c
         updated = bytes.first(insertAt) + addition + bytes.sliced(insertAt);
     }
     writeFileBytes(path, updated);
+}
+
+void INIHandling::DeleteSection(const QString &strApplication)
+{
+    requireUsableName(strApplication, "section", QLatin1StringView("]\r\n"));
+    const QString path = fullPath();
+    const QByteArray bytes = readForUpdate(path);
+    QByteArray kept;
+    bool dropping = false;
+    for (const Line &line : splitLines(bytes)) {
+        const auto section = sectionOf(trimmed(QByteArrayView(bytes).sliced(line.start, line.contentEnd - line.start)));
+        if (section)
+            dropping = sameName(*section, strApplication);
+        if (!dropping)
+            kept += bytes.sliced(line.start, line.end - line.start);
+    }
+    if (kept.size() != bytes.size())
+        writeFileBytes(path, kept);
 }

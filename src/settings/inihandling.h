@@ -34,6 +34,10 @@ public:
     // goes at the end of the file. Throws QuilloError when the file cannot be read back in
     // full or cannot be written, and for names or values that would break the line format.
     void SetKey(const QString &strApplication, const QString &strKey, const QString &strValue);
+    // Removes every section of that name with its lines, as a private-profile write with no
+    // key does; the rest of the file stays byte for byte. Nothing to remove is no error;
+    // failures throw as SetKey's do.
+    void DeleteSection(const QString &strApplication);
 
     // The private-profile read buffer holds 255 characters and its terminator.
     static constexpr int kMaxValueLength = 255;

@@ -99,6 +99,14 @@ void applyLoadDefaults(ComDetails &details)
     defaultWhenEmpty(details.LongMsg, kDefaultLongMsg);
 }
 
+void applyLoadDefaults(ModemPort &modem)
+{
+    defaultWhenEmpty(modem.BaudRate, kDefaultBaudRate);
+    defaultWhenEmpty(modem.DataBits, kDefaultDataBits);
+    defaultWhenEmpty(modem.StopBits, kDefaultStopBits);
+    defaultWhenEmpty(modem.Parity, kDefaultParity);
+}
+
 QString normalisedLogLevel(const QString &stored, const QLocale &locale)
 {
     const std::optional<double> value = parseNumericText(stored, locale);

@@ -33,6 +33,8 @@ inline const QString kDefaultLongMsg = QStringLiteral("Concatenate");
 // Replaces each empty value by its default; PIN and SMSC stay empty, the log levels are
 // left to normalisedLogLevel.
 void applyLoadDefaults(ComDetails &details);
+// The same for a further modem of the pool: its four port values; the port stays as stored.
+void applyLoadDefaults(ModemPort &modem);
 
 // A stored log level: "0" when it is not a number or rounds (halves to even) outside 0..2,
 // else the stored text unchanged (so 1.6 stays "1.6" and shows as level 2). A number beyond

@@ -32,6 +32,23 @@ const StoredKey kKeys[] = {
     {"NUMBERS", "Country", &ComDetails::Country},
 };
 
+// The keys of a [ModemN] section, in the order they are written.
+struct ModemKey
+{
+    const char *key;
+    QString ModemPort::*field;
+};
+const ModemKey kModemKeys[] = {
+    {"Port", &ModemPort::Port},         {"BaudRate", &ModemPort::BaudRate}, {"DataBits", &ModemPort::DataBits},
+    {"StopBits", &ModemPort::StopBits}, {"Parity", &ModemPort::Parity},     {"PIN", &ModemPort::PIN},
+};
+
+// The first modem is the [COMM] port, so the sections count from 2.
+QString modemSection(qsizetype index)
+{
+    return QStringLiteral("Modem%1").arg(index + 2);
+}
+
 bool isLogLevel(const StoredKey &key)
 {
     return key.field == &ComDetails::SysLog || key.field == &ComDetails::MsgLog;
@@ -84,4 +101,30 @@ void SettingsStore::saveSettings(const ComDetails &details)
 void SettingsStore::saveLogLevel(LogLevel log, const QString &level)
 {
     write(m_ini, keyOf(log == LogLevel::Modem ? &ComDetails::SysLog : &ComDetails::MsgLog), level);
+}
+
+QList<ModemPort> SettingsStore::loadMoreModems() const
+{
+    QList<ModemPort> modems;
+    for (;;) {
+        const QString section = modemSection(modems.size());
+        ModemPort modem;
+        for (const ModemKey &key : kModemKeys)
+            modem.*key.field = trimSpaces(m_ini.GetKey(section, QLatin1String(key.key)));
+        if (modem.Port.isEmpty())
+            return modems;
+        modems.append(modem);
+    }
+}
+
+void SettingsStore::saveMoreModems(const QList<ModemPort> &modems)
+{
+    for (qsizetype i = 0; i < modems.size(); ++i) {
+        for (const ModemKey &key : kModemKeys)
+            m_ini.SetKey(modemSection(i), QLatin1String(key.key), modems[i].*key.field);
+    }
+    // Sections past the list are what a removed modem left; the reading stops at the first
+    // gap anyway, so only those up to the next gap need to go.
+    for (qsizetype i = modems.size(); !m_ini.GetKey(modemSection(i), QStringLiteral("Port")).isEmpty(); ++i)
+        m_ini.DeleteSection(modemSection(i));
 }

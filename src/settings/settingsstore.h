@@ -24,6 +24,13 @@ public:
     // was stored before; the two log levels are left as stored.
     void saveSettings(const ComDetails &details);
 
+    // The pool's modems after the first, from [Modem2], [Modem3] ... up to the first section
+    // that is missing or has no port: Port, BaudRate, DataBits, StopBits, Parity and PIN each,
+    // trimmed. With one modem there is no such section and config.ini is what it always was.
+    QList<ModemPort> loadMoreModems() const;
+    // Writes those sections for modems, in order, and removes the ones after them.
+    void saveMoreModems(const QList<ModemPort> &modems);
+
     enum class LogLevel { Modem, Message };
     // One log level, as a log frame's Apply stores it; nothing else is written.
     void saveLogLevel(LogLevel log, const QString &level);

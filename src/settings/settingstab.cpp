@@ -2,6 +2,7 @@
 
 #include "common/namedwidget.h"
 #include "common/errortrap.h"
+#include "modemlistdialog.h"
 #include "portlist.h"
 #include "recipients/numbernormaliser.h"
 #include "settingsrules.h"
@@ -78,6 +79,7 @@ SettingsTab::SettingsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     connect(m_chkSMSC, &QCheckBox::toggled, this, [this] { chkSMSC_Click(); });
     connect(m_cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(m_cmdDefault, &QPushButton::clicked, this, [this] { cmdDefault_Click(); });
+    connect(m_cmdMoreModems, &QPushButton::clicked, this, [this] { cmdMoreModems_Click(); });
     m_txtPIN->installEventFilter(this);
 }
 
@@ -135,10 +137,16 @@ void SettingsTab::buildLayout()
     portForm->addRow(buddyLabel(QStringLiteral("Data Bits:"), m_cboDataBits, port), m_cboDataBits);
     portForm->addRow(buddyLabel(QStringLiteral("Parity:"), m_cboParity, port), m_cboParity);
     portForm->addRow(buddyLabel(QStringLiteral("Stop Bits:"), m_cboStopBits, port), m_cboStopBits);
+    // Further modems stay out of sight behind one button until someone wants them.
+    m_cmdMoreModems = namedButton(port, "cmdMoreModems", QStringLiteral("More Modems..."), QStringLiteral("More Modems"));
+    auto *portButtons = new QHBoxLayout;
+    portButtons->addWidget(m_cmdMoreModems);
+    portButtons->addStretch(1);
+    portButtons->addWidget(m_cmdDefault);
     auto *portColumn = new QVBoxLayout(port);
     portColumn->addLayout(portForm);
     portColumn->addStretch(1);
-    portColumn->addWidget(m_cmdDefault, 0, Qt::AlignRight);
+    portColumn->addLayout(portButtons);
 
     m_cmdOK = named(new QPushButton(QStringLiteral("Save Settings"), this), "cmdOK", QStringLiteral("Save Settings"));
 
@@ -187,8 +195,12 @@ void SettingsTab::LoadComDetails()
 void SettingsTab::loadStoredValues()
 {
     ComDetails &details = m_context.state.Details;
-    details = SettingsStore(m_context.dataFolder).load();
+    const SettingsStore store(m_context.dataFolder);
+    details = store.load();
     SettingsRules::applyLoadDefaults(details);
+    m_context.state.MoreModems = store.loadMoreModems();
+    for (ModemPort &modem : m_context.state.MoreModems)
+        SettingsRules::applyLoadDefaults(modem);
 
     selectStoredPort(details.Port);
     selectStored(m_cboBaudRate, details.BaudRate, Qt::CaseSensitive);
@@ -207,6 +219,7 @@ void SettingsTab::loadStoredValues()
     m_txtPIN->setText(details.PIN);
     m_txtSendDelay->setText(details.SendDelay);
     m_txtSendRetry->setText(details.SendRetry);
+    showModemCount();
 
     // Each assignment happens only when its check passed, so an overflow in the modem
     // level leaves both levels as stored and the options as they were.
@@ -328,6 +341,30 @@ void SettingsTab::saveSettings(bool &saved)
     LoadComDetails();
     dialogs.message(QStringLiteral("Settings Saved!"));
     saved = true;
+}
+
+void SettingsTab::showModemCount()
+{
+    const qsizetype more = m_context.state.MoreModems.size();
+    m_cmdMoreModems->setText(more == 0 ? QStringLiteral("More Modems...") : QStringLiteral("More Modems (%1)...").arg(more));
+}
+
+void SettingsTab::cmdMoreModems_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdMoreModems_Click"), [&] {
+        ModemPort first = modemPortOf(m_context.state.Details);
+        first.Port = m_cboPort->currentText();
+        first.BaudRate = m_cboBaudRate->currentText();
+        first.DataBits = m_cboDataBits->currentText();
+        first.Parity = m_cboParity->currentText();
+        first.StopBits = m_cboStopBits->currentText();
+        ModemListDialog dialog(first, m_context.state.MoreModems, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        SettingsStore(m_context.dataFolder).saveMoreModems(dialog.modems());
+        m_context.state.MoreModems = dialog.modems();
+        showModemCount();
+    });
 }
 
 void SettingsTab::cmdDefault_Click()

@@ -39,6 +39,8 @@ public:
     void setLogLevelsShown(std::function<void(int sysLevel, int msgLevel)> show) { m_showLogLevels = std::move(show); }
     // Restore Defaults: after a Yes, the four port defaults in the lists only.
     void cmdDefault_Click();
+    // More Modems: edits the modems a run uses besides this tab's port, and stores them at OK.
+    void cmdMoreModems_Click();
     // The service-centre rule: checked means the modem's own centre and a locked, empty box.
     void chkSMSC_Click();
     // The PIN box takes digits and Backspace; KeyAscii becomes 0 for a discarded key.
@@ -53,6 +55,7 @@ private:
     void saveSettings(bool &saved);
     void selectStoredPort(const QString &port);
     void showLogLevels();
+    void showModemCount();
 
     AppContext &m_context;
     MainFrame &m_frame;
@@ -73,5 +76,6 @@ private:
     QComboBox *m_cboParity = nullptr;
     QComboBox *m_cboStopBits = nullptr;
     QPushButton *m_cmdDefault = nullptr;
+    QPushButton *m_cmdMoreModems = nullptr;
     QPushButton *m_cmdOK = nullptr;
 };

@@ -302,6 +302,29 @@ TEST_F(Cli, APlaceholderBringsTheColumnsAlongForTheDryRunAndTheSend)
     EXPECT_EQ(lines("logs/speed.txt").size(), 1);
 }
 
+TEST_F(Cli, SeveralPortsShareTheListAndAPortWithoutAModemIsLeftOut)
+{
+    ModemSimProcess second;
+    ASSERT_TRUE(sim.start(QStringLiteral("[network]\nSubmitDelay=150\n")));
+    ASSERT_TRUE(second.start(QStringLiteral("[network]\nSubmitDelay=150\n")));
+    const QString arguments = QStringLiteral("send|list.txt|--message|Hi|--delay|0.1|--report|report.csv|--port|%1|"
+                                             "--port|/dev/quillo-no-such-port|--port|%2")
+                                  .arg(sim.port(), second.port());
+    const CliRun result = run(arguments.toUtf8().constData());
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Modem /dev/quillo-no-such-port: ERROR 9001"))) << result.out.toStdString();
+    QStringList together = received();
+    EXPECT_FALSE(together.isEmpty());
+    EXPECT_FALSE(second.recorded().isEmpty());
+    for (const QString &line : second.recorded())
+        together << QJsonDocument::fromJson(line.toUtf8()).object().value(QStringLiteral("number")).toString();
+    together.sort();
+    EXPECT_EQ(together, (QStringList{kA, kB, kC}));
+    QStringList reportedSent = reported("sent");
+    reportedSent.sort();
+    EXPECT_EQ(reportedSent, together);
+}
+
 TEST_F(Cli, SigintFinishesTheNumberInFlightAndLeavesTheRestUnsent)
 {
     QStringList all;

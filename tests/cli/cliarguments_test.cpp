@@ -30,6 +30,7 @@ const Refusal kRefusals[] = {
     {"UnknownOption", "numbers|a.txt|--colum|M", "numbers: unknown option '--colum'"},
     {"SendOptionOnNumbers", "numbers|a.txt|--port|X", "numbers: unknown option '--port'"},
     {"MissingValueAtEnd", "send|a.txt|--message|hi|--port", "--port needs a value"},
+    {"SamePortTwice", "send|a.txt|--message|hi|--port|COM3|--port|COM4|--port|COM3", "--port: 'COM3' is given twice"},
     {"WhereShortOfItsThreeWords", "numbers|a.xls|--where|City|=", "--where needs COLUMN OP VALUE"},
     {"WhereWithUnknownOperator", "numbers|a.xls|--where|City|like|P", "--where: unknown condition 'like'"},
     {"SheetAndTable", "numbers|a.xls|--sheet|S|--table|T", "--sheet and --table cannot both be given"},
@@ -108,6 +109,34 @@ TEST(CliArguments, OptionsBecomeTheDialogsTextsAndTheSettingsChoices)
     const CliParse optOut = parseCliArguments(words("optout|remove|+91 98123 45601|09812345602"));
     EXPECT_EQ(optOut.command.kind, CliCommand::Kind::OptOut);
     EXPECT_EQ(optOut.command.optOutNumbers, (QStringList{"+91 98123 45601", "09812345602"}));
+}
+
+TEST(CliArguments, FurtherPortsReplaceTheStoredModemsWithTheRunsPortSettings)
+{
+    const QList<ModemPort> stored{{QStringLiteral("COM7"), {}, {}, {}, {}, {}}};
+    const struct
+    {
+        const char *arguments;
+        QStringList ports;
+        const char *baud;
+    } cases[] = {
+        {"send|a.txt|--message|hi", {QStringLiteral("COM7")}, "19200"},
+        {"send|a.txt|--message|hi|--port|COM3", {}, ""},
+        {"send|a.txt|--message|hi|--port|COM3|--baud|9600|--port|COM4|--port|COM5",
+         {QStringLiteral("COM4"), QStringLiteral("COM5")}, "9600"},
+    };
+    for (const auto &c : cases) {
+        const CliParse parse = parseCliArguments(words(c.arguments));
+        ASSERT_TRUE(parse.error.isEmpty()) << parse.error.toStdString();
+        const ComDetails details = runSettings({}, parse.command.send);
+        const QList<ModemPort> modems = runMoreModems(stored, details, parse.command.send);
+        QStringList ports;
+        for (const ModemPort &modem : modems) {
+            ports << modem.Port;
+            EXPECT_EQ(modem.BaudRate, QString::fromUtf8(c.baud)) << c.arguments;
+        }
+        EXPECT_EQ(ports, c.ports) << c.arguments;
+    }
 }
 
 TEST(CliArguments, ConditionsAreTheDialogsEntriesOrSqlSymbols)

@@ -198,6 +198,55 @@ TEST(RunJournal, TellsPerPositionWhatHappened)
     }
 }
 
+TEST(RunJournal, ARunWithSeveralModemsNamesTheModemAndMayLeaveOneUncertainPerModem)
+{
+    const struct
+    {
+        const char *name;
+        const char *steps;    // h handed, s sent, f failed, each with its position and modem
+        const char *outcomes; // per position, as above
+        QList<int> uncertain;
+        const char *notSentOrMay;
+    } cases[] = {
+        {"a modem lost holding its number while the other goes on", "h0A h1B s1B h2B s2B h3B f3B", "USSF", {0},
+         "111 333"},
+        {"killed while both modems had one", "h0A h1B s0A h2A", "SUU-", {1, 2}, "222 111 333"},
+        {"each modem's outcome in any order", "h0A h1B h2C s2C f0A s1B", "FSS-", {}, "111 333"},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir logs;
+        RunJournalWriter writer = RunJournalWriter::create(logs.path(), runOf(words("111 222 111 333")), tickingClock());
+        for (const QString &step : words(c.steps)) {
+            const int pos = step.mid(1, 1).toInt();
+            const QString modem = QStringLiteral("/dev/tty") + step.mid(2);
+            if (step.at(0) == u'h')
+                writer.handed(pos, modem);
+            else if (step.at(0) == u's')
+                writer.sent(pos, QStringLiteral("7"), modem);
+            else
+                writer.failed(pos, 302, QStringLiteral("Timeout"), modem);
+        }
+        const RunJournalState state = readRunJournal(writer.path());
+        QString outcomes;
+        for (const RunPosition &p : state.positions) {
+            outcomes += QStringLiteral("-SFU").at(int(p.outcome));
+            EXPECT_EQ(p.modem.isEmpty(), p.outcome == RunOutcome::NotTried) << c.name;
+        }
+        EXPECT_EQ(outcomes, QString::fromUtf8(c.outcomes)) << c.name;
+        EXPECT_EQ(state.uncertainPositions, c.uncertain) << c.name;
+        EXPECT_EQ(state.notSent(true), words(c.notSentOrMay)) << c.name;
+    }
+    QTemporaryDir logs;
+    RunJournalWriter writer = RunJournalWriter::create(logs.path(), runOf(words("111 222")), tickingClock());
+    writer.handed(0, QStringLiteral("COM3"));
+    EXPECT_THROW(writer.handed(1, QStringLiteral("COM3")), QuilloError) << "one number per modem";
+    writer.handed(1, QStringLiteral("COM4"));
+    writer.sent(1, QStringLiteral("12"), QStringLiteral("COM4"));
+    EXPECT_TRUE(contents(writer.path()).endsWith("\thanded\t0\t111\tCOM3\n"
+                                                 "2026-12-07T14:03:11.125+01:00\thanded\t1\t222\tCOM4\n"
+                                                 "2026-12-07T14:03:12.125+01:00\tsent\t1\t222\t12\tCOM4\n"));
+}
+
 const char kTime[] = "2026-12-07T14:03:20.125+01:00\t";
 
 TEST(RunJournal, IgnoresOnlyATornLastLine)
@@ -239,7 +288,7 @@ TEST(RunJournal, NamesTheFileAndLineOfAMalformedRecord)
         {"position past the list", "failed\t2\t111\t1\tx", "\"2\" is not a whole number from 0 to 1"},
         {"missing field", "sent\t0\t111", "\"sent\" takes 3 fields, not 2"},
         {"second number handed", "handed\t1\t111", "position 1 handed while position 0 waits"},
-        {"skipped while a number waits", "skipped\t1\t111\topt-out", "position 1 skipped while position 0 waits"},
+        {"skipped while it waits", "skipped\t0\t111\topt-out", "position 0 skipped while it waits"},
         {"outcome of another position", "sent\t1\t111\t5", "an outcome for position 1 while position 0 waits"},
         {"bad escape", "sent\t0\t111\t\\q", "not a journal record"},
         {"not UTF-8", "sent\t0\t111\t\xFF", "not UTF-8 text"},
@@ -363,8 +412,8 @@ TEST(RunJournal, RefusesWhatItCouldNotReadBack)
         {"outcome of another number", [](auto &w) { w.handed(0); w.sent(1, {}); },
          "Position 1 has an outcome while position 0 waits for its outcome"},
         {"position past the list", [](auto &w) { w.failed(2, 1, {}); }, "Position 2 is outside the run's 2 numbers"},
-        {"skip while a number is at the modem", [](auto &w) { w.handed(0); w.skipped(1); },
-         "Position 1 has an outcome while position 0 waits for its outcome"},
+        {"skip of the number at the modem", [](auto &w) { w.handed(0); w.skipped(0); },
+         "Position 0 skipped while it waits for its outcome"},
         {"record after the end", [](auto &w) { w.end(RunEnd::Aborted); w.handed(0); }, "has already ended"},
     };
     for (const auto &c : cases) {

@@ -2,9 +2,11 @@
 #include "fakesmscomponent.h"
 #include "runwindow.h"
 #include "sending/messagecomposer.h"
+#include "sending/interruptedrun.h"
 #include "sending/runjournal.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +78,22 @@ TEST(RunRestore, OffersOnceAndPutsBackWhatTheOperatorChose)
         w.window->offerInterruptedRuns();
         EXPECT_EQ(w.tc.dialogs.shown().size(), c.restore ? 2 : 1);
     }
+}
+
+TEST(RunRestore, ACrashWhileTwoModemsWereSendingNamesBothNumbers)
+{
+    QTemporaryDir logs;
+    RunJournalStart start;
+    start.numbers = kNumbers;
+    RunJournalWriter journal = RunJournalWriter::create(logs.path(), start);
+    journal.handed(0, QStringLiteral("COM3"));
+    journal.handed(1, QStringLiteral("COM4"));
+    journal.sent(1, QStringLiteral("7"), QStringLiteral("COM4"));
+    journal.handed(3, QStringLiteral("COM4"));
+    EXPECT_TRUE(interruptedRunSummary(readRunJournal(journal.path()))
+                    .endsWith(QStringLiteral("Sent: 1; Failed: 0; Not tried: 1.\r\nThe messages to A, D were being sent "
+                                             "when their modems stopped: they may or may not have reached those "
+                                             "numbers.")));
 }
 
 } // namespace

@@ -25,4 +25,52 @@ TEST(SettingsStore, ALogLevelRewritesOnlyItsOwnLine)
     EXPECT_EQ(fileBytes(store), QByteArray("; kept\r\n[LOG]\r\nSysLog=2\r\nMsgLog=0\r\n[COMM]\r\nPort=COM2\r\n"));
 }
 
+TEST(SettingsStore, FurtherModemsRoundTripAndOneModemLeavesTheFileAsItWas)
+{
+    QTemporaryDir folder;
+    SettingsStore store(folder.path());
+    const QByteArray original("[COMM]\r\nPort=COM2\r\nBaudRate=9600\r\n[SMS]\r\nPIN=1234\r\n");
+    {
+        QFile file(store.filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(original);
+    }
+    const ModemPort usb1{QStringLiteral("/dev/ttyUSB1"), QStringLiteral("115200"), QStringLiteral("8"),
+                         QStringLiteral("1"), QStringLiteral("None"), QString()};
+    const ModemPort usb2{QStringLiteral("/dev/ttyUSB2"), QStringLiteral("9600"), QStringLiteral("7"),
+                         QStringLiteral("2"), QStringLiteral("Even"), QStringLiteral("4321")};
+    const struct
+    {
+        const char *name;
+        QList<ModemPort> modems;
+    } steps[] = {
+        {"one modem writes nothing", {}},
+        {"two more", {usb1, usb2}},
+        {"the first of them removed", {usb2}},
+        {"back to one", {}},
+    };
+    for (const auto &step : steps) {
+        store.saveMoreModems(step.modems);
+        EXPECT_EQ(store.loadMoreModems(), step.modems) << step.name;
+        EXPECT_EQ(store.load().Port, QStringLiteral("COM2")) << step.name;
+        if (step.modems.isEmpty())
+            EXPECT_EQ(fileBytes(store), original) << step.name;
+    }
+    store.saveMoreModems({usb1, usb2});
+    EXPECT_TRUE(fileBytes(store).startsWith(original + "[Modem2]\r\nPort=/dev/ttyUSB1\r\nBaudRate=115200\r\n"));
+}
+
+TEST(SettingsStore, FurtherModemsEndAtTheFirstSectionWithoutAPort)
+{
+    QTemporaryDir folder;
+    SettingsStore store(folder.path());
+    {
+        QFile file(store.filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Modem2]\r\nPort= COM3 \r\n[Modem3]\r\nBaudRate=9600\r\n[Modem4]\r\nPort=COM5\r\n");
+    }
+    ASSERT_EQ(store.loadMoreModems().size(), 1);
+    EXPECT_EQ(store.loadMoreModems().front().Port, QStringLiteral("COM3"));
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "fakes.h"
 #include "settings/inihandling.h"
 #include "app/mainwindow.h"
+#include "settings/modemlistdialog.h"
 #include "settings/settingstab.h"
 
 #include <QAbstractButton>
@@ -384,6 +385,33 @@ TEST_F(SettingsWindow, BadConfigFilesLoadWithoutAnyBox)
         EXPECT_EQ(shown("cboBaudRate"), QStringLiteral("19200"));
     }
     EXPECT_TRUE(tc.dialogs.shown().isEmpty());
+}
+
+TEST(ModemListDialog, KeepsEachRowsSettingsAndRefusesAnEmptyOrRepeatedPort)
+{
+    const ModemPort first{QStringLiteral("COM1"), QStringLiteral("19200"), QStringLiteral("8"), QStringLiteral("1"),
+                          QStringLiteral("None"), QString()};
+    const ModemPort pty{QStringLiteral("/dev/pts/7"), QStringLiteral("115200"), QStringLiteral("7"),
+                        QStringLiteral("2"), QStringLiteral("Even"), QStringLiteral("1234")};
+    const struct
+    {
+        const char *name;
+        QList<ModemPort> rows;
+        const char *refusal;
+    } cases[] = {
+        {"a device the system does not list, as typed", {pty}, ""},
+        {"the first modem's port again", {pty, first}, "Row 2: the port COM1 is already a modem of the run."},
+        {"a port named twice", {pty, pty}, "Row 2: the port /dev/pts/7 is already a modem of the run."},
+        {"no port", {ModemPort{}}, "Row 1: choose the modem's port."},
+    };
+    for (const auto &c : cases) {
+        ModemListDialog dialog(first, c.rows);
+        EXPECT_EQ(dialog.refusal(), QString::fromUtf8(c.refusal)) << c.name;
+        if (*c.refusal == 0)
+            EXPECT_EQ(dialog.modems(), c.rows) << c.name;
+        dialog.removeSelected();
+        EXPECT_EQ(dialog.modems().size(), c.rows.size() - 1) << c.name;
+    }
 }
 
 } // namespace

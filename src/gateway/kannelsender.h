@@ -1,0 +1,69 @@
+#pragma once
+
+#include "gateway/kannelrequest.h"
+
+#include <QObject>
+#include <QTimer>
+#include <deque>
+#include <memory>
+#include <vector>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// Hands messages to a Kannel smsbox, several requests at once (as many as the route's
+// inFlight), each answered on its own. Kannel's busy answers ("Queued for later delivery",
+// "Temporal failure, try again later.") slow the sender down: it waits, doubling the pause
+// up to 8 s, and sends one request at a time until Kannel accepts again. A message Kannel
+// could not take for now is sent again; every other answer ends the message.
+class KannelSender : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Outcome {
+        Sent,        // Kannel took it
+        Refused,     // Kannel will not send it (text says why); the others may go
+        Forbidden,   // user name or password refused: nothing will go
+        Unreachable, // Kannel could not be reached at all: it did not go
+        Uncertain,   // the request went out and no answer came back: it may have gone
+    };
+
+    explicit KannelSender(const KannelRoute &route, QObject *parent = nullptr);
+    ~KannelSender() override;
+
+    // Whether send() may be called now without going over the route's requests in flight
+    // or into a back-off pause.
+    bool hasRoom() const;
+    // No request out and none waiting to be sent again.
+    bool isIdle() const { return m_busy == 0 && m_retry.empty(); }
+    void send(int id, const KannelMessage &message);
+    // Time limit for one answer (Kannel answers once bearerbox has the message).
+    void setAnswerTimeout(int ms) { m_answerTimeoutMs = ms; }
+
+signals:
+    void finished(int id, KannelSender::Outcome outcome, const QString &text);
+    // A back-off pause ended or a request finished: there may be room again.
+    void roomAvailable();
+
+private:
+    struct Pending
+    {
+        int id;
+        KannelMessage message;
+    };
+
+    void start(const Pending &pending);
+    void answered(QNetworkReply *reply, const Pending &pending);
+    void backOff();
+
+    KannelRoute m_route;
+    // Qt keeps at most six connections to one host per manager.
+    std::vector<std::unique_ptr<QNetworkAccessManager>> m_managers;
+    std::size_t m_nextManager = 0;
+    int m_busy = 0;
+    int m_answerTimeoutMs = 30000;
+    int m_pauseMs = 0; // the current back-off; 0: full speed
+    bool m_answeredOnce = false;
+    QTimer m_pause;
+    std::deque<Pending> m_retry;
+};

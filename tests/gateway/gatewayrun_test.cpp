@@ -1,0 +1,172 @@
+// Whole runs through a real Kannel: the list, the journal and what the fake SMSC got agree,
+// also when Kannel goes away in the middle and the run is resumed.
+#include "fakes.h"
+#include "kannelprocesses.h"
+
+#include "gateway/kannelrequest.h"
+#include "recipients/recipientlist.h"
+#include "sending/runengine.h"
+
+#include <QCoreApplication>
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace {
+
+class QuietView : public RunView
+{
+public:
+    std::function<void(const QString &)> onSent;
+    void numberDone(const QString &number, bool sent, const QString &, qint32, const QString &) override
+    {
+        if (sent && onSent)
+            onSent(number);
+    }
+    void status(int, const QString &) override {}
+    void letEventsRun() override { QCoreApplication::processEvents(); }
+    void lock() override {}
+    void unlock() override {}
+    void showModem(const QString &, const QString &, const QString &, const QString &) override {}
+    void showNetwork(const QString &, int) override {}
+    void progressStart(int) override {}
+    void progressStep() override {}
+    void progressReset(bool) override {}
+    void exitAfterRun() override {}
+};
+
+QStringList numbers(int count)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        list << QString::number(447700900000LL + i);
+    return list;
+}
+
+GatewaySettings gatewayOf(const KannelProcesses &kannel)
+{
+    GatewaySettings gateway;
+    gateway.use = true;
+    gateway.route.sendsmsUrl = kannel.sendsmsUrl();
+    gateway.route.user = kannel.user();
+    gateway.route.password = kannel.password();
+    return gateway;
+}
+
+QStringList receivedNumbers(KannelProcesses &kannel)
+{
+    QStringList got;
+    for (const auto &message : kannel.received())
+        got << message.to;
+    return got;
+}
+
+class GatewayRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!KannelProcesses::installed())
+            GTEST_SKIP() << "kannel and kannel-extras are not installed (scripts/install-deps installs them)";
+        t.makeFolder(QStringLiteral("logs"));
+        t.state.Details.MsgLog = QStringLiteral("2");
+    }
+
+    RunResult run(RecipientList &list, const GatewaySettings &gateway, const QString &resumes = {})
+    {
+        RunEngine engine(t.context, list, view);
+        engine.setGateway(gateway);
+        if (!resumes.isEmpty())
+            engine.setResumes(resumes);
+        return engine.start({QStringLiteral("Hello"), {}, false, false, 0}, {QStringLiteral("Split"), true});
+    }
+
+    TestContext t;
+    QuietView view;
+};
+
+} // namespace
+
+TEST_F(GatewayRun, EveryNumberArrivesOnceAndLeavesTheList)
+{
+    KannelProcesses kannel;
+    ASSERT_EQ(kannel.start(), QString());
+    RecipientList list;
+    const QStringList all = numbers(1000);
+    list.appendMany(all);
+    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
+        .expectMessage(QStringLiteral("Sending complete. [Sent:1000; Failed:0]"), Dialogs::Icon::None);
+    const RunResult result = run(list, gatewayOf(kannel));
+    EXPECT_EQ(result.end, RunResult::End::Completed);
+    EXPECT_EQ(list.count(), 0);
+    ASSERT_TRUE(kannel.waitForReceived(1000, 30000)) << kannel.received().size();
+    const QStringList got = receivedNumbers(kannel);
+    EXPECT_EQ(QSet<QString>(got.begin(), got.end()).size(), 1000) << "a number arrived twice";
+    EXPECT_EQ(QSet<QString>(got.begin(), got.end()), QSet<QString>(all.begin(), all.end()));
+    const RunJournalState journal = readRunJournal(result.journal);
+    EXPECT_EQ(journal.notSent(true), QStringList());
+    const std::pair<QString, QString> route{QStringLiteral("gateway"), kannel::loggable(kannel.sendsmsUrl())};
+    EXPECT_TRUE(journal.start.options.contains(route));
+}
+
+TEST_F(GatewayRun, AWrongPasswordEndsTheRunWithTheListWhole)
+{
+    KannelProcesses kannel;
+    ASSERT_EQ(kannel.start(), QString());
+    RecipientList list;
+    list.appendMany(numbers(20));
+    GatewaySettings gateway = gatewayOf(kannel);
+    gateway.route.password = QStringLiteral("wrong");
+    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
+        .expectMessage(QStringLiteral("The gateway refused the user name or password: Authorization failed for sendsms"),
+                       Dialogs::Icon::Exclamation);
+    const RunResult result = run(list, gateway);
+    EXPECT_EQ(result.end, RunResult::End::ConnectionFailure);
+    EXPECT_EQ(list.entries(), numbers(20));
+    EXPECT_EQ(readRunJournal(result.journal).notSent(false), numbers(20));
+}
+
+TEST_F(GatewayRun, KannelStoppedMidRunThenResumedSendsEachNumberAtMostOnce)
+{
+    const QStringList all = numbers(300);
+    QStringList got;
+    RunResult first;
+    {
+        KannelProcesses kannel;
+        ASSERT_EQ(kannel.start(), QString());
+        RecipientList list;
+        list.appendMany(all);
+        int sent = 0;
+        view.onSent = [&](const QString &) {
+            if (++sent == 100)
+                kannel.stop();
+        };
+        t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
+            .expectMessageStartingWith(QStringLiteral("The gateway "), Dialogs::Icon::Exclamation);
+        first = run(list, gatewayOf(kannel));
+        view.onSent = {};
+        EXPECT_EQ(first.end, RunResult::End::ConnectionFailure);
+        const RunJournalState journal = readRunJournal(first.journal);
+        EXPECT_EQ(list.entries(), journal.notSent(true)) << "the list keeps exactly what the journal did not send";
+        EXPECT_GE(first.sent, 100);
+        EXPECT_LT(first.sent, 300);
+        got = receivedNumbers(kannel);
+    }
+    KannelProcesses again;
+    ASSERT_EQ(again.start(), QString());
+    RecipientList rest;
+    rest.appendMany(readRunJournal(first.journal).notSent(false));
+    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
+        .expectMessageStartingWith(QStringLiteral("Sending complete."), Dialogs::Icon::None);
+    const RunResult second = run(rest, gatewayOf(again), first.journal);
+    EXPECT_EQ(second.end, RunResult::End::Completed);
+    EXPECT_EQ(rest.count(), 0);
+    ASSERT_TRUE(again.waitForReceived(second.sent, 30000));
+    got += receivedNumbers(again);
+    const QSet<QString> once(got.begin(), got.end());
+    EXPECT_EQ(once.size(), got.size()) << "a number arrived twice";
+    // Only numbers whose answer was lost when Kannel went may be missing.
+    const RunJournalState journal = readRunJournal(first.journal);
+    for (const QString &number : all)
+        EXPECT_TRUE(once.contains(number) || journal.notSent(true).contains(number) != journal.notSent(false).contains(number))
+            << number.toStdString() << " never arrived and was not uncertain";
+}

@@ -1,0 +1,182 @@
+// Runs over several modems: modemsim instances on pseudo-terminals, each driven by the real
+// driver on its own thread, with the window's list, message log and journal checked after.
+#include "modemsimprocess.h"
+#include "probecomponent.h"
+#include "runwindow.h"
+#include "sending/runjournal.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList numbersFrom(int count)
+{
+    QStringList numbers;
+    for (int i = 1; i <= count; ++i)
+        numbers << QStringLiteral("98123456%1").arg(i, 2, 10, QLatin1Char('0'));
+    return numbers;
+}
+
+// Each modem's own probe: short time limits, and nothing shared between the modems' threads.
+SmsComponentFactory probedKestrel()
+{
+    ProbeComponent::factory(std::make_shared<ProbeComponent::Probe>()); // installs the simulator port
+    return [] {
+        auto probe = std::make_shared<ProbeComponent::Probe>();
+        probe->timeoutMs = 1000;
+        return std::make_unique<ProbeComponent>(createKestrel(), probe);
+    };
+}
+
+struct Pool : testing::Test
+{
+    RunWindow w{probedKestrel()};
+    std::vector<std::unique_ptr<ModemSimProcess>> sims;
+
+    Pool() { w.setMessage(QStringLiteral("Hi")); }
+
+    // One modemsim per configuration; a null configuration is a port that does not exist.
+    void startModems(const QList<QString> &inis)
+    {
+        w.tc.state.MoreModems.clear();
+        for (const QString &ini : inis) {
+            QString port = QStringLiteral("/dev/quillo-no-such-port");
+            if (!ini.isNull()) {
+                sims.push_back(std::make_unique<ModemSimProcess>());
+                ASSERT_TRUE(sims.back()->start(ini));
+                port = sims.back()->port();
+            }
+            ModemPort modem = modemPortOf(w.tc.state.Details);
+            modem.Port = port;
+            if (&ini == &inis.front())
+                w.tc.state.Details.Port = port;
+            else
+                w.tc.state.MoreModems << modem;
+        }
+    }
+    static QStringList received(const ModemSimProcess &sim)
+    {
+        QStringList numbers;
+        for (const QString &line : sim.recorded())
+            numbers << QJsonDocument::fromJson(line.toUtf8()).object().value(QStringLiteral("number")).toString();
+        return numbers;
+    }
+    RunJournalState journal()
+    {
+        const QStringList names =
+            QDir(w.logs).entryList({QStringLiteral("run-*.journal")}, QDir::Files, QDir::Name | QDir::Reversed);
+        return names.isEmpty() ? RunJournalState{} : readRunJournal(w.logs + names.first());
+    }
+    // The journal's sent numbers of one modem, in the order they went.
+    static QStringList sentBy(const RunJournalState &run, const QString &modem)
+    {
+        QStringList numbers;
+        for (int pos = 0; pos < run.positions.size(); ++pos)
+            if (run.positions[pos].outcome == RunOutcome::Sent && run.positions[pos].modem == modem)
+                numbers << run.start.numbers[pos];
+        return numbers;
+    }
+};
+
+TEST_F(Pool, NumbersSpreadOverTheModemsAndEachGoesOnce)
+{
+    // One modem is the usual run: its journal and log name no modem.
+    for (int count : {1, 3}) {
+        sims.clear();
+        startModems(QList<QString>(count, QStringLiteral("[network]\nSubmitDelay=150\n")));
+        const QStringList all = numbersFrom(9);
+        w.setNumbers(all);
+        w.runToCompletion(9, 0);
+        EXPECT_TRUE(w.numbers().isEmpty()) << count;
+        const RunJournalState run = journal();
+        EXPECT_EQ(runEndWord(run.endKind), QStringLiteral("completed"));
+        QStringList together;
+        for (const auto &sim : sims) {
+            const QStringList got = received(*sim);
+            EXPECT_FALSE(got.isEmpty()) << count << " every modem takes a share";
+            EXPECT_EQ(sentBy(run, count == 1 ? QString() : sim->port()), got) << count;
+            together += got;
+        }
+        together.sort();
+        EXPECT_EQ(together, all) << count;
+        const bool logNamesModems = w.messageLog().filter(QStringLiteral("; modem /dev/")).size() == 9;
+        EXPECT_EQ(logNamesModems, count > 1) << count;
+    }
+}
+
+TEST_F(Pool, AModemThatFailsIsLeftOutAndTheOthersCarryTheRest)
+{
+    const struct
+    {
+        const char *name;
+        QString faulty; // the second modem's configuration
+        int error;
+        int uncertain; // numbers it held when it was lost
+    } cases[] = {
+        {"no such port", QString(), 9001, 0},
+        {"hangs up after its first message", QStringLiteral("[faults]\nHangUpAfterMessages=1\n"), 9008, 1},
+        {"falls silent at its first message", QStringLiteral("[faults]\nSilentAfterCommands=14\n"), 9003, 1},
+    };
+    for (const auto &c : cases) {
+        sims.clear();
+        startModems({QStringLiteral("[network]\nSubmitDelay=200\n"), c.faulty});
+        const QStringList all = numbersFrom(6);
+        w.setNumbers(all);
+        w.runToCompletion(6 - c.uncertain, c.uncertain);
+
+        const RunJournalState run = journal();
+        QStringList uncertain;
+        for (int pos : run.uncertainPositions)
+            uncertain << run.start.numbers[pos];
+        EXPECT_EQ(uncertain.size(), c.uncertain) << c.name;
+        EXPECT_EQ(w.numbers(), uncertain) << c.name << ": the list keeps exactly what may not have gone";
+        EXPECT_TRUE(run.notSent(false).isEmpty()) << c.name;
+        QStringList together;
+        for (const auto &sim : sims)
+            together += received(*sim);
+        for (const QString &number : uncertain)
+            together += number;
+        together.sort();
+        EXPECT_EQ(together, all) << c.name << ": every other number went exactly once";
+        const QString port = c.faulty.isNull() ? QStringLiteral("/dev/quillo-no-such-port") : sims.back()->port();
+        EXPECT_EQ(w.messageLog().filter(QStringLiteral("Modem %1: ERROR %2").arg(port).arg(c.error)).size(), 1)
+            << c.name;
+    }
+}
+
+TEST_F(Pool, NoModemConnectingEndsAsAConnectionFailure)
+{
+    startModems({QString(), QString()});
+    w.setNumbers(numbersFrom(2));
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
+    w.tc.dialogs.expectMessageStartingWith(QStringLiteral("Error 9001"), Dialogs::Icon::Critical);
+    w.start();
+    EXPECT_TRUE(w.tc.dialogs.allConsumed());
+    EXPECT_EQ(w.panel(1), QStringLiteral("ERROR 9001"));
+    EXPECT_EQ(w.numbers(), numbersFrom(2));
+    EXPECT_EQ(runEndWord(journal().endKind), QStringLiteral("connection-failure"));
+    EXPECT_TRUE(w.enabled("cmdStartSending"));
+}
+
+TEST_F(Pool, AStopIsAskedOnceTheModemsHaveFinishedTheirNumbers)
+{
+    startModems({QStringLiteral("[network]\nSubmitDelay=200\n"), QStringLiteral("[network]\nSubmitDelay=200\n")});
+    const QStringList all = numbersFrom(6);
+    w.setNumbers(all);
+    w.tc.dialogs.expectQuestionStartingWith(kStart, true);
+    w.tc.dialogs.expectQuestion(kAbort, true);
+    QTimer::singleShot(300, [this] { w.stop(); });
+    w.start();
+    EXPECT_TRUE(w.tc.dialogs.allConsumed());
+    const RunJournalState run = journal();
+    EXPECT_TRUE(run.uncertainPositions.isEmpty());
+    EXPECT_EQ(run.notSent(false), w.numbers());
+    EXPECT_EQ(received(*sims[0]).size() + received(*sims[1]).size(), all.size() - w.numbers().size());
+    EXPECT_GE(w.numbers().size(), 2);
+}
+
+} // namespace
