@@ -106,7 +106,7 @@ TEST(ModemResponder, AnswersClientSetUpInStandardShapes)
         {"AT+CSMS=?\r", "\r\n+CSMS: (0,1)\r\n\r\nOK\r\n"},
         {"AT+CSMS=1\r", "\r\n+CSMS: 1,1,1\r\n\r\nOK\r\n"},
         {"AT+CSMS?\r", "\r\n+CSMS: 1,1,1,1\r\n\r\nOK\r\n"},
-        {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\"),(\"SM\"),(\"SM\")\r\n\r\nOK\r\n"},
+        {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\",\"SR\"),(\"SM\"),(\"SM\")\r\n\r\nOK\r\n"},
         {"AT+CPMS=\"SM\",\"SM\"\r", "\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"},
         {"AT+CPMS=\"ME\"\r", "\r\nERROR\r\n"},
         {"AT+CPMS?\r", "\r\n+CPMS: \"SM\",0,30,\"SM\",0,30,\"SM\",0,30\r\n\r\nOK\r\n"},
