@@ -258,4 +258,35 @@ int parseCmgs(const QList<QByteArray> &lines)
     return ok ? mr : -1;
 }
 
+bool parseStoredIndication(const QByteArray &line, QByteArray *memory, int *index)
+{
+    if (!line.startsWith("+CMTI:") && !line.startsWith("+CDSI:"))
+        return false;
+    const QList<QByteArray> f = fields(line);
+    bool ok = false;
+    *index = f.value(1).toInt(&ok);
+    *memory = unquote(f.value(0)).toUpper();
+    return ok && f.size() == 2 && !memory->isEmpty();
+}
+
+QList<StoredPdu> parseStoredPdus(const QList<QByteArray> &lines)
+{
+    QList<StoredPdu> out;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QByteArray &line = lines.at(i);
+        int index = -1;
+        if (line.startsWith("+CMGL:")) {
+            bool ok = false;
+            index = fields(line).value(0).toInt(&ok);
+            if (!ok)
+                continue;
+        } else if (!line.startsWith("+CMGR:")) {
+            continue;
+        }
+        out.append({index, lines.at(i + 1).trimmed()});
+        ++i;
+    }
+    return out;
+}
+
 } // namespace at

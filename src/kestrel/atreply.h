@@ -76,5 +76,16 @@ int parseCreg(const QList<QByteArray> &lines, const char *prefix = "+CREG:");
 QString parseCpin(const QList<QByteArray> &lines);
 // +CMGS: <mr>: the message reference, -1 when absent.
 int parseCmgs(const QList<QByteArray> &lines);
+// +CMTI: <mem>,<index> and +CDSI: <mem>,<index>: where a new message or status report was
+// stored. False when the line is not of that form.
+bool parseStoredIndication(const QByteArray &line, QByteArray *memory, int *index);
+// The PDUs of an AT+CMGL answer (+CMGL: <index>,<stat>,[<alpha>],<length>, then the PDU)
+// or an AT+CMGR answer (+CMGR: <stat>,[<alpha>],<length>, index -1), in PDU mode.
+struct StoredPdu
+{
+    int index = -1;
+    QByteArray pdu;
+};
+QList<StoredPdu> parseStoredPdus(const QList<QByteArray> &lines);
 
 } // namespace at

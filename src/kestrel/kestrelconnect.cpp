@@ -130,6 +130,7 @@ void KestrelDriver::startSession(std::unique_ptr<QIODevice> device)
 
 void KestrelDriver::closePort()
 {
+    m_listener.reset();
     m_channel.reset();
     m_session.reset();
     m_connected = false;
@@ -271,6 +272,7 @@ bool KestrelDriver::Connect()
         return false;
     }
     m_connected = false;
+    m_linkKept = false;
     m_log.status(QStringLiteral("Connecting on %1").arg(m_portName));
     if (!openPort() || !synchronise() || !unlockSim())
         return false;
@@ -283,5 +285,31 @@ bool KestrelDriver::Connect()
         return false;
     m_connected = true;
     m_log.status(QStringLiteral("Connected"));
+    startListening();
     return true;
+}
+
+void KestrelDriver::startListening()
+{
+    if (!m_deliveryReports && !m_incomingMessages) {
+        m_listener.reset();
+        return;
+    }
+    ModemListener::Options options;
+    options.reports = m_deliveryReports;
+    options.messages = m_incomingMessages;
+    options.routing = m_routing;
+    options.timeoutMs = m_commTimeout;
+    // Its requests queue behind nothing the caller waits for: Connect returns at once and
+    // the routing and the stored messages are dealt with before the next command.
+    m_listener = std::make_unique<ModemListener>(m_session->queue(), &m_log, options);
+    QObject::connect(m_listener.get(), &ModemListener::reportReceived, [this](const gsm::StatusReport &report) {
+        if (m_events.report)
+            m_events.report(report);
+    });
+    QObject::connect(m_listener.get(), &ModemListener::messageReceived, [this](const IncomingMessage &message) {
+        if (m_events.message)
+            m_events.message(message);
+    });
+    m_listener->start();
 }

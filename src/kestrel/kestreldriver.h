@@ -2,6 +2,7 @@
 
 #include "atchannel.h"
 #include "messagesplitter.h"
+#include "modemlistener.h"
 #include "modemlog.h"
 #include "modemsession.h"
 #include "smscomponent.h"
@@ -61,6 +62,12 @@ public:
     void setSendDelay(int ms) override { m_sendDelay = qMax(0, ms); }
     void setSendRetry(int count) override { m_sendRetry = qMax(0, count); }
 
+    void setDeliveryReports(bool on) override { m_deliveryReports = on; }
+    void setIncomingMessages(bool on) override { m_incomingMessages = on; }
+    void setModemEvents(ModemEvents events) override { m_events = std::move(events); }
+    // How reports and messages come (ModemListener::Routing); stored unless set.
+    void setRouting(ModemListener::Routing routing) { m_routing = routing; }
+
     QString SendSMS(const QString &number, const QString &text, bool alert) override;
     SmsWapPush &WapPush() override;
 
@@ -78,6 +85,9 @@ private:
     bool synchronise();
     bool unlockSim();
     bool waitForRegistration();
+    void startListening();
+    // AT+CMMS=2 before the first message of a connection; false only when the modem is gone.
+    bool keepLinkUp();
     // Sets the error from a failed exchange; `what` says which step failed.
     void failFrom(const AtResult &result, const QString &what);
     // A step that needs the modem: false (and the error set) when there is none.
@@ -105,11 +115,17 @@ private:
     gsm::Coding m_coding = gsm::Coding::Gsm7;
     int m_sendDelay = 0;
     int m_sendRetry = 0;
+    bool m_deliveryReports = false;
+    bool m_incomingMessages = false;
+    ModemListener::Routing m_routing = ModemListener::Routing::Stored;
+    ModemEvents m_events;
 
     // State
     ModemLog m_log;
     std::unique_ptr<ModemSession> m_session;
     std::unique_ptr<AtChannel> m_channel;
+    std::unique_ptr<ModemListener> m_listener;
+    bool m_linkKept = false; // AT+CMMS=2 answered on this connection
     std::unique_ptr<KestrelWapPush> m_wapPush;
     bool m_connected = false;
     qint32 m_errorNumber = 0;

@@ -15,6 +15,24 @@ void KestrelDriver::pace()
         AtChannel::pause(int(remaining));
 }
 
+bool KestrelDriver::keepLinkUp()
+{
+    if (m_linkKept)
+        return true;
+    // 27.005 "more messages to send": the radio link stays up between messages instead of
+    // being set up again for each (mode 2 keeps it so until changed), as Gammu's SMSD asks.
+    // A modem without it refuses, and sends as before; it is not asked again.
+    const AtResult r = m_channel->command("AT+CMMS=2", m_commTimeout);
+    if (r.lost || r.timedOut) {
+        failFrom(r, QStringLiteral("AT+CMMS=2"));
+        return false;
+    }
+    m_linkKept = true;
+    if (!r.ok())
+        m_log.status(QStringLiteral("The modem does not keep the link up between messages (%1)").arg(r.reply.errorText));
+    return true;
+}
+
 int KestrelDriver::submit(const gsm::SubmitMessage &message)
 {
     gsm::SubmitPdu pdu;
@@ -23,6 +41,8 @@ int KestrelDriver::submit(const gsm::SubmitMessage &message)
         setError(kestrel::InvalidNumber, why);
         return -1;
     }
+    if (!keepLinkUp())
+        return -1;
     for (int attempt = 0; attempt <= m_sendRetry; ++attempt) {
         pace();
         const AtResult r = m_channel->submit(pdu.tpduLength, pdu.hex, m_commTimeout);
@@ -69,6 +89,7 @@ QString KestrelDriver::SendSMS(const QString &number, const QString &text, bool 
         message.coding = m_coding;
         message.flash = alert;
         message.validity = m_validity;
+        message.statusReport = m_deliveryReports;
         message.header = part.header;
         message.userData = part.userData;
         const int reference = submit(message);
@@ -89,6 +110,7 @@ QString KestrelDriver::sendData(const QString &number, const QByteArray &header,
     message.destination = gsm::normaliseNumber(number);
     message.coding = gsm::Coding::Data8;
     message.validity = m_validity;
+    message.statusReport = m_deliveryReports;
     message.header = header;
     message.userData = data;
     const int reference = submit(message);

@@ -1,8 +1,18 @@
 #pragma once
 
+#include "messagejoiner.h"
+#include "statusreport.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
+
+// Where a component hands what its modem says on its own.
+struct ModemEvents
+{
+    std::function<void(const gsm::StatusReport &report)> report;
+    std::function<void(const IncomingMessage &message)> message;
+};
 
 // The push object a component hands out: the same object at every call of WapPush().
 class SmsWapPush
@@ -77,6 +87,18 @@ public:
     virtual void setEncoding(int encoding) = 0;            // 0 GSM default alphabet, 2 UCS2
     virtual void setSendDelay(int ms) = 0;
     virtual void setSendRetry(int count) = 0;
+
+    // What the modem says on its own about messages. Off by default, and off leaves every PDU
+    // and the AT dialogue as they were. With delivery reports on, each message asks for a
+    // status report (TP-SRR); with incoming messages on, messages that reach the modem are
+    // read and then deleted there. Both take effect at the next Connect.
+    virtual void setDeliveryReports(bool on) = 0;
+    virtual void setIncomingMessages(bool on) = 0;
+    // Where reports and messages go as they arrive, during operations and between them, for
+    // as long as the component lives and its port is open: a run that wants the reports
+    // that come after it ends keeps its component. A report's message reference is only
+    // unique for the modem of the component it came from.
+    virtual void setModemEvents(ModemEvents events) = 0;
 
     // Sends text as one or more SMS; returns the message references joined by ",".
     virtual QString SendSMS(const QString &number, const QString &text, bool alert) = 0;

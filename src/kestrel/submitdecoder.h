@@ -16,6 +16,7 @@ struct DecodedSubmit
     Coding coding = Coding::Gsm7;
     bool flash = false;
     int validity = -1;
+    bool statusReport = false;  // TP-SRR
     QByteArray header;          // information elements, without UDHL
     QString text;               // Gsm7 and Ucs2; for Data8 the octets in hex
     QByteArray data;            // user data after the header, as octets (septets for Gsm7)

@@ -1,11 +1,9 @@
 #include "submitpdu.h"
 
-#include "septets.h"
+#include "tpdufields.h"
 
 namespace gsm {
 namespace {
-
-constexpr int kMaxUserDataOctets = 140;
 
 int semiOctet(QChar ch)
 {
@@ -96,40 +94,20 @@ bool buildSubmit(const SubmitMessage &message, SubmitPdu *pdu, QString *error)
     if (destination.isEmpty())
         return false;
 
-    QByteArray udh;
-    if (!message.header.isEmpty()) {
-        udh.append(char(message.header.size()));
-        udh.append(message.header);
-    }
-
     QByteArray userData;
     int userDataLength = 0; // TP-UDL: septets for 7-bit, octets otherwise
-    if (message.coding == Coding::Gsm7) {
-        const int fill = udh.isEmpty() ? 0 : fillBitsAfterHeader(int(udh.size()));
-        userData = udh + packSeptets(message.userData, fill);
-        userDataLength = (udh.isEmpty() ? 0 : headerSeptets(int(udh.size()))) + int(message.userData.size());
-        if (userDataLength > 160) {
-            if (error)
-                *error = QStringLiteral("PDU user data too long: %1 septets").arg(userDataLength);
-            return false;
-        }
-    } else {
-        userData = udh + message.userData;
-        userDataLength = int(userData.size());
-    }
-    if (userData.size() > kMaxUserDataOctets) {
-        if (error)
-            *error = QStringLiteral("PDU user data too long: %1 octets").arg(userData.size());
+    if (!packUserData(message.coding, message.header, message.userData, &userDataLength, &userData, error))
         return false;
-    }
 
     QByteArray tpdu;
     // First octet: TP-MTI 01 (SUBMIT), TP-VPF 10 (relative) when a validity is given,
-    // TP-UDHI when a header precedes the text.
+    // TP-SRR when a status report is wanted, TP-UDHI when a header precedes the text.
     int first = 0x01;
     if (message.validity >= 0)
         first |= 0x10;
-    if (!udh.isEmpty())
+    if (message.statusReport)
+        first |= 0x20;
+    if (!message.header.isEmpty())
         first |= 0x40;
     tpdu.append(char(first));
     tpdu.append('\0'); // TP-MR: the modem fills in the message reference

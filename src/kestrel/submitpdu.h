@@ -16,6 +16,7 @@ struct SubmitMessage
     Coding coding = Coding::Gsm7;
     bool flash = false;      // message class 0, shown at once and not stored
     int validity = -1;       // TP-VP relative octet; -1 for no validity field
+    bool statusReport = false; // TP-SRR: the network sends a status report once it knows
     QByteArray header;       // user data header information elements, without UDHL
     QByteArray userData;     // septets one per byte for Gsm7, else octets
 };

@@ -207,7 +207,8 @@ ModemCommands::Outcome ModemCommands::runExtended(const Extended &cmd, QByteArra
         {"+CEREG", &ModemCommands::cereg}, {"+COPS", &ModemCommands::cops}, {"+CSQ", &ModemCommands::csq},
         {"+CSCS", &ModemCommands::cscs}, {"+CSMS", &ModemCommands::csms}, {"+CPMS", &ModemCommands::cpms},
         {"+CNMI", &ModemCommands::cnmi}, {"+CMMS", &ModemCommands::cmms}, {"+CMGF", &ModemCommands::cmgf},
-        {"+CSCA", &ModemCommands::csca}, {"+CMGS", &ModemCommands::cmgs}, {"+CFUN", &ModemCommands::cfun}};
+        {"+CSCA", &ModemCommands::csca}, {"+CMGS", &ModemCommands::cmgs}, {"+CFUN", &ModemCommands::cfun},
+        {"+CMGR", &ModemCommands::cmgr}, {"+CMGL", &ModemCommands::cmgl}, {"+CMGD", &ModemCommands::cmgd}};
     const Handler handler = handlers.value(cmd.name);
     return handler ? (this->*handler)(cmd, out) : refuse(out);
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 // The simulated modem's command set and the settings those commands read and change.
@@ -25,6 +26,17 @@ public:
     bool echo() const { return m_echo; }
     // The TPDU length AT+CMGS announced.
     int promptLength() const { return m_promptLength; }
+    QString serviceCentre() const { return m_smsc; }
+
+    // Where the network's messages and reports go, as AT+CNMI set it: <mt> for messages
+    // (2: +CMT at once; 1 or 3: stored and announced with +CMTI; 0: stored), <ds> for
+    // status reports (1: +CDS at once; 2: stored and announced with +CDSI; 0: dropped).
+    int cnmiMt() const { return m_cnmi[1]; }
+    int cnmiDs() const { return m_cnmi[3]; }
+    // Keeps a received PDU in memory "SM" (messages) or "SR" (status reports): its index,
+    // or -1 when the memory is full.
+    int store(const QByteArray &memory, const QByteArray &hex, int tpduLength);
+    int storedCount(const QByteArray &memory) const;
 
 private:
     // An extended command split into its form and parameters: AT+NAME, AT+NAME?, AT+NAME=?,
@@ -64,6 +76,11 @@ private:
     Outcome cmgf(const Extended &cmd, QByteArray *out);
     Outcome csca(const Extended &cmd, QByteArray *out);
     Outcome cmgs(const Extended &cmd, QByteArray *out);
+    Outcome cmgr(const Extended &cmd, QByteArray *out);
+    Outcome cmgl(const Extended &cmd, QByteArray *out);
+    Outcome cmgd(const Extended &cmd, QByteArray *out);
+    // +CMGR, +CMGL and +CMGD work on messages in PDU mode with the SIM ready.
+    bool storageReady(QByteArray *out) const;
 
     static Outcome answered(QByteArray *out, const QByteArray &line);
     // A setting of one number: read shows it, test shows its range, set changes it.
@@ -93,4 +110,14 @@ private:
     PinState m_pinState = PinState::Ready;
     int m_pinTries = 3;
     int m_promptLength = 0;
+
+    // A stored message; <stat> 0 received unread, 1 received read.
+    struct Stored
+    {
+        int stat = 0;
+        QByteArray hex;
+        int tpduLength = 0;
+    };
+    QMap<QByteArray, QMap<int, Stored>> m_memories = {{"SM", {}}, {"SR", {}}};
+    QByteArray m_readMemory = "SM"; // <mem1> of AT+CPMS: what AT+CMGR, AT+CMGL and AT+CMGD use
 };

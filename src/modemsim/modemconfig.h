@@ -1,7 +1,19 @@
 #pragma once
 
+#include <QList>
 #include <QSet>
 #include <QString>
+
+// A message the simulated network delivers to the modem: delayMs after the host's first
+// command (from the configuration) or after the request (on demand).
+struct IncomingSpec
+{
+    int delayMs = 0;
+    QString sender;
+    QString text;
+    // One line "<delay ms> <sender> <text>"; false with an error for anything else.
+    static bool parse(const QString &line, IncomingSpec *spec, QString *error);
+};
 
 // What the simulated modem is and how it misbehaves. Read from an INI file:
 //   [modem]   Manufacturer, Model, Revision, IMEI, IMSI
@@ -13,7 +25,13 @@
 //   [faults]  CmsErrorNumbers (comma list), NoReferenceNumbers (comma list), CmsErrorCode (default 500),
 //             CmsErrorTimes (0: those numbers always fail; n: the first n submits fail),
 //             ReplyDelay (ms), SilentAfterCommands (n: no answer after the n-th command),
-//             HangUpAfterMessages (n: the line drops after the n-th accepted message)
+//             HangUpAfterMessages (n: the line drops after the n-th accepted message),
+//             RefuseCmms (true: AT+CMMS answers ERROR, as on modems without it)
+//   [reports] for messages that ask for a status report: Delay (ms after the +CMGS answer),
+//             FailedShare, ExpiredShare, LostShare (percent of reports that say failed,
+//             say expired, never come), FailedStatus (the TP-ST of a failure), Seed
+//   [incoming] Message<n> = <delay ms> <sender> <text>: delivered that long after the host's
+//             first command; File: read on SIGUSR1 (lines in the same form), then emptied
 struct ModemConfig
 {
     QString manufacturer = QStringLiteral("Kestrel Labs");
@@ -36,6 +54,15 @@ struct ModemConfig
     int replyDelayMs = 0;
     int silentAfterCommands = 0;
     int hangUpAfterMessages = 0;
+    bool refuseCmms = false;
+    int reportDelayMs = 1000;
+    int failedShare = 0;
+    int expiredShare = 0;
+    int lostShare = 0;
+    int failedStatus = 0x43; // not obtainable: the number is not in service
+    int reportSeed = 1;
+    QList<IncomingSpec> incoming;
+    QString incomingFile;
 
     // False with an error text when the file cannot be read or holds a bad value.
     static bool load(const QString &path, ModemConfig *config, QString *error);

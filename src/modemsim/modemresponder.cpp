@@ -8,7 +8,7 @@
 using namespace modemreply;
 
 ModemResponder::ModemResponder(const ModemConfig &config, QObject *parent)
-    : QObject(parent), m_config(config), m_commands(config)
+    : QObject(parent), m_config(config), m_commands(config), m_reportDice(quint32(config.reportSeed))
 {
 }
 
@@ -45,6 +45,7 @@ void ModemResponder::receive(const QByteArray &bytes)
                 m_inPrompt = false;
                 send(echoed + kOk);
                 echoed.clear();
+                flushIndications();
                 continue;
             }
             if (c != '\r' && c != '\n')
@@ -90,7 +91,9 @@ void ModemResponder::handleLine(const QByteArray &line)
     // Modems ignore whatever does not begin with the attention prefix.
     if (line.size() < 2 || line.left(2).toUpper() != "AT")
         return;
-    ++m_commandCount;
+    // The configured incoming messages count their delay from the host's first command.
+    if (++m_commandCount == 1)
+        scheduleIncoming(m_config.incoming);
     QByteArray rest = line.mid(2);
     QByteArray out;
     while (!rest.isEmpty()) {
@@ -131,12 +134,15 @@ void ModemResponder::submit(const QByteArray &hex)
     QString error;
     if (!gsm::decodeSubmit(hex, m_commands.promptLength(), &decoded, &error)) {
         send(cmsError(304));
+        flushIndications();
         return;
     }
     if (!m_config.registered || m_config.denied) {
         send(cmsError(331));
+        flushIndications();
         return;
     }
+    m_awaitingNetwork = true;
     if (m_config.submitDelayMs > 0)
         QTimer::singleShot(m_config.submitDelayMs, this, [this, hex, decoded] { networkAnswer(hex, decoded); });
     else
@@ -145,6 +151,7 @@ void ModemResponder::submit(const QByteArray &hex)
 
 void ModemResponder::networkAnswer(const QByteArray &hex, const gsm::DecodedSubmit &decoded)
 {
+    m_awaitingNetwork = false;
     QString key = decoded.destination;
     if (key.startsWith(u'+'))
         key.remove(0, 1);
@@ -153,6 +160,7 @@ void ModemResponder::networkAnswer(const QByteArray &hex, const gsm::DecodedSubm
         if (m_config.cmsErrorTimes == 0 || failures < m_config.cmsErrorTimes) {
             m_failures[key] = failures + 1;
             send(cmsError(m_config.cmsErrorCode));
+            flushIndications();
             return;
         }
     }
@@ -176,6 +184,11 @@ void ModemResponder::networkAnswer(const QByteArray &hex, const gsm::DecodedSubm
         send(kOk, hangUp);
     else
         send(info("+CMGS: " + QByteArray::number(reference)) + kOk, hangUp);
-    if (hangUp)
+    if (hangUp) {
         m_hungUp = true;
+        return;
+    }
+    flushIndications();
+    if (decoded.statusReport)
+        scheduleReport(reference, decoded.destination);
 }

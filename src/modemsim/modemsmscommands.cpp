@@ -8,11 +8,15 @@ using namespace modemreply;
 
 namespace {
 
-// Message storage: the SIM only, and empty, since this modem keeps no messages.
-constexpr int kSimSlots = 30;
+// Message storage: the SIM ("SM") for messages and a status report memory ("SR") that
+// AT+CMGR, AT+CMGL and AT+CMGD reach once AT+CPMS chose it; messages sent are not kept.
+constexpr int kSlots = 30;
 // The values accepted for each of +CNMI's <mode>, <mt>, <bm>, <ds> and <bfr>, as its test
-// command lists them. No message ever arrives here, so any routing asked for is harmless.
+// command lists them. Whatever <mode> says, indications are sent as for 2: held while the
+// host is in the middle of a command, sent after it.
 const QList<QList<int>> kCnmiValues = {{0, 1, 2}, {0, 1, 2, 3}, {0, 2}, {0, 1, 2}, {0, 1}};
+// AT+CMGL's <stat> in PDU mode: 0 received unread, 1 received read, 4 all.
+constexpr int kAllMessages = 4;
 
 } // namespace
 
@@ -30,20 +34,27 @@ ModemCommands::Outcome ModemCommands::csms(const Extended &cmd, QByteArray *out)
 
 ModemCommands::Outcome ModemCommands::cpms(const Extended &cmd, QByteArray *out)
 {
-    const QByteArray usage = "0," + QByteArray::number(kSimSlots);
+    const auto usage = [this](const QByteArray &memory) {
+        return QByteArray::number(storedCount(memory)) + ',' + QByteArray::number(kSlots);
+    };
     if (cmd.isRead()) {
-        const QByteArray sim = "\"SM\"," + usage;
-        return answered(out, "+CPMS: " + sim + ',' + sim + ',' + sim);
+        return answered(out, "+CPMS: \"" + m_readMemory + "\"," + usage(m_readMemory) + ",\"SM\"," + usage("SM")
+                                 + ",\"SM\"," + usage("SM"));
     }
     if (cmd.isTest())
-        return answered(out, "+CPMS: (\"SM\"),(\"SM\"),(\"SM\")");
+        return answered(out, "+CPMS: (\"SM\",\"SR\"),(\"SM\"),(\"SM\")");
     if (!cmd.isSet() || cmd.args.size() > 3)
         return refuse(out);
-    for (const QByteArray &memory : cmd.args) {
+    // Status reports can be read and deleted, never written or received into.
+    const QByteArray readMemory = unquoted(cmd.args[0]).toUpper();
+    if (!m_memories.contains(readMemory))
+        return refuse(out);
+    for (const QByteArray &memory : cmd.args.mid(1)) {
         if (unquoted(memory).toUpper() != "SM")
             return refuse(out);
     }
-    return answered(out, "+CPMS: " + usage + ',' + usage + ',' + usage);
+    m_readMemory = readMemory;
+    return answered(out, "+CPMS: " + usage(m_readMemory) + ',' + usage("SM") + ',' + usage("SM"));
 }
 
 ModemCommands::Outcome ModemCommands::cnmi(const Extended &cmd, QByteArray *out)
@@ -73,6 +84,8 @@ ModemCommands::Outcome ModemCommands::cnmi(const Extended &cmd, QByteArray *out)
 
 ModemCommands::Outcome ModemCommands::cmms(const Extended &cmd, QByteArray *out)
 {
+    if (m_config.refuseCmms)
+        return refuse(out);
     return numberSetting(cmd, "(0-2)", 0, 2, &m_cmms, out);
 }
 
@@ -120,4 +133,107 @@ ModemCommands::Outcome ModemCommands::cmgs(const Extended &cmd, QByteArray *out)
     }
     out->append("\r\n> ");
     return Outcome::Prompt;
+}
+
+int ModemCommands::store(const QByteArray &memory, const QByteArray &hex, int tpduLength)
+{
+    QMap<int, Stored> &records = m_memories[memory];
+    // The lowest free index, as a SIM fills its records.
+    for (int index = 1; index <= kSlots; ++index) {
+        if (!records.contains(index)) {
+            records.insert(index, Stored{0, hex, tpduLength});
+            return index;
+        }
+    }
+    return -1;
+}
+
+int ModemCommands::storedCount(const QByteArray &memory) const
+{
+    return int(m_memories.value(memory).size());
+}
+
+bool ModemCommands::storageReady(QByteArray *out) const
+{
+    if (!simReady()) {
+        out->append(cmsError(m_pinState == PinState::Pin ? 311 : 316));
+        return false;
+    }
+    if (m_cmgf != 0) {
+        out->append(cmsError(302)); // text mode is not served
+        return false;
+    }
+    return true;
+}
+
+ModemCommands::Outcome ModemCommands::cmgr(const Extended &cmd, QByteArray *out)
+{
+    if (cmd.isTest())
+        return Outcome::Ok;
+    if (!cmd.isSet() || cmd.args.size() != 1)
+        return refuse(out);
+    if (!storageReady(out))
+        return Outcome::Failed;
+    int index = 0;
+    QMap<int, Stored> &records = m_memories[m_readMemory];
+    if (!numberArg(cmd.args[0], 0, 1000, &index) || !records.contains(index)) {
+        out->append(cmsError(321)); // invalid memory index
+        return Outcome::Failed;
+    }
+    Stored &message = records[index];
+    // PDU mode: +CMGR: <stat>,[<alpha>],<length>, then the PDU on a line of its own.
+    out->append(info("+CMGR: " + QByteArray::number(message.stat) + ",," + QByteArray::number(message.tpduLength)
+                     + "\r\n" + message.hex));
+    message.stat = 1;
+    return Outcome::Ok;
+}
+
+ModemCommands::Outcome ModemCommands::cmgl(const Extended &cmd, QByteArray *out)
+{
+    if (cmd.isTest())
+        return answered(out, "+CMGL: (0,1,4)");
+    int stat = 0;
+    if (cmd.isSet() && (cmd.args.size() != 1 || !numberArg(cmd.args[0], 0, kAllMessages, &stat) || stat == 2 || stat == 3))
+        return refuse(out);
+    if (!cmd.isSet() && !cmd.isAction())
+        return refuse(out);
+    if (!storageReady(out))
+        return Outcome::Failed;
+    QByteArray lines;
+    for (auto it = m_memories[m_readMemory].begin(); it != m_memories[m_readMemory].end(); ++it) {
+        if (stat != kAllMessages && it->stat != stat)
+            continue;
+        lines += "+CMGL: " + QByteArray::number(it.key()) + ',' + QByteArray::number(it->stat) + ",,"
+                 + QByteArray::number(it->tpduLength) + "\r\n" + it->hex + "\r\n";
+        it->stat = 1;
+    }
+    if (!lines.isEmpty())
+        out->append("\r\n" + lines);
+    return Outcome::Ok;
+}
+
+ModemCommands::Outcome ModemCommands::cmgd(const Extended &cmd, QByteArray *out)
+{
+    if (cmd.isTest())
+        return answered(out, "+CMGD: (1-" + QByteArray::number(kSlots) + "),(0-4)");
+    int index = 0;
+    int flag = 0;
+    if (!cmd.isSet() || cmd.args.size() > 2 || (cmd.args.size() == 2 && !numberArg(cmd.args[1], 0, 4, &flag)))
+        return refuse(out);
+    if (!storageReady(out))
+        return Outcome::Failed;
+    QMap<int, Stored> &records = m_memories[m_readMemory];
+    if (flag == 0) {
+        if (!numberArg(cmd.args[0], 0, 1000, &index) || !records.contains(index)) {
+            out->append(cmsError(321));
+            return Outcome::Failed;
+        }
+        records.remove(index);
+        return Outcome::Ok;
+    }
+    // Flags 1-3 delete the read messages (and sent or unsent ones, which this modem never
+    // keeps); 4 deletes everything.
+    for (auto it = records.begin(); it != records.end();)
+        it = (flag == 4 || it->stat == 1) ? records.erase(it) : std::next(it);
+    return Outcome::Ok;
 }

@@ -14,6 +14,14 @@ SimulatorPort::SimulatorPort(const ModemConfig &config, const QString &recordPat
         if (!m_recordPath.isEmpty())
             MessageRecorder(m_recordPath).record(m);
     });
+    connect(&m_modem, &ModemResponder::reportSent, this, [this](const SentReport &r) {
+        if (!m_recordPath.isEmpty())
+            MessageRecorder(m_recordPath).record(r);
+    });
+    connect(&m_modem, &ModemResponder::messageDelivered, this, [this](const DeliveredMessage &m) {
+        if (!m_recordPath.isEmpty())
+            MessageRecorder(m_recordPath).record(m);
+    });
     connect(&m_modem, &ModemResponder::hungUp, this, [this] {
         m_hungUp = true;
         // After the answer already on its way has been read, as on a real line.

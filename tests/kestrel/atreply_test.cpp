@@ -90,6 +90,26 @@ TEST(AtReply, ValueHelpers)
     EXPECT_EQ(at::parseCmgs({"+CMGS: 201"}), 201);
     EXPECT_EQ(at::parseCmgs({"+CMGS: 12,\"2026\""}), 12);
     EXPECT_EQ(at::parseCmgs({}), -1);
+
+    QByteArray memory;
+    int index = 0;
+    EXPECT_TRUE(at::parseStoredIndication("+CDSI: \"SR\",12", &memory, &index));
+    EXPECT_EQ(memory + QByteArray::number(index), QByteArray("SR12"));
+    EXPECT_TRUE(at::parseStoredIndication("+CMTI: \"me\",3", &memory, &index));
+    EXPECT_EQ(memory + QByteArray::number(index), QByteArray("ME3"));
+    EXPECT_FALSE(at::parseStoredIndication("+CMTI: \"SM\"", &memory, &index));
+    EXPECT_FALSE(at::parseStoredIndication("+CMT: ,25", &memory, &index));
+
+    // AT+CMGL as Gammu's tests/at-sms dumps show modems write it: a header, then the PDU.
+    const QList<at::StoredPdu> listed = at::parseStoredPdus({"+CMGL: 1,0,,25", "0791AA", "+CMGL: 7,1,\"x\",30", "0791BB"});
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed[1].index, 7);
+    EXPECT_EQ(listed[1].pdu, QByteArray("0791BB"));
+    const QList<at::StoredPdu> read = at::parseStoredPdus({"+CMGR: 0,,25", "0791CC"});
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read[0].index, -1);
+    EXPECT_EQ(read[0].pdu, QByteArray("0791CC"));
+    EXPECT_TRUE(at::parseStoredPdus({"+CMGL: 1,0,,25"}).isEmpty()); // its PDU line never came
 }
 
 TEST(AtReply, RandomBytesNeverCrashTheReader)

@@ -59,8 +59,9 @@ TEST_F(KestrelSend, SingleMessages)
     ASSERT_EQ(rec.size(), 2);
     EXPECT_EQ(json(rec[0]).value(QStringLiteral("number")).toString(), kNumber);
     EXPECT_EQ(json(rec[0]).value(QStringLiteral("text")).toString(), QStringLiteral("Hello [world] €5"));
-    // No validity and the modem's own service centre unless asked for.
+    // No validity, no status report and the modem's own service centre unless asked for.
     EXPECT_EQ(decoded(rec[0]).validity, -1);
+    EXPECT_FALSE(decoded(rec[0]).statusReport);
     EXPECT_TRUE(decoded(rec[0]).smsc.isEmpty());
 }
 
@@ -175,8 +176,8 @@ TEST_F(KestrelSend, HangUpMidRunFailsEveryLaterCallAtOnce)
 
 TEST_F(KestrelSend, SilenceMidRunTimesOutWithoutRetrying)
 {
-    // Connecting takes 7 commands; the first message's AT+CMGS is the 8th.
-    auto modem = connect(QStringLiteral("[faults]\nSilentAfterCommands=8\n"), 300);
+    // Connecting takes 7 commands, AT+CMMS=2 the 8th; the first message's AT+CMGS is the 9th.
+    auto modem = connect(QStringLiteral("[faults]\nSilentAfterCommands=9\n"), 300);
     ASSERT_TRUE(modem);
     modem->setSendRetry(3);
     EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("one"), false), QStringLiteral("0"));

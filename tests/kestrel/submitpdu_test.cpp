@@ -55,6 +55,7 @@ TEST(SubmitPdu, BuildsStandardLayouts)
     auto withValidity = [](gsm::SubmitMessage m, int vp) { m.validity = vp; return m; };
     auto flash = [](gsm::SubmitMessage m) { m.flash = true; return m; };
     auto viaSmsc = [](gsm::SubmitMessage m) { m.smsc = QStringLiteral("+447785016005"); return m; };
+    auto reported = [](gsm::SubmitMessage m) { m.statusReport = true; return m; };
     const struct
     {
         const char *name;
@@ -67,6 +68,8 @@ TEST(SubmitPdu, BuildsStandardLayouts)
          "0011000B916407281553F80000AA0AE8329BFD4697D9EC37", 23},
         {"7-bit, no validity field", textMessage(QStringLiteral("hellohello")),
          "0001000B916407281553F800000AE8329BFD4697D9EC37", 22},
+        {"status report asked: TP-SRR", reported(withValidity(textMessage(QStringLiteral("hellohello")), 0xAA)),
+         "0031000B916407281553F80000AA0AE8329BFD4697D9EC37", 23},
         {"flash 7-bit is class 0", flash(textMessage(QStringLiteral("Hello"))),
          "0001000B916407281553F8001005C8329BFD06", 18},
         {"UCS2", textMessage(QString::fromUtf16(u"Привет"), gsm::Coding::Ucs2),

@@ -41,6 +41,9 @@ TEST(ModemConfig, MissingKeysKeepDefaultsAndBadValuesAreNamed)
         {"[network]\nRSSI=high\n", "RSSI"},
         {"[faults]\nReplyDelay=-4\n", "ReplyDelay"},
         {"[network]\nSubmitDelay=soon\n", "SubmitDelay"},
+        {"[reports]\nFailedShare=60\nLostShare=50\n", "add up to more than 100"},
+        {"[reports]\nFailedStatus=0\n", "FailedStatus"},
+        {"[incoming]\nMessage1=+447700900555 STOP\n", "line 2: expected \"<delay ms> <sender> <text>\""},
     };
     for (const auto &b : bad) {
         ModemConfig config;
@@ -48,6 +51,20 @@ TEST(ModemConfig, MissingKeysKeepDefaultsAndBadValuesAreNamed)
         EXPECT_TRUE(error.contains(QLatin1String(b.named))) << b.ini << error.toStdString();
     }
     EXPECT_FALSE(ModemConfig::load(QStringLiteral("/nonexistent/modem.ini"), &c, &error));
+}
+
+TEST(ModemConfig, IncomingMessagesKeepTheirTextAsWritten)
+{
+    ModemConfig c;
+    QString error;
+    ASSERT_TRUE(load("[incoming]\nMessage1 = 1500 +447700900555 Stop, please; thanks\nFile=/tmp/in.txt\n"
+                     "Message2=0 Shop  Hi\n[faults]\nMessage3=9 x y\n", &c, &error)) << error.toStdString();
+    ASSERT_EQ(c.incoming.size(), 2);
+    EXPECT_EQ(c.incoming[0].delayMs, 1500);
+    EXPECT_EQ(c.incoming[0].sender, QStringLiteral("+447700900555"));
+    EXPECT_EQ(c.incoming[0].text, QStringLiteral("Stop, please; thanks"));
+    EXPECT_EQ(c.incoming[1].text, QStringLiteral("Hi"));
+    EXPECT_EQ(c.incomingFile, QStringLiteral("/tmp/in.txt"));
 }
 
 // The recorded lines themselves are read back by the driver tests (ModemSimProcess::recorded).

@@ -1,7 +1,8 @@
 #include "modemsim/modemresponder.h"
 
-#include "kestrel/submitpdu.h"
+#include "kestrel/deliverpdu.h"
 #include "kestrel/gsmalphabet.h"
+#include "kestrel/submitpdu.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,12 +19,14 @@ public:
         QObject::connect(&m_modem, &ModemResponder::transmit, [this](const QByteArray &b) { m_out += b; });
         QObject::connect(&m_modem, &ModemResponder::messageReceived, [this](const ReceivedMessage &m) { messages << m; });
         QObject::connect(&m_modem, &ModemResponder::hungUp, [this] { hungUp = true; });
+        QObject::connect(&m_modem, &ModemResponder::reportSent, [this](const SentReport &r) { reports << r; });
     }
+    ModemResponder &modem() { return m_modem; }
     QByteArray say(const QByteArray &bytes)
     {
         m_out.clear();
         m_modem.receive(bytes);
-        return m_out;
+        return std::exchange(m_out, {});
     }
     QByteArray take()
     {
@@ -32,6 +35,7 @@ public:
         return out;
     }
     QList<ReceivedMessage> messages;
+    QList<SentReport> reports;
     bool hungUp = false;
 
 private:
@@ -39,10 +43,11 @@ private:
     QByteArray m_out;
 };
 
-QByteArray pduFor(const QString &number, const QString &text, int *length)
+QByteArray pduFor(const QString &number, const QString &text, int *length, bool statusReport = false)
 {
     gsm::SubmitMessage m;
     m.destination = number;
+    m.statusReport = statusReport;
     m.userData = gsm::toSeptets(text);
     gsm::SubmitPdu pdu;
     gsm::buildSubmit(m, &pdu, nullptr);
@@ -106,7 +111,7 @@ TEST(ModemResponder, AnswersClientSetUpInStandardShapes)
         {"AT+CSMS=?\r", "\r\n+CSMS: (0,1)\r\n\r\nOK\r\n"},
         {"AT+CSMS=1\r", "\r\n+CSMS: 1,1,1\r\n\r\nOK\r\n"},
         {"AT+CSMS?\r", "\r\n+CSMS: 1,1,1,1\r\n\r\nOK\r\n"},
-        {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\"),(\"SM\"),(\"SM\")\r\n\r\nOK\r\n"},
+        {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\",\"SR\"),(\"SM\"),(\"SM\")\r\n\r\nOK\r\n"},
         {"AT+CPMS=\"SM\",\"SM\"\r", "\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"},
         {"AT+CPMS=\"ME\"\r", "\r\nERROR\r\n"},
         {"AT+CPMS?\r", "\r\n+CPMS: \"SM\",0,30,\"SM\",0,30,\"SM\",0,30\r\n\r\nOK\r\n"},
@@ -250,6 +255,99 @@ TEST(ModemResponder, DelaysAnswersAsConfigured)
         EXPECT_LT(clock.elapsed(), 900) << c.name;
         EXPECT_EQ(d.messages.size(), c.messagesAfter) << c.name;
     }
+}
+
+void settle(int ms = 30)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+QString textOf(const QByteArray &hex)
+{
+    gsm::DeliverPart part;
+    gsm::decodeDeliver(hex, &part, nullptr);
+    return part.text;
+}
+
+// Messages from the network are kept without a word (<mt> 0) or announced (<mt> 1), but
+// never inside an answer; what is kept can be listed, read and deleted.
+TEST(ModemResponder, KeepsIncomingMessagesForReadingAndDeleting)
+{
+    Dialogue d;
+    d.say("ATE0\r");
+    d.modem().scheduleIncoming({{0, QStringLiteral("+447700900555"), QStringLiteral("Hi")}});
+    settle();
+    EXPECT_EQ(d.take(), QByteArray());
+    EXPECT_EQ(d.say("AT+CNMI=2,1,0,0,0\r"), QByteArray("\r\nOK\r\n"));
+    int length = 0;
+    const QByteArray pdu = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length);
+    EXPECT_EQ(d.say("AT+CMGS=" + QByteArray::number(length) + "\r"), QByteArray("\r\n> "));
+    d.modem().scheduleIncoming({{0, QStringLiteral("+447700900556"), QStringLiteral("Yo")}});
+    settle();
+    EXPECT_TRUE(d.take().isEmpty()); // held while the host writes its message
+    EXPECT_EQ(d.say(pdu + "\x1A"), QByteArray("\r\n+CMGS: 0\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",2\r\n"));
+
+    EXPECT_EQ(d.say("AT+CPMS?\r"), QByteArray("\r\n+CPMS: \"SM\",2,30,\"SM\",2,30,\"SM\",2,30\r\n\r\nOK\r\n"));
+    const QByteArray listed = d.say("AT+CMGL=0\r");
+    EXPECT_TRUE(listed.startsWith("\r\n+CMGL: 1,0,,")) << listed.constData();
+    EXPECT_TRUE(listed.contains("\r\n+CMGL: 2,0,,")) << listed.constData();
+    EXPECT_EQ(d.say("AT+CMGL=0\r"), QByteArray("\r\nOK\r\n")); // both read now
+    const QByteArray read = d.say("AT+CMGR=2\r");
+    EXPECT_TRUE(read.startsWith("\r\n+CMGR: 1,,")) << read.constData();
+    EXPECT_EQ(textOf(read.split('\n').value(2).trimmed()), QStringLiteral("Yo"));
+    EXPECT_EQ(d.say("AT+CMGD=1\r"), QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(d.say("AT+CMGR=1\r"), QByteArray("\r\n+CMS ERROR: 321\r\n"));
+    EXPECT_EQ(d.say("AT+CMGD=0,1\r"), QByteArray("\r\nOK\r\n")); // every read message
+    EXPECT_EQ(d.say("AT+CMGL=4\r"), QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(d.say("AT+CMGF=1;+CMGL=4\r"), QByteArray("\r\n+CMS ERROR: 302\r\n"));
+}
+
+// Reports come only for messages that ask for one, after the answer, with the configured
+// shares; the same seed gives the same outcomes, and a lost report sends nothing.
+TEST(ModemResponder, StatusReportsFollowTheSharesAndTheSeed)
+{
+    ModemConfig config;
+    config.reportDelayMs = 0;
+    config.failedShare = 30;
+    config.expiredShare = 20;
+    config.lostShare = 10;
+    config.reportSeed = 42;
+    int length = 0;
+    const QByteArray asking = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length, true);
+    QStringList outcomes[2];
+    for (QStringList &seen : outcomes) {
+        Dialogue d(config);
+        d.say("ATE0;+CNMI=2,0,0,1,0\r");
+        QByteArray out;
+        for (int i = 0; i < 60; ++i) {
+            d.say("AT+CMGS=" + QByteArray::number(length) + "\r");
+            out += d.say(asking + "\x1A");
+            settle(1);
+            out += d.take();
+        }
+        settle();
+        out += d.take();
+        for (const SentReport &r : d.reports)
+            seen << r.status;
+        EXPECT_EQ(seen.size(), 60);
+        EXPECT_EQ(out.count("+CDS:"), 60 - seen.count(QStringLiteral("lost")));
+        for (const char *status : {"delivered", "failed", "expired", "lost"})
+            EXPECT_GT(seen.count(QLatin1String(status)), 0) << status;
+        EXPECT_LT(seen.count(QStringLiteral("delivered")), 40); // about 40% of 60
+    }
+    EXPECT_EQ(outcomes[0], outcomes[1]);
+
+    Dialogue quiet(config);
+    quiet.say("ATE0;+CNMI=2,0,0,1,0\r");
+    const QByteArray plain = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length);
+    quiet.say("AT+CMGS=" + QByteArray::number(length) + "\r");
+    quiet.say(plain + "\x1A");
+    settle();
+    EXPECT_EQ(quiet.take(), QByteArray());
+    EXPECT_TRUE(quiet.reports.isEmpty());
 }
 
 } // namespace

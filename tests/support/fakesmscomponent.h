@@ -32,6 +32,7 @@ public:
         qint32 refuseError = 9014;
         std::function<void(const QString &number)> onSend;
         std::function<void(const QString &operation)> onCall;
+        ModemEvents events; // as the program set them, for a test to report through
         QStringList calls;
         int created = 0;
         int released = 0;
@@ -89,6 +90,9 @@ public:
     void setEncoding(int encoding) override { record("Encoding", QString::number(encoding)); }
     void setSendDelay(int ms) override { record("SendDelay", QString::number(ms)); }
     void setSendRetry(int count) override { record("SendRetry", QString::number(count)); }
+    void setDeliveryReports(bool on) override { record("DeliveryReports", QString::number(on)); }
+    void setIncomingMessages(bool on) override { record("IncomingMessages", QString::number(on)); }
+    void setModemEvents(ModemEvents events) override { m_script->events = std::move(events); }
     QString SendSMS(const QString &number, const QString &text, bool alert) override
     {
         return send("SendSMS", number, number + QLatin1Char('|') + text + QLatin1Char('|') + QString::number(alert));

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <csignal>
+
 ModemSimProcess::~ModemSimProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
@@ -48,6 +50,20 @@ QStringList ModemSimProcess::recorded() const
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QString ModemSimProcess::incomingFile() const
+{
+    return QDir(m_dir.path()).filePath(QStringLiteral("incoming.txt"));
+}
+
+bool ModemSimProcess::deliver(const QString &lines)
+{
+    QFile f(incomingFile());
+    if (!f.open(QIODevice::WriteOnly) || f.write(lines.toUtf8()) < 0)
+        return false;
+    f.close();
+    return m_process.processId() > 0 && ::kill(pid_t(m_process.processId()), SIGUSR1) == 0;
 }
 
 bool ModemSimProcess::waitForExit(int ms)

@@ -19,6 +19,10 @@ public:
     QString folder() const { return m_dir.path(); }
     // The JSON lines modemsim recorded so far.
     QStringList recorded() const;
+    // The file named as [incoming] File in a configuration for this modemsim.
+    QString incomingFile() const;
+    // Writes lines "<delay ms> <sender> <text>" to incomingFile() and has modemsim deliver them.
+    bool deliver(const QString &lines);
     bool waitForExit(int ms);
 
 private:

@@ -60,6 +60,9 @@ public:
     void setEncoding(int encoding) override { m_inner->setEncoding(encoding); }
     void setSendDelay(int ms) override { m_inner->setSendDelay(ms); }
     void setSendRetry(int count) override { m_inner->setSendRetry(count); }
+    void setDeliveryReports(bool on) override { m_inner->setDeliveryReports(on); }
+    void setIncomingMessages(bool on) override { m_inner->setIncomingMessages(on); }
+    void setModemEvents(ModemEvents events) override { m_inner->setModemEvents(std::move(events)); }
     QString SendSMS(const QString &number, const QString &text, bool alert) override
     {
         return timedSend(number, [&] { return m_inner->SendSMS(number, text, alert); });
