@@ -47,6 +47,9 @@ SendingRun::~SendingRun() = default;
 
 void SendingRun::cmdStartSending_Click()
 {
+    // The gateway as its dialog last saved it: on, it takes the place of the modems.
+    const GatewaySettings gateway = loadGatewaySettings(m_context.dataFolder);
+    m_engine.setGateway(gateway.use ? std::optional(gateway) : std::nullopt);
     m_engine.start(m_parts.composer.message(), m_parts.settings.messageOptions());
 }
 

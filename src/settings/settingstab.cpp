@@ -3,6 +3,7 @@
 #include "common/namedwidget.h"
 #include "common/errortrap.h"
 #include "modemlistdialog.h"
+#include "gateway/gatewaydialog.h"
 #include "portlist.h"
 #include "recipients/numbernormaliser.h"
 #include "settingsrules.h"
@@ -80,6 +81,7 @@ SettingsTab::SettingsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     connect(m_cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(m_cmdDefault, &QPushButton::clicked, this, [this] { cmdDefault_Click(); });
     connect(m_cmdMoreModems, &QPushButton::clicked, this, [this] { cmdMoreModems_Click(); });
+    connect(m_cmdGateway, &QPushButton::clicked, this, [this] { cmdGateway_Click(); });
     m_txtPIN->installEventFilter(this);
 }
 
@@ -139,8 +141,11 @@ void SettingsTab::buildLayout()
     portForm->addRow(buddyLabel(QStringLiteral("Stop Bits:"), m_cboStopBits, port), m_cboStopBits);
     // Further modems stay out of sight behind one button until someone wants them.
     m_cmdMoreModems = namedButton(port, "cmdMoreModems", QStringLiteral("More Modems..."), QStringLiteral("More Modems"));
+    // So does a gateway.
+    m_cmdGateway = namedButton(port, "cmdGateway", QStringLiteral("Gateway..."), QStringLiteral("Gateway"));
     auto *portButtons = new QHBoxLayout;
     portButtons->addWidget(m_cmdMoreModems);
+    portButtons->addWidget(m_cmdGateway);
     portButtons->addStretch(1);
     portButtons->addWidget(m_cmdDefault);
     auto *portColumn = new QVBoxLayout(port);
@@ -220,6 +225,7 @@ void SettingsTab::loadStoredValues()
     m_txtSendDelay->setText(details.SendDelay);
     m_txtSendRetry->setText(details.SendRetry);
     showModemCount();
+    showGatewayUse();
 
     // Each assignment happens only when its check passed, so an overflow in the modem
     // level leaves both levels as stored and the options as they were.
@@ -364,6 +370,23 @@ void SettingsTab::cmdMoreModems_Click()
         SettingsStore(m_context.dataFolder).saveMoreModems(dialog.modems());
         m_context.state.MoreModems = dialog.modems();
         showModemCount();
+    });
+}
+
+void SettingsTab::showGatewayUse()
+{
+    m_cmdGateway->setText(loadGatewaySettings(m_context.dataFolder).use ? QStringLiteral("Gateway (on)...")
+                                                                         : QStringLiteral("Gateway..."));
+}
+
+void SettingsTab::cmdGateway_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdGateway_Click"), [&] {
+        GatewayDialog dialog(loadGatewaySettings(m_context.dataFolder), this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        saveGatewaySettings(m_context.dataFolder, dialog.settings());
+        showGatewayUse();
     });
 }
 

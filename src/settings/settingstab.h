@@ -41,6 +41,8 @@ public:
     void cmdDefault_Click();
     // More Modems: edits the modems a run uses besides this tab's port, and stores them at OK.
     void cmdMoreModems_Click();
+    void cmdGateway_Click();
+    void showGatewayUse();
     // The service-centre rule: checked means the modem's own centre and a locked, empty box.
     void chkSMSC_Click();
     // The PIN box takes digits and Backspace; KeyAscii becomes 0 for a discarded key.
@@ -76,6 +78,7 @@ private:
     QComboBox *m_cboParity = nullptr;
     QComboBox *m_cboStopBits = nullptr;
     QPushButton *m_cmdDefault = nullptr;
+    QPushButton *m_cmdGateway = nullptr;
     QPushButton *m_cmdMoreModems = nullptr;
     QPushButton *m_cmdOK = nullptr;
 };
