@@ -52,6 +52,9 @@ const Refusal kRefusals[] = {
     {"OptOutAddWithoutNumber", "optout|add|--country|IN", "optout add: NUMBER missing"},
     {"OptOutListWithANumber", "optout|list|9812345601", "optout list: unexpected argument '9812345601'"},
     {"OptOutWithASendOption", "optout|add|9812345601|--port|X", "optout: unknown option '--port'"},
+    {"GatewayNotAnAddress", "send|a.txt|--message|hi|--gateway|kannel:13013", "--gateway: 'kannel:13013' is neither"},
+    {"GatewayWithoutUser", "send|a.txt|--message|hi|--gateway|http://k:13013/cgi-bin/sendsms", "--gateway URL needs --user"},
+    {"UserWithoutGateway", "send|a.txt|--message|hi|--user|u", "--user, --password, --smsc and --sender go with --gateway"},
 };
 
 void PrintTo(const Refusal &c, std::ostream *out)
