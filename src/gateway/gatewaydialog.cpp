@@ -11,7 +11,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-GatewayDialog::GatewayDialog(const GatewaySettings &s, QWidget *parent) : QDialog(parent)
+GatewayDialog::GatewayDialog(const GatewaySettings &s, QWidget *parent)
+    : QDialog(parent), m_reportHost(s.reportHost), m_reportPort(s.reportPort)
 {
     setObjectName(QStringLiteral("dlgGateway"));
     setWindowTitle(QStringLiteral("Gateway"));
@@ -24,6 +25,7 @@ GatewayDialog::GatewayDialog(const GatewaySettings &s, QWidget *parent) : QDialo
     };
     m_url = line("txtSendsmsUrl", QStringLiteral("sendsms address"), s.route.sendsmsUrl.toString());
     m_url->setPlaceholderText(QStringLiteral("http://kannel.example:13013/cgi-bin/sendsms"));
+    m_url->setMinimumWidth(m_url->fontMetrics().horizontalAdvance(m_url->placeholderText()) + 16);
     m_user = line("txtGatewayUser", QStringLiteral("User name"), s.route.user);
     m_password = line("txtGatewayPassword", QStringLiteral("Password"), s.route.password);
     m_password->setEchoMode(QLineEdit::Password);
@@ -44,11 +46,6 @@ GatewayDialog::GatewayDialog(const GatewaySettings &s, QWidget *parent) : QDialo
     m_inFlight = named(new QSpinBox(this), "spnGatewayInFlight", QStringLiteral("Requests at once"));
     m_inFlight->setRange(1, 64);
     m_inFlight->setValue(std::clamp(s.route.inFlight, 1, 64));
-    m_reportHost = line("txtReportHost", QStringLiteral("Reports reach this computer at"), s.reportHost);
-    m_reportPort = named(new QSpinBox(this), "spnReportPort", QStringLiteral("Report port"));
-    m_reportPort->setRange(0, 65535);
-    m_reportPort->setSpecialValueText(QStringLiteral("Any free port"));
-    m_reportPort->setValue(s.reportPort);
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("sendsms address:"), m_url);
@@ -60,8 +57,6 @@ GatewayDialog::GatewayDialog(const GatewaySettings &s, QWidget *parent) : QDialo
     form->addRow(QStringLiteral("Priority:"), m_priority);
     form->addRow(QStringLiteral("Method:"), m_method);
     form->addRow(QStringLiteral("Requests at once:"), m_inFlight);
-    form->addRow(QStringLiteral("Reports reach this computer at:"), m_reportHost);
-    form->addRow(QStringLiteral("Report port:"), m_reportPort);
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("lblGatewayProblem"));
     m_problem->setWordWrap(true);
@@ -88,8 +83,10 @@ GatewaySettings GatewayDialog::settings() const
     s.route.priority = m_priority->currentIndex() - 1;
     s.route.post = m_method->currentIndex() == 1;
     s.route.inFlight = m_inFlight->value();
-    s.reportHost = m_reportHost->text().trimmed();
-    s.reportPort = quint16(m_reportPort->value());
+    // Where delivery reports come back is not asked yet: runs through the gateway do not ask
+    // Kannel for them.
+    s.reportHost = m_reportHost;
+    s.reportPort = m_reportPort;
     return s;
 }
 

@@ -33,7 +33,7 @@ private:
     QComboBox *m_priority = nullptr;
     QComboBox *m_method = nullptr;
     QSpinBox *m_inFlight = nullptr;
-    QLineEdit *m_reportHost = nullptr;
-    QSpinBox *m_reportPort = nullptr;
+    QString m_reportHost;
+    quint16 m_reportPort = 0;
     QLabel *m_problem = nullptr;
 };

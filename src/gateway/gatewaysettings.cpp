@@ -79,6 +79,4 @@ void saveGatewaySettings(const QString &dataFolder, const GatewaySettings &s)
     set("Priority", number(s.route.priority, -1));
     set("Method", s.route.post ? QStringLiteral("POST") : QStringLiteral("GET"));
     set("InFlight", QString::number(s.route.inFlight));
-    set("ReportHost", s.reportHost);
-    set("ReportPort", QString::number(s.reportPort));
 }

@@ -18,8 +18,9 @@
 //   Priority=0..3
 //   Method=GET|POST
 //   InFlight=8              requests waiting for Kannel's answer at once
-//   ReportHost=127.0.0.1    how Kannel reaches this computer for delivery reports
-//   ReportPort=13080        where this computer listens for them (0: any free port)
+//   ReportHost=127.0.0.1    how Kannel reaches this computer for delivery reports, and
+//   ReportPort=13080        where this computer listens for them (0: any free port); read
+//                           only, until runs through the gateway ask for reports
 struct GatewaySettings
 {
     bool use = false;

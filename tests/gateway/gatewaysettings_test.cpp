@@ -22,8 +22,6 @@ GatewaySettings example()
     s.route.priority = 2;
     s.route.post = true;
     s.route.inFlight = 16;
-    s.reportHost = QStringLiteral("192.0.2.7");
-    s.reportPort = 13080;
     return s;
 }
 
