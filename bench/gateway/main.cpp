@@ -4,6 +4,7 @@
 // message. Kannel's own time is not counted in the latter: it runs in its processes.
 #include "fakes.h"
 #include "kannelprocesses.h"
+#include "silentrunview.h"
 
 #include "recipients/recipientlist.h"
 #include "sending/runengine.h"
@@ -21,21 +22,6 @@ double cpuSeconds()
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
-
-class QuietView : public RunView
-{
-public:
-    void status(int, const QString &) override {}
-    void letEventsRun() override { QCoreApplication::processEvents(); }
-    void lock() override {}
-    void unlock() override {}
-    void showModem(const QString &, const QString &, const QString &, const QString &) override {}
-    void showNetwork(const QString &, int) override {}
-    void progressStart(int) override {}
-    void progressStep() override {}
-    void progressReset(bool) override {}
-    void exitAfterRun() override {}
-};
 
 // Answers Yes to every question.
 class YesDialogs : public ScriptedDialogs
@@ -80,7 +66,7 @@ int main(int argc, char **argv)
     gateway.route.user = kannel.user();
     gateway.route.password = kannel.password();
 
-    QuietView view;
+    SilentRunView view;
     RunEngine engine(context, list, view);
     engine.setGateway(gateway);
     QElapsedTimer wall;

@@ -4,6 +4,7 @@
 // this thread only, as each answer comes back.
 #include "runengine.h"
 
+#include "sending/positionsinlist.h"
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
 
@@ -41,10 +42,7 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
     m_view.progressStart(m_list.count());
     const QStringList numbers = m_list.entries();
     const int total = int(numbers.size());
-    // The run's positions still in the list, in list order: several numbers are out at once,
-    // so a position no longer tells where its number sits in the list.
-    QList<int> inList(total);
-    std::iota(inList.begin(), inList.end(), 0);
+    PositionsInList inList(total);
     int next = 0;
     int failed = 0;
     // A failure of the gateway itself: no further number is handed out.
@@ -96,9 +94,7 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                              m_view.numberDone(numbers.at(pos), true, text, 0, QString());
                              ++m_result.sent;
                              status(1, QStringLiteral("Sent (") + numbers.at(pos) + QLatin1Char(')'));
-                             const auto at = std::lower_bound(inList.begin(), inList.end(), pos);
-                             m_list.removeAt(int(at - inList.begin()));
-                             inList.erase(at);
+                             m_list.removeAt(inList.take(pos));
                              m_log->SentMsgLog(numbers.at(pos), text);
                              break;
                          }
@@ -134,9 +130,7 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
         if (state.ContinueSending && stopNumber == 0) {
             while (next < total && sender.hasRoom() && !freeLanes.isEmpty()) {
                 if (m_optOut->contains(numbers.at(next))) {
-                    const auto at = std::lower_bound(inList.begin(), inList.end(), next);
-                    skipOptedOut(next, int(at - inList.begin()), numbers.at(next));
-                    inList.erase(at);
+                    skipOptedOut(next, inList.take(next), numbers.at(next));
                     ++next;
                     continue;
                 }

@@ -5,6 +5,7 @@
 
 #include "sending/modempool.h"
 #include "sending/modemsteps.h"
+#include "sending/positionsinlist.h"
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
 
@@ -182,10 +183,7 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
     m_view.progressStart(m_list.count());
     const QStringList numbers = m_list.entries();
     const int total = int(numbers.size());
-    // The run's positions still in the list, in list order: several numbers are out at once,
-    // so a position no longer tells where its number sits in the list.
-    QList<int> inList(total);
-    std::iota(inList.begin(), inList.end(), 0);
+    PositionsInList inList(total);
     int next = 0;
     int done = 0;
     int failed = 0;
@@ -247,9 +245,7 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
         if (slot.sent) {
             ++m_result.sent;
             status(1, QStringLiteral("Sent (") + number + QLatin1Char(')'));
-            const auto at = std::lower_bound(inList.begin(), inList.end(), pos);
-            m_list.removeAt(int(at - inList.begin()));
-            inList.erase(at);
+            m_list.removeAt(inList.take(pos));
             m_log->SentMsgLog(number, slot.report, port);
         } else {
             countFailure(number);
@@ -260,9 +256,7 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
     // A number on the opt-out list is passed over where it stands, without a modem.
     const auto skipOptedOutAhead = [&] {
         while (next < total && m_optOut->contains(numbers.at(next))) {
-            const auto at = std::lower_bound(inList.begin(), inList.end(), next);
-            skipOptedOut(next, int(at - inList.begin()), numbers.at(next));
-            inList.erase(at);
+            skipOptedOut(next, inList.take(next), numbers.at(next));
             ++next;
         }
     };

@@ -2,6 +2,7 @@
 // also when Kannel goes away in the middle and the run is resumed.
 #include "fakes.h"
 #include "kannelprocesses.h"
+#include "silentrunview.h"
 
 #include "gateway/kannelrequest.h"
 #include "recipients/recipientlist.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-class QuietView : public RunView
+class QuietView : public SilentRunView
 {
 public:
     std::function<void(const QString &)> onSent;
@@ -22,16 +23,6 @@ public:
         if (sent && onSent)
             onSent(number);
     }
-    void status(int, const QString &) override {}
-    void letEventsRun() override { QCoreApplication::processEvents(); }
-    void lock() override {}
-    void unlock() override {}
-    void showModem(const QString &, const QString &, const QString &, const QString &) override {}
-    void showNetwork(const QString &, int) override {}
-    void progressStart(int) override {}
-    void progressStep() override {}
-    void progressReset(bool) override {}
-    void exitAfterRun() override {}
 };
 
 QStringList numbers(int count)
