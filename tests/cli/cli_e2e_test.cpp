@@ -138,6 +138,8 @@ const StatusCase kStatuses[] = {
     {"NothingToResume", "resume|--port|SIMULATOR", 2, "no interrupted run in"},
     {"ResumeOfAJournalThatIsNot", "resume|list.txt", 2, "list.txt, line 1"},
     {"ResumeWithAMessage", "resume|--message|Hi", 2, "resume: unknown option '--message'"},
+    {"NoRepliesYet", "replies", 0, ""},
+    {"RepliesFromNoModem", "replies|--listen|1|--port|/dev/null/none", 1, "quillo-cli: /dev/null/none: "},
 };
 
 void PrintTo(const StatusCase &c, std::ostream *out)
