@@ -15,9 +15,10 @@ const QString kNumbers = QStringLiteral("numbers");
 const QString kSend = QStringLiteral("send");
 const QString kResume = QStringLiteral("resume");
 const QString kOptOut = QStringLiteral("optout");
+const QString kReplies = QStringLiteral("replies");
 
 // The commands an option belongs to.
-enum Commands : int { kForNumbers = 1, kForSend = 2, kForResume = 4, kForOptOut = 8,
+enum Commands : int { kForNumbers = 1, kForSend = 2, kForResume = 4, kForOptOut = 8, kForReplies = 16,
                       kSource = kForNumbers | kForSend, kSettings = kForSend | kForResume };
 
 QString quoted(const QString &text)
@@ -82,7 +83,7 @@ const QList<Option> &options()
         {"--message", 1, kForSend, [](CliCommand &c, const QStringList &v) { c.send.message = v[0]; return QString(); }},
         {"--message-file", 1, kForSend,
          [](CliCommand &c, const QStringList &v) { c.send.messageFile = v[0]; return QString(); }},
-        {"--port", 1, kSettings,
+        {"--port", 1, kSettings | kForReplies,
          [](CliCommand &c, const QStringList &v) {
              if (!c.send.port)
                  return store(c.send.port, v[0]);
@@ -139,7 +140,7 @@ const QList<Option> &options()
                  return QStringLiteral("--retry: %1 is not a whole number from 0 to 3").arg(quoted(v[0]));
              return store(c.send.retry, v[0]);
          }},
-        {"--country", 1, kSource | kSettings | kForOptOut,
+        {"--country", 1, kSource | kSettings | kForOptOut | kForReplies,
          [](CliCommand &c, const QStringList &v) {
              if (v[0].trimmed().compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
                  return store(c.send.country, QString());
@@ -147,6 +148,19 @@ const QList<Option> &options()
                  return QStringLiteral("--country: %1 is not a country code (two letters, such as IN, GB or US; "
                                        "or none)").arg(quoted(v[0]));
              return store(c.send.country, v[0].trimmed().toUpper());
+         }},
+        {"--listen", 1, kForReplies,
+         [](CliCommand &c, const QStringList &v) {
+             // A day at most: longer is a service, which a terminal command is not.
+             static const QRegularExpression kDuration(QStringLiteral("^([0-9]{1,5})([smh]?)$"));
+             const auto match = kDuration.match(v[0].trimmed());
+             const int unit = match.captured(2) == u"h" ? 3600 : match.captured(2) == u"m" ? 60 : 1;
+             const int seconds = match.hasMatch() ? match.captured(1).toInt() * unit : 0;
+             if (seconds < 1 || seconds > 86400)
+                 return QStringLiteral("--listen: %1 is not a duration from 1s to 24h (such as 90, 90s, 5m or 2h)")
+                     .arg(quoted(v[0]));
+             c.listenSeconds = seconds;
+             return QString();
          }},
         {"--include-uncertain", 0, kForResume,
          [](CliCommand &c, const QStringList &) { c.includeUncertain = true; return QString(); }},
@@ -213,26 +227,32 @@ CliParse parseCliArguments(const QStringList &arguments)
     CliCommand command;
     const QString name = arguments.value(0);
     if (arguments.isEmpty())
-        return failed(QStringLiteral("no command given (the commands are numbers, send, resume and optout)"));
+        return failed(QStringLiteral("no command given (the commands are numbers, send, resume, optout and replies)"));
     if (name == QLatin1String("--help") || name == QLatin1String("-h")
         || name == QLatin1String("help")) {
         command.helpTopic = arguments.value(1);
         if (!command.helpTopic.isEmpty() && command.helpTopic != kNumbers && command.helpTopic != kSend
-            && command.helpTopic != kResume && command.helpTopic != kOptOut)
+            && command.helpTopic != kResume && command.helpTopic != kOptOut && command.helpTopic != kReplies)
             return failed(QStringLiteral("unknown command %1").arg(quoted(command.helpTopic)));
         return {command, {}};
     }
-    if (name != kNumbers && name != kSend && name != kResume && name != kOptOut)
+    if (name != kNumbers && name != kSend && name != kResume && name != kOptOut && name != kReplies)
         return failed(
-            QStringLiteral("unknown command %1 (the commands are numbers, send, resume and optout)").arg(quoted(name)));
+            QStringLiteral("unknown command %1 (the commands are numbers, send, resume, optout and replies)").arg(quoted(name)));
     const bool send = name == kSend;
     const bool resume = name == kResume;
     const bool optOut = name == kOptOut;
-    command.kind = send     ? CliCommand::Kind::Send
-                   : resume ? CliCommand::Kind::Resume
-                   : optOut ? CliCommand::Kind::OptOut
-                            : CliCommand::Kind::Numbers;
-    const int thisCommand = send ? kForSend : resume ? kForResume : optOut ? kForOptOut : kForNumbers;
+    const bool replies = name == kReplies;
+    command.kind = send      ? CliCommand::Kind::Send
+                   : resume  ? CliCommand::Kind::Resume
+                   : optOut  ? CliCommand::Kind::OptOut
+                   : replies ? CliCommand::Kind::Replies
+                             : CliCommand::Kind::Numbers;
+    const int thisCommand = send      ? kForSend
+                            : resume  ? kForResume
+                            : optOut  ? kForOptOut
+                            : replies ? kForReplies
+                                      : kForNumbers;
 
     QStringList given; // the options, by name
     QStringList positional;
@@ -267,6 +287,15 @@ CliParse parseCliArguments(const QStringList &arguments)
         return failed(QStringLiteral("%1: --gateway URL needs --user (and --password)").arg(name));
     if (optOut)
         return parseOptOut(command, positional);
+    if (replies) {
+        if (!positional.isEmpty())
+            return failed(QStringLiteral("replies: unexpected argument %1").arg(quoted(positional[0])));
+        if (command.send.port && command.listenSeconds == 0)
+            return failed(QStringLiteral("replies: --port goes with --listen"));
+        if (!command.send.morePorts.isEmpty())
+            return failed(QStringLiteral("replies: --listen hears one modem; --port given twice"));
+        return {command, {}};
+    }
     if (resume) {
         if (positional.size() > 1)
             return failed(QStringLiteral("resume: unexpected argument %1").arg(quoted(positional[1])));
@@ -382,9 +411,25 @@ QString cliUsage(const QString &topic)
             + kCountry
             + QStringLiteral("\nExit status: 0 done, 1 a number to remove was not on the list, 2 bad input\n"
                              "(nothing changed).\n");
+    if (topic == kReplies)
+        return QStringLiteral(
+                   "Usage: quillo-cli replies [--listen DURATION [--port P]] [--country CC]\n"
+                   "Prints the replies log (logs/replies.log in Quillo's data folder), newest first: the\n"
+                   "time, the modem, the sender, STOP for a stop request, the text, and the run the\n"
+                   "number last got a message from. A reply that is only a stop word (STOP, UNSUBSCRIBE,\n"
+                   "CANCEL, END, QUIT, STOPALL, in any case, with punctuation around it; more words in\n"
+                   "config.ini as [REPLIES] StopWords=ARRET,ALTO) puts its sender on the opt-out list.\n\n"
+                   "  --listen DURATION            first hear the modem for that long (90, 90s, 5m, 2h):\n"
+                   "                               the messages in its memory and those that come, each\n"
+                   "                               read, logged and deleted from the modem; a first stop\n"
+                   "                               request of a number is answered with [REPLIES]\n"
+                   "                               StopConfirmation when it is set\n"
+                   "  --port P                     the modem to hear (default: the stored port)\n")
+            + kCountry + QStringLiteral("\nExit status: 0 done, 1 the modem or a file failed, 2 bad input.\n");
     return QStringLiteral("Usage: quillo-cli numbers SOURCE [options]   list the numbers of a source\n"
                           "       quillo-cli send SOURCE --message TEXT [options]   send a message to them\n"
                           "       quillo-cli resume [JOURNAL]           continue an interrupted run\n"
                           "       quillo-cli optout add|remove|list [NUMBER...]   the opt-out list\n"
+                          "       quillo-cli replies [--listen DURATION]   the replies the modems heard\n"
                           "       quillo-cli COMMAND --help             the options of a command\n");
 }

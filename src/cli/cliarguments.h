@@ -40,15 +40,16 @@ struct SendOptions
 
 struct CliCommand
 {
-    enum class Kind { Help, Numbers, Send, Resume, OptOut };
+    enum class Kind { Help, Numbers, Send, Resume, OptOut, Replies };
     Kind kind = Kind::Help;
-    QString helpTopic; // "", "numbers", "send", "resume" or "optout"
+    QString helpTopic; // "", "numbers", "send", "resume", "optout" or "replies"
     SourceOptions source;
     SendOptions send;
     QString journal; // resume: the journal to continue; empty: the newest unfinished one
     bool includeUncertain = false;
     QString optOutAction;     // optout: "add", "remove" or "list"
     QStringList optOutNumbers; // optout add and remove: the numbers, as typed
+    int listenSeconds = 0;     // replies --listen: how long to hear the modem; 0: only print
 };
 
 // The command, or the error text naming the option or word at fault.

@@ -1,6 +1,7 @@
 #include "cliarguments.h"
 #include "clicommands.h"
 #include "clioptout.h"
+#include "clireplies.h"
 #include "terminaldialogs.h"
 
 #include "common/clock.h"
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
     case CliCommand::Kind::OptOut:
     case CliCommand::Kind::Send:
     case CliCommand::Kind::Resume:
+    case CliCommand::Kind::Replies:
         break;
     }
 
@@ -63,6 +65,11 @@ int main(int argc, char *argv[])
         if (command.kind == CliCommand::Kind::OptOut)
             return runOptOut(command, data.path, normaliser, stdout);
         return runNumbers(command.source, normaliser, dialogs, stdout);
+    }
+
+    if (command.kind == CliCommand::Kind::Replies) {
+        installSimulatorPort();
+        return runReplies(command, data.path, [] { return createKestrel(); }, stdout);
     }
 
     AppState state;

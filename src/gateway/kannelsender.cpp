@@ -9,6 +9,8 @@ namespace {
 constexpr int kFirstPauseMs = 250;
 constexpr int kLongestPauseMs = 8000;
 constexpr int kConnectionsPerManager = 6;
+// A message Kannel keeps answering "try again later" for this many times fails.
+constexpr int kMostTries = 8;
 
 } // namespace
 
@@ -66,6 +68,12 @@ void KannelSender::start(const Pending &pending)
     }
     ++m_busy;
     connect(reply, &QNetworkReply::finished, this, [this, reply, pending] { answered(reply, pending); });
+    // The transfer timeout starts only once the request is on its way; a request Qt holds
+    // back for a connection must not wait for ever either.
+    QTimer::singleShot(m_answerTimeoutMs + 5000, reply, [reply] {
+        if (reply->isRunning())
+            reply->abort();
+    });
 }
 
 void KannelSender::answered(QNetworkReply *reply, const Pending &pending)
@@ -98,7 +106,11 @@ void KannelSender::answered(QNetworkReply *reply, const Pending &pending)
         emit finished(pending.id, Outcome::Sent, answer.text);
         break;
     case kannel::Verdict::TryLater:
-        m_retry.push_back(pending);
+        if (pending.tries + 1 >= kMostTries) {
+            emit finished(pending.id, Outcome::Refused, answer.text);
+            break;
+        }
+        m_retry.push_back({pending.id, pending.message, pending.tries + 1});
         backOff();
         break;
     case kannel::Verdict::Refused:

@@ -50,6 +50,7 @@ private:
     {
         int id;
         KannelMessage message;
+        int tries = 0;
     };
 
     void start(const Pending &pending);

@@ -86,6 +86,17 @@ ComDetails SettingsStore::load() const
     return details;
 }
 
+ReplySettings SettingsStore::loadReplies() const
+{
+    const QString section = QStringLiteral("REPLIES");
+    ReplySettings settings;
+    for (const QString &word : m_ini.GetKey(section, QStringLiteral("StopWords")).split(u','))
+        if (!trimSpaces(word).isEmpty())
+            settings.stopWords += trimSpaces(word);
+    settings.stopConfirmation = trimSpaces(m_ini.GetKey(section, QStringLiteral("StopConfirmation")));
+    return settings;
+}
+
 void SettingsStore::saveSettings(const ComDetails &details)
 {
     for (const StoredKey &key : kKeys) {

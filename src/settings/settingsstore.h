@@ -2,6 +2,7 @@
 
 #include "common/comdetails.h"
 #include "inihandling.h"
+#include "replies/replysettings.h"
 
 #include <QString>
 
@@ -34,6 +35,10 @@ public:
     enum class LogLevel { Modem, Message };
     // One log level, as a log frame's Apply stores it; nothing else is written.
     void saveLogLevel(LogLevel log, const QString &level);
+
+    // [REPLIES] StopWords (split at commas, each trimmed, blanks dropped) and StopConfirmation;
+    // the window never writes them, an operator sets them in the file.
+    ReplySettings loadReplies() const;
 
     QString filePath() const { return m_ini.fullPath(); }
 

@@ -1,6 +1,7 @@
 // quillo-cli as a user runs it: a copy of the program in a temporary folder, which is then
 // its data folder (config.ini and logs/), against modemsim on a pseudo-terminal.
 #include "modemsimprocess.h"
+#include "qstringprinter.h"
 #include "sheetwriter.h"
 #include "xlswriter.h"
 
@@ -137,6 +138,8 @@ const StatusCase kStatuses[] = {
     {"NothingToResume", "resume|--port|SIMULATOR", 2, "no interrupted run in"},
     {"ResumeOfAJournalThatIsNot", "resume|list.txt", 2, "list.txt, line 1"},
     {"ResumeWithAMessage", "resume|--message|Hi", 2, "resume: unknown option '--message'"},
+    {"NoRepliesYet", "replies", 0, ""},
+    {"RepliesFromNoModem", "replies|--listen|1|--port|/dev/null/none", 1, "quillo-cli: /dev/null/none: "},
 };
 
 void PrintTo(const StatusCase &c, std::ostream *out)
@@ -252,6 +255,44 @@ TEST_F(Cli, TheOptOutListIsEditedHereAndASendSkipsIt)
     const CliRun garbage = run("optout|list");
     EXPECT_EQ(garbage.out, kA + QLatin1Char('\n'));
     EXPECT_TRUE(garbage.err.contains(QStringLiteral("are left out: line 2"))) << garbage.err.toStdString();
+}
+
+TEST_F(Cli, RepliesAreLoggedAStopSenderIsOptedOutAndTheModemKeepsNone)
+{
+    // More than 160 characters: modemsim delivers it as two concatenated parts.
+    const QString twoParts = QStringLiteral("Thanks for the offer. Please call me tomorrow after ten, I would like to "
+                                            "know more about the prices and the delivery to our shop in Pune before "
+                                            "we order for the season.");
+    ASSERT_GT(twoParts.size(), 160);
+    write("config.ini", "[REPLIES]\r\nStopConfirmation=You will get no more messages.\r\n");
+    SettingsStore(dir.path() + QLatin1Char('/')).saveLogLevel(SettingsStore::LogLevel::Message, QStringLiteral("2"));
+    ASSERT_TRUE(sim.start(QStringLiteral("[incoming]\nMessage1=0 +919800000001 Stop!\nMessage2=200 +919800000002 ")
+                          + twoParts + QLatin1Char('\n')));
+    const QString listen = QStringLiteral("replies|--listen|3|--port|") + sim.port();
+    const CliRun heard = run(listen.toUtf8().constData());
+    EXPECT_EQ(heard.status, 0) << heard.err.toStdString();
+    const QStringList printed = heard.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(printed.size(), 2) << heard.out.toStdString();
+    EXPECT_EQ(printed[0].split(QLatin1Char('\t')).mid(1, 4), (QStringList{sim.port(), "+919800000002", "", twoParts}));
+    EXPECT_EQ(printed[1].split(QLatin1Char('\t')).mid(1, 4), (QStringList{sim.port(), "+919800000001", "STOP", "Stop!"}));
+    EXPECT_EQ(lines("optout.txt"), QStringList{QStringLiteral("+919800000001")});
+
+    // A second listen finds nothing left in the modem's memory to log again.
+    const CliRun again = run(listen.toUtf8().constData());
+    EXPECT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_EQ(again.out, heard.out);
+
+    write("replied.txt", "+919800000001\r\n+919800000002\r\n");
+    const CliRun sent = run((QStringLiteral("send|replied.txt|--message|Hi|--delay|0.1|--port|") + sim.port()).toUtf8().constData());
+    EXPECT_EQ(sent.status, 0) << sent.err.toStdString();
+    QStringList messages; // what the modem sent: number and text
+    for (const QString &line : sim.recorded()) {
+        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+        if (record.contains(QStringLiteral("number")))
+            messages << record.value("number").toString() + QLatin1Char(' ') + record.value("text").toString();
+    }
+    EXPECT_EQ(messages, (QStringList{"+919800000001 You will get no more messages.", "+919800000002 Hi"}))
+        << "the confirmation, once, then the run without the stop sender";
 }
 
 TEST_F(Cli, TheCountryMakesSpellingsOfANumberOneNumber)

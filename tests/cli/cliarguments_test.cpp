@@ -55,6 +55,12 @@ const Refusal kRefusals[] = {
     {"GatewayNotAnAddress", "send|a.txt|--message|hi|--gateway|kannel:13013", "--gateway: 'kannel:13013' is neither"},
     {"GatewayWithoutUser", "send|a.txt|--message|hi|--gateway|http://k:13013/cgi-bin/sendsms", "--gateway URL needs --user"},
     {"UserWithoutGateway", "send|a.txt|--message|hi|--user|u", "--user, --password, --smsc and --sender go with --gateway"},
+    {"ListenWithoutUnit", "replies|--listen|5x", "--listen: '5x' is not a duration"},
+    {"ListenForNothing", "replies|--listen|0s", "--listen: '0s' is not a duration"},
+    {"ListenBeyondADay", "replies|--listen|25h", "--listen: '25h' is not a duration"},
+    {"PortWithoutListen", "replies|--port|COM3", "replies: --port goes with --listen"},
+    {"ListenToTwoPorts", "replies|--listen|5|--port|COM3|--port|COM4", "--listen hears one modem"},
+    {"RepliesWithASendOption", "replies|--listen|5|--delay|1", "replies: unknown option '--delay'"},
 };
 
 void PrintTo(const Refusal &c, std::ostream *out)
@@ -112,6 +118,13 @@ TEST(CliArguments, OptionsBecomeTheDialogsTextsAndTheSettingsChoices)
     const CliParse optOut = parseCliArguments(words("optout|remove|+91 98123 45601|09812345602"));
     EXPECT_EQ(optOut.command.kind, CliCommand::Kind::OptOut);
     EXPECT_EQ(optOut.command.optOutNumbers, (QStringList{"+91 98123 45601", "09812345602"}));
+    for (const auto &[given, seconds] : {std::pair{"replies", 0}, std::pair{"replies|--listen|90", 90},
+                                         std::pair{"replies|--listen|5m", 300}, std::pair{"replies|--listen|2h", 7200}}) {
+        const CliParse replies = parseCliArguments(words(given));
+        ASSERT_TRUE(replies.error.isEmpty()) << replies.error.toStdString();
+        EXPECT_EQ(replies.command.kind, CliCommand::Kind::Replies) << given;
+        EXPECT_EQ(replies.command.listenSeconds, seconds) << given;
+    }
 }
 
 TEST(CliArguments, FurtherPortsReplaceTheStoredModemsWithTheRunsPortSettings)
@@ -154,7 +167,7 @@ TEST(CliArguments, ConditionsAreTheDialogsEntriesOrSqlSymbols)
 
 TEST(CliArguments, HelpOfEachCommand)
 {
-    for (const char *line : {"--help", "numbers|--help", "send|a.txt|-h", "optout|--help"}) {
+    for (const char *line : {"--help", "numbers|--help", "send|a.txt|-h", "optout|--help", "replies|--help"}) {
         const CliParse parse = parseCliArguments(words(line));
         EXPECT_EQ(parse.command.kind, CliCommand::Kind::Help) << line;
         EXPECT_TRUE(cliUsage(parse.command.helpTopic).startsWith(QStringLiteral("Usage: "))) << line;

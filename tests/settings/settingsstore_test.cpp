@@ -73,4 +73,19 @@ TEST(SettingsStore, FurtherModemsEndAtTheFirstSectionWithoutAPort)
     EXPECT_EQ(store.loadMoreModems().front().Port, QStringLiteral("COM3"));
 }
 
+TEST(SettingsStore, RepliesKeysSplitTheStopWordsAndDropBlanks)
+{
+    QTemporaryDir folder;
+    SettingsStore store(folder.path());
+    {
+        QFile file(store.filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[REPLIES]\r\nStopWords= ARRET, ,ALTO,\r\nStopConfirmation=You will get no more messages.\r\n");
+    }
+    const ReplySettings settings = store.loadReplies();
+    EXPECT_EQ(settings.stopWords, QStringList({"ARRET", "ALTO"}));
+    EXPECT_EQ(settings.stopConfirmation, QStringLiteral("You will get no more messages."));
+    EXPECT_EQ(SettingsStore(folder.filePath("none")).loadReplies().stopWords, QStringList());
+}
+
 } // namespace
