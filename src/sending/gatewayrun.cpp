@@ -117,7 +117,9 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                              stopText = stopText.isEmpty() ? text : stopText;
                              break;
                          }
-                         freeLane(pos);
+                         // A lane whose number is uncertain stays taken: the journal still waits there.
+                         if (outcome != KannelSender::Outcome::Uncertain)
+                             freeLane(pos);
                          m_view.progressStep();
                          status(4, QStringLiteral("Time left: ")
                                        + FormatTimeLeft(startMs, qint16(answered), qint16(total),
