@@ -16,7 +16,8 @@ function(quillo_add_test name)
     QUILLO_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     QUILLO_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  # SERIAL: the cases start real servers (Kannel) and must not share the machine with others.
+  # SERIAL: the cases start real servers (Kannel) or time simulated modems, and must not share
+  # the machine with other tests.
   set(serial FALSE)
   if(ARG_SERIAL)
     set(serial TRUE)
