@@ -85,10 +85,8 @@ struct EndToEnd : testing::Test
     // sent) and with the modem's record (what is sent).
     void expectJournalAgrees(RunEnd end, const QStringList &modemReceived)
     {
-        const QStringList journals =
-            QDir(w.logs).entryList({QStringLiteral("run-*.journal")}, QDir::Files, QDir::Name | QDir::Reversed);
-        ASSERT_FALSE(journals.isEmpty());
-        const RunJournalState journal = readRunJournal(w.logs + journals.first());
+        const RunJournalState journal = w.lastJournal();
+        ASSERT_FALSE(journal.path.isEmpty());
         EXPECT_TRUE(journal.ended);
         EXPECT_EQ(runEndWord(journal.endKind), runEndWord(end));
         EXPECT_EQ(journal.notSent(false), w.numbers());

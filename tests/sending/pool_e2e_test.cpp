@@ -5,7 +5,6 @@
 #include "runwindow.h"
 #include "sending/runjournal.h"
 
-#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
@@ -65,12 +64,6 @@ struct Pool : testing::Test
             numbers << QJsonDocument::fromJson(line.toUtf8()).object().value(QStringLiteral("number")).toString();
         return numbers;
     }
-    RunJournalState journal()
-    {
-        const QStringList names =
-            QDir(w.logs).entryList({QStringLiteral("run-*.journal")}, QDir::Files, QDir::Name | QDir::Reversed);
-        return names.isEmpty() ? RunJournalState{} : readRunJournal(w.logs + names.first());
-    }
     // The journal's sent numbers of one modem, in the order they went.
     static QStringList sentBy(const RunJournalState &run, const QString &modem)
     {
@@ -92,7 +85,7 @@ TEST_F(Pool, NumbersSpreadOverTheModemsAndEachGoesOnce)
         w.setNumbers(all);
         w.runToCompletion(9, 0);
         EXPECT_TRUE(w.numbers().isEmpty()) << count;
-        const RunJournalState run = journal();
+        const RunJournalState run = w.lastJournal();
         EXPECT_EQ(runEndWord(run.endKind), QStringLiteral("completed"));
         QStringList together;
         for (const auto &sim : sims) {
@@ -128,7 +121,7 @@ TEST_F(Pool, AModemThatFailsIsLeftOutAndTheOthersCarryTheRest)
         w.setNumbers(all);
         w.runToCompletion(6 - c.uncertain, c.uncertain);
 
-        const RunJournalState run = journal();
+        const RunJournalState run = w.lastJournal();
         QStringList uncertain;
         for (int pos : run.uncertainPositions)
             uncertain << run.start.numbers[pos];
@@ -158,7 +151,7 @@ TEST_F(Pool, NoModemConnectingEndsAsAConnectionFailure)
     EXPECT_TRUE(w.tc.dialogs.allConsumed());
     EXPECT_EQ(w.panel(1), QStringLiteral("ERROR 9001"));
     EXPECT_EQ(w.numbers(), numbersFrom(2));
-    EXPECT_EQ(runEndWord(journal().endKind), QStringLiteral("connection-failure"));
+    EXPECT_EQ(runEndWord(w.lastJournal().endKind), QStringLiteral("connection-failure"));
     EXPECT_TRUE(w.enabled("cmdStartSending"));
 }
 
@@ -172,7 +165,7 @@ TEST_F(Pool, AStopIsAskedOnceTheModemsHaveFinishedTheirNumbers)
     QTimer::singleShot(300, [this] { w.stop(); });
     w.start();
     EXPECT_TRUE(w.tc.dialogs.allConsumed());
-    const RunJournalState run = journal();
+    const RunJournalState run = w.lastJournal();
     EXPECT_TRUE(run.uncertainPositions.isEmpty());
     EXPECT_EQ(run.notSent(false), w.numbers());
     EXPECT_EQ(received(*sims[0]).size() + received(*sims[1]).size(), all.size() - w.numbers().size());

@@ -6,11 +6,14 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <algorithm>
 
 RunWindow::RunWindow(SmsComponentFactory factory)
 {
@@ -84,4 +87,18 @@ QStringList RunWindow::messageLog()
     for (QString &line : lines)
         line.remove(prefix);
     return lines;
+}
+
+RunJournalState RunWindow::lastJournal() const
+{
+    // run-YYYYMMDD-HHMMSS.journal, then -2, -3... within one second: by name alone the
+    // first of a second would sort after its followers.
+    const auto order = [](const QString &name) {
+        const QStringList parts = QFileInfo(name).completeBaseName().split(u'-');
+        return std::pair(parts.mid(0, 3).join(u'-'), parts.size() > 3 ? parts.at(3).toInt() : 1);
+    };
+    const QStringList names = QDir(logs).entryList({QStringLiteral("run-*.journal")}, QDir::Files);
+    const auto newest = std::max_element(names.begin(), names.end(),
+                                         [&](const QString &a, const QString &b) { return order(a) < order(b); });
+    return newest == names.end() ? RunJournalState{} : readRunJournal(logs + *newest);
 }

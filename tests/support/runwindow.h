@@ -2,6 +2,7 @@
 
 #include "fakes.h"
 #include "app/mainwindow.h"
+#include "sending/runjournal.h"
 
 #include <QStringList>
 #include <memory>
@@ -38,6 +39,8 @@ struct RunWindow
     QString label(const char *name);
     int signalBar();
     QStringList messageLog(); // message.log's lines without their date-time
+    // The newest run journal in logs, or an empty state; runs of one second are -2, -3...
+    RunJournalState lastJournal() const;
     bool enabled(const char *name);
 
     TestContext tc;
