@@ -82,6 +82,15 @@ QString statusName(DeliveryStatus status)
     return {};
 }
 
+std::optional<DeliveryStatus> statusNamed(const QString &word)
+{
+    for (DeliveryStatus status : {DeliveryStatus::Delivered, DeliveryStatus::Pending, DeliveryStatus::Failed,
+                                  DeliveryStatus::Expired})
+        if (statusName(status) == word)
+            return status;
+    return std::nullopt;
+}
+
 PduKind pduKind(const QByteArray &hex)
 {
     QByteArray pdu;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 // SMS-STATUS-REPORT (3GPP TS 23.040 9.2.2.3): what the service centre says became of a
 // message that asked for a report (TP-SRR), as a modem hands it over in PDU mode (+CDS, or
@@ -33,6 +34,8 @@ DeliveryStatus deliveryStatus(int tpStatus);
 QString statusReason(int tpStatus);
 // "delivered", "pending", "failed", "expired": the words the logs and the record use.
 QString statusName(DeliveryStatus status);
+// The status a word of statusName names; nothing for any other word.
+std::optional<DeliveryStatus> statusNamed(const QString &word);
 
 // hex: the SMSC field and the TPDU. False with an error naming the field that broke.
 bool decodeStatusReport(const QByteArray &hex, StatusReport *out, QString *error);

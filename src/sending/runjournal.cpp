@@ -69,6 +69,51 @@ QByteArray readWhole(const QString &path)
     return file.readAll();
 }
 
+// The last complete line of a whole journal that is not a delivery record: delivery records
+// may follow the run's end, so they never tell whether it ended.
+std::optional<QByteArray> lastRunLine(const QByteArray &data)
+{
+    const QList<QByteArray> lines = completeLines(data);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line)
+        if (wordOf(*line) != u"delivery")
+            return *line;
+    return std::nullopt;
+}
+
+// Opens a journal to append one record after what is whole in it, dropping a torn last line
+// (a record the program died while writing, never acknowledged). Only the last byte is read
+// when the file ends whole, so appending stays cheap however long the journal is.
+int openToAppend(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        failIo(QStringLiteral("Cannot write the run journal"), path);
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    char last = 0;
+    if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last == '\n')
+        return fd;
+    ::close(fd);
+    const QByteArray data = readWhole(path);
+    const qsizetype complete = data.lastIndexOf('\n') + 1;
+    if (complete == 0)
+        failLine(path, 1, QStringLiteral("the file holds no complete record"));
+    if (::truncate(name.constData(), complete) != 0)
+        failIo(QStringLiteral("Cannot write the run journal"), path);
+    return openToAppend(path);
+}
+
+void appendWhole(const QString &path, int fd, const QByteArray &line)
+{
+    try {
+        writeAll(fd, line, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}
+
 } // namespace
 
 // ---- writing
@@ -266,8 +311,8 @@ JournalPeek peek(const QString &folder, const QString &name)
     std::optional<QByteArray> last = lastCompleteLine(head, true);
     if (file.size() > head.size() && file.seek(file.size() - kWindow))
         last = lastCompleteLine(file.readAll(), false);
-    if (!last && file.seek(0))
-        last = lastCompleteLine(file.readAll(), true);
+    if ((!last || wordOf(*last) == u"delivery") && file.seek(0))
+        last = lastRunLine(file.readAll());
     out.lastWord = last ? wordOf(*last) : QString();
     if (out.lastWord == u"end") {
         if (const auto line = journalformat::parseLine(QString::fromUtf8(*last)); line && !line->fields.isEmpty())
@@ -317,24 +362,21 @@ QString runJournalResumedBy(const QString &path)
 void closeRunJournal(const QString &path, RunEnd kind, const QString &detail, JournalClock clock)
 {
     const QByteArray data = readWhole(path);
-    const qsizetype complete = data.lastIndexOf('\n') + 1;
-    if (complete == 0)
-        failLine(path, 1, QStringLiteral("the file holds no complete record"));
-    if (wordOf(*lastCompleteLine(data, true)) == u"end")
+    if (const auto last = lastRunLine(data); last && wordOf(*last) == u"end")
         throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(path)));
-    const QByteArray name = QFile::encodeName(path);
-    if (complete < data.size() && ::truncate(name.constData(), complete) != 0)
-        failIo(QStringLiteral("Cannot write the run journal"), path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0)
-        failIo(QStringLiteral("Cannot write the run journal"), path);
+    const int fd = openToAppend(path);
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
-    try {
-        writeAll(fd, journalformat::line(journalformat::timeField(now), QStringLiteral("end"), {runEndWord(kind), detail}),
-                 path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    appendWhole(path, fd, journalformat::line(journalformat::timeField(now), QStringLiteral("end"), {runEndWord(kind), detail}));
+}
+
+void appendDeliveryRecord(const QString &path, const DeliveryRecord &record, JournalClock clock)
+{
+    // The caller matched the report to a sent record of this journal (deliverytracker.h); the
+    // reader refuses a delivery record for anything else.
+    const int fd = openToAppend(path);
+    const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
+    appendWhole(path, fd,
+                journalformat::line(journalformat::timeField(now), QStringLiteral("delivery"),
+                                    {QString::number(record.position), record.number, record.reference,
+                                     gsm::statusName(record.status), record.reason}));
 }

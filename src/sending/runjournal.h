@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
+#include "kestrel/statusreport.h"
 #include "recipients/recipientfields.h"
 
 // The run journal: an append-only record of one sending run in the logs folder, so that after
@@ -105,6 +107,12 @@ struct RunPosition
     int errorNumber = 0; // Failed
     QString errorText;   // Failed
     QString modem;       // the modem's port, in a run with several modems
+    // Sent, in a run that asked for delivery reports: what its parts' reports say, as one
+    // status (failed or expired when a part is; delivered when every part is; else pending).
+    std::optional<gsm::DeliveryStatus> delivery;
+    QString deliveryReason;  // the network's words for a failed or expired part
+    QDateTime deliveryTime;  // when the last report that changed the status came
+    QHash<QString, gsm::DeliveryStatus> partDeliveries; // per reference, its latest report
 };
 
 struct RunJournalState
@@ -119,6 +127,7 @@ struct RunJournalState
     int failed = 0;
     int notTried = 0;
     int skipped = 0;
+    bool deliveryReports = false; // the run asked for delivery reports
     int uncertainPosition = -1; // handed to the modem with no outcome: it may or may not have gone
     // Every such position, in order: a run with several modems may leave one per modem (a
     // modem lost while sending, or all of them at a crash).
@@ -144,3 +153,21 @@ QString runJournalResumedBy(const QString &path);
 // Appends an end record to an unfinished journal, dropping a torn last line first.
 void closeRunJournal(const QString &path, RunEnd kind, const QString &detail = QString(),
                      JournalClock clock = {});
+
+// The start option that marks a run whose messages asked for delivery reports.
+inline const QString kDeliveryReportsOption = QStringLiteral("delivery-reports");
+
+// What became of one part of a sent message, as a status report or a gateway's delivery
+// callback said.
+struct DeliveryRecord
+{
+    int position = -1;
+    QString number;
+    QString reference; // the part's message reference at its modem, or the gateway's id
+    gsm::DeliveryStatus status = gsm::DeliveryStatus::Pending;
+    QString reason;
+};
+// Appends a delivery record to the journal of a run, while it runs or after its end (reports
+// come as late as the network sends them), dropping a torn last line first. Only a position
+// the journal holds as sent may take one: the reader refuses any other.
+void appendDeliveryRecord(const QString &path, const DeliveryRecord &record, JournalClock clock = {});

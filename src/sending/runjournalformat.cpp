@@ -271,7 +271,7 @@ private:
                 fail(QStringLiteral("not a run journal of version %1").arg(kVersion));
             return;
         }
-        if (m_state.ended)
+        if (m_state.ended && r.word != u"delivery")
             fail(QStringLiteral("a record after the end record"));
         const bool header = !m_begun;
         if (r.word == u"resumes" && header) {
@@ -341,6 +341,19 @@ private:
                              .arg(pos).arg(fromModem(waiting.key())));
             }
             m_state.positions[pos] = {RunOutcome::Skipped};
+        } else if (r.word == u"delivery" && !header) {
+            need(r, 5);
+            const int pos = position(r);
+            RunPosition &p = m_state.positions[pos];
+            if (p.outcome != RunOutcome::Sent)
+                fail(QStringLiteral("a delivery report for position %1, which was not sent").arg(pos));
+            const std::optional<gsm::DeliveryStatus> status = gsm::statusNamed(r.fields.at(3));
+            if (!status)
+                fail(QStringLiteral("\"%1\" is not a delivery status").arg(r.fields.at(3)));
+            p.partDeliveries.insert(r.fields.at(2), *status);
+            if (*status == gsm::DeliveryStatus::Failed || *status == gsm::DeliveryStatus::Expired)
+                p.deliveryReason = r.fields.at(4);
+            p.deliveryTime = r.when;
         } else if (r.word == u"end") {
             need(r, 2);
             const std::optional<RunEnd> kind = endKindOf(r.fields.at(0));
@@ -355,8 +368,31 @@ private:
         }
     }
 
+    // A part's failure outweighs the others' delivery; a number is delivered once all are.
+    static gsm::DeliveryStatus deliveryOf(const RunPosition &p)
+    {
+        using gsm::DeliveryStatus;
+        const QList<DeliveryStatus> parts = p.partDeliveries.values();
+        for (DeliveryStatus worst : {DeliveryStatus::Failed, DeliveryStatus::Expired})
+            if (parts.contains(worst))
+                return worst;
+        const QStringList refs = p.refs.split(u',', Qt::SkipEmptyParts);
+        const bool all = !refs.isEmpty() && std::all_of(refs.begin(), refs.end(), [&](const QString &ref) {
+            return p.partDeliveries.value(ref, DeliveryStatus::Pending) == DeliveryStatus::Delivered;
+        });
+        return all ? DeliveryStatus::Delivered : DeliveryStatus::Pending;
+    }
+
     void finish()
     {
+        m_state.deliveryReports = std::any_of(m_state.start.options.begin(), m_state.start.options.end(),
+                                              [](const auto &option) {
+                                                  return option.first == kDeliveryReportsOption && option.second == u"1";
+                                              });
+        for (RunPosition &p : m_state.positions) {
+            if (p.outcome == RunOutcome::Sent && (m_state.deliveryReports || !p.partDeliveries.isEmpty()))
+                p.delivery = deliveryOf(p);
+        }
         for (qsizetype pos = 0; pos < m_state.positions.size(); ++pos) {
             if (m_state.positions.at(pos).outcome == RunOutcome::Uncertain)
                 m_state.uncertainPositions += int(pos);
