@@ -21,7 +21,13 @@ struct ComDetails
     QString SysLog;
     QString MsgLog;
     QString Country; // "Country for local numbers": a two-letter code, or empty for none
+    QString DeliveryReports; // "1": each message asks for a delivery report; else none
 };
+
+inline bool asksDeliveryReports(const ComDetails &details)
+{
+    return details.DeliveryReports == QLatin1String("1");
+}
 
 // One more modem of the pool, after the first (whose port settings are ComDetails'): the
 // port with its own settings, stored texts as in ComDetails. Timeouts are the program's own.

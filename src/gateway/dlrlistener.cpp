@@ -20,10 +20,11 @@ DlrListener::DlrListener(QObject *parent) : QObject(parent)
     });
 }
 
-bool DlrListener::listen(quint16 port)
+bool DlrListener::listen(quint16 port, const QString &host)
 {
-    // Only this machine's Kannel talks to it.
-    const int bound = m_server.listen(QHostAddress::LocalHost, port);
+    m_host = host;
+    const bool local = host == u"localhost" || QHostAddress(host).isLoopback();
+    const int bound = m_server.listen(local ? QHostAddress::LocalHost : QHostAddress::Any, port);
     if (bound == 0) {
         m_error = QStringLiteral("The delivery report port %1 could not be opened").arg(port);
         return false;
@@ -34,8 +35,8 @@ bool DlrListener::listen(quint16 port)
 
 QString DlrListener::reportUrl(const QString &run, int position) const
 {
-    return QStringLiteral("http://127.0.0.1:%1/dlr?run=%2&pos=%3&type=%d&answer=%A")
-        .arg(QString::number(m_port), run, QString::number(position));
+    return QStringLiteral("http://%1:%2/dlr?run=%3&pos=%4&type=%d&answer=%A")
+        .arg(m_host, QString::number(m_port), run, QString::number(position));
 }
 
 DlrListener::Status DlrListener::statusOf(int type, const QString &answer)

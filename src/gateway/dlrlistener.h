@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kestrel/statusreport.h"
+
 #include <QHttpServer>
 #include <QObject>
 
@@ -10,16 +12,18 @@ class DlrListener : public QObject
 {
     Q_OBJECT
 public:
-    enum class Status { Delivered, Failed, Expired, Pending };
+    using Status = gsm::DeliveryStatus;
 
     explicit DlrListener(QObject *parent = nullptr);
 
-    // port 0: any free port. False, with the reason in error(), when the port is taken.
-    bool listen(quint16 port);
+    // port 0: any free port. host: how Kannel reaches this computer; only a loopback host
+    // keeps the listener to this machine. False, with the reason in error(), when the port
+    // is taken.
+    bool listen(quint16 port, const QString &host = QStringLiteral("127.0.0.1"));
     quint16 port() const { return m_port; }
     QString error() const { return m_error; }
 
-    // The dlr-url of one message: http://127.0.0.1:PORT/dlr?run=RUN&pos=POSITION&type=%d&answer=%A
+    // The dlr-url of one message: http://HOST:PORT/dlr?run=RUN&pos=POSITION&type=%d&answer=%A
     // run: letters, digits, '.', '-' and '_' only, since Kannel reads every % in the URL as
     // one of its own escapes. (A string: %d is not a valid escape, so QUrl would not keep it.)
     QString reportUrl(const QString &run, int position) const;
@@ -33,5 +37,6 @@ signals:
 private:
     QHttpServer m_server;
     quint16 m_port = 0;
+    QString m_host;
     QString m_error;
 };

@@ -96,6 +96,9 @@ std::optional<DeliveryTracker::Recorded> DeliveryTracker::record(const QString &
     const QString k = key(modem, reference);
     const auto found = m_expected.constFind(k);
     if (found == m_expected.cend()) {
+        // "Still trying" for a message already final, or not yet known, changes nothing.
+        if (!isFinal(status))
+            return std::nullopt;
         m_waiting.append({{modem, reference, status}, reason, m_clock()});
         return std::nullopt;
     }

@@ -23,7 +23,10 @@ RunEngine::Outcome RunEngine::prepareGatewayAndSend(const Message &message, cons
     m_log->setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
     setHourglass(true);
     openJournal(message, options);
-    const QStringList problems = m_gateway->problems();
+    QStringList problems = m_gateway->problems();
+    if (problems.isEmpty())
+        if (const QString error = listenForGatewayReports(); !error.isEmpty())
+            problems += error;
     if (!problems.isEmpty()) {
         const QString text = QStringLiteral("The gateway settings in config.ini cannot be used:\r\n") + problems.join(QStringLiteral("\r\n"));
         setHourglass(false);
@@ -66,7 +69,8 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
         laneOf.insert(pos, lane);
         m_journal->handed(pos, lane);
         const PersonalMessage &personal = m_plan.messages.at(pos);
-        sender.send(pos, {number, personal.text, m_plan.personal ? personal.encoding == 2 : ucs2, message.alert, {}});
+        sender.send(pos, {number, personal.text, m_plan.personal ? personal.encoding == 2 : ucs2, message.alert,
+                          gatewayReportUrl(pos)});
     };
     const auto freeLane = [&](int pos) {
         freeLanes.append(laneOf.take(pos).mid(7).toInt());
@@ -91,6 +95,8 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                          switch (outcome) {
                          case KannelSender::Outcome::Sent: {
                              m_journal->sent(pos, text, laneOf.value(pos));
+                             expectDelivery(pos, numbers.at(pos), DeliveryTracker::kGateway,
+                                            DeliveryTracker::gatewayReference(m_journal->path(), pos));
                              m_view.numberDone(numbers.at(pos), true, text, 0, QString());
                              ++m_result.sent;
                              status(1, QStringLiteral("Sent (") + numbers.at(pos) + QLatin1Char(')'));

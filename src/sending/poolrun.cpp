@@ -42,9 +42,13 @@ namespace {
 // Connects a pool modem, reads it and sets its messages up, as the one-modem run does step by
 // step; runs on the modem's thread.
 void setUpModem(SmsComponent &modem, PoolModem &state, const ComDetails &details, const QString &logs,
-                const ComposedMessage &message, const MessageOptions &options)
+                const ComposedMessage &message, const MessageOptions &options, const ModemEvents &events)
 {
     try {
+        if (asksDeliveryReports(details)) {
+            modem.setDeliveryReports(true);
+            modem.setModemEvents(events);
+        }
         modem.setInitFlag(false);
         modem.setLogPath(logs);
         modem.setModemLogType(runvalues::toInt16(details.SysLog));
@@ -131,8 +135,8 @@ RunEngine::Outcome RunEngine::preparePoolAndSend(const Message &message, const M
     for (int i = 0; i < m_pool->size(); ++i) {
         const ComDetails details = i == 0 ? stored : withModemPort(stored, m_context.state.MoreModems.at(i - 1));
         PoolModem *state = &modems[size_t(i)];
-        m_pool->post(i, [state, details, logs, message, options](SmsComponent &modem) {
-            setUpModem(modem, *state, details, logs, message, options);
+        m_pool->post(i, [state, details, logs, message, options, events = eventsOf(m_pool->port(i))](SmsComponent &modem) {
+            setUpModem(modem, *state, details, logs, message, options, events);
         });
     }
     m_pool->waitForAll();
@@ -192,6 +196,7 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
     state.IsSending = true;
     m_log->StatusLog(QStringLiteral("Sending started"));
     const qint64 startMs = m_context.clock.nowMs();
+    m_keepSessions = wantsDeliveryReports();
 
     const auto countFailure = [&](const QString &number) {
         ++failed;
@@ -237,9 +242,10 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
             m_log->ErrorMsgLog(number, port);
             return;
         }
-        if (slot.sent)
+        if (slot.sent) {
             m_journal->sent(pos, slot.report, port);
-        else
+            expectDelivery(pos, number, port, slot.report);
+        } else
             m_journal->failed(pos, slot.errorNumber, slot.errorText, port);
         m_view.numberDone(number, slot.sent, slot.report, slot.errorNumber, slot.errorText);
         if (slot.sent) {

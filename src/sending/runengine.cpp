@@ -9,6 +9,7 @@
 #include "common/datafolder.h"
 #include "common/errortrap.h"
 #include "common/text.h"
+#include "gateway/dlrlistener.h"
 #include "gateway/kannelrequest.h"
 #include "logs/componentstart.h"
 #include "logs/messagelog.h"
@@ -35,11 +36,17 @@ QString summary(int sent, int failed)
 } // namespace
 
 RunEngine::RunEngine(AppContext &context, RecipientList &list, RunView &view)
-    : m_context(context), m_list(list), m_view(view)
+    : m_context(context), m_list(list), m_view(view), m_home(std::make_unique<QObject>())
 {
 }
 
-RunEngine::~RunEngine() = default;
+RunEngine::~RunEngine()
+{
+    // The modems' threads hand their reports to m_home: they end first.
+    m_pool.reset();
+    m_component.reset();
+    closeSessions();
+}
 
 void RunEngine::requestStop(bool interrupted)
 {
@@ -66,6 +73,8 @@ void RunEngine::openJournal(const Message &message, const MessageOptions &option
                      {QStringLiteral("retry"), stored.SendRetry}};
     if (m_gateway)
         start.options.append({QStringLiteral("gateway"), kannel::loggable(m_gateway->route.sendsmsUrl)});
+    if (wantsDeliveryReports())
+        start.options.append({kDeliveryReportsOption, QStringLiteral("1")});
     start.numbers = m_list.entries();
     if (m_list.hasFields())
         start.fields = m_list.allFields();
@@ -95,6 +104,10 @@ void RunEngine::closeJournal(RunEnd kind, const QString &detail)
 
 void RunEngine::release()
 {
+    if (std::exchange(m_keepSessions, false)) {
+        m_keptPool = std::move(m_pool);
+        m_keptComponent = std::move(m_component);
+    }
     // Releasing the component closes the port.
     m_pool.reset();
     m_component.reset();
@@ -125,7 +138,11 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
 
         // Without a component nothing was started: the window is unlocked again so the
         // operator can mend the installation or the settings and try once more.
+        if (wantsDeliveryReports() && !std::exchange(m_pendingLoaded, true))
+            m_delivery.loadPending(logsFolder(m_context.dataFolder));
         if (!m_gateway) {
+            // The modems kept for the last run's reports are this run's modems again.
+            closeSessions();
             m_component = startSmsComponent(m_context);
             if (!m_component || !startPool()) {
                 m_view.unlock();
@@ -263,6 +280,10 @@ bool RunEngine::connectModem()
     m_view.letEventsRun();
     runvalues::writePortSettings(modem, stored);
     modem.setNoPin(trimSpaces(stored.PIN).isEmpty());
+    if (wantsDeliveryReports()) {
+        modem.setDeliveryReports(true);
+        modem.setModemEvents(eventsOf(stored.Port));
+    }
     modem.Connect();
     if (modem.IsError(true, QStringLiteral("Quillo")))
         return false;
@@ -337,6 +358,7 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
     m_sendingSinceMs = startMs;
     m_lastOutcomeMs = startMs;
     m_partsHanded = 0;
+    m_keepSessions = wantsDeliveryReports();
 
     for (int done = 0; done < total; ++done) {
         m_view.letEventsRun();
@@ -361,9 +383,10 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
         m_lastOutcomeMs = m_context.clock.nowMs();
         const qint32 error = wasSent ? 0 : m_component->ErrorNumber();
         const QString errorText = wasSent ? QString() : m_component->ErrorDescription();
-        if (wasSent)
+        if (wasSent) {
             m_journal->sent(done, report);
-        else
+            expectDelivery(done, number, m_context.state.Details.Port, report);
+        } else
             m_journal->failed(done, error, errorText);
         m_view.numberDone(number, wasSent, report, error, errorText);
         if (wasSent) {

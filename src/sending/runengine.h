@@ -3,6 +3,7 @@
 #include "common/appcontext.h"
 #include "gateway/gatewaysettings.h"
 #include "recipients/optoutlist.h"
+#include "sending/deliverytracker.h"
 #include "sending/runjournal.h"
 #include "sending/runmessage.h"
 #include "sending/runsummary.h"
@@ -11,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class DlrListener;
 class MessageLog;
 class ModemPool;
 class RecipientList;
@@ -52,6 +54,11 @@ public:
     {
         Q_UNUSED(plan)
         return true;
+    }
+    // A delivery report was recorded in the journal of its run, during the run or after it.
+    virtual void deliveryReported(const QString &number, gsm::DeliveryStatus status, const QString &reason)
+    {
+        Q_UNUSED(number) Q_UNUSED(status) Q_UNUSED(reason)
     }
 };
 
@@ -105,6 +112,16 @@ public:
     // The next runs send through this Kannel gateway instead of the modems; nullopt: modems.
     void setGateway(std::optional<GatewaySettings> gateway) { m_gateway = std::move(gateway); }
 
+    // After a run that asked for delivery reports the modems stay connected (and the
+    // gateway's report listener listening), so the reports that come later are recorded:
+    // until the next run, closeSessions, or the engine's end (runsessions.cpp).
+    bool hasOpenSessions() const;
+    // The messages of the recent runs still waiting for their report.
+    int pendingDeliveries() const { return m_delivery.pendingCount(); }
+    // Disconnects the modems kept after a run (the Tools tab needs the port) and logs the
+    // reports nothing claimed.
+    void closeSessions();
+
 private:
     // Ended: the run took its ending where it knew the cause.
     enum class Outcome { Completed, UserAbort, ConnectionFailure, Quiet, ContentTooLong, Ended };
@@ -147,6 +164,20 @@ private:
     void openJournal(const Message &message, const MessageOptions &options);
     void closeJournal(RunEnd kind, const QString &detail = QString());
     void release();
+    // Delivery reports (runsessions.cpp).
+    bool wantsDeliveryReports() const;
+    ModemEvents eventsOf(const QString &modem);
+    void reportArrived(const QString &modem, const QString &reference, gsm::DeliveryStatus status,
+                       const QString &reason);
+    // The message to number at pos went as refs (the journal's send report).
+    void expectDelivery(int pos, const QString &number, const QString &modem, const QString &refs);
+    void noteDelivered(const DeliveryTracker::Recorded &recorded);
+    void logUnknownReports(bool all);
+    // The gateway's report listener, started with the first run through it that asks and
+    // kept as long as the engine; the reason when its port cannot be opened.
+    QString listenForGatewayReports();
+    // The dlr-url of the message at pos; empty when the run asks for no reports.
+    QString gatewayReportUrl(int pos) const;
     void status(int panel, const QString &text) { m_view.status(panel, text); }
     void setHourglass(bool on) { m_context.dialogs.setBusy(on); }
 
@@ -155,6 +186,16 @@ private:
     RunView &m_view;
     std::unique_ptr<SmsComponent> m_component;
     std::unique_ptr<ModemPool> m_pool; // with several modems; it then owns the components
+    // What stays after a run that asked for delivery reports (hasOpenSessions).
+    bool m_keepSessions = false;
+    std::unique_ptr<SmsComponent> m_keptComponent;
+    std::unique_ptr<ModemPool> m_keptPool;
+    std::unique_ptr<DlrListener> m_dlrListener;
+    DeliveryTracker m_delivery;
+    bool m_pendingLoaded = false;
+    // Lives on the engine's thread: the modems' threads hand their reports to it, and its
+    // timer logs the reports nothing claimed.
+    std::unique_ptr<QObject> m_home;
     std::unique_ptr<MessageLog> m_log;
     std::optional<RunJournalWriter> m_journal;
     std::optional<OptOutList> m_optOut;

@@ -30,6 +30,7 @@ const StoredKey kKeys[] = {
     {"LOG", "SysLog", &ComDetails::SysLog},
     {"LOG", "MsgLog", &ComDetails::MsgLog},
     {"NUMBERS", "Country", &ComDetails::Country},
+    {"SMS", "DeliveryReports", &ComDetails::DeliveryReports},
 };
 
 // The keys of a [ModemN] section, in the order they are written.
@@ -58,7 +59,7 @@ bool isLogLevel(const StoredKey &key)
 // that never used them stays byte for byte as it was.
 bool isWrittenOnlyWhenUsed(const StoredKey &key)
 {
-    return key.field == &ComDetails::Country;
+    return key.field == &ComDetails::Country || key.field == &ComDetails::DeliveryReports;
 }
 
 void write(INIHandling &ini, const StoredKey &key, const QString &value)

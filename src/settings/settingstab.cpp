@@ -103,6 +103,8 @@ void SettingsTab::buildLayout()
     m_txtSendRetry = named(new QLineEdit(message), "txtSendRetry", QStringLiteral("Send Retry"));
     m_cboLongMsg = pickList(message, "cboLongMsg", QStringLiteral("Long Message"));
     m_cboCountry = pickList(message, "cboCountry", QStringLiteral("Country for local numbers"));
+    m_chkDeliveryReports = named(new QCheckBox(QStringLiteral("Ask for delivery reports"), message),
+                                 "chkDeliveryReports", QStringLiteral("Ask for delivery reports"));
 
     auto *delayRow = new QHBoxLayout;
     delayRow->addWidget(m_txtSendDelay);
@@ -122,6 +124,7 @@ void SettingsTab::buildLayout()
     messageForm->addRow(buddyLabel(QStringLiteral("Send Retry:"), m_txtSendRetry, message), m_txtSendRetry);
     messageForm->addRow(buddyLabel(QStringLiteral("Long Message:"), m_cboLongMsg, message), m_cboLongMsg);
     messageForm->addRow(buddyLabel(QStringLiteral("Country for local numbers:"), m_cboCountry, message), m_cboCountry);
+    messageForm->addRow(QString(), m_chkDeliveryReports);
 
     auto *port = new QGroupBox(QStringLiteral("COM Port Settings"), this);
     port->setObjectName(QStringLiteral("fraComPortSettings"));
@@ -216,6 +219,7 @@ void SettingsTab::loadStoredValues()
     selectStored(m_cboLongMsg, details.LongMsg, Qt::CaseInsensitive);
     // A code the list does not hold (edited by hand) shows as none, which is how it acts.
     m_cboCountry->setCurrentIndex(std::max(0, m_cboCountry->findData(NumberNormaliser(details.Country).country())));
+    m_chkDeliveryReports->setChecked(asksDeliveryReports(details));
 
     // The stored centre decides the box; the rule runs once more in case it did not change.
     m_chkSMSC->setChecked(details.SMSC.isEmpty());
@@ -306,7 +310,8 @@ bool SettingsTab::differsFromStored() const
            || m_cboParity->currentText() != stored.Parity || m_txtSMSC->text() != stored.SMSC
            || m_txtSendDelay->text() != stored.SendDelay || m_txtSendRetry->text() != stored.SendRetry
            || m_txtPIN->text() != stored.PIN || m_cboValidity->currentText() != stored.Validity
-           || m_cboCountry->currentData().toString() != NumberNormaliser(stored.Country).country();
+           || m_cboCountry->currentData().toString() != NumberNormaliser(stored.Country).country()
+           || m_chkDeliveryReports->isChecked() != asksDeliveryReports(stored);
 }
 
 bool SettingsTab::cmdOK_Click()
@@ -341,6 +346,9 @@ void SettingsTab::saveSettings(bool &saved)
     edited.SendRetry = m_txtSendRetry->text();
     edited.LongMsg = m_cboLongMsg->currentText();
     edited.Country = m_cboCountry->currentData().toString();
+    // Written once the box was ever ticked: a settings file that never used it stays as it was.
+    if (m_chkDeliveryReports->isChecked() || !m_context.state.Details.DeliveryReports.isEmpty())
+        edited.DeliveryReports = m_chkDeliveryReports->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     // A failed write throws: the trap reports it, and nothing claims the settings were saved.
     SettingsStore(m_context.dataFolder).saveSettings(edited);
 

@@ -72,6 +72,7 @@ private:
     QLineEdit *m_txtSendRetry = nullptr;
     QComboBox *m_cboLongMsg = nullptr;
     QComboBox *m_cboCountry = nullptr;
+    QCheckBox *m_chkDeliveryReports = nullptr;
     QComboBox *m_cboPort = nullptr;
     QComboBox *m_cboBaudRate = nullptr;
     QComboBox *m_cboDataBits = nullptr;

@@ -133,8 +133,9 @@ TEST_F(SettingsWindow, WithoutConfigLoadsDefaultsThenSavesTheFifteenLines)
     EXPECT_TRUE(menuChecked(QStringLiteral("mnuSysLogType1"))); // the reload after saving
 }
 
-// The country is written only once it is used: a file that never had one keeps its bytes.
-TEST_F(SettingsWindow, CountryForLocalNumbersIsStoredByItsCodeOnceChosen)
+// The country and delivery reports are written only once used: a file that never had them
+// keeps its bytes.
+TEST_F(SettingsWindow, KeysAddedLaterAreStoredOnlyOnceUsed)
 {
     const QByteArray stored = "[COMM]\r\nPort=COM3\r\nBaudRate=19200\r\nDataBits=8\r\nStopBits=1\r\nParity=None\r\n"
                               "[SMS]\r\nPIN=\r\nValidity=1 Week\r\nSMSC=\r\nSendDelay=1\r\nSendRetry=0\r\nLongMsg=Concatenate\r\n";
@@ -168,6 +169,17 @@ TEST_F(SettingsWindow, CountryForLocalNumbersIsStoredByItsCodeOnceChosen)
     EXPECT_EQ(shown("cboCountry"), QStringLiteral("(none)"));
     visitSettings();
     EXPECT_TRUE(tc.dialogs.allConsumed()) << "an unknown code is no change";
+
+    start(stored);
+    EXPECT_FALSE(checked("chkDeliveryReports"));
+    const QByteArray withReports = QByteArray(stored).replace("Concatenate\r\n", "Concatenate\r\nDeliveryReports=1\r\n");
+    for (const QByteArray &expected : {withReports, QByteArray(withReports).replace("Reports=1", "Reports=0")}) {
+        click("chkDeliveryReports");
+        tc.dialogs.expectMessage(kSaved, Icon::None);
+        click("cmdOK");
+        EXPECT_EQ(config(), expected);
+        EXPECT_EQ(asksDeliveryReports(tc.state.Details), expected == withReports);
+    }
 }
 
 // Port, validity and long message match without regard to case, the others exactly; a

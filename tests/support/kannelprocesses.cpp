@@ -1,5 +1,7 @@
 #include "kannelprocesses.h"
 
+#include "common/ansitext.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,6 +10,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <array>
+#include <tuple>
 
 namespace {
 
@@ -15,11 +19,16 @@ const QString kBearerbox = QStringLiteral("/usr/sbin/bearerbox");
 const QString kSmsbox = QStringLiteral("/usr/sbin/smsbox");
 const QString kFakesmsc = QStringLiteral("/usr/lib/kannel/test/fakesmsc");
 
-quint16 freePort()
+// Four ports free now, and distinct: each probe holds its port until all are chosen.
+std::array<quint16, 4> freePorts()
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
+    std::array<QTcpServer, 4> probes;
+    std::array<quint16, 4> ports{};
+    for (size_t i = 0; i < probes.size(); ++i) {
+        probes[i].listen(QHostAddress::LocalHost, 0);
+        ports[i] = probes[i].serverPort();
+    }
+    return ports;
 }
 
 bool waitForPort(quint16 port, int ms)
@@ -75,10 +84,7 @@ bool KannelProcesses::startBox(QProcess &process, const QString &program, const 
 
 QString KannelProcesses::start(const QString &extraGroups)
 {
-    m_adminPort = freePort();
-    m_boxPort = freePort();
-    m_smscPort = freePort();
-    m_sendsmsPort = freePort();
+    std::tie(m_adminPort, m_boxPort, m_smscPort, m_sendsmsPort) = std::tuple_cat(freePorts());
     const QString dir = m_dir.path();
     const QString config = QStringLiteral(
                                "group = core\n"
@@ -118,7 +124,8 @@ QString KannelProcesses::start(const QString &extraGroups)
         return QStringLiteral("fakesmsc did not start");
     if (!startBox(m_smsbox, kSmsbox, {QStringLiteral("-v"), QStringLiteral("1"), file.fileName()})
         || !waitForPort(m_sendsmsPort, 10000))
-        return QStringLiteral("smsbox did not start: ") + QString::fromLocal8Bit(m_smsbox.readAll());
+        return QStringLiteral("smsbox did not start: ") + QString::fromLocal8Bit(m_smsbox.readAll())
+               + QString::fromLocal8Bit(readFileBytes(QDir(dir).filePath(QStringLiteral("smsbox.log"))).right(2000));
     return {};
 }
 
