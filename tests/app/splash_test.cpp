@@ -46,11 +46,12 @@ struct SplashRun
     int mainShown = 0;
     bool splashVisibleWhenMainShown = true;
     bool hourglassWhenMainShown = true;
+    bool splashVisibleAfter = true;
     DuringWait during;
     qint64 sleptMs = 0;
 };
 
-SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check)
+SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check, const std::function<void()> &showMain = [] {})
 {
     WatchingClock clock;
     AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
@@ -68,11 +69,13 @@ SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check)
         run.during.productVersionText = tc.state.ProductVersionText;
     };
     run.outcome = splash.Form_Load([&] {
+        showMain();
         ++run.mainShown;
         run.splashVisibleWhenMainShown = splash.isVisible();
         run.hourglassWhenMainShown = QApplication::overrideCursor() != nullptr;
     });
     run.sleptMs = clock.sleptMs;
+    run.splashVisibleAfter = splash.isVisible();
     return run;
 }
 
@@ -129,22 +132,17 @@ TEST(Splash, ErrorDuringStartUpIsReportedAndTheMainWindowIsNotShown)
         TestContext tc;
         tc.dialogs.expectMessage(QStringLiteral("Error 70\r\nPermission denied\r\n[Source: Quillo - Form_Load (frmSplash)]"),
                                  Dialogs::Icon::Critical);
-        WatchingClock clock;
-        AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
-        SplashWindow splash(context, [&] {
-            if (failsInCheck)
-                fail();
-            return false;
-        });
-        int mainShown = 0;
-        const auto outcome = splash.Form_Load([&] {
-            if (!failsInCheck)
-                fail();
-            ++mainShown;
-        });
-        EXPECT_EQ(outcome, SplashWindow::Outcome::Failed);
-        EXPECT_EQ(mainShown, 0);
-        EXPECT_FALSE(splash.isVisible());
+        const SplashRun run = runSplash(
+            tc,
+            [&] {
+                if (failsInCheck)
+                    fail();
+                return false;
+            },
+            fail);
+        EXPECT_EQ(run.outcome, SplashWindow::Outcome::Failed);
+        EXPECT_EQ(run.mainShown, 0);
+        EXPECT_FALSE(run.splashVisibleAfter);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }
