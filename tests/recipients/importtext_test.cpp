@@ -1,4 +1,5 @@
 #include "recipients/importtext.h"
+#include "common/ansitext.h"
 
 #include "recipients/importlist.h"
 #include "recipients/recipientlist.h"
@@ -26,9 +27,7 @@ protected:
     QString write(const QByteArray &bytes)
     {
         const QString path = dir.filePath(QStringLiteral("phones.txt"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        writeFileBytes(path, bytes);
         return path;
     }
     void import(const QString &path, bool append = false) { importTextFile(dialogs, list, path, append); }

@@ -1,6 +1,7 @@
 // The opt-out file: what counts as a number, what is kept as written, how numbers compare
 // with and without a country, and a file that cannot be read or written.
 #include "recipients/optoutlist.h"
+#include "common/ansitext.h"
 
 #include "common/error.h"
 #include "qstringprinter.h"
@@ -16,17 +17,8 @@ class OptOutFile : public testing::Test
 {
 protected:
     QString path() const { return dir.filePath(OptOutList::fileName()); }
-    void write(const QByteArray &bytes) const
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray bytes() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    void write(const QByteArray &bytes) const { writeFileBytes(path(), bytes); }
+    QByteArray bytes() const { return QFile::exists(path()) ? readFileBytes(path()) : QByteArray("<missing>"); }
     OptOutList loaded(const QByteArray &content, const QString &country = {}) const
     {
         write(content);

@@ -1,4 +1,5 @@
 #include "messagingframe.h"
+#include "common/ansitext.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -204,9 +205,7 @@ TEST_F(RecipientPanelTest, SaveWritesEveryEntryWithCrLf)
     EXPECT_EQ(request.startFolder, phoneLists);
     EXPECT_TRUE(request.initialName.isEmpty());
     EXPECT_TRUE(request.confirmCreate && request.refuseReadOnly);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray(" 9812345678\r\n+919812345678\r\n98\r\n"));
+    EXPECT_EQ(readFileBytes(path), QByteArray(" 9812345678\r\n+919812345678\r\n98\r\n"));
     EXPECT_EQ(frame.list().count(), 3);
 }
 
@@ -219,9 +218,7 @@ TEST_F(RecipientPanelTest, AListWithColumnsIsSavedAsCsv)
                                                    Icon::Information);
     frame.recipients().cmdSave_Click();
     EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("CSV Files (*.csv)|*.csv"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("Number,Name\r\n\"9812345678\",\"Asha\"\r\n\"98\",\r\n"));
+    EXPECT_EQ(readFileBytes(path), QByteArray("Number,Name\r\n\"9812345678\",\"Asha\"\r\n\"98\",\r\n"));
 }
 
 TEST_F(RecipientPanelTest, SaveRefusalsWriteNothing)
