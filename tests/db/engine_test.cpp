@@ -15,12 +15,7 @@ using namespace DbTest;
 
 namespace {
 
-struct LikeCase
-{
-    const char *pattern;
-    const char *text;
-    bool match;
-};
+struct LikeCase { const char *pattern; const char *text; bool match; };
 
 TEST(LikeMatch, PercentUnderscoreAndCaseBeyondAscii)
 {

@@ -11,12 +11,7 @@ namespace {
 
 // Every kind of spreadsheet file the Excel connection opens, holding the same sheets; a
 // .csv holds the Contacts sheet alone.
-struct Kind
-{
-    const char *name;
-    SheetKind kind;
-    bool oneSheet;
-};
+struct Kind { const char *name; SheetKind kind; bool oneSheet; };
 
 void PrintTo(const Kind &k, std::ostream *out) { *out << k.name; }
 

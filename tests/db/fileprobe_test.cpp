@@ -61,12 +61,7 @@ TEST(FileProbe, TheReadersRefusalComesBackThroughTheProbe)
     // liborcus prints "failed to get stat on content.xml" to standard output.
     writeFileBytes(ods, ZipWriter::stored({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"}}));
     writeFileBytes(mdb, QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\x5A'));
-    const struct
-    {
-        QString connection;
-        QString description;
-        QString source;
-    } cases[] = {
+    const struct { QString connection; QString description; QString source; } cases[] = {
         {excelString(ods), QStringLiteral("The workbook '%1' holds no worksheet.").arg(ods), DbErrors::kSourceWorkbook},
         {accessString(mdb), QStringLiteral("Unrecognized database format '%1'.").arg(mdb), DbErrors::kSourceAccess},
     };

@@ -36,12 +36,7 @@ TEST(GsmAlphabet, TextToSeptetsAndBack)
 // shift the same septets one bit on, as after a 6-octet concatenation header.
 TEST(Septets, PackUnpackAndHeaderFillBits)
 {
-    const struct
-    {
-        const char *septetsHex;
-        int fillBits;
-        const char *packedHex;
-    } cases[] = {
+    const struct { const char *septetsHex; int fillBits; const char *packedHex; } cases[] = {
         {"68656c6c6f68656c6c6f", 0, "e8329bfd4697d9ec37"}, {"48656c6c6f", 0, "c8329bfd06"}, {"1b65", 0, "9b32"},
         {"48", 1, "90"}, {"4869", 1, "9069"}, {"", 0, ""},
         {"3131313131313131", 0, "b1582c168bc562"}, // eight septets fill exactly seven octets

@@ -13,11 +13,7 @@ namespace {
 class ScriptedModem : public QIODevice
 {
 public:
-    struct Answer
-    {
-        QByteArray bytes;
-        int delayMs = 0;
-    };
+    struct Answer { QByteArray bytes; int delayMs = 0; };
     QHash<QByteArray, Answer> answers;
 
     ScriptedModem() { open(QIODevice::ReadWrite | QIODevice::Unbuffered); }

@@ -70,10 +70,7 @@ protected:
 
 TEST_F(ImportDialogTest, SourceTypeAndOptionsChooseThePanels)
 {
-    struct Case
-    {
-        const char *type, *option, *source, *filter;
-    };
+    struct Case { const char *type, *option, *source, *filter; };
     const Case cases[] = {{"Text", "optText", "fraText", nullptr},
                           {"EXCEL", "optExcel", "fraExcel", "filterExcel"},
                           {"access", "optAccess", "fraAccess", "filterAccess"}};

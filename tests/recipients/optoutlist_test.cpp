@@ -32,13 +32,7 @@ protected:
 
 TEST_F(OptOutFile, LinesThatAreNumbersCountAndTheOthersAreNamedOnce)
 {
-    struct Case
-    {
-        const char *name;
-        QByteArray content;
-        QStringList numbers;
-        QList<int> badLines;
-    };
+    struct Case { const char *name; QByteArray content; QStringList numbers; QList<int> badLines; };
     const Case cases[] = {
         {"CommentsBlanksAndBothLineEnds", "# stop list\r\n\r\n9812345601\n  +91 98123 45602  # asked 5 Jan\r\n",
          {"9812345601", "+91 98123 45602"}, {}},
@@ -72,13 +66,7 @@ TEST_F(OptOutFile, TheWarningNamesTheFileAndAtMostTenLines)
 
 TEST_F(OptOutFile, NumbersCompareByDigitsOrWithACountryByTheirInternationalForm)
 {
-    struct Case
-    {
-        const char *country;
-        const char *listed;
-        const char *asked;
-        bool contained;
-    };
+    struct Case { const char *country; const char *listed; const char *asked; bool contained; };
     const Case cases[] = {
         {"", "98123 45601", "9812345601", true},
         {"", "+91 98123 45601", "919812345601", true},

@@ -43,12 +43,7 @@ protected:
 TEST_F(RecipientPanelTest, AddKeepsTypedTextAndRefusesNonNumbers)
 {
     frame.show();
-    struct Typed
-    {
-        QString text;
-        bool added;
-        bool refused;
-    };
+    struct Typed { QString text; bool added; bool refused; };
     const Typed cases[] = {
         {QStringLiteral("9812345678"), true, false},
         {QStringLiteral(" 9812345678 "), true, false},
