@@ -51,7 +51,8 @@ struct SplashRun
     qint64 sleptMs = 0;
 };
 
-SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check, const std::function<void()> &showMain = [] {})
+SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check, const std::function<void()> &showMain = [] {},
+                    const std::function<void()> &duringWait = [] {})
 {
     WatchingClock clock;
     AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
@@ -67,6 +68,7 @@ SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check, const st
         run.during.legal = legal->text();
         run.during.whiteLabels = isWhite(version) && isWhite(legal);
         run.during.productVersionText = tc.state.ProductVersionText;
+        duringWait();
     };
     run.outcome = splash.Form_Load([&] {
         showMain();
@@ -127,19 +129,20 @@ TEST(Splash, SecondInstanceEndsWithoutShowingAnything)
 TEST(Splash, ErrorDuringStartUpIsReportedAndTheMainWindowIsNotShown)
 {
     const auto fail = [] { throw QuilloError(70, QStringLiteral("Permission denied")); };
-    for (const bool failsInCheck : {true, false}) {
-        SCOPED_TRACE(failsInCheck ? "instance check fails" : "main window fails to load");
+    const auto failIf = [&](bool yes) { return [yes, fail] { if (yes) fail(); }; };
+    for (const char *where : {"instance check", "wait under the hourglass", "main window"}) {
+        SCOPED_TRACE(where);
+        const QByteArray at(where);
         TestContext tc;
         tc.dialogs.expectMessage(QStringLiteral("Error 70\r\nPermission denied\r\n[Source: Quillo - Form_Load (frmSplash)]"),
                                  Dialogs::Icon::Critical);
         const SplashRun run = runSplash(
             tc,
             [&] {
-                if (failsInCheck)
-                    fail();
+                failIf(at.startsWith("instance"))();
                 return false;
             },
-            fail);
+            failIf(at.startsWith("main")), failIf(at.startsWith("wait")));
         EXPECT_EQ(run.outcome, SplashWindow::Outcome::Failed);
         EXPECT_EQ(run.mainShown, 0);
         EXPECT_FALSE(run.splashVisibleAfter);

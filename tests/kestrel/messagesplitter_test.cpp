@@ -76,8 +76,11 @@ TEST(MessageSplitter, ConcatenationHeaderNumbersTheParts)
 // parts the prefix "(10/10) " is longer than "(9/9) ", which can add a part.
 TEST(MessageSplitter, FormattedBreaksAtWordsAndNumbersParts)
 {
-    for (int length = 300; length <= 1500; length += 7) {
-        const QString text = QString(length, u'a').replace(QRegularExpression(QStringLiteral("a{9}")), QStringLiteral("aaaaaaaa "));
+    // Words of 13 letters fill a part with the prefix "(10/n) " to the last character.
+    for (int length = 300; length <= 1700; length += 7) {
+        const int word = length % 2 ? 8 : 13;
+        const QString text = QString(length, u'a').replace(QRegularExpression(QStringLiteral("a{%1}").arg(word + 1)),
+                                                           QString(word, u'a') + u' ');
         const QList<gsm::MessagePart> parts = gsm::splitMessage(text, Coding::Gsm7, LongMode::Formatted, 0);
         ASSERT_GT(parts.size(), 1) << length;
         QStringList rebuilt;
