@@ -44,7 +44,8 @@ protected:
     ModemSimProcess sim;
 };
 
-// A number that is not one is refused before the modem; then messages go out in order.
+// A number that is not one is refused before the modem; then messages go out in order, as
+// plain as can be unless settings ask for more.
 TEST_F(KestrelSend, SingleMessages)
 {
     auto modem = connect();
@@ -63,6 +64,19 @@ TEST_F(KestrelSend, SingleMessages)
     EXPECT_EQ(decoded(rec[0]).validity, -1);
     EXPECT_FALSE(decoded(rec[0]).statusReport);
     EXPECT_TRUE(decoded(rec[0]).smsc.isEmpty());
+
+    // Unicode, flash, a validity and an own service centre when asked for.
+    modem->setEncoding(2);
+    modem->setValidity(QStringLiteral("1W"));
+    modem->setSMSC(QStringLiteral("+447785016005"));
+    EXPECT_EQ(modem->SendSMS(kNumber, QString::fromUtf16(u"Привет 😀"), true), QStringLiteral("2"));
+    ASSERT_EQ(sim.recorded().size(), 3);
+    const gsm::DecodedSubmit d = decoded(sim.recorded()[2]);
+    EXPECT_EQ(d.text, QString::fromUtf16(u"Привет 😀"));
+    EXPECT_EQ(d.coding, gsm::Coding::Ucs2);
+    EXPECT_TRUE(d.flash);
+    EXPECT_EQ(d.validity, 173);
+    EXPECT_EQ(d.smsc, QStringLiteral("+447785016005"));
 }
 
 TEST_F(KestrelSend, LongMessageModes)
@@ -99,24 +113,6 @@ TEST_F(KestrelSend, LongMessageModes)
         if (m.mode == 1 || m.mode == 3)
             EXPECT_EQ(joined, text);
     }
-}
-
-TEST_F(KestrelSend, UnicodeFlashValidityAndServiceCentre)
-{
-    auto modem = connect();
-    ASSERT_TRUE(modem);
-    modem->setEncoding(2);
-    modem->setValidity(QStringLiteral("1W"));
-    modem->setSMSC(QStringLiteral("+447785016005"));
-    EXPECT_EQ(modem->SendSMS(kNumber, QString::fromUtf16(u"Привет 😀"), true), QStringLiteral("0"));
-    const QStringList rec = sim.recorded();
-    ASSERT_EQ(rec.size(), 1);
-    const gsm::DecodedSubmit d = decoded(rec[0]);
-    EXPECT_EQ(d.text, QString::fromUtf16(u"Привет 😀"));
-    EXPECT_EQ(d.coding, gsm::Coding::Ucs2);
-    EXPECT_TRUE(d.flash);
-    EXPECT_EQ(d.validity, 173);
-    EXPECT_EQ(d.smsc, QStringLiteral("+447785016005"));
 }
 
 // The chosen numbers are refused twice each; a retry is spent on a refusal, and the next
