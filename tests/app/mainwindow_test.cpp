@@ -1,11 +1,9 @@
 #include "common/error.h"
 #include "fakes.h"
-#include "findcontrol.h"
 #include "app/mainwindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QMenuBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,29 +35,6 @@ TEST_F(MainWindowTest, StartUpEndsIdleWithTheProgressBarHidden)
     EXPECT_FALSE(tc.state.ExitRequested);
     EXPECT_FALSE(tc.state.CloseRequested);
     EXPECT_EQ(tc.state.ImportSourceType, QStringLiteral("Text"));
-}
-
-TEST_F(MainWindowTest, TabsAndMenuEntriesCarryTheirCaptions)
-{
-    const QStringList tabs{QStringLiteral("Messaging"), QStringLiteral("Settings"), QStringLiteral("Tools"),
-                           QStringLiteral("About")};
-    ASSERT_EQ(window.tabs()->count(), 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(window.tabs()->tabText(i), tabs.at(i));
-
-    const std::pair<const char *, const char *> entries[] = {
-        {"mnuMsgImport", "Import"}, {"mnuMsgEng", "English (GSM Default)"},
-        {"mnuMsgOth", "Other Language (Unicode)"}, {"mnuImportTxt", "Text"}, {"mnuImportExl", "Excel"},
-        {"mnuImportAcc", "Access"}, {"mnuSaveList", "Save List"}, {"mnuClearList", "Clear List"},
-        {"mnuSysLogType2", "Error && Status Log"}, {"mnuMsgLogType1", "Failed Messages"},
-        {"mnuMsgLogView", "View Log"}, {"mnuHelpOnline", "Online Support"}, {"mnuExit", "E&xit"}};
-    for (const auto &[name, caption] : entries) {
-        QAction *action = findControl<QAction>(window, QLatin1String(name));
-        EXPECT_EQ(action->text(), QLatin1String(caption)) << name;
-    }
-    EXPECT_EQ(findControl<QAction>(window, QStringLiteral("mnuHelpManual"))->shortcut(), QKeySequence(Qt::Key_F1));
-    // Exit sits on the menu bar itself, after the four menus.
-    EXPECT_TRUE(window.menuBar()->actions().contains(findControl<QAction>(window, QStringLiteral("mnuExit"))));
 }
 
 // Exit and the close box ask when idle and end only on Yes, running every cleanup even when

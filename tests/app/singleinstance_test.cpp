@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -74,49 +75,34 @@ TEST(SingleInstance, SecondQuilloProcessEndsAtOnceWhileTheFirstRuns)
     EXPECT_EQ(second.exitCode(), 0);
 }
 
-TEST(SingleInstance, LockHeldByAnotherLiveProcessRefusesEvenWhenOld)
+// A live holder's lock refuses even when old (an instance may run for days); one left by a
+// killed instance does not block the next start, which then holds it.
+TEST(SingleInstance, OnlyALiveHolderBlocks)
 {
     QTemporaryDir runtime;
     LockHolder holder(lockIn(runtime));
     ASSERT_EQ(holder.answer(), QStringLiteral("HELD"));
-
-    SingleInstance second(lockIn(runtime));
-    EXPECT_FALSE(second.acquire());
-
-    // An instance may run for days; age alone must not make its lock look abandoned.
     QFile lockFile(lockIn(runtime));
     ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
     ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
     lockFile.close();
-    SingleInstance third(lockIn(runtime));
-    EXPECT_FALSE(third.acquire());
-    EXPECT_TRUE(third.anotherInstanceRunning());
-}
+    SingleInstance second(lockIn(runtime));
+    EXPECT_FALSE(second.acquire());
+    EXPECT_TRUE(second.anotherInstanceRunning());
 
-TEST(SingleInstance, LockLeftByAKilledInstanceDoesNotBlockTheNextStart)
-{
-    QTemporaryDir runtime;
-    LockHolder holder(lockIn(runtime));
-    ASSERT_EQ(holder.answer(), QStringLiteral("HELD"));
     holder.killHard();
     ASSERT_TRUE(QFile::exists(lockIn(runtime)));
-
     SingleInstance next(lockIn(runtime));
     EXPECT_TRUE(next.acquire());
-    // and from now on it is the one that holds it
     LockHolder late(lockIn(runtime));
     EXPECT_EQ(late.answer(), QStringLiteral("REFUSED"));
 }
 
 TEST(SingleInstance, LockThatCannotBeMadeDoesNotKeepTheProgramFromStarting)
 {
-    QTemporaryDir dir;
     // A runtime "folder" that is really a file: no lock can be written below it.
-    const QString notAFolder = QDir(dir.path()).filePath(QStringLiteral("file"));
-    QFile file(notAFolder);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-
-    SingleInstance instance(notAFolder + QStringLiteral("/quillo.lock"));
+    QTemporaryFile notAFolder;
+    ASSERT_TRUE(notAFolder.open());
+    SingleInstance instance(notAFolder.fileName() + QStringLiteral("/quillo.lock"));
     EXPECT_TRUE(instance.acquire());
 }

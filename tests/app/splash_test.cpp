@@ -46,11 +46,13 @@ struct SplashRun
     int mainShown = 0;
     bool splashVisibleWhenMainShown = true;
     bool hourglassWhenMainShown = true;
+    bool splashVisibleAfter = true;
     DuringWait during;
     qint64 sleptMs = 0;
 };
 
-SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check)
+SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check, const std::function<void()> &showMain = [] {},
+                    const std::function<void()> &duringWait = [] {})
 {
     WatchingClock clock;
     AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
@@ -66,13 +68,16 @@ SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check)
         run.during.legal = legal->text();
         run.during.whiteLabels = isWhite(version) && isWhite(legal);
         run.during.productVersionText = tc.state.ProductVersionText;
+        duringWait();
     };
     run.outcome = splash.Form_Load([&] {
+        showMain();
         ++run.mainShown;
         run.splashVisibleWhenMainShown = splash.isVisible();
         run.hourglassWhenMainShown = QApplication::overrideCursor() != nullptr;
     });
     run.sleptMs = clock.sleptMs;
+    run.splashVisibleAfter = splash.isVisible();
     return run;
 }
 
@@ -124,27 +129,23 @@ TEST(Splash, SecondInstanceEndsWithoutShowingAnything)
 TEST(Splash, ErrorDuringStartUpIsReportedAndTheMainWindowIsNotShown)
 {
     const auto fail = [] { throw QuilloError(70, QStringLiteral("Permission denied")); };
-    for (const bool failsInCheck : {true, false}) {
-        SCOPED_TRACE(failsInCheck ? "instance check fails" : "main window fails to load");
+    const auto failIf = [&](bool yes) { return [yes, fail] { if (yes) fail(); }; };
+    for (const char *where : {"instance check", "wait under the hourglass", "main window"}) {
+        SCOPED_TRACE(where);
+        const QByteArray at(where);
         TestContext tc;
         tc.dialogs.expectMessage(QStringLiteral("Error 70\r\nPermission denied\r\n[Source: Quillo - Form_Load (frmSplash)]"),
                                  Dialogs::Icon::Critical);
-        WatchingClock clock;
-        AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
-        SplashWindow splash(context, [&] {
-            if (failsInCheck)
-                fail();
-            return false;
-        });
-        int mainShown = 0;
-        const auto outcome = splash.Form_Load([&] {
-            if (!failsInCheck)
-                fail();
-            ++mainShown;
-        });
-        EXPECT_EQ(outcome, SplashWindow::Outcome::Failed);
-        EXPECT_EQ(mainShown, 0);
-        EXPECT_FALSE(splash.isVisible());
+        const SplashRun run = runSplash(
+            tc,
+            [&] {
+                failIf(at.startsWith("instance"))();
+                return false;
+            },
+            failIf(at.startsWith("main")), failIf(at.startsWith("wait")));
+        EXPECT_EQ(run.outcome, SplashWindow::Outcome::Failed);
+        EXPECT_EQ(run.mainShown, 0);
+        EXPECT_FALSE(run.splashVisibleAfter);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }

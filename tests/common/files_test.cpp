@@ -33,28 +33,21 @@ TEST(Paths, PreferredFolderFallsBackWithoutCreating)
     EXPECT_FALSE(FolderExists(QString()));
 }
 
-TEST(AnsiText, ValidUtf8ReadsAsUtf8AndOtherBytesAsWindows1252)
+// Valid UTF-8 reads as UTF-8, other bytes (as a Windows editor saves them) as Windows-1252;
+// text goes through a file unchanged, and failures carry a number and the reason.
+TEST(AnsiText, ReadsUtf8OrWindows1252AndRoundTripsThroughAFile)
 {
     EXPECT_EQ(decodeAnsiText(QByteArray("caf\xc3\xa9 \xe2\x82\xac")), QStringLiteral(u"café €"));
-    // The same text as a Windows editor saves it.
     EXPECT_EQ(decodeAnsiText(QByteArray("caf\xe9 \x80")), QStringLiteral(u"café €"));
     EXPECT_EQ(decodeAnsiText(QByteArray("\x93quoted\x94")), QStringLiteral(u"\u201Cquoted\u201D"));
-}
 
-TEST(AnsiText, RoundTripsThroughAFile)
-{
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("m.txt"));
     writeFileBytes(path, encodeAnsiText(QStringLiteral(u"Señor €5\r\n")));
     EXPECT_EQ(decodeAnsiText(readFileBytes(path)), QStringLiteral(u"Señor €5\r\n"));
-}
-
-TEST(AnsiText, FailuresCarryANumberAndTheReason)
-{
-    QTemporaryDir dir;
     try {
         readFileBytes(dir.filePath(QStringLiteral("missing.txt")));
-        FAIL() << "reading a missing file must throw";
+        ADD_FAILURE() << "reading a missing file must throw";
     } catch (const QuilloError &error) {
         EXPECT_NE(error.number(), 0);
         EXPECT_FALSE(error.description().isEmpty());

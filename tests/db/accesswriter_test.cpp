@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <stdexcept>
 
 using namespace DbTest;
 using AccessWriter::Column;
@@ -77,27 +76,19 @@ protected:
     DbConnection m_connection;
 };
 
-TEST_P(AccessWriterRoundTrip, ListsUserTablesOnlyWithColumnsInOrder)
-{
-    auto tables = m_connection.openSchema(DbSchema::Tables);
-    EXPECT_EQ(schemaNames(*tables, QStringLiteral("TABLE_NAME")),
-              QStringList({"Contacts", "Umsätze", "Empty"}));
-    auto columns = m_connection.openSchema(DbSchema::Columns, {{}, {}, QStringLiteral("Contacts"), {}});
-    EXPECT_EQ(schemaNames(*columns, QStringLiteral("COLUMN_NAME")), QStringList({"ID", "Name", "Mobile"}));
-}
-
-TEST_P(AccessWriterRoundTrip, ReadsLongsTextsAndNulls)
+// Longs (as whole numbers), texts in the format's encoding, Nulls, every page of a large
+// table and an empty one.
+TEST_P(AccessWriterRoundTrip, ReadsBackEveryValue)
 {
     EXPECT_EQ(column0(m_connection, QStringLiteral("SELECT ID FROM Contacts")),
               QStringList({"2147483647", "<null>", "-2147483648"}));
+    EXPECT_EQ(m_connection.execute(QStringLiteral("SELECT ID FROM Contacts"))->fields(0).value().typeId(),
+              QMetaType::LongLong);
     EXPECT_EQ(column0(m_connection, QStringLiteral("SELECT Name FROM Contacts")), GetParam().texts);
     EXPECT_EQ(column0(m_connection, QStringLiteral("SELECT Mobile FROM Contacts")),
               QStringList({"9812345678", "<null>", "+919876543210"}));
     EXPECT_TRUE(m_bytes.contains(GetParam().storedAs));
-}
 
-TEST_P(AccessWriterRoundTrip, ScansEveryPageOfALargeTableAndAnEmptyOne)
-{
     QStringList numbers, streets, places;
     for (int i = 0; i < 500; ++i) {
         numbers << QString::number(i);
@@ -108,14 +99,6 @@ TEST_P(AccessWriterRoundTrip, ScansEveryPageOfALargeTableAndAnEmptyOne)
     EXPECT_EQ(column0(m_connection, QStringLiteral("SELECT [Straße] FROM [Umsätze]")), streets);
     EXPECT_EQ(column0(m_connection, QStringLiteral("SELECT Ort FROM [Umsätze]")), places);
     EXPECT_TRUE(column0(m_connection, QStringLiteral("SELECT A FROM Empty")).isEmpty());
-}
-
-TEST_P(AccessWriterRoundTrip, SameInputGivesSameBytes)
-{
-    EXPECT_EQ(AccessWriter::write(GetParam().format, tables(GetParam())), m_bytes);
-    QFile file(m_path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), m_bytes);
 }
 
 // The header from 0x18 on is masked with one fixed RC4 key in every file, so equal fields
@@ -132,38 +115,5 @@ TEST_P(AccessWriterRoundTrip, HeaderFieldsMatchAFileAccessWrote)
 
 INSTANTIATE_TEST_SUITE_P(Formats, AccessWriterRoundTrip, testing::ValuesIn(kFormats),
                          [](const auto &info) { return std::string(info.param.name); });
-
-TEST(AccessWriterInput, RejectsWhatAccessCouldNotHoldNamingWhere)
-{
-    const Column text{QStringLiteral("T"), Column::Type::Text, 5};
-    const Column number{QStringLiteral("N"), Column::Type::Long};
-    const struct
-    {
-        const char *says;
-        Format format;
-        Table table;
-    } cases[] = {
-        {"row 1 column 'T': \"123456\" is longer than 5", Format::Jet4,
-         {QStringLiteral("T"), {text}, {{QStringLiteral("123456")}}}},
-        {"row 1 column 'T': \"अ\" has characters outside Windows-1252", Format::Jet3,
-         {QStringLiteral("T"), {text}, {{QStringLiteral("अ")}}}},
-        {"table 'अ': \"अ\" has characters outside Windows-1252", Format::Jet3, {QStringLiteral("अ"), {text}, {}}},
-        {"row 2 has 1 values for 2 columns", Format::Jet4,
-         {QStringLiteral("T"), {text, number}, {{QStringLiteral("a"), 1}, {QStringLiteral("a")}}}},
-        {"column 'N': x is not a Long Integer", Format::Jet3, {QStringLiteral("T"), {number}, {{QStringLiteral("x")}}}},
-        {"a name must have 1 to 64", Format::Jet4, {QStringLiteral("T"), {{QString(65, u'c')}}, {}}},
-        {"column 'C': a Text column holds 1 to 255", Format::Jet3,
-         {QStringLiteral("T"), {{QStringLiteral("C"), Column::Type::Text, 256}}, {}}},
-        {"table '': a name must have 1 to 64", Format::Jet4, {QString(), {number}, {}}},
-    };
-    for (const auto &c : cases) {
-        try {
-            AccessWriter::write(c.format, {c.table});
-            ADD_FAILURE() << "accepted: " << c.says;
-        } catch (const std::invalid_argument &e) {
-            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QString::fromUtf8(c.says))) << e.what();
-        }
-    }
-}
 
 } // namespace

@@ -13,12 +13,7 @@ using D = DbConnectionString::Driver;
 // The strings as the import and the worksheet listing build them, and variants people type.
 TEST(ConnectionStringParse, FindsDriverAndPath)
 {
-    const struct
-    {
-        const char *text;
-        D driver;
-        const char *path;
-    } cases[] = {
+    const struct { const char *text; D driver; const char *path; } cases[] = {
         {"DRIVER=MICROSOFT ACCESS DRIVER (*.MDB);DBQ=/data/phones.mdb;", D::Access, "/data/phones.mdb"},
         {"DRIVER=MICROSOFT EXCEL DRIVER (*.XLS);DBQ=/data/phones.xls;", D::Excel, "/data/phones.xls"},
         {"Driver={Microsoft Excel Driver (*.xls)};DBQ=/data/phones.xls; ", D::Excel, "/data/phones.xls"},

@@ -1,6 +1,7 @@
 // Comma-separated files as the Excel connection reads them: one worksheet named after the
 // file, RFC 4180 quoting, the separator and the encoding found from the bytes.
 #include "dbtesthelpers.h"
+#include "common/ansitext.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -77,10 +78,7 @@ TEST_P(CsvFiles, ReadAsOneWorksheet)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("phones.csv"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(GetParam().bytes);
-    file.close();
+    writeFileBytes(path, GetParam().bytes);
     EXPECT_EQ(listing(path), GetParam().listing);
 }
 

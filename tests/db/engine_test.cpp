@@ -1,4 +1,5 @@
 #include "db/compoundfile.h"
+#include "common/ansitext.h"
 #include "dbtesthelpers.h"
 #include "db/dberrors.h"
 #include "db/dbsource.h"
@@ -14,12 +15,7 @@ using namespace DbTest;
 
 namespace {
 
-struct LikeCase
-{
-    const char *pattern;
-    const char *text;
-    bool match;
-};
+struct LikeCase { const char *pattern; const char *text; bool match; };
 
 TEST(LikeMatch, PercentUnderscoreAndCaseBeyondAscii)
 {
@@ -78,33 +74,27 @@ TEST(NameCase, NamesBeyondAsciiTakeTheSourcesSpelling)
               QStringLiteral("SELECT city FROM Ümlaut"));
 }
 
-TEST(TextComparison, CaseIgnoredBeyondAsciiInEqualsDistinctAndOrder)
+// Case is ignored beyond ASCII in comparisons and patterns, and value lists (SELECT distinct
+// ... order by) sort by the Unicode collation: accented letters with their bare letter.
+TEST(TextComparison, CaseIgnoredBeyondAsciiAndValueListsSortByTheUnicodeCollation)
 {
     DbConnection c;
     c.open(excelString(testData(QStringLiteral("headings.xls"))));
-    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Cases$] WHERE City = 'école'")),
-              QStringList({"9800000001", "9800000002"}));
-    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Cases$] WHERE City like 'zü%'")),
-              QStringList({"9800000003", "9800000004"}));
-    // Accented letters sort with their bare letter, not after every ASCII one.
-    EXPECT_EQ(column0(c, QStringLiteral("SELECT distinct City FROM [Cases$] order by City")),
-              QStringList({"Delhi", "École", "pune", "Zürich"}));
-    EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Cases$] WHERE City > 'p' AND City < 'Q'")),
-              QStringList({"9800000005", "9800000006"}));
-}
+    const std::pair<const char *, QStringList> cases[] = {
+        {"SELECT Mobile FROM [Cases$] WHERE City = 'école'", {"9800000001", "9800000002"}},
+        {"SELECT Mobile FROM [Cases$] WHERE City like 'zü%'", {"9800000003", "9800000004"}},
+        {"SELECT Mobile FROM [Cases$] WHERE City > 'p' AND City < 'Q'", {"9800000005", "9800000006"}},
+    };
+    for (const auto &[statement, expected] : cases)
+        EXPECT_EQ(column0(c, QString::fromUtf8(statement)), expected) << statement;
 
-// The value list's order (SELECT distinct ... order by) across scripts and cases.
-TEST(TextComparison, ValueListsSortByTheUnicodeCollation)
-{
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QFile file(dir.filePath(QStringLiteral("cities.csv")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("City\nपुणे\nZürich\npune\nÄngelholm\nÉcole\nzebra\nÅlesund\nPUNE\nécu\nDelhi\nagra\n"
+    const QString cities = dir.filePath(QStringLiteral("cities.csv"));
+    writeFileBytes(cities, "City\nपुणे\nZürich\npune\nÄngelholm\nÉcole\nzebra\nÅlesund\nPUNE\nécu\nDelhi\nagra\n"
                "a b\nab\n10\n9 lives\nO'Brien\nobrien\n");
-    file.close();
-    DbConnection c;
-    c.open(excelString(file.fileName()));
+    c.close();
+    c.open(excelString(cities));
     EXPECT_EQ(column0(c, QStringLiteral("SELECT distinct City FROM [cities$] order by City")),
               QStringList({"10", "9 lives", "a b", "ab", "agra", "Ålesund", "Ängelholm", "Delhi", "École", "écu",
                            "O'Brien", "obrien", "pune", "zebra", "Zürich", "पुणे"}));
@@ -112,15 +102,14 @@ TEST(TextComparison, ValueListsSortByTheUnicodeCollation)
 
 TEST(NumberText, WholeNumbersArePlainDigits)
 {
-    EXPECT_EQ(dbFormatNumber(9812345678.0), "9812345678");
-    EXPECT_EQ(dbFormatNumber(919812345682.0), "919812345682");
-    EXPECT_EQ(dbFormatNumber(-31.0), "-31");
-    EXPECT_EQ(dbFormatNumber(1.5), "1.5");
-    EXPECT_EQ(dbFormatNumber(0.1), "0.1");
-    EXPECT_EQ(dbFormatNumber(1e300), "1e+300");
-    EXPECT_TRUE(dbIsWholeNumber(9812345678.0));
-    EXPECT_FALSE(dbIsWholeNumber(2.5));
-    EXPECT_FALSE(dbIsWholeNumber(1e300));
+    const std::tuple<double, const char *, bool> cases[] = {
+        {9812345678.0, "9812345678", true}, {919812345682.0, "919812345682", true}, {-31.0, "-31", true},
+        {1.5, "1.5", false}, {0.1, "0.1", false}, {1e300, "1e+300", false},
+    };
+    for (const auto &[value, text, whole] : cases) {
+        EXPECT_EQ(dbFormatNumber(value), text) << value;
+        EXPECT_EQ(dbIsWholeNumber(value), whole) << value;
+    }
 }
 
 TEST(RecordSetContract, ForwardOnlyStatesAndErrors)
@@ -159,13 +148,17 @@ TEST(RecordSetContract, ForwardOnlyStatesAndErrors)
     EXPECT_EQ(other.state(), kDbStateClosed);
 }
 
-// The container copy FreeXL falls back on for workbooks in the mini stream.
-TEST(CompoundFileCopy, StreamSurvivesTheCopyAndTheCopyReads)
+// Under 4096 bytes, the workbook stream sits in the compound file's mini stream; FreeXL
+// falls back on a container copy for it.
+TEST(CompoundFileCopy, MiniStreamWorkbookAndItsCopyRead)
 {
-    QFile in(testData(QStringLiteral("ministream.xls")));
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    DbConnection original;
+    original.open(excelString(testData(QStringLiteral("ministream.xls"))));
+    EXPECT_EQ(column0(original, QStringLiteral("SELECT Mobile FROM [Phones$] WHERE City = 'PUNE'")),
+              QStringList({"9812345678", "9812345680"}));
+
     QString name;
-    const QByteArray workbook = CompoundFile::readStream(in.readAll(), {QStringLiteral("Workbook")}, &name);
+    const QByteArray workbook = CompoundFile::readStream(readFileBytes(testData(QStringLiteral("ministream.xls"))), {QStringLiteral("Workbook")}, &name);
     EXPECT_EQ(name, QStringLiteral("Workbook"));
     ASSERT_LT(workbook.size(), 4096);
     EXPECT_EQ(workbook.left(2), QByteArray("\x09\x08", 2)); // a BIFF8 BOF record
@@ -178,10 +171,7 @@ TEST(CompoundFileCopy, StreamSurvivesTheCopyAndTheCopyReads)
 
     QTemporaryDir tmp;
     const QString path = tmp.filePath(QStringLiteral("copy.xls"));
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(copy);
-    out.close();
+    writeFileBytes(path, copy);
     DbConnection c;
     c.open(excelString(path));
     EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Phones$]")),

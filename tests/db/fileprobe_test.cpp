@@ -1,6 +1,7 @@
 // A file that crashes or exhausts libmdb or FreeXL must end in an open error that names
 // it, with this test program still running to see it.
 #include "dbtesthelpers.h"
+#include "common/ansitext.h"
 #include "db/dberrors.h"
 #include "independentfiles.h"
 #include "testfiles.h"
@@ -57,19 +58,10 @@ TEST(FileProbe, TheReadersRefusalComesBackThroughTheProbe)
     ASSERT_TRUE(dir.isValid());
     const QString ods = dir.filePath(QStringLiteral("no-content.ods"));
     const QString mdb = dir.filePath(QStringLiteral("junk.mdb"));
-    QFile odsFile(ods), mdbFile(mdb);
-    ASSERT_TRUE(odsFile.open(QIODevice::WriteOnly) && mdbFile.open(QIODevice::WriteOnly));
     // liborcus prints "failed to get stat on content.xml" to standard output.
-    odsFile.write(ZipWriter::stored({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"}}));
-    mdbFile.write(QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\x5A'));
-    odsFile.close();
-    mdbFile.close();
-    const struct
-    {
-        QString connection;
-        QString description;
-        QString source;
-    } cases[] = {
+    writeFileBytes(ods, ZipWriter::stored({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"}}));
+    writeFileBytes(mdb, QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\x5A'));
+    const struct { QString connection; QString description; QString source; } cases[] = {
         {excelString(ods), QStringLiteral("The workbook '%1' holds no worksheet.").arg(ods), DbErrors::kSourceWorkbook},
         {accessString(mdb), QStringLiteral("Unrecognized database format '%1'.").arg(mdb), DbErrors::kSourceAccess},
     };

@@ -44,7 +44,8 @@ protected:
     ModemSimProcess sim;
 };
 
-// A number that is not one is refused before the modem; then messages go out in order.
+// A number that is not one is refused before the modem; then messages go out in order, as
+// plain as can be unless settings ask for more.
 TEST_F(KestrelSend, SingleMessages)
 {
     auto modem = connect();
@@ -63,6 +64,19 @@ TEST_F(KestrelSend, SingleMessages)
     EXPECT_EQ(decoded(rec[0]).validity, -1);
     EXPECT_FALSE(decoded(rec[0]).statusReport);
     EXPECT_TRUE(decoded(rec[0]).smsc.isEmpty());
+
+    // Unicode, flash, a validity and an own service centre when asked for.
+    modem->setEncoding(2);
+    modem->setValidity(QStringLiteral("1W"));
+    modem->setSMSC(QStringLiteral("+447785016005"));
+    EXPECT_EQ(modem->SendSMS(kNumber, QString::fromUtf16(u"Привет 😀"), true), QStringLiteral("2"));
+    ASSERT_EQ(sim.recorded().size(), 3);
+    const gsm::DecodedSubmit d = decoded(sim.recorded()[2]);
+    EXPECT_EQ(d.text, QString::fromUtf16(u"Привет 😀"));
+    EXPECT_EQ(d.coding, gsm::Coding::Ucs2);
+    EXPECT_TRUE(d.flash);
+    EXPECT_EQ(d.validity, 173);
+    EXPECT_EQ(d.smsc, QStringLiteral("+447785016005"));
 }
 
 TEST_F(KestrelSend, LongMessageModes)
@@ -101,24 +115,6 @@ TEST_F(KestrelSend, LongMessageModes)
     }
 }
 
-TEST_F(KestrelSend, UnicodeFlashValidityAndServiceCentre)
-{
-    auto modem = connect();
-    ASSERT_TRUE(modem);
-    modem->setEncoding(2);
-    modem->setValidity(QStringLiteral("1W"));
-    modem->setSMSC(QStringLiteral("+447785016005"));
-    EXPECT_EQ(modem->SendSMS(kNumber, QString::fromUtf16(u"Привет 😀"), true), QStringLiteral("0"));
-    const QStringList rec = sim.recorded();
-    ASSERT_EQ(rec.size(), 1);
-    const gsm::DecodedSubmit d = decoded(rec[0]);
-    EXPECT_EQ(d.text, QString::fromUtf16(u"Привет 😀"));
-    EXPECT_EQ(d.coding, gsm::Coding::Ucs2);
-    EXPECT_TRUE(d.flash);
-    EXPECT_EQ(d.validity, 173);
-    EXPECT_EQ(d.smsc, QStringLiteral("+447785016005"));
-}
-
 // The chosen numbers are refused twice each; a retry is spent on a refusal, and the next
 // message clears the error as it starts.
 TEST_F(KestrelSend, CmsErrorsForChosenNumbersAndRetries)
@@ -154,24 +150,36 @@ TEST_F(KestrelSend, AnOkWithoutAReferenceIsNotRetried)
     EXPECT_EQ(sim.recorded().size(), 1);
 }
 
-TEST_F(KestrelSend, HangUpMidRunFailsEveryLaterCallAtOnce)
+// The pseudo-terminal and the in-process port lose the line alike, and nothing waits afterwards.
+TEST(KestrelHangUp, MidRunFailsEveryLaterCallAtOnce)
 {
-    auto modem = connect(QStringLiteral("[faults]\nHangUpAfterMessages=2\n"));
-    ASSERT_TRUE(modem);
-    modem->setSendRetry(3);
-    EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("one"), false), QStringLiteral("0"));
-    EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("two"), false), QStringLiteral("1"));
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("three"), false), QString());
-    EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
-    EXPECT_EQ(modem->Manufacturer(), QString());
-    EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
-    modem->Connect();
-    EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
-    EXPECT_EQ(modem->SignalStrength(), -1);
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(sim.recorded().size(), 2);
+    const QByteArray ini = "[faults]\nHangUpAfterMessages=2\n";
+    for (const bool inProcess : {false, true}) {
+        SCOPED_TRACE(inProcess ? "SIMULATOR" : "modemsim");
+        ModemSimProcess sim;
+        QTemporaryDir logs;
+        QFile file(QDir(logs.path()).filePath(QStringLiteral("simulator.ini")));
+        ASSERT_TRUE(inProcess ? file.open(QIODevice::WriteOnly) && file.write(ini) > 0 : sim.start(QString::fromLatin1(ini)));
+        file.close();
+        auto modem = inProcess ? testComponent(QStringLiteral("SIMULATOR"), logs.path())
+                               : testComponent(sim.port(), sim.folder());
+        modem->Connect();
+        modem->setSendRetry(3);
+        EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("one"), false), QStringLiteral("0"));
+        EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("two"), false), QStringLiteral("1"));
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("three"), false), QString());
+        EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
+        EXPECT_EQ(modem->Manufacturer(), QString());
+        EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
+        modem->Connect();
+        EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
+        EXPECT_EQ(modem->SignalStrength(), -1);
+        EXPECT_LT(clock.elapsed(), 1000);
+        if (!inProcess)
+            EXPECT_EQ(sim.recorded().size(), 2);
+    }
 }
 
 TEST_F(KestrelSend, SilenceMidRunTimesOutWithoutRetrying)
@@ -186,25 +194,6 @@ TEST_F(KestrelSend, SilenceMidRunTimesOutWithoutRetrying)
     EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("two"), false), QString());
     EXPECT_EQ(modem->ErrorNumber(), kestrel::NoAnswer);
     EXPECT_LT(clock.elapsed(), 1500);
-}
-
-// The in-process port loses the line as a real one does, and nothing waits afterwards.
-TEST(KestrelSimulator, HangUpLosesThePortForGood)
-{
-    QTemporaryDir logs;
-    QFile ini(QDir(logs.path()).filePath(QStringLiteral("simulator.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write("[faults]\nHangUpAfterMessages=1\n") > 0);
-    ini.close();
-    auto modem = testComponent(QStringLiteral("SIMULATOR"), logs.path());
-    modem->Connect();
-    EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("1"), false), QStringLiteral("0"));
-    QElapsedTimer clock;
-    clock.start();
-    modem->SendSMS(kNumber, QStringLiteral("2"), false);
-    EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
-    EXPECT_EQ(modem->IMEI(), QString());
-    EXPECT_EQ(modem->ErrorNumber(), kestrel::PortLost);
-    EXPECT_LT(clock.elapsed(), 200);
 }
 
 TEST(KestrelSimulator, SendDelayComesBetweenMessagesNotBefore)

@@ -25,11 +25,7 @@ void spinUntil(const std::function<bool()> &done, int ms = 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-struct Heard
-{
-    QList<gsm::StatusReport> reports;
-    QList<IncomingMessage> messages;
-};
+struct Heard { QList<gsm::StatusReport> reports; QList<IncomingMessage> messages; };
 
 // A component as the application sets it, listening as asked, with what it hears in heard.
 std::unique_ptr<SmsComponent> listening(ModemSimProcess &sim, Heard &heard, bool reports, bool messages, Routing routing)

@@ -72,36 +72,26 @@ TEST(MessageSplitter, ConcatenationHeaderNumbersTheParts)
         EXPECT_TRUE(p.header.isEmpty());
 }
 
+// Every word arrives whole: rejoining the parts at spaces gives the text back. Around nine
+// parts the prefix "(10/10) " is longer than "(9/9) ", which can add a part.
 TEST(MessageSplitter, FormattedBreaksAtWordsAndNumbersParts)
 {
-    QStringList words;
-    for (int i = 0; i < 60; ++i)
-        words << QStringLiteral("word%1").arg(i);
-    const QString text = words.join(u' ');
-    const QList<gsm::MessagePart> parts = gsm::splitMessage(text, Coding::Gsm7, LongMode::Formatted, 0);
-    ASSERT_GT(parts.size(), 1);
-    QStringList rebuilt;
-    for (int i = 0; i < parts.size(); ++i) {
-        const QString prefix = QStringLiteral("(%1/%2) ").arg(i + 1).arg(parts.size());
-        EXPECT_TRUE(parts[i].text.startsWith(prefix)) << parts[i].text.toStdString();
-        EXPECT_LE(parts[i].userData.size(), 160);
-        EXPECT_FALSE(parts[i].text.endsWith(u' '));
-        rebuilt << parts[i].text.mid(prefix.size());
-    }
-    // Every word arrives whole: rejoining the parts at spaces gives the text back.
-    EXPECT_EQ(rebuilt.join(u' '), text);
-}
-
-TEST(MessageSplitter, FormattedCountGrowsWithItsOwnPrefix)
-{
-    // Around nine parts the prefix "(10/10) " is longer than "(9/9) ", which can add a part.
-    for (int length = 1200; length <= 1500; length += 7) {
-        const QString text = QString(length, u'a').replace(QRegularExpression(QStringLiteral("a{9}")), QStringLiteral("aaaaaaaa "));
+    // Words of 13 letters fill a part with the prefix "(10/n) " to the last character.
+    for (int length = 300; length <= 1700; length += 7) {
+        const int word = length % 2 ? 8 : 13;
+        const QString text = QString(length, u'a').replace(QRegularExpression(QStringLiteral("a{%1}").arg(word + 1)),
+                                                           QString(word, u'a') + u' ');
         const QList<gsm::MessagePart> parts = gsm::splitMessage(text, Coding::Gsm7, LongMode::Formatted, 0);
+        ASSERT_GT(parts.size(), 1) << length;
+        QStringList rebuilt;
         for (int i = 0; i < parts.size(); ++i) {
-            EXPECT_TRUE(parts[i].text.startsWith(QStringLiteral("(%1/%2) ").arg(i + 1).arg(parts.size()))) << length;
+            const QString prefix = QStringLiteral("(%1/%2) ").arg(i + 1).arg(parts.size());
+            EXPECT_TRUE(parts[i].text.startsWith(prefix)) << length << parts[i].text.toStdString();
             EXPECT_LE(parts[i].userData.size(), 160) << length;
+            EXPECT_FALSE(parts[i].text.endsWith(u' ')) << length;
+            rebuilt << parts[i].text.mid(prefix.size());
         }
+        EXPECT_EQ(rebuilt.join(u' '), text.trimmed()) << length;
     }
 }
 

@@ -1,10 +1,8 @@
 #include "kestrel/modemsession.h"
-#include "modemsimprocess.h"
-#include "kestrel/messagesplitter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSerialPort>
+#include <QIODevice>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -15,11 +13,7 @@ namespace {
 class ScriptedModem : public QIODevice
 {
 public:
-    struct Answer
-    {
-        QByteArray bytes;
-        int delayMs = 0;
-    };
+    struct Answer { QByteArray bytes; int delayMs = 0; };
     QHash<QByteArray, Answer> answers;
 
     ScriptedModem() { open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
@@ -69,61 +63,6 @@ void spinUntil(const std::function<bool()> &done, int ms = 5000)
     clock.start();
     while (!done() && clock.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-struct Completion
-{
-    QByteArray modem;
-    AtResult result;
-};
-
-// Two modems on two pseudo-terminals, driven at once from this one thread: each queue
-// waits on its own modem, so their messages interleave instead of one modem waiting for
-// the other to finish.
-TEST(ModemSession, TwoSessionsSendInterleavedInOneThread)
-{
-    ModemSimProcess simA, simB;
-    // Every answer 100 ms late: a message (prompt, then acceptance) takes 200 ms.
-    ASSERT_TRUE(simA.start(QStringLiteral("[faults]\nReplyDelay=100\n")));
-    ASSERT_TRUE(simB.start(QStringLiteral("[faults]\nReplyDelay=100\n")));
-    std::vector<std::unique_ptr<ModemSession>> sessions;
-    for (const QString &name : {simA.port(), simB.port()}) {
-        auto port = std::make_unique<QSerialPort>(name);
-        ASSERT_TRUE(port->open(QIODevice::ReadWrite)) << name.toStdString();
-        sessions.push_back(std::make_unique<ModemSession>(std::move(port), nullptr));
-        sessions.back()->queue().enqueue({"AT+CMGF=0", 3000, {}, {}}, [](const AtResult &) {});
-    }
-
-    QList<Completion> completions;
-    const int kPerModem = 3;
-    for (int i = 0; i < kPerModem; ++i) {
-        for (int m = 0; m < 2; ++m) {
-            gsm::SubmitMessage message;
-            message.destination = QStringLiteral("+9198123456%1%2").arg(m).arg(i);
-            message.userData = gsm::splitMessage(QStringLiteral("Hello %1").arg(i), gsm::Coding::Gsm7,
-                                                 gsm::LongMode::Truncate, 0).at(0).userData;
-            gsm::SubmitPdu pdu;
-            ASSERT_TRUE(gsm::buildSubmit(message, &pdu, nullptr));
-            const QByteArray modem = m ? "B" : "A";
-            sessions[m]->queue().enqueue({"AT+CMGS=" + QByteArray::number(pdu.tpduLength), 3000, {}, pdu.hex},
-                                         [&, modem](const AtResult &r) { completions.push_back({modem, r}); });
-        }
-    }
-    QElapsedTimer clock;
-    clock.start();
-    spinUntil([&] { return completions.size() == 2 * kPerModem; }, 10000);
-    ASSERT_EQ(completions.size(), 2 * kPerModem);
-    for (const Completion &c : completions)
-        EXPECT_TRUE(c.result.ok()) << c.modem.constData() << " " << c.result.reply.errorText.toStdString();
-    // One modem after the other would take at least 1400 ms; side by side about half.
-    EXPECT_LT(clock.elapsed(), 1200);
-    QByteArray order;
-    for (const Completion &c : completions)
-        order += c.modem;
-    EXPECT_NE(order, "AAABBB");
-    EXPECT_NE(order, "BBBAAA");
-    EXPECT_EQ(simA.recorded().size(), kPerModem);
-    EXPECT_EQ(simB.recorded().size(), kPerModem);
 }
 
 // What the modem says on its own reaches the session whether it comes between commands or

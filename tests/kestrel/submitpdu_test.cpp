@@ -56,13 +56,7 @@ TEST(SubmitPdu, BuildsStandardLayouts)
     auto flash = [](gsm::SubmitMessage m) { m.flash = true; return m; };
     auto viaSmsc = [](gsm::SubmitMessage m) { m.smsc = QStringLiteral("+447785016005"); return m; };
     auto reported = [](gsm::SubmitMessage m) { m.statusReport = true; return m; };
-    const struct
-    {
-        const char *name;
-        gsm::SubmitMessage message;
-        const char *hex;
-        int tpduLength;
-    } cases[] = {
+    const struct { const char *name; gsm::SubmitMessage message; const char *hex; int tpduLength; } cases[] = {
         // The classic worked example: "hellohello", relative validity AA (4 days).
         {"7-bit with validity", withValidity(textMessage(QStringLiteral("hellohello")), 0xAA),
          "0011000B916407281553F80000AA0AE8329BFD4697D9EC37", 23},

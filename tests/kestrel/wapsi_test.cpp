@@ -42,17 +42,15 @@ TEST(WapSi, UrlPrefixTokens)
     }
 }
 
-TEST(WapSi, CreatedDateDropsTrailingZeroOctets)
+// The created date drops trailing zero octets; the push and port headers around the SI.
+TEST(WapSi, CreatedDateWspPushAndPortHeader)
 {
     EXPECT_EQ(wap::encodeDate(QDateTime(QDate(2026, 12, 6), QTime(17, 30, 0), Qt::UTC)).toHex(), QByteArray("202612061730"));
     EXPECT_EQ(wap::encodeDate(QDateTime(QDate(2002, 1, 1), QTime(0, 0, 0), Qt::UTC)).toHex(), QByteArray("20020101"));
     const QByteArray si = wap::serviceIndication(QStringLiteral("http://a"), QString(), wap::SiAction::SignalHigh, QString(),
                                                  QDateTime(QDate(2026, 12, 6), QTime(17, 30, 0), Qt::UTC));
     EXPECT_TRUE(si.contains(hex("08" "0ac306202612061730" "01"))) << si.toHex().constData();
-}
 
-TEST(WapSi, WspPushAndPortHeader)
-{
     const QByteArray push = wap::wspPush(hex("0102"), 1);
     // TID, Push, headers length 6: application/vnd.wap.sic; charset=utf-8; X-Wap-Application-Id: wml.ua
     EXPECT_EQ(push.toHex(), QByteArray("010606" "03ae81ea" "af84" "0102"));

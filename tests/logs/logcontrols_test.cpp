@@ -1,4 +1,5 @@
 #include "fakesmscomponent.h"
+#include "common/ansitext.h"
 #include "fakes.h"
 #include "findcontrol.h"
 #include "settings/inihandling.h"
@@ -122,11 +123,7 @@ TEST_F(LogControlsTest, ViewOpensTheLogInTheLogFolderOrTheProgramFolder)
 TEST_F(LogControlsTest, ClearMessageLogAsksFirst)
 {
     const QString path = tc.makeFolder(QStringLiteral("logs")) + QStringLiteral("message.log");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("a line\r\n");
-    }
+    writeFileBytes(path, "a line\r\n");
     tc.dialogs.expectQuestion(QStringLiteral("Clear Message Log?"), false);
     click("cmdClearMsg");
     EXPECT_EQ(QFileInfo(path).size(), 8);

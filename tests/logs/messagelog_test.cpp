@@ -1,4 +1,5 @@
 #include "fakes.h"
+#include "common/ansitext.h"
 #include "logs/messagelog.h"
 
 #include <QDateTime>
@@ -11,17 +12,8 @@ namespace {
 
 struct MessageLogTest : testing::Test
 {
-    QByteArray read()
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void write(const QByteArray &bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    QByteArray read() { return readFileBytes(path); }
+    void write(const QByteArray &bytes) { writeFileBytes(path, bytes); }
     // The lines after `earlier`, each stripped of the date-time of its write, which must be
     // between `from` and now.
     QStringList linesSince(const QByteArray &earlier, const QDateTime &from)

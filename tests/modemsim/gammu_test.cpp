@@ -16,12 +16,7 @@ namespace {
 
 constexpr int kGammuTimeLimitMs = 30000;
 
-struct GammuRun
-{
-    bool finished = false;
-    int exitCode = -1;
-    QString output;
-};
+struct GammuRun { bool finished = false; int exitCode = -1; QString output; };
 
 // Runs gammu with a configuration for the port in folder, within the time limit.
 GammuRun gammu(const QString &folder, const QString &port, const QStringList &args)
@@ -66,13 +61,7 @@ TEST(Gammu, IdentifiesAndSendsThroughModemsim)
     ASSERT_EQ(identify.exitCode, 0) << identify.output.toStdString();
     EXPECT_TRUE(identify.output.contains(QStringLiteral("356938035643809"))) << identify.output.toStdString();
 
-    const struct
-    {
-        const char *name;
-        QString number;
-        QString text;
-        QStringList extra;
-    } cases[] = {
+    const struct { const char *name; QString number; QString text; QStringList extra; } cases[] = {
         {"GSM alphabet with an extension character", QStringLiteral("+447700900123"), QStringLiteral("Meet at 10 [gate 4] @ noon"), {}},
         {"Unicode text", QStringLiteral("+447700900124"), QStringLiteral("Čas je zlato ☺"), {QStringLiteral("-unicode")}},
     };

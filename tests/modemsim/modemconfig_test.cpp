@@ -33,11 +33,7 @@ TEST(ModemConfig, MissingKeysKeepDefaultsAndBadValuesAreNamed)
     EXPECT_EQ(c.rssi, 24);
     EXPECT_EQ(c.replyDelayMs, 0);
 
-    const struct
-    {
-        const char *ini;
-        const char *named;
-    } bad[] = {
+    const struct { const char *ini; const char *named; } bad[] = {
         {"[network]\nRSSI=high\n", "RSSI"},
         {"[faults]\nReplyDelay=-4\n", "ReplyDelay"},
         {"[network]\nSubmitDelay=soon\n", "SubmitDelay"},

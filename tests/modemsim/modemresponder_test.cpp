@@ -55,11 +55,7 @@ QByteArray pduFor(const QString &number, const QString &text, int *length, bool 
     return pdu.hex;
 }
 
-struct Exchange
-{
-    const char *in;
-    const char *out;
-};
+struct Exchange { const char *in; const char *out; };
 
 TEST(ModemResponder, AnswersLikeAModem)
 {

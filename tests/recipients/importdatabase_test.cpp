@@ -59,13 +59,7 @@ protected:
 
 TEST_F(DatabaseImportTest, ExcelFilters)
 {
-    struct Case
-    {
-        const char *column, *condition, *value;
-        QStringList expected;
-        QString message;
-        Icon icon;
-    };
+    struct Case { const char *column, *condition, *value; QStringList expected; QString message; Icon icon; };
     const Case cases[] = {
         {"City", "equals", "pune", {"9812345678", "09812345681"}, kExcelDuplicates, Icon::Information},
         {"Age", "is greater than", "30", {"9812345678", "+919876543210", "9812345683"}, kExcelDuplicates,
@@ -119,12 +113,7 @@ TEST_F(DatabaseImportTest, AccessDistinctRowsNoDuplicatesMessage)
 
 TEST_F(DatabaseImportTest, AccessFilters)
 {
-    struct Case
-    {
-        const char *column, *condition, *value;
-        QStringList expected;
-        QString message;
-    };
+    struct Case { const char *column, *condition, *value; QStringList expected; QString message; };
     const Case cases[] = {
         {"City", "equals", "Delhi", {"+919876543210"}, {}},
         {"Country", "equals", "nepal", {"+9779812345685"}, {}},

@@ -70,10 +70,7 @@ protected:
 
 TEST_F(ImportDialogTest, SourceTypeAndOptionsChooseThePanels)
 {
-    struct Case
-    {
-        const char *type, *option, *source, *filter;
-    };
+    struct Case { const char *type, *option, *source, *filter; };
     const Case cases[] = {{"Text", "optText", "fraText", nullptr},
                           {"EXCEL", "optExcel", "fraExcel", "filterExcel"},
                           {"access", "optAccess", "fraAccess", "filterAccess"}};
@@ -184,29 +181,6 @@ TEST_F(ImportDialogTest, WorkbookSheetColumnAndValueLists)
     EXPECT_EQ(entries(sheets), QStringList({"Contacts$"}));
     EXPECT_EQ(get<QComboBox>("cboField")->count(), 0);
     EXPECT_EQ(connections.ExcelConnection()->state(), 0) << "a value list leaves its connection closed";
-}
-
-TEST_F(ImportDialogTest, ExcelImportThroughTheDialog)
-{
-    open(QStringLiteral("Excel"));
-    dialog->show();
-    pickWorkbook(TestFiles::contactsXls());
-    choose("cboTable", QStringLiteral("Contacts$"));
-    choose("cboField", QStringLiteral("Mobile"));
-    choose("cboFilterFieldEx", QStringLiteral("Age"));
-    choose("cboFilterCondEx", QStringLiteral("is greater than"));
-    get<QComboBox>("cboFilterValueEx")->setEditText(QStringLiteral("30"));
-    list.append(QStringLiteral("111"));
-    get<QCheckBox>("chkAppList")->setChecked(true);
-    tc.dialogs.expectMessage(
-        QStringLiteral("Multiple entries of same phone number were found in the Excel file and were filtered while importing."),
-        Icon::Information);
-    get<QPushButton>("cmdImport")->click();
-    EXPECT_EQ(list.entries, QStringList({"111", "9812345678", "+919876543210", "9812345683"}));
-    EXPECT_TRUE(list.fields.value(1).isEmpty()) << "the other columns only when asked for";
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(afterImportCalls, 1);
 }
 
 TEST_F(ImportDialogTest, RefusedImportStillClosesAndCancelTouchesNothing)

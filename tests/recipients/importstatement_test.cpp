@@ -103,12 +103,7 @@ TEST_P(StatementTest, BuildsStatementAndFallback)
 INSTANTIATE_TEST_SUITE_P(Conditions, StatementTest, testing::ValuesIn(kStatements),
                          [](const testing::TestParamInfo<StatementCase> &info) { return info.param.name; });
 
-struct ValidationCase
-{
-    ImportSource source;
-    ImportRequest request;
-    const char *message;
-};
+struct ValidationCase { ImportSource source; ImportRequest request; const char *message; };
 
 TEST(ValidationTest, FirstRefusalInOrder)
 {

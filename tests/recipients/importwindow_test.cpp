@@ -7,6 +7,7 @@
 #include "testfiles.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,29 +51,38 @@ struct ImportWindowTest : testing::Test
     MainWindow window;
 };
 
-TEST_F(ImportWindowTest, ExcelMenuEntryImportsAndFocusesTheList)
+// The menu entry opens the dialog on Excel; its choices (sheet, column, filter, append) make
+// the import; the list's size shows and the main window takes the focus back.
+TEST_F(ImportWindowTest, ExcelMenuEntryImportsWhatTheDialogSaysAndFocusesTheList)
 {
+    list().append(QStringLiteral("111"));
     withDialog(
         [&](ImportDialog &dialog) {
+            const auto choose = [&](const char *name, const QString &text) {
+                auto *box = dialog.findChild<QComboBox *>(QLatin1String(name));
+                box->setCurrentIndex(box->findText(text));
+                emit box->activated(box->currentIndex());
+            };
             EXPECT_TRUE(dialog.findChild<QRadioButton *>(QStringLiteral("optExcel"))->isChecked());
             tc.dialogs.expectOpenFile(TestFiles::contactsXls());
             dialog.findChild<QPushButton *>(QStringLiteral("cmdExcel"))->click();
-            auto *sheets = dialog.findChild<QComboBox *>(QStringLiteral("cboTable"));
-            sheets->setCurrentIndex(0);
-            emit sheets->activated(0);
-            auto *field = dialog.findChild<QComboBox *>(QStringLiteral("cboField"));
-            field->setCurrentIndex(field->findText(QStringLiteral("Mobile")));
+            choose("cboTable", QStringLiteral("Contacts$"));
+            choose("cboField", QStringLiteral("Mobile"));
+            choose("cboFilterFieldEx", QStringLiteral("Age"));
+            choose("cboFilterCondEx", QStringLiteral("is greater than"));
+            dialog.findChild<QComboBox *>(QStringLiteral("cboFilterValueEx"))->setEditText(QStringLiteral("30"));
+            dialog.findChild<QCheckBox *>(QStringLiteral("chkAppList"))->setChecked(true);
             tc.dialogs.expectMessage(QStringLiteral("Multiple entries of same phone number were found in the Excel "
                                                     "file and were filtered while importing."),
                                      Dialogs::Icon::Information);
             QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdImport")), Qt::LeftButton);
+            EXPECT_EQ(dialog.result(), QDialog::Accepted);
         },
         [&] { window.menus().importExcel->trigger(); });
-    EXPECT_EQ(list().count(), 6);
-    // The main window takes the focus back once the dialog has gone.
+    EXPECT_EQ(list().entries(), QStringList({"111", "9812345678", "+919876543210", "9812345683"}));
     auto *lstMno = window.findChild<QWidget *>(QStringLiteral("lstMno"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == lstMno; }, 2000));
-    EXPECT_EQ(window.panel(1)->text(), QStringLiteral("List Size: 6"));
+    EXPECT_EQ(window.panel(1)->text(), QStringLiteral("List Size: 4"));
 }
 
 TEST_F(ImportWindowTest, ExitClosesOpenConnections)

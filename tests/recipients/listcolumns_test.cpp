@@ -1,6 +1,7 @@
 // Numbers that bring their row's other columns along: from a worksheet, a table and a .csv
 // file, into a list saved as .csv and read back; and the .csv lists that cannot be read.
 #include "recipients/importdatabase.h"
+#include "common/ansitext.h"
 #include "recipients/importconnections.h"
 #include "recipients/phonelistcsv.h"
 
@@ -34,12 +35,6 @@ struct ListColumns : testing::Test
     ImportConnections connections;
 
     QString path(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
-    void write(const QString &file, const QByteArray &bytes)
-    {
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-    }
     VectorList import(const QString &file, const QString &sheet, const QString &column, bool withFields = true)
     {
         VectorList list;
@@ -98,7 +93,7 @@ TEST_F(ListColumns, AListSavedAsCsvReadsBackAsItWas)
     EXPECT_EQ(bytes.left(bytes.indexOf('\n') + 1).toStdString(), "Number,Name,Fee,Note,Joined\r\n");
     EXPECT_TRUE(bytes.endsWith("\"9812345603\",,,,\r\n"));
     const QString csv = path("saved.csv");
-    write(csv, bytes);
+    writeFileBytes(csv, bytes);
 
     // Every entry comes back with every column of the list, empty where it had none.
     const VectorList list = import(csv, QStringLiteral("saved"), kNumberHeading);
@@ -127,7 +122,7 @@ class BadCsvLists : public ListColumns, public testing::WithParamInterface<BadCs
 TEST_P(BadCsvLists, AreRefusedNamingTheFileAndLine)
 {
     const QString csv = path("list.csv");
-    write(csv, GetParam().bytes);
+    writeFileBytes(csv, GetParam().bytes);
     dialogs.expectMessage(csv + QStringLiteral(", ") + QString::fromUtf8(GetParam().error), Dialogs::Icon::Exclamation);
     VectorList list;
     list.entries << QStringLiteral("kept");

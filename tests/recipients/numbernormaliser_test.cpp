@@ -2,6 +2,7 @@
 // becomes one international number, impossible ones are refused, and an import with a country
 // takes one number once and names what it refused.
 #include "recipients/importlist.h"
+#include "common/ansitext.h"
 #include "recipients/importtext.h"
 #include "recipients/numbernormaliser.h"
 #include "recipients/recipientlist.h"
@@ -64,10 +65,7 @@ protected:
     void import(const QString &country, const QByteArray &content)
     {
         const QString path = dir.filePath(QStringLiteral("phones.txt"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        writeFileBytes(path, content);
         RecipientListImport target(list, NumberNormaliser(country));
         importTextFile(dialogs, target, path, true);
         EXPECT_TRUE(dialogs.allConsumed());

@@ -1,6 +1,7 @@
 // Phone > Opt-out List: the file's numbers shown, its garbage named once, numbers added and
 // removed through the box and written at once, and the file read again before each change.
 #include "messagingframe.h"
+#include "common/ansitext.h"
 #include "recipients/optoutdialog.h"
 
 #include <QAction>
@@ -17,17 +18,8 @@ class OptOutDialogTest : public testing::Test
 {
 protected:
     QString path() const { return OptOutList::pathIn(tc.context.dataFolder); }
-    void write(const QByteArray &bytes) const
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-    QByteArray bytes() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    void write(const QByteArray &bytes) const { writeFileBytes(path(), bytes); }
+    QByteArray bytes() const { return QFile::exists(path()) ? readFileBytes(path()) : QByteArray("<missing>"); }
     QStringList shown() const
     {
         QStringList numbers;

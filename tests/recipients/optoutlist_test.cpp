@@ -1,6 +1,7 @@
 // The opt-out file: what counts as a number, what is kept as written, how numbers compare
 // with and without a country, and a file that cannot be read or written.
 #include "recipients/optoutlist.h"
+#include "common/ansitext.h"
 
 #include "common/error.h"
 #include "qstringprinter.h"
@@ -16,17 +17,8 @@ class OptOutFile : public testing::Test
 {
 protected:
     QString path() const { return dir.filePath(OptOutList::fileName()); }
-    void write(const QByteArray &bytes) const
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray bytes() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    void write(const QByteArray &bytes) const { writeFileBytes(path(), bytes); }
+    QByteArray bytes() const { return QFile::exists(path()) ? readFileBytes(path()) : QByteArray("<missing>"); }
     OptOutList loaded(const QByteArray &content, const QString &country = {}) const
     {
         write(content);
@@ -40,13 +32,7 @@ protected:
 
 TEST_F(OptOutFile, LinesThatAreNumbersCountAndTheOthersAreNamedOnce)
 {
-    struct Case
-    {
-        const char *name;
-        QByteArray content;
-        QStringList numbers;
-        QList<int> badLines;
-    };
+    struct Case { const char *name; QByteArray content; QStringList numbers; QList<int> badLines; };
     const Case cases[] = {
         {"CommentsBlanksAndBothLineEnds", "# stop list\r\n\r\n9812345601\n  +91 98123 45602  # asked 5 Jan\r\n",
          {"9812345601", "+91 98123 45602"}, {}},
@@ -80,13 +66,7 @@ TEST_F(OptOutFile, TheWarningNamesTheFileAndAtMostTenLines)
 
 TEST_F(OptOutFile, NumbersCompareByDigitsOrWithACountryByTheirInternationalForm)
 {
-    struct Case
-    {
-        const char *country;
-        const char *listed;
-        const char *asked;
-        bool contained;
-    };
+    struct Case { const char *country; const char *listed; const char *asked; bool contained; };
     const Case cases[] = {
         {"", "98123 45601", "9812345601", true},
         {"", "+91 98123 45601", "919812345601", true},

@@ -1,4 +1,5 @@
 #include "messagingframe.h"
+#include "common/ansitext.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -42,12 +43,7 @@ protected:
 TEST_F(RecipientPanelTest, AddKeepsTypedTextAndRefusesNonNumbers)
 {
     frame.show();
-    struct Typed
-    {
-        QString text;
-        bool added;
-        bool refused;
-    };
+    struct Typed { QString text; bool added; bool refused; };
     const Typed cases[] = {
         {QStringLiteral("9812345678"), true, false},
         {QStringLiteral(" 9812345678 "), true, false},
@@ -204,9 +200,7 @@ TEST_F(RecipientPanelTest, SaveWritesEveryEntryWithCrLf)
     EXPECT_EQ(request.startFolder, phoneLists);
     EXPECT_TRUE(request.initialName.isEmpty());
     EXPECT_TRUE(request.confirmCreate && request.refuseReadOnly);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray(" 9812345678\r\n+919812345678\r\n98\r\n"));
+    EXPECT_EQ(readFileBytes(path), QByteArray(" 9812345678\r\n+919812345678\r\n98\r\n"));
     EXPECT_EQ(frame.list().count(), 3);
 }
 
@@ -219,9 +213,7 @@ TEST_F(RecipientPanelTest, AListWithColumnsIsSavedAsCsv)
                                                    Icon::Information);
     frame.recipients().cmdSave_Click();
     EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("CSV Files (*.csv)|*.csv"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("Number,Name\r\n\"9812345678\",\"Asha\"\r\n\"98\",\r\n"));
+    EXPECT_EQ(readFileBytes(path), QByteArray("Number,Name\r\n\"9812345678\",\"Asha\"\r\n\"98\",\r\n"));
 }
 
 TEST_F(RecipientPanelTest, SaveRefusalsWriteNothing)
