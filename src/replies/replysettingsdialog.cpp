@@ -17,7 +17,7 @@ ReplySettingsDialog::ReplySettingsDialog(const ReplySettings &s, QWidget *parent
     setObjectName(QStringLiteral("dlgReplies"));
     setWindowTitle(QStringLiteral("Replies"));
     const QString listenCaption = QStringLiteral("Take replies while the modems are connected");
-    m_listen = named(new QCheckBox(listenCaption, this), "chkRepliesListen", listenCaption);
+    m_listen = named(new QCheckBox(QStringLiteral("&") + listenCaption, this), "chkRepliesListen", listenCaption);
     m_listen->setChecked(s.listen);
     m_stopWords = named(new QLineEdit(s.stopWords.join(QStringLiteral(", ")), this), "txtStopWords",
                         QStringLiteral("Stop words of the recipients' language"));
@@ -43,7 +43,7 @@ ReplySettingsDialog::ReplySettingsDialog(const ReplySettings &s, QWidget *parent
     };
     row(QStringLiteral("&Stop words (comma-separated):"), m_stopWords);
     form->addRow(QString(), always);
-    row(QStringLiteral("&Confirmation:"), m_confirmation);
+    row(QStringLiteral("&Confirmation sent once:"), m_confirmation);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

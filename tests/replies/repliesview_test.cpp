@@ -44,11 +44,6 @@ QStringList rows(const RepliesView &view)
     return rows;
 }
 
-QLabel *label(const RepliesView &view, const char *name)
-{
-    return view.findChild<QLabel *>(QLatin1String(name));
-}
-
 TEST(RepliesView, ListsNewestFirstWithStopMarksAndTheLastRun)
 {
     TestContext tc;
@@ -64,39 +59,34 @@ TEST(RepliesView, ListsNewestFirstWithStopMarksAndTheLastRun)
     view.refresh();
     EXPECT_EQ(rows(view), (QStringList{"2026-12-07 12:01:30|/dev/ttyUSB1|+919800000002||Thanks, see you|",
                                        "2026-12-07 12:00:00|/dev/ttyUSB0|+919800000001|STOP|Stop!|" + run}));
-    EXPECT_EQ(label(view, "lblRepliesSummary")->text(), QStringLiteral("2 replies, 1 stop request"));
-    EXPECT_TRUE(label(view, "lblRepliesProblem")->isHidden());
+    EXPECT_EQ(view.findChild<QLabel *>(QStringLiteral("lblRepliesSummary"))->text(), "2 replies, 1 stop request");
+    EXPECT_TRUE(view.findChild<QLabel *>(QStringLiteral("lblRepliesProblem"))->isHidden());
 }
 
 TEST(RepliesView, FollowsTheLogWhileOpenAndNamesTheLineThatIsNoReply)
 {
-    const struct
-    {
-        const char *name;
-        bool logsFolder;
-        bool file;
-    } cases[] = {{"no logs folder yet", false, false}, {"no log yet", true, false}, {"a log", true, true}};
-    for (const auto &c : cases) {
+    // What is there when the view opens: nothing, the logs folder, a log with one reply.
+    for (const int existing : {0, 1, 2}) {
         TestContext tc;
-        if (c.logsFolder)
+        if (existing >= 1)
             ASSERT_TRUE(QDir().mkpath(logsOf(tc)));
-        if (c.file)
+        if (existing == 2)
             append(tc, {kNoon, "COM1", "+1", false, "first"});
         RepliesView view(tc.context);
         view.refresh();
         QDir().mkpath(logsOf(tc));
         append(tc, {kNoon.addSecs(60), "COM1", "+2", true, "STOP"});
         EXPECT_TRUE(QTest::qWaitFor([&] { return rows(view).value(0).startsWith("2026-12-07 12:01:00|COM1|+2|STOP"); }))
-            << c.name;
+            << existing;
         QFile log(RepliesLog::pathIn(logsOf(tc)));
         ASSERT_TRUE(log.open(QIODevice::Append));
         log.write("written by hand\n");
         log.close();
-        QLabel *problem = label(view, "lblRepliesProblem");
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !problem->isHidden(); })) << c.name;
-        EXPECT_TRUE(problem->text().contains(QStringLiteral("%1, line %2").arg(log.fileName()).arg(c.file ? 3 : 2)))
-            << c.name << problem->text().toStdString();
-        EXPECT_TRUE(rows(view).isEmpty()) << c.name;
+        const QString where = QStringLiteral("%1, line %2").arg(log.fileName()).arg(existing == 2 ? 3 : 2);
+        const auto *problem = view.findChild<QLabel *>(QStringLiteral("lblRepliesProblem"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !problem->isHidden() && problem->text().contains(where); }))
+            << existing << problem->text().toStdString();
+        EXPECT_TRUE(rows(view).isEmpty()) << existing;
     }
 }
 
