@@ -9,6 +9,7 @@
 #include "sending/messagingtab.h"
 #include "sending/runrestore.h"
 #include "recipients/recipientpanel.h"
+#include "replies/repliesview.h"
 #include "sending/sendingrun.h"
 #include "settings/settingstab.h"
 #include "toolstab.h"
@@ -121,6 +122,9 @@ void MainWindow::buildMenus()
     m_menus.msgOther->setCheckable(true);
     m_menus.msgFont = addEntry(message, "mnuMsgFont", QStringLiteral("Font"));
     m_menus.msgPreview = addEntry(message, "mnuMsgPreview", QStringLiteral("Preview"));
+    message->addSeparator();
+    QAction *replies = addEntry(message, "mnuMsgReplies", QStringLiteral("Replies"));
+    connect(replies, &QAction::triggered, this, [this] { showRepliesView(m_context, this); });
 
     QMenu *phone = bar->addMenu(QStringLiteral("&Phone"));
     phone->setObjectName(QStringLiteral("mnuPhone"));

@@ -7,6 +7,8 @@
 
 namespace {
 
+const QString kRepliesSection = QStringLiteral("REPLIES");
+
 struct StoredKey
 {
     const char *section;
@@ -89,13 +91,23 @@ ComDetails SettingsStore::load() const
 
 ReplySettings SettingsStore::loadReplies() const
 {
-    const QString section = QStringLiteral("REPLIES");
     ReplySettings settings;
-    for (const QString &word : m_ini.GetKey(section, QStringLiteral("StopWords")).split(u','))
-        if (!trimSpaces(word).isEmpty())
-            settings.stopWords += trimSpaces(word);
-    settings.stopConfirmation = trimSpaces(m_ini.GetKey(section, QStringLiteral("StopConfirmation")));
+    settings.listen = trimSpaces(m_ini.GetKey(kRepliesSection, QStringLiteral("Listen"))) == QLatin1String("1");
+    settings.stopWords = stopWordsFrom(m_ini.GetKey(kRepliesSection, QStringLiteral("StopWords")));
+    settings.stopConfirmation = trimSpaces(m_ini.GetKey(kRepliesSection, QStringLiteral("StopConfirmation")));
     return settings;
+}
+
+void SettingsStore::saveReplies(const ReplySettings &settings)
+{
+    const ReplySettings stored = loadReplies();
+    if (settings.listen != stored.listen)
+        m_ini.SetKey(kRepliesSection, QStringLiteral("Listen"), settings.listen ? QStringLiteral("1") : QStringLiteral("0"));
+    // Joined without spaces: never longer than the words as typed, so it reads back whole.
+    if (settings.stopWords != stored.stopWords)
+        m_ini.SetKey(kRepliesSection, QStringLiteral("StopWords"), settings.stopWords.join(u','));
+    if (settings.stopConfirmation != stored.stopConfirmation)
+        m_ini.SetKey(kRepliesSection, QStringLiteral("StopConfirmation"), settings.stopConfirmation);
 }
 
 void SettingsStore::saveSettings(const ComDetails &details)

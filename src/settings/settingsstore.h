@@ -36,9 +36,12 @@ public:
     // One log level, as a log frame's Apply stores it; nothing else is written.
     void saveLogLevel(LogLevel log, const QString &level);
 
-    // [REPLIES] StopWords (split at commas, each trimmed, blanks dropped) and StopConfirmation;
-    // the window never writes them, an operator sets them in the file.
+    // [REPLIES] Listen (1 is on, anything else off), StopWords (split at commas, each trimmed,
+    // blanks dropped) and StopConfirmation.
     ReplySettings loadReplies() const;
+    // Writes only the keys whose value differs from what loads now, so saving what was shown
+    // leaves the file byte for byte as it was, whoever wrote it and however it is spaced.
+    void saveReplies(const ReplySettings &settings);
 
     QString filePath() const { return m_ini.fullPath(); }
 

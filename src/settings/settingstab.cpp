@@ -6,6 +6,7 @@
 #include "gateway/gatewaydialog.h"
 #include "portlist.h"
 #include "recipients/numbernormaliser.h"
+#include "replies/replysettingsdialog.h"
 #include "settingsrules.h"
 #include "settingsstore.h"
 
@@ -82,6 +83,7 @@ SettingsTab::SettingsTab(AppContext &context, MainFrame &frame, QWidget *parent)
     connect(m_cmdDefault, &QPushButton::clicked, this, [this] { cmdDefault_Click(); });
     connect(m_cmdMoreModems, &QPushButton::clicked, this, [this] { cmdMoreModems_Click(); });
     connect(m_cmdGateway, &QPushButton::clicked, this, [this] { cmdGateway_Click(); });
+    connect(m_cmdReplies, &QPushButton::clicked, this, [this] { cmdReplies_Click(); });
     m_txtPIN->installEventFilter(this);
 }
 
@@ -144,11 +146,13 @@ void SettingsTab::buildLayout()
     portForm->addRow(buddyLabel(QStringLiteral("Stop Bits:"), m_cboStopBits, port), m_cboStopBits);
     // Further modems stay out of sight behind one button until someone wants them.
     m_cmdMoreModems = namedButton(port, "cmdMoreModems", QStringLiteral("More Modems..."), QStringLiteral("More Modems"));
-    // So does a gateway.
+    // So do a gateway and the replies settings.
     m_cmdGateway = namedButton(port, "cmdGateway", QStringLiteral("Gateway..."), QStringLiteral("Gateway"));
+    m_cmdReplies = namedButton(port, "cmdReplies", QStringLiteral("Replies..."), QStringLiteral("Replies"));
     auto *portButtons = new QHBoxLayout;
     portButtons->addWidget(m_cmdMoreModems);
     portButtons->addWidget(m_cmdGateway);
+    portButtons->addWidget(m_cmdReplies);
     portButtons->addStretch(1);
     portButtons->addWidget(m_cmdDefault);
     auto *portColumn = new QVBoxLayout(port);
@@ -395,6 +399,16 @@ void SettingsTab::cmdGateway_Click()
             return;
         saveGatewaySettings(m_context.dataFolder, dialog.settings());
         showGatewayUse();
+    });
+}
+
+void SettingsTab::cmdReplies_Click()
+{
+    errorTrap(m_context, QStringLiteral("cmdReplies_Click"), [&] {
+        SettingsStore store(m_context.dataFolder);
+        ReplySettingsDialog dialog(store.loadReplies(), this);
+        if (dialog.exec() == QDialog::Accepted)
+            store.saveReplies(dialog.settings());
     });
 }
 

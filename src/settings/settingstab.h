@@ -43,6 +43,8 @@ public:
     void cmdMoreModems_Click();
     void cmdGateway_Click();
     void showGatewayUse();
+    // Replies: the [REPLIES] keys, stored at OK.
+    void cmdReplies_Click();
     // The service-centre rule: checked means the modem's own centre and a locked, empty box.
     void chkSMSC_Click();
     // The PIN box takes digits and Backspace; KeyAscii becomes 0 for a discarded key.
@@ -80,6 +82,7 @@ private:
     QComboBox *m_cboStopBits = nullptr;
     QPushButton *m_cmdDefault = nullptr;
     QPushButton *m_cmdGateway = nullptr;
+    QPushButton *m_cmdReplies = nullptr;
     QPushButton *m_cmdMoreModems = nullptr;
     QPushButton *m_cmdOK = nullptr;
 };

@@ -73,19 +73,38 @@ TEST(SettingsStore, FurtherModemsEndAtTheFirstSectionWithoutAPort)
     EXPECT_EQ(store.loadMoreModems().front().Port, QStringLiteral("COM3"));
 }
 
-TEST(SettingsStore, RepliesKeysSplitTheStopWordsAndDropBlanks)
+TEST(SettingsStore, RepliesKeysRoundTripAndOnlyChangedOnesAreWritten)
 {
-    QTemporaryDir folder;
-    SettingsStore store(folder.path());
+    const QByteArray other("[COMM]\r\nPort=COM2\r\n");
+    const QByteArray spaced("[REPLIES]\r\nStopWords= ARRET, ,ALTO,\r\nStopConfirmation=No more messages.\r\n");
+    const ReplySettings french{{"ARRET", "ALTO"}, QStringLiteral("Plus de messages."), true};
+    const struct
     {
-        QFile file(store.filePath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("[REPLIES]\r\nStopWords= ARRET, ,ALTO,\r\nStopConfirmation=You will get no more messages.\r\n");
+        const char *name;
+        QByteArray before; // empty: no file
+        ReplySettings saved;
+        QByteArray after;
+    } cases[] = {
+        {"no file stays no file", {}, {}, {}},
+        {"a file without the section stays as it was", other, {}, other},
+        {"values as loaded keep their spelling", spaced, {{"ARRET", "ALTO"}, "No more messages.", false}, spaced},
+        {"new keys", other, french,
+         other + "[REPLIES]\r\nListen=1\r\nStopWords=ARRET,ALTO\r\nStopConfirmation=Plus de messages.\r\n"},
+        {"turned off and emptied", "[REPLIES]\r\nListen=1\r\nStopWords=ARRET\r\n", {},
+         "[REPLIES]\r\nListen=0\r\nStopWords=\r\n"},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir folder;
+        SettingsStore store(folder.path());
+        if (!c.before.isEmpty()) {
+            QFile file(store.filePath());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.before);
+        }
+        store.saveReplies(c.saved);
+        EXPECT_EQ(fileBytes(store), c.after.isEmpty() ? QByteArray("<missing>") : c.after) << c.name;
+        EXPECT_EQ(store.loadReplies(), c.saved) << c.name;
     }
-    const ReplySettings settings = store.loadReplies();
-    EXPECT_EQ(settings.stopWords, QStringList({"ARRET", "ALTO"}));
-    EXPECT_EQ(settings.stopConfirmation, QStringLiteral("You will get no more messages."));
-    EXPECT_EQ(SettingsStore(folder.filePath("none")).loadReplies().stopWords, QStringList());
 }
 
 } // namespace
