@@ -84,6 +84,9 @@ TEST_F(DeliveryDialogTest, ShowsTheNumbersAndCountsOfAllRunsOrTheOnePickedAndFol
     picker()->setCurrentIndex(0);
     EXPECT_EQ(chart(), (DeliveryCounts{{2, 1, 1, 0}}));
     EXPECT_EQ(line(0).at(1), QStringLiteral("444")) << "the newest run first";
+    ASSERT_TRUE(QFile::remove(runC));
+    dialog.cmdDeliveryRefresh_Click();
+    EXPECT_EQ(picker()->count(), 3) << "a journal deleted";
 }
 
 TEST_F(DeliveryDialogTest, ExportsTheRunsShownToTheFileChosenAndNamesItWhenItFails)

@@ -1,5 +1,5 @@
 // The Delivery view's reading of the logs folder: the runs that asked for reports, newest
-// first, with each sent number's status; damaged journals; what a reload reads; the CSV.
+// first, with each sent number's status; damaged journals; the CSV.
 #include "deliveryjournals.h"
 #include "logs/deliveryhistory.h"
 #include "qstringprinter.h"
@@ -93,8 +93,6 @@ TEST(DeliveryHistory, ADamagedJournalIsOneLineAndTheOthersStillShow)
     } cases[] = {
         {"a report for a number not sent", "2026-12-07T10:00:00.000+01:00\tdelivery\t1\t222\t9\tdelivered\t\n", false,
          "line 17: a delivery report for position 1, which was not sent"},
-        {"a status that is none", "2026-12-07T10:00:00.000+01:00\tdelivery\t0\t111\t5\tlost\t\n", false,
-         "line 17: \"lost\" is not a delivery status"},
         {"a start cut short", {}, true, "the list of numbers stops before its \"begin\" record"},
     };
     for (const auto &c : cases) {
@@ -116,26 +114,6 @@ TEST(DeliveryHistory, ADamagedJournalIsOneLineAndTheOthersStillShow)
         EXPECT_EQ(history.totals(), counts(0, 1, 0, 0)) << c.name;
         QFile::remove(bad);
     }
-}
-
-TEST(DeliveryHistory, ALoadReadsWhatChangedAndForgetsWhatWentAway)
-{
-    QTemporaryDir logs;
-    const QString run = writeRun(logs.path(), at(10), {{"111", "5"}, {"222", "6"}}, true);
-    DeliveryHistory history;
-    EXPECT_TRUE(history.load(logs.path()));
-    EXPECT_FALSE(history.load(logs.path())) << "nothing changed";
-
-    report(run, 1, "222", "6", DeliveryStatus::Delivered, at(10, 4));
-    EXPECT_TRUE(history.load(logs.path()));
-    EXPECT_EQ(history.runs().at(0).counts, counts(1, 1, 0, 0)) << "a report that came since";
-
-    const QString later = writeRun(logs.path(), at(11), {{"333", "7"}}, true);
-    EXPECT_TRUE(history.load(logs.path()));
-    EXPECT_EQ(fileNames(history), (QStringList{nameOf(later), nameOf(run)}));
-    ASSERT_TRUE(QFile::remove(run));
-    EXPECT_TRUE(history.load(logs.path()));
-    EXPECT_EQ(fileNames(history), QStringList{nameOf(later)});
 }
 
 TEST(DeliveryHistory, CsvHasOneLinePerNumberQuotedAsSpreadsheetsRead)
