@@ -4,6 +4,7 @@
 #include "common/errortrap.h"
 #include "recipients/importcontroller.h"
 #include "recipients/optoutdialog.h"
+#include "logs/deliverydialog.h"
 #include "logs/logcontrols.h"
 #include "sending/messagecomposer.h"
 #include "sending/messagingtab.h"
@@ -162,6 +163,9 @@ void MainWindow::buildMenus()
     for (const LogMenuActions *menu : {&m_menus.sysLog, &m_menus.msgLog})
         for (QAction *entry : menu->type)
             entry->setCheckable(true);
+    log->addSeparator();
+    QAction *delivery = addEntry(log, "mnuLogDelivery", QStringLiteral("Delivery..."));
+    connect(delivery, &QAction::triggered, this, [this] { showDeliveryDialog(m_context, this); });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));

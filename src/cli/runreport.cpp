@@ -1,18 +1,8 @@
 #include "runreport.h"
 
-#include <QStringList>
+#include "common/csvline.h"
 
-QByteArray reportLine(const QStringList &fields)
-{
-    QStringList cells;
-    for (QString field : fields) {
-        if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) || field.contains(QLatin1Char('\n'))
-            || field.contains(QLatin1Char('\r')))
-            field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-        cells << field;
-    }
-    return (cells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
-}
+#include <QStringList>
 
 QByteArray reportLine(const NumberOutcome &o, bool withText)
 {
@@ -22,7 +12,7 @@ QByteArray reportLine(const NumberOutcome &o, bool withText)
                        o.when.toString(Qt::ISODate)};
     if (withText)
         fields << o.text;
-    return reportLine(fields);
+    return csvLine(fields);
 }
 
 bool RunReport::open(const QString &path, bool withText)
@@ -35,7 +25,7 @@ bool RunReport::open(const QString &path, bool withText)
                         QStringLiteral("error number"), QStringLiteral("error text"), QStringLiteral("time")};
     if (withText)
         heading << QStringLiteral("text");
-    m_file.write(reportLine(heading));
+    m_file.write(csvLine(heading));
     return m_file.flush();
 }
 

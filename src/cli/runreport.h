@@ -17,9 +17,7 @@ struct NumberOutcome
     QString text; // the number's own text, when the run's texts are personal
 };
 
-// One CSV line (RFC 4180: a field holding a comma, a quote or a line end is quoted, its
-// quotes doubled), CR LF ended as spreadsheet programs expect.
-QByteArray reportLine(const QStringList &fields);
+// A number's line of the report, as csvLine (common/csvline.h) writes it.
 QByteArray reportLine(const NumberOutcome &outcome, bool withText = false);
 
 // The --report file: a heading line, then one line per number, each written through at

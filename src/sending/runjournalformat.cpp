@@ -76,6 +76,8 @@ QString escapeField(const QString &text)
 
 std::optional<QString> unescapeField(const QString &field)
 {
+    if (!field.contains(u'\\'))
+        return field; // most fields: shared, not copied character by character
     QString out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
