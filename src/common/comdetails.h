@@ -3,6 +3,24 @@
 #include <QList>
 #include <QString>
 
+// How one modem is paced, as stored texts (see pacing.h for their reading); an empty text
+// sets no limit, so a modem with every text empty is sent through as fast as Send Delay lets.
+struct ModemPacing
+{
+    QString MinPause; // seconds between two messages: a random pause from MinPause to MaxPause
+    QString MaxPause;
+    QString PartsPerHour;
+    QString PartsPerDay;
+    QString RecipientsPerDay;
+
+    bool isEmpty() const
+    {
+        return MinPause.isEmpty() && MaxPause.isEmpty() && PartsPerHour.isEmpty() && PartsPerDay.isEmpty()
+            && RecipientsPerDay.isEmpty();
+    }
+    bool operator==(const ModemPacing &) const = default;
+};
+
 // The stored settings, one text per key of the settings file (see SettingsStore), as last
 // loaded or applied.
 struct ComDetails
@@ -21,6 +39,7 @@ struct ComDetails
     QString SysLog;
     QString MsgLog;
     QString Country; // "Country for local numbers": a two-letter code, or empty for none
+    ModemPacing Pacing; // the first modem's
 };
 
 // One more modem of the pool, after the first (whose port settings are ComDetails'): the
@@ -33,11 +52,13 @@ struct ModemPort
     QString StopBits;
     QString Parity;
     QString PIN;
+    ModemPacing Pacing;
 
     bool operator==(const ModemPort &) const = default;
 };
 
-// The settings a modem of the pool is run with: the stored ones with its own port values.
+// The settings a modem of the pool is run with: the stored ones with its own port values
+// and pacing.
 inline ComDetails withModemPort(ComDetails details, const ModemPort &modem)
 {
     details.Port = modem.Port;
@@ -46,11 +67,13 @@ inline ComDetails withModemPort(ComDetails details, const ModemPort &modem)
     details.StopBits = modem.StopBits;
     details.Parity = modem.Parity;
     details.PIN = modem.PIN;
+    details.Pacing = modem.Pacing;
     return details;
 }
 
-// The port values of stored settings, as the pool's first modem.
+// The port values and pacing of stored settings, as the pool's first modem.
 inline ModemPort modemPortOf(const ComDetails &details)
 {
-    return {details.Port, details.BaudRate, details.DataBits, details.StopBits, details.Parity, details.PIN};
+    return {details.Port,     details.BaudRate, details.DataBits, details.StopBits,
+            details.Parity,   details.PIN,      details.Pacing};
 }
