@@ -233,6 +233,20 @@ TEST(TerminalRunView, TheProgressLineShowsBarCountsAndTimeLeftWithinTheWidth)
     EXPECT_EQ(view.progressLine(200),
               QStringLiteral("[#####...............]  25% 1/4  Errors: 1  Time left: 3s  Sending (9812345602)"));
     EXPECT_EQ(view.progressLine(40).size(), 39);
+
+    // A run paused by its caps writes its line above the bar, which goes on being drawn.
+    std::FILE *out = std::tmpfile();
+    TerminalRunView terminal(out, true);
+    terminal.progressStart(4);
+    terminal.status(1, QStringLiteral("Paused: the modem has reached its cap of 5 SMS parts per hour; resuming at 14:05"));
+    terminal.progressStep();
+    std::rewind(out);
+    char bytes[1024] = {};
+    const QString written = QString::fromUtf8(bytes, qsizetype(std::fread(bytes, 1, sizeof bytes - 1, out)));
+    std::fclose(out);
+    EXPECT_TRUE(written.contains(QStringLiteral("resuming at 14:05\n"))) << written.toStdString();
+    EXPECT_TRUE(written.mid(written.lastIndexOf(QStringLiteral("\r\033[K"))).contains(QStringLiteral("25% 1/4")))
+        << written.toStdString();
 }
 
 } // namespace
