@@ -3,6 +3,7 @@
 #include "common/numeric.h"
 #include "recipients/importstatement.h"
 #include "recipients/numbernormaliser.h"
+#include "sending/pacing.h"
 #include "settings/settingsrules.h"
 
 #include <QRegularExpression>
@@ -133,6 +134,38 @@ const QList<Option> &options()
              if (!seconds || *seconds < 0.1 || *seconds > 30)
                  return QStringLiteral("--delay: %1 is not a number of seconds from 0.1 to 30").arg(quoted(v[0]));
              return store(c.send.delay, v[0]);
+         }},
+        {"--pause", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             const QString min = v[0].section(QLatin1Char('-'), 0, 0);
+             const QString max = v[0].contains(QLatin1Char('-')) ? v[0].section(QLatin1Char('-'), 1) : min;
+             const QString refusal = min.trimmed().isEmpty() || max.trimmed().isEmpty()
+                                         ? QStringLiteral("--pause: %1 is not seconds or MIN-MAX").arg(quoted(v[0]))
+                                         : pauseRefusal(QStringLiteral("--pause"), min).isEmpty()
+                                         ? pauseRefusal(QStringLiteral("--pause"), max)
+                                         : pauseRefusal(QStringLiteral("--pause"), min);
+             if (!refusal.isEmpty())
+                 return refusal;
+             PacingLimits limits;
+             if (!readPacing({min, max}, limits).isEmpty())
+                 return QStringLiteral("--pause: %1: the minimum is more than the maximum").arg(quoted(v[0]));
+             store(c.send.minPause, min.trimmed());
+             return store(c.send.maxPause, max.trimmed());
+         }},
+        {"--parts-per-hour", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             const QString refusal = capRefusal(QStringLiteral("--parts-per-hour"), v[0]);
+             return refusal.isEmpty() ? store(c.send.partsPerHour, v[0].trimmed()) : refusal;
+         }},
+        {"--parts-per-day", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             const QString refusal = capRefusal(QStringLiteral("--parts-per-day"), v[0]);
+             return refusal.isEmpty() ? store(c.send.partsPerDay, v[0].trimmed()) : refusal;
+         }},
+        {"--recipients-per-day", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) {
+             const QString refusal = capRefusal(QStringLiteral("--recipients-per-day"), v[0]);
+             return refusal.isEmpty() ? store(c.send.recipientsPerDay, v[0].trimmed()) : refusal;
          }},
         {"--retry", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
@@ -346,6 +379,8 @@ QString cliUsage(const QString &topic)
                    "Usage: quillo-cli send SOURCE [source options] (--message TEXT | --message-file FILE)\n"
                    "                       [--port P] [--baud N] [--pin PIN] [--unicode] [--alert]\n"
                    "                       [--long MODE] [--validity V] [--delay S] [--retry N]\n"
+                   "                       [--pause MIN[-MAX]] [--parts-per-hour N] [--parts-per-day N]\n"
+                   "                       [--recipients-per-day N]\n"
                    "                       [--report FILE.csv] [--country CC] [--dry-run]\n"
                    "                       [--gateway URL --user U --password P [--smsc ID] [--sender ID]]\n"
                    "Sends the message to every number SOURCE gives, through the modem and with the\n"
@@ -371,6 +406,16 @@ QString cliUsage(const QString &topic)
                 "                               1 Month\n"
                 "  --delay S                    seconds between messages, 0.1 to 30\n"
                 "  --retry N                    further tries of a failed message, 0 to 3\n"
+                "  --pause MIN[-MAX]            pacing: a random pause of MIN to MAX seconds between\n"
+                "                               messages (instead of --delay), for every modem of the run\n"
+                "  --parts-per-hour N           pacing: at most N SMS parts per SIM in any 60 minutes\n"
+                "  --parts-per-day N            pacing: at most N SMS parts per SIM in any 24 hours\n"
+                "  --recipients-per-day N       pacing: at most N different numbers per SIM in any 24 hours\n"
+                "                               The pacing options apply to every modem of the run, over\n"
+                "                               the pacing stored for it (Settings, More Modems). A SIM's\n"
+                "                               counts, by its IMSI, are kept in pacing/ in the data folder\n"
+                "                               across runs. When every modem is at a cap, the run pauses\n"
+                "                               until the first may send again, and says until when.\n"
                 "  --report FILE.csv            one line per number: number, outcome, references,\n"
                 "                               error number, error text, time (and the text, when\n"
                 "                               each number gets its own)\n"
@@ -390,7 +435,8 @@ QString cliUsage(const QString &topic)
         return QStringLiteral(
             "Usage: quillo-cli resume [JOURNAL] [--include-uncertain] [--port P] [--baud N] [--pin PIN]\n"
             "                         [--long MODE] [--validity V] [--delay S] [--retry N] [--report FILE.csv]\n"
-            "                         [--country CC]\n"
+            "                         [--country CC] [--pause MIN[-MAX]] [--parts-per-hour N]\n"
+            "                         [--parts-per-day N] [--recipients-per-day N]\n"
             "Continues a run that was interrupted (the program killed, the power cut) from its journal in\n"
             "the logs folder: the newest unfinished one unless JOURNAL names another. Its message goes to\n"
             "the numbers it did not send: those that failed and those not tried. The one number that was\n"

@@ -30,6 +30,9 @@ struct SendOptions
     std::optional<QString> country;
     // --port given again: further modems of the run, with the port settings of the first.
     QStringList morePorts;
+    // --pause MIN[-MAX], --parts-per-hour, --parts-per-day, --recipients-per-day: the pacing
+    // of every modem of the run, each over the stored value.
+    std::optional<QString> minPause, maxPause, partsPerHour, partsPerDay, recipientsPerDay;
     bool unicode = false;
     bool alert = false;
     bool dryRun = false; // print what would be sent, open no port

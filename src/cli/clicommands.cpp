@@ -58,6 +58,25 @@ int runNumbers(const SourceOptions &source, const NumberNormaliser &normaliser, 
     return kAllSent;
 }
 
+namespace {
+
+void applyPacingOptions(ModemPacing &pacing, const SendOptions &options)
+{
+    const std::pair<const std::optional<QString> &, QString &> overrides[] = {
+        {options.minPause, pacing.MinPause},
+        {options.maxPause, pacing.MaxPause},
+        {options.partsPerHour, pacing.PartsPerHour},
+        {options.partsPerDay, pacing.PartsPerDay},
+        {options.recipientsPerDay, pacing.RecipientsPerDay},
+    };
+    for (const auto &[option, setting] : overrides) {
+        if (option)
+            setting = *option;
+    }
+}
+
+} // namespace
+
 ComDetails runSettings(const ComDetails &stored, const SendOptions &options)
 {
     ComDetails details = stored;
@@ -74,6 +93,7 @@ ComDetails runSettings(const ComDetails &stored, const SendOptions &options)
         if (option)
             setting = *option;
     }
+    applyPacingOptions(details.Pacing, options);
     return details;
 }
 
@@ -82,8 +102,10 @@ QList<ModemPort> runMoreModems(const QList<ModemPort> &stored, const ComDetails 
     QList<ModemPort> modems;
     if (!options.port) {
         modems = stored;
-        for (ModemPort &modem : modems)
+        for (ModemPort &modem : modems) {
             SettingsRules::applyLoadDefaults(modem);
+            applyPacingOptions(modem.Pacing, options);
+        }
         return modems;
     }
     for (const QString &port : options.morePorts) {
@@ -209,7 +231,11 @@ int printDryRun(const RecipientList &list, ComposedMessage message, const SendOp
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         std::fprintf(out, "%s\n", text.toUtf8().constData());
     };
-    print(runSummaryText(plan, runspeed::readMeasuredSpeeds(logsFolder(context.dataFolder)), delayMs));
+    const QList<PacingLimits> pacing =
+        options.gateway ? QList<PacingLimits>()
+                        : pacingOfModems(details, runMoreModems(SettingsStore(context.dataFolder).loadMoreModems(),
+                                                                details, options));
+    print(runSummaryText(plan, runspeed::readMeasuredSpeeds(logsFolder(context.dataFolder)), delayMs, pacing));
     if (const QString missing = missingValuesText(plan); !missing.isEmpty())
         print(missing.section(QStringLiteral("\r\n\r\n"), 0, 0));
     for (const PersonalMessage &m : plan.messages) {

@@ -25,10 +25,12 @@ int runSend(const CliCommand &command, AppContext &context, TerminalDialogs &dia
 int runResume(const CliCommand &command, AppContext &context, TerminalDialogs &dialogs, std::FILE *out,
               bool terminal);
 
-// The stored settings with the Settings tab's load defaults, then the options given.
+// The stored settings with the Settings tab's load defaults, then the options given (the
+// pacing options over the first modem's pacing).
 ComDetails runSettings(const ComDetails &stored, const SendOptions &options);
 // The run's modems after the first: with --port, those of the further --port options, each
-// with the run's port settings (details, from runSettings); without, the stored ones.
+// with the run's port settings and pacing (details, from runSettings); without, the stored
+// ones, with the pacing options over each one's pacing.
 QList<ModemPort> runMoreModems(const QList<ModemPort> &stored, const ComDetails &details, const SendOptions &options);
 
 // The message of the options: --message as typed or the message file, its line ends at the

@@ -54,6 +54,12 @@ void TerminalRunView::status(int panel, const QString &text)
     if (panel < 1 || panel > 4)
         return;
     const bool changed = m_panels[panel] != text;
+    if (panel == 1 && changed && text.startsWith(QLatin1String("Paused: "))) {
+        // A run paused by its caps goes on afterwards: the line goes above the bar, which stays.
+        m_panels[panel] = text;
+        writeLine(text);
+        return;
+    }
     if (panel == 1 && changed && !isNumberStatus(text) && text != QLatin1String("Idle") && !text.isEmpty()) {
         // A step after the numbers (Done, aborted, an error) ends the bar where it stands.
         endBar();

@@ -3,6 +3,24 @@
 #include <QList>
 #include <QString>
 
+// How one modem is paced, as stored texts (see pacing.h for their reading); an empty text
+// sets no limit, so a modem with every text empty is sent through as fast as Send Delay lets.
+struct ModemPacing
+{
+    QString MinPause; // seconds between two messages: a random pause from MinPause to MaxPause
+    QString MaxPause;
+    QString PartsPerHour;
+    QString PartsPerDay;
+    QString RecipientsPerDay;
+
+    bool isEmpty() const
+    {
+        return MinPause.isEmpty() && MaxPause.isEmpty() && PartsPerHour.isEmpty() && PartsPerDay.isEmpty()
+            && RecipientsPerDay.isEmpty();
+    }
+    bool operator==(const ModemPacing &) const = default;
+};
+
 // The stored settings, one text per key of the settings file (see SettingsStore), as last
 // loaded or applied.
 struct ComDetails
@@ -22,6 +40,7 @@ struct ComDetails
     QString MsgLog;
     QString Country; // "Country for local numbers": a two-letter code, or empty for none
     QString DeliveryReports; // "1": each message asks for a delivery report; else none
+    ModemPacing Pacing; // the first modem's
 };
 
 inline bool asksDeliveryReports(const ComDetails &details)
@@ -39,11 +58,13 @@ struct ModemPort
     QString StopBits;
     QString Parity;
     QString PIN;
+    ModemPacing Pacing;
 
     bool operator==(const ModemPort &) const = default;
 };
 
-// The settings a modem of the pool is run with: the stored ones with its own port values.
+// The settings a modem of the pool is run with: the stored ones with its own port values
+// and pacing.
 inline ComDetails withModemPort(ComDetails details, const ModemPort &modem)
 {
     details.Port = modem.Port;
@@ -52,11 +73,13 @@ inline ComDetails withModemPort(ComDetails details, const ModemPort &modem)
     details.StopBits = modem.StopBits;
     details.Parity = modem.Parity;
     details.PIN = modem.PIN;
+    details.Pacing = modem.Pacing;
     return details;
 }
 
-// The port values of stored settings, as the pool's first modem.
+// The port values and pacing of stored settings, as the pool's first modem.
 inline ModemPort modemPortOf(const ComDetails &details)
 {
-    return {details.Port, details.BaudRate, details.DataBits, details.StopBits, details.Parity, details.PIN};
+    return {details.Port,     details.BaudRate, details.DataBits, details.StopBits,
+            details.Parity,   details.PIN,      details.Pacing};
 }

@@ -5,6 +5,7 @@
 
 #include "sending/modempool.h"
 #include "sending/modemsteps.h"
+#include "sending/pacing.h"
 #include "sending/positionsinlist.h"
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
@@ -17,7 +18,10 @@
 #include "recipients/recipientlist.h"
 
 #include <algorithm>
+#include <limits>
+#include <map>
 #include <numeric>
+#include <random>
 
 // What the run knows of one modem of the pool. A job on the modem's thread fills the fields
 // it was posted for; the run reads them once the job has ended.
@@ -35,6 +39,8 @@ struct PoolModem
     QString number;
     bool sent = false;
     QString report;
+    // Its pause and caps, when it has any.
+    std::optional<ModemPacer> pacer;
 };
 
 namespace {
@@ -93,12 +99,51 @@ QString errorLine(const PoolModem &modem)
     return QStringLiteral("ERROR %1 %2").arg(modem.errorNumber).arg(modem.errorText);
 }
 
+// The time a run paused by caps lets pass between two looks at a stop.
+constexpr int kPauseStepMs = 200;
+
+// Gives each connected modem with pacing its pacer, its caps counted on its SIM's counts;
+// a modem whose counts cannot be read is left out, as its caps could not be kept.
+void setUpPacing(std::vector<PoolModem> &modems, const QList<PacingLimits> &limits, const QStringList &ports,
+                 const QString &dataFolder, qint64 nowMs)
+{
+    std::map<QString, std::shared_ptr<SimCounts>> sims;
+    std::random_device seeds;
+    for (size_t i = 0; i < modems.size(); ++i) {
+        PoolModem &modem = modems[i];
+        if (!modem.inRun || !limits.value(qsizetype(i)).isSet())
+            continue;
+        std::shared_ptr<SimCounts> counts;
+        if (limits[qsizetype(i)].hasCaps()) {
+            // A modem that does not tell its IMSI is counted by its port.
+            const QString sim = !modem.imsi.isEmpty() ? modem.imsi : QStringLiteral("port-") + ports.value(qsizetype(i));
+            std::shared_ptr<SimCounts> &shared = sims[sim];
+            if (!shared) {
+                auto loaded = std::make_shared<SimCounts>(SimCounts::pathFor(dataFolder, sim));
+                try {
+                    loaded->load(nowMs);
+                } catch (const QuilloError &error) {
+                    modem.inRun = false;
+                    modem.errorNumber = error.number();
+                    modem.errorText = error.description();
+                    sims.erase(sim);
+                    continue;
+                }
+                shared = loaded;
+            }
+            counts = shared;
+        }
+        modem.pacer.emplace(limits[qsizetype(i)], counts, seeds());
+    }
+}
+
 } // namespace
 
 bool RunEngine::startPool()
 {
     const QList<ModemPort> &more = m_context.state.MoreModems;
-    if (more.isEmpty())
+    // One modem with pacing runs as a pool of one, where the pacing lives.
+    if (more.isEmpty() && m_context.state.Details.Pacing.isEmpty())
         return true;
     std::vector<std::unique_ptr<SmsComponent>> components;
     components.push_back(std::move(m_component));
@@ -140,6 +185,11 @@ RunEngine::Outcome RunEngine::preparePoolAndSend(const Message &message, const M
         });
     }
     m_pool->waitForAll();
+    QStringList ports;
+    for (int i = 0; i < m_pool->size(); ++i)
+        ports << m_pool->port(i);
+    setUpPacing(modems, pacingOfModems(stored, m_context.state.MoreModems), ports, m_context.dataFolder,
+                m_context.clock.nowMs());
 
     // Each modem that cannot take part is one line, not a box: the others go on.
     const PoolModem *first = nullptr;
@@ -152,7 +202,10 @@ RunEngine::Outcome RunEngine::preparePoolAndSend(const Message &message, const M
     }
     if (!first) {
         // None connected: the run ends as with one modem, on the first modem's error.
-        m_pool->component(0).IsError(true, QStringLiteral("Quillo"));
+        if (m_pool->component(0).ErrorNumber() != 0)
+            m_pool->component(0).IsError(true, QStringLiteral("Quillo"));
+        else
+            m_context.dialogs.exclamation(modems.front().errorText);
         endConnectionFailure(modems.front().errorNumber, modems.front().errorText);
         return Outcome::Ended;
     }
@@ -217,7 +270,11 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
         slot.number = number;
         const PersonalMessage personal = m_plan.messages.at(pos);
         const bool personalEncoding = m_plan.personal;
-        m_pool->post(modem, [&slot, message, personal, personalEncoding](SmsComponent &component) {
+        // A pacing pause takes the place of Send Delay, drawn afresh for each message.
+        const int pauseMs = slot.pacer && slot.pacer->limits().hasPause() ? slot.pacer->nextPauseMs() : -1;
+        m_pool->post(modem, [&slot, message, personal, personalEncoding, pauseMs](SmsComponent &component) {
+            if (pauseMs >= 0)
+                component.setSendDelay(pauseMs);
             slot.report.clear();
             slot.sent = modemsteps::sendTo(component, message, personal, personalEncoding, slot.report);
             slot.errorNumber = slot.sent ? 0 : component.ErrorNumber();
@@ -245,6 +302,8 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
         if (slot.sent) {
             m_journal->sent(pos, slot.report, port);
             expectDelivery(pos, number, port, slot.report);
+            if (slot.pacer)
+                slot.pacer->sent(m_context.clock.nowMs(), m_plan.messages.at(pos).parts, number);
         } else
             m_journal->failed(pos, slot.errorNumber, slot.errorText, port);
         m_view.numberDone(number, slot.sent, slot.report, slot.errorNumber, slot.errorText);
@@ -267,11 +326,43 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
         }
     };
 
+    // Whether the number at pos fits the modem's caps now.
+    const auto capsAllow = [&](int modem, int pos) {
+        const PoolModem &m = modems[size_t(modem)];
+        if (!m.pacer)
+            return CapCheck{};
+        return m.pacer->check(m_context.clock.nowMs(), m_plan.messages.at(pos).parts, numbers.at(pos));
+    };
+    // Every modem left is free and at a cap for the next number: the run waits, with the
+    // reason shown, until the first of them may take it; a stop is asked as at any time.
+    const auto waitForCaps = [&] {
+        const qint64 nowMs = m_context.clock.nowMs();
+        QList<CapCheck> held;
+        qint64 resumeMs = std::numeric_limits<qint64>::max();
+        for (int modem = 0; modem < m_pool->size(); ++modem) {
+            if (!modems[size_t(modem)].inRun)
+                continue;
+            const CapCheck check = capsAllow(modem, next);
+            if (check.fits)
+                return;
+            held << check;
+            resumeMs = std::min(resumeMs, check.resumeMs);
+        }
+        const QString line = pausedStatus(held, resumeMs, nowMs);
+        status(1, line);
+        m_log->StatusLog(line);
+        for (qint64 now = nowMs; now < resumeMs; now = m_context.clock.nowMs()) {
+            m_view.letEventsRun();
+            checkpoint();
+            m_context.clock.sleep(int(std::min<qint64>(kPauseStepMs, resumeMs - now)));
+        }
+    };
+
     for (;;) {
         if (state.ContinueSending) {
             skipOptedOutAhead();
             for (int modem = 0; modem < m_pool->size() && next < total; ++modem) {
-                if (modems[size_t(modem)].inRun && !m_pool->isBusy(modem)) {
+                if (modems[size_t(modem)].inRun && !m_pool->isBusy(modem) && capsAllow(modem, next).fits) {
                     hand(modem, next++);
                     skipOptedOutAhead();
                 }
@@ -292,9 +383,10 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
                 }
                 break;
             }
-            // Only a stop holds numbers back while a modem is free; it is asked once every
-            // modem has finished its number.
+            // Only a stop or the caps hold numbers back while a modem is free; a stop is asked
+            // once every modem has finished its number.
             checkpoint();
+            waitForCaps();
             continue;
         }
         collect(m_pool->waitForAny());

@@ -3,6 +3,7 @@
 #include "sending/runspeed.h"
 #include "sending/modempool.h"
 #include "sending/modemsteps.h"
+#include "sending/pacing.h"
 #include "sending/sendingrunvalues.h"
 #include "sending/timeleft.h"
 
@@ -131,6 +132,11 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
         Message message = composed;
         if (!checkInput(message))
             return m_result;
+        if (const QString problem = m_gateway ? QString() : pacingProblem(m_context.state.Details, m_context.state.MoreModems);
+            !problem.isEmpty()) {
+            m_context.dialogs.exclamation(problem);
+            return m_result;
+        }
         loadOptOut();
         if (!confirmStart(message, options))
             return m_result;
@@ -222,8 +228,10 @@ bool RunEngine::confirmStart(const Message &message, const MessageOptions &optio
     } catch (const QuilloError &) {
         // The run refuses the setting when it configures the modem; the estimate goes without.
     }
+    const QList<PacingLimits> pacing =
+        m_gateway ? QList<PacingLimits>() : pacingOfModems(m_context.state.Details, m_context.state.MoreModems);
     const QString summary =
-        runSummaryText(m_plan, runspeed::readMeasuredSpeeds(logsFolder(m_context.dataFolder)), m_sendDelayMs);
+        runSummaryText(m_plan, runspeed::readMeasuredSpeeds(logsFolder(m_context.dataFolder)), m_sendDelayMs, pacing);
     return m_context.dialogs.ask(QStringLiteral("Start sending messages?\r\n\r\n") + summary);
 }
 

@@ -85,7 +85,8 @@ struct RunResult
 // what it leaves there is still exactly the numbers that failed.
 //
 // With more modems than the one of the settings (AppState::MoreModems) the run uses them
-// all at once (poolrun.cpp): each number goes to the next free modem. With a gateway
+// all at once (poolrun.cpp): each number goes to the next free modem under its caps; one
+// modem with pacing (pacing.h) runs there too, as a pool of one. With a gateway
 // (setGateway) the messages leave through Kannel instead (gatewayrun.cpp).
 //
 // Every run that gets as far as the modem keeps a journal in the logs folder

@@ -98,7 +98,36 @@ QString numbersListed(const QStringList &numbers)
     return text;
 }
 
-QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int sendDelayMs)
+CapsBound capsBound(int parts, int recipients, const QList<PacingLimits> &pacing)
+{
+    const struct
+    {
+        int PacingLimits::*cap;
+        int count;
+        qint64 windowSeconds;
+        const char *name;
+    } kinds[] = {
+        {&PacingLimits::partsPerHour, parts, 3600, "SMS parts per hour"},
+        {&PacingLimits::partsPerDay, parts, 86400, "SMS parts per day"},
+        {&PacingLimits::recipientsPerDay, recipients, 86400, "recipients per day"},
+    };
+    CapsBound bound;
+    for (const auto &kind : kinds) {
+        qint64 all = 0;
+        for (const PacingLimits &modem : pacing)
+            all = modem.*kind.cap > 0 && all >= 0 ? all + modem.*kind.cap : -1;
+        if (all <= 0)
+            continue;
+        // A full window's worth goes at once, then one more each time a window has passed.
+        const qint64 seconds = (kind.count - 1) / all * kind.windowSeconds;
+        if (seconds > bound.seconds)
+            bound = {seconds, QStringLiteral("%1 %2").arg(all).arg(QLatin1String(kind.name))};
+    }
+    return bound;
+}
+
+QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int sendDelayMs,
+                       const QList<PacingLimits> &pacing)
 {
     const double perPart = runspeed::secondsPerPart(measured);
     QString how = QStringLiteral("%1 s per part, ").arg(perPart, 0, 'f', 1);
@@ -110,11 +139,21 @@ QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int s
         how += QStringLiteral("the median of the last %1 runs").arg(measured.size());
     if (sendDelayMs > 0)
         how += QStringLiteral(", and the Send Delay of %1 s between parts").arg(sendDelayMs / 1000.0);
+    const qint64 seconds = runspeed::estimatedSeconds(plan.totalParts, perPart, sendDelayMs);
+    QString duration = QStringLiteral("%1 (%2)").arg(formatDuration(seconds), how);
+    const CapsBound caps = capsBound(plan.totalParts, int(plan.messages.size()), pacing);
+    if (caps.seconds > seconds) {
+        const qint64 days = caps.seconds / 86400;
+        const QString least = days == 1 ? QStringLiteral("until tomorrow")
+                              : days > 1 ? QStringLiteral("%1 days").arg(days)
+                                         : formatDuration(caps.seconds);
+        duration = QStringLiteral("at least %1, as the modems' caps allow %2 in all (without the caps: %3)")
+                       .arg(least, caps.cap, duration);
+    }
     QStringList lines{
         QStringLiteral("Recipients: %1").arg(plan.messages.size()),
         QStringLiteral("SMS parts in all: %1").arg(plan.totalParts),
-        QStringLiteral("Estimated duration: %1 (%2)")
-            .arg(formatDuration(runspeed::estimatedSeconds(plan.totalParts, perPart, sendDelayMs)), how),
+        QStringLiteral("Estimated duration: %1").arg(duration),
     };
     QStringList cutShort;
     for (const PersonalMessage &m : plan.messages) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recipients/recipientfields.h"
+#include "sending/pacing.h"
 #include "sending/runmessage.h"
 
 #include <QList>
@@ -40,8 +41,21 @@ RunPlan planRun(const ComposedMessage &message, const QStringList &numbers, cons
 
 // The lines the start question adds below itself: recipients, SMS parts in all, the
 // estimated duration and how it was reckoned, and the texts that will be cut short.
-// measured: runspeed::readMeasuredSpeeds.
-QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int sendDelayMs);
+// measured: runspeed::readMeasuredSpeeds. pacing: each modem's of the run; when the caps of
+// every modem hold the run back longer than the modems' speed, the estimate says so.
+QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int sendDelayMs,
+                       const QList<PacingLimits> &pacing = {});
+
+// The least time the caps let a run of these parts and recipients take, in seconds, and the
+// caps of all modems together that decide it ("500 SMS parts per day"). A kind of cap bounds
+// the run only when every modem has one; the SIMs' earlier counts are not known before the
+// modems connect, so the time is a least one.
+struct CapsBound
+{
+    qint64 seconds = 0;
+    QString cap;
+};
+CapsBound capsBound(int parts, int recipients, const QList<PacingLimits> &pacing);
 
 // The placeholders that will be left empty and for whom; empty text when there are none.
 QString missingValuesText(const RunPlan &plan);

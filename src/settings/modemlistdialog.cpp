@@ -1,11 +1,13 @@
 #include "modemlistdialog.h"
 
 #include "common/namedwidget.h"
+#include "sending/pacing.h"
 #include "portlist.h"
 #include "settingsrules.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,7 +18,26 @@
 
 namespace {
 
-enum Column { kPort, kBaud, kDataBits, kParity, kStopBits, kPin, kColumns };
+enum Column { kPort, kBaud, kDataBits, kParity, kStopBits, kPin, kPacing, kColumns = kPacing + 5 };
+
+// A modem's pacing fields, in the columns' order (and the first modem's fields' order).
+QString ModemPacing::*const kPacingFields[] = {&ModemPacing::MinPause, &ModemPacing::MaxPause,
+                                               &ModemPacing::PartsPerHour, &ModemPacing::PartsPerDay,
+                                               &ModemPacing::RecipientsPerDay};
+const QStringList &pacingCaptions()
+{
+    using namespace pacingfield;
+    static const QStringList captions{kMinPause, kMaxPause, kPartsPerHour, kPartsPerDay, kRecipientsPerDay};
+    return captions;
+}
+
+QLineEdit *pacingEdit(const QString &value, const QString &caption)
+{
+    auto *edit = new QLineEdit(value);
+    edit->setPlaceholderText(QStringLiteral("none"));
+    edit->setAccessibleName(caption);
+    return edit;
+}
 
 QComboBox *choice(const QStringList &entries, const QString &value, bool editable)
 {
@@ -50,9 +71,25 @@ ModemListDialog::ModemListDialog(const ModemPort &first, const QList<ModemPort> 
     auto *note = new QLabel(QStringLiteral("A run sends through the modem of the Settings tab (%1) and through "
                                            "each modem below at once.").arg(first.Port), this);
     note->setWordWrap(true);
+    // The first modem's pacing is kept here too, as its port settings are the Settings tab's.
+    auto *firstPacing = new QGridLayout;
+    firstPacing->addWidget(new QLabel(QStringLiteral("Pacing of %1:").arg(first.Port), this), 1, 0);
+    for (int i = 0; i < 5; ++i) {
+        const QString &caption = pacingCaptions().at(i);
+        firstPacing->addWidget(new QLabel(caption, this), 0, i + 1);
+        m_firstPacing[i] = pacingEdit(first.Pacing.*kPacingFields[i], caption);
+        m_firstPacing[i]->setObjectName(QStringLiteral("txtFirstPacing%1").arg(i));
+        firstPacing->addWidget(m_firstPacing[i], 1, i + 1);
+    }
+    auto *pacingNote = new QLabel(QStringLiteral("Pacing keeps SIM cards alive: a random pause between messages, from "
+                                                 "the minimum to the maximum, and caps on what each SIM sends in the "
+                                                 "last hour and the last 24 hours. Empty: no limit."), this);
+    pacingNote->setWordWrap(true);
     m_table = named(new QTableWidget(0, kColumns, this), "tblMoreModems", QStringLiteral("More modems"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Port"), QStringLiteral("Baud Rate"), QStringLiteral("Data Bits"),
-                                        QStringLiteral("Parity"), QStringLiteral("Stop Bits"), QStringLiteral("PIN")});
+    m_table->setHorizontalHeaderLabels(QStringList{QStringLiteral("Port"), QStringLiteral("Baud Rate"),
+                                                   QStringLiteral("Data Bits"), QStringLiteral("Parity"),
+                                                   QStringLiteral("Stop Bits"), QStringLiteral("PIN")}
+                                       + pacingCaptions());
     m_table->horizontalHeader()->setSectionResizeMode(kPort, QHeaderView::Stretch);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -78,11 +115,13 @@ ModemListDialog::ModemListDialog(const ModemPort &first, const QList<ModemPort> 
     rowButtons->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(note);
+    layout->addWidget(pacingNote);
+    layout->addLayout(firstPacing);
     layout->addWidget(m_table);
     layout->addLayout(rowButtons);
     layout->addWidget(m_problem);
     layout->addWidget(buttons);
-    resize(640, 280);
+    resize(1000, 320);
 }
 
 void ModemListDialog::addModem(const ModemPort &modem)
@@ -97,6 +136,8 @@ void ModemListDialog::addModem(const ModemPort &modem)
     auto *pin = new QLineEdit(modem.PIN);
     pin->setEchoMode(QLineEdit::Password);
     m_table->setCellWidget(row, kPin, pin);
+    for (int i = 0; i < 5; ++i)
+        m_table->setCellWidget(row, kPacing + i, pacingEdit(modem.Pacing.*kPacingFields[i], pacingCaptions().at(i)));
     m_table->selectRow(row);
 }
 
@@ -110,15 +151,30 @@ void ModemListDialog::removeSelected()
 QList<ModemPort> ModemListDialog::modems() const
 {
     QList<ModemPort> out;
-    for (int row = 0; row < m_table->rowCount(); ++row)
-        out += ModemPort{textAt(m_table, row, kPort),     textAt(m_table, row, kBaud),
-                         textAt(m_table, row, kDataBits), textAt(m_table, row, kStopBits),
-                         textAt(m_table, row, kParity),   textAt(m_table, row, kPin)};
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        ModemPort modem{textAt(m_table, row, kPort),     textAt(m_table, row, kBaud),
+                        textAt(m_table, row, kDataBits), textAt(m_table, row, kStopBits),
+                        textAt(m_table, row, kParity),   textAt(m_table, row, kPin)};
+        for (int i = 0; i < 5; ++i)
+            modem.Pacing.*kPacingFields[i] = textAt(m_table, row, kPacing + i);
+        out += modem;
+    }
     return out;
+}
+
+ModemPacing ModemListDialog::firstPacing() const
+{
+    ModemPacing pacing;
+    for (int i = 0; i < 5; ++i)
+        pacing.*kPacingFields[i] = m_firstPacing[i]->text().trimmed();
+    return pacing;
 }
 
 QString ModemListDialog::refusal() const
 {
+    PacingLimits limits;
+    if (const QString refusal = readPacing(firstPacing(), limits); !refusal.isEmpty())
+        return QStringLiteral("%1: %2.").arg(m_first.Port, refusal);
     QStringList ports{m_first.Port};
     const QList<ModemPort> rows = modems();
     for (int row = 0; row < rows.size(); ++row) {
@@ -128,6 +184,8 @@ QString ModemListDialog::refusal() const
         if (ports.contains(port, Qt::CaseInsensitive))
             return QStringLiteral("Row %1: the port %2 is already a modem of the run.").arg(row + 1).arg(port);
         ports += port;
+        if (const QString refusal = readPacing(rows[row].Pacing, limits); !refusal.isEmpty())
+            return QStringLiteral("Row %1 (%2): %3.").arg(row + 1).arg(port, refusal);
     }
     return {};
 }

@@ -46,6 +46,38 @@ const ModemKey kModemKeys[] = {
     {"StopBits", &ModemPort::StopBits}, {"Parity", &ModemPort::Parity},     {"PIN", &ModemPort::PIN},
 };
 
+// A modem's pacing: the first modem's in [PACING], each further modem's in its [ModemN]
+// section after its port keys. Written only when set or stored before, so a file that never
+// used pacing stays byte for byte as it was.
+struct PacingKey
+{
+    const char *key;
+    QString ModemPacing::*field;
+};
+const PacingKey kPacingKeys[] = {
+    {"MinPause", &ModemPacing::MinPause},         {"MaxPause", &ModemPacing::MaxPause},
+    {"PartsPerHour", &ModemPacing::PartsPerHour}, {"PartsPerDay", &ModemPacing::PartsPerDay},
+    {"RecipientsPerDay", &ModemPacing::RecipientsPerDay},
+};
+const QString kPacingSection = QStringLiteral("PACING");
+
+ModemPacing readModemPacing(const INIHandling &ini, const QString &section)
+{
+    ModemPacing pacing;
+    for (const PacingKey &key : kPacingKeys)
+        pacing.*key.field = trimSpaces(ini.GetKey(section, QLatin1String(key.key)));
+    return pacing;
+}
+
+void writeModemPacing(INIHandling &ini, const QString &section, const ModemPacing &pacing)
+{
+    for (const PacingKey &key : kPacingKeys) {
+        const QString &value = pacing.*key.field;
+        if (!value.isEmpty() || !ini.GetKey(section, QLatin1String(key.key)).isEmpty())
+            ini.SetKey(section, QLatin1String(key.key), value);
+    }
+}
+
 // The first modem is the [COMM] port, so the sections count from 2.
 QString modemSection(qsizetype index)
 {
@@ -86,6 +118,7 @@ ComDetails SettingsStore::load() const
     ComDetails details;
     for (const StoredKey &key : kKeys)
         details.*key.field = trimSpaces(m_ini.GetKey(QLatin1String(key.section), QLatin1String(key.key)));
+    details.Pacing = readModemPacing(m_ini, kPacingSection);
     return details;
 }
 
@@ -122,6 +155,15 @@ void SettingsStore::saveSettings(const ComDetails &details)
     }
 }
 
+void SettingsStore::savePacing(const ModemPacing &pacing)
+{
+    // No pacing is no section, as in a file that never had one.
+    if (pacing.isEmpty())
+        m_ini.DeleteSection(kPacingSection);
+    else
+        writeModemPacing(m_ini, kPacingSection, pacing);
+}
+
 void SettingsStore::saveLogLevel(LogLevel log, const QString &level)
 {
     write(m_ini, keyOf(log == LogLevel::Modem ? &ComDetails::SysLog : &ComDetails::MsgLog), level);
@@ -137,6 +179,7 @@ QList<ModemPort> SettingsStore::loadMoreModems() const
             modem.*key.field = trimSpaces(m_ini.GetKey(section, QLatin1String(key.key)));
         if (modem.Port.isEmpty())
             return modems;
+        modem.Pacing = readModemPacing(m_ini, section);
         modems.append(modem);
     }
 }
@@ -146,6 +189,7 @@ void SettingsStore::saveMoreModems(const QList<ModemPort> &modems)
     for (qsizetype i = 0; i < modems.size(); ++i) {
         for (const ModemKey &key : kModemKeys)
             m_ini.SetKey(modemSection(i), QLatin1String(key.key), modems[i].*key.field);
+        writeModemPacing(m_ini, modemSection(i), modems[i].Pacing);
     }
     // Sections past the list are what a removed modem left; the reading stops at the first
     // gap anyway, so only those up to the next gap need to go.

@@ -19,7 +19,8 @@ class SettingsStore
 public:
     explicit SettingsStore(const QString &dataFolder);
 
-    // Every key, trimmed of spaces; no defaults applied.
+    // Every key, trimmed of spaces; no defaults applied. The first modem's pacing comes from
+    // [PACING]: MinPause, MaxPause, PartsPerHour, PartsPerDay, RecipientsPerDay.
     ComDetails load() const;
     // The keys Save Settings writes, COMM then SMS, then NUMBERS Country when it is set or
     // was stored before; the two log levels are left as stored.
@@ -27,10 +28,14 @@ public:
 
     // The pool's modems after the first, from [Modem2], [Modem3] ... up to the first section
     // that is missing or has no port: Port, BaudRate, DataBits, StopBits, Parity and PIN each,
-    // trimmed. With one modem there is no such section and config.ini is what it always was.
+    // trimmed, and the pacing keys of [PACING]. With one modem there is no such section and
+    // config.ini is what it always was.
     QList<ModemPort> loadMoreModems() const;
     // Writes those sections for modems, in order, and removes the ones after them.
     void saveMoreModems(const QList<ModemPort> &modems);
+    // The first modem's pacing in [PACING]. A key is written only when it has a value or had
+    // one, and no pacing removes the section, so pacing nobody set leaves the file as it was.
+    void savePacing(const ModemPacing &pacing);
 
     enum class LogLevel { Modem, Message };
     // One log level, as a log frame's Apply stores it; nothing else is written.

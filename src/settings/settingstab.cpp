@@ -379,8 +379,11 @@ void SettingsTab::cmdMoreModems_Click()
         ModemListDialog dialog(first, m_context.state.MoreModems, this);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        SettingsStore(m_context.dataFolder).saveMoreModems(dialog.modems());
+        SettingsStore store(m_context.dataFolder);
+        store.saveMoreModems(dialog.modems());
+        store.savePacing(dialog.firstPacing());
         m_context.state.MoreModems = dialog.modems();
+        m_context.state.Details.Pacing = dialog.firstPacing();
         showModemCount();
     });
 }

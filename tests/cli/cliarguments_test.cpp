@@ -55,6 +55,11 @@ const Refusal kRefusals[] = {
     {"GatewayNotAnAddress", "send|a.txt|--message|hi|--gateway|kannel:13013", "--gateway: 'kannel:13013' is neither"},
     {"GatewayWithoutUser", "send|a.txt|--message|hi|--gateway|http://k:13013/cgi-bin/sendsms", "--gateway URL needs --user"},
     {"UserWithoutGateway", "send|a.txt|--message|hi|--user|u", "--user, --password, --smsc and --sender go with --gateway"},
+    {"PauseReversed", "send|a.txt|--message|hi|--pause|20-5", "--pause: '20-5': the minimum is more than the maximum"},
+    {"PauseNotSeconds", "send|a.txt|--message|hi|--pause|2-soon", "--pause: 'soon' is not a number of seconds"},
+    {"PauseHalfGiven", "send|a.txt|--message|hi|--pause|5-", "--pause: '5-' is not seconds or MIN-MAX"},
+    {"CapNegative", "send|a.txt|--message|hi|--parts-per-hour|-3", "--parts-per-hour: '-3' is not a whole number"},
+    {"CapZero", "resume|--parts-per-day|0", "--parts-per-day: '0' is not a whole number from 1"},
     {"ListenWithoutUnit", "replies|--listen|5x", "--listen: '5x' is not a duration"},
     {"ListenForNothing", "replies|--listen|0s", "--listen: '0s' is not a duration"},
     {"ListenBeyondADay", "replies|--listen|25h", "--listen: '25h' is not a duration"},
@@ -127,19 +132,23 @@ TEST(CliArguments, OptionsBecomeTheDialogsTextsAndTheSettingsChoices)
     }
 }
 
-TEST(CliArguments, FurtherPortsReplaceTheStoredModemsWithTheRunsPortSettings)
+TEST(CliArguments, FurtherPortsReplaceTheStoredModemsWithTheRunsPortSettingsAndPacingAppliesToAll)
 {
-    const QList<ModemPort> stored{{QStringLiteral("COM7"), {}, {}, {}, {}, {}}};
+    const QList<ModemPort> stored{{QStringLiteral("COM7"), {}, {}, {}, {}, {}, {{}, {}, QStringLiteral("9")}}};
     const struct
     {
         const char *arguments;
         QStringList ports;
         const char *baud;
+        ModemPacing pacing; // of every modem, the first included
     } cases[] = {
-        {"send|a.txt|--message|hi", {QStringLiteral("COM7")}, "19200"},
-        {"send|a.txt|--message|hi|--port|COM3", {}, ""},
-        {"send|a.txt|--message|hi|--port|COM3|--baud|9600|--port|COM4|--port|COM5",
-         {QStringLiteral("COM4"), QStringLiteral("COM5")}, "9600"},
+        {"send|a.txt|--message|hi", {QStringLiteral("COM7")}, "19200", {{}, {}, QStringLiteral("9")}},
+        {"send|a.txt|--message|hi|--port|COM3", {}, "", {}},
+        {"send|a.txt|--message|hi|--port|COM3|--baud|9600|--port|COM4|--port|COM5|--pause|2-7.5|--parts-per-day|400",
+         {QStringLiteral("COM4"), QStringLiteral("COM5")}, "9600",
+         {QStringLiteral("2"), QStringLiteral("7.5"), {}, QStringLiteral("400")}},
+        {"send|a.txt|--message|hi|--pause|3|--recipients-per-day|50", {QStringLiteral("COM7")}, "19200",
+         {QStringLiteral("3"), QStringLiteral("3"), QStringLiteral("9"), {}, QStringLiteral("50")}},
     };
     for (const auto &c : cases) {
         const CliParse parse = parseCliArguments(words(c.arguments));
@@ -150,7 +159,10 @@ TEST(CliArguments, FurtherPortsReplaceTheStoredModemsWithTheRunsPortSettings)
         for (const ModemPort &modem : modems) {
             ports << modem.Port;
             EXPECT_EQ(modem.BaudRate, QString::fromUtf8(c.baud)) << c.arguments;
+            EXPECT_EQ(modem.Pacing, c.pacing) << c.arguments;
         }
+        EXPECT_EQ(details.Pacing.MinPause, c.pacing.MinPause) << c.arguments << ": the first modem";
+        EXPECT_EQ(details.Pacing.MaxPause, c.pacing.MaxPause) << c.arguments << ": the first modem";
         EXPECT_EQ(ports, c.ports) << c.arguments;
     }
 }
@@ -221,6 +233,20 @@ TEST(TerminalRunView, TheProgressLineShowsBarCountsAndTimeLeftWithinTheWidth)
     EXPECT_EQ(view.progressLine(200),
               QStringLiteral("[#####...............]  25% 1/4  Errors: 1  Time left: 3s  Sending (9812345602)"));
     EXPECT_EQ(view.progressLine(40).size(), 39);
+
+    // A run paused by its caps writes its line above the bar, which goes on being drawn.
+    std::FILE *out = std::tmpfile();
+    TerminalRunView terminal(out, true);
+    terminal.progressStart(4);
+    terminal.status(1, QStringLiteral("Paused: the modem has reached its cap of 5 SMS parts per hour; resuming at 14:05"));
+    terminal.progressStep();
+    std::rewind(out);
+    char bytes[1024] = {};
+    const QString written = QString::fromUtf8(bytes, qsizetype(std::fread(bytes, 1, sizeof bytes - 1, out)));
+    std::fclose(out);
+    EXPECT_TRUE(written.contains(QStringLiteral("resuming at 14:05\n"))) << written.toStdString();
+    EXPECT_TRUE(written.mid(written.lastIndexOf(QStringLiteral("\r\033[K"))).contains(QStringLiteral("25% 1/4")))
+        << written.toStdString();
 }
 
 } // namespace

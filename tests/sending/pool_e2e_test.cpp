@@ -4,6 +4,7 @@
 #include "probecomponent.h"
 #include "runwindow.h"
 #include "sending/runjournal.h"
+#include "sending/simcounts.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -204,6 +205,82 @@ TEST_F(Pool, AStopIsAskedOnceTheModemsHaveFinishedTheirNumbers)
     EXPECT_EQ(run.notSent(false), w.numbers());
     EXPECT_EQ(received(*sims[0]).size() + received(*sims[1]).size(), all.size() - w.numbers().size());
     EXPECT_GE(w.numbers().size(), 2);
+}
+
+TEST_F(Pool, CappedModemsPauseWithTheReasonShownAndAModemUnderItsCapTakesOver)
+{
+    const struct
+    {
+        const char *name;
+        QStringList hourCaps; // one per modem, empty: none
+        int numbers;
+        bool stopWhilePaused;
+        QList<int> beforePause; // each modem's messages when the run paused; empty: it never did
+        const char *reason;
+    } cases[] = {
+        {"two modems at 5 parts an hour, stopped", {"5", "5"}, 12, true, {5, 5},
+         "Paused: every modem has reached its cap of 5 SMS parts per hour; resuming at "},
+        {"two modems at 5 parts an hour, resumed", {"5", "5"}, 12, false, {5, 5},
+         "Paused: every modem has reached its cap of 5 SMS parts per hour; resuming at "},
+        {"one modem alone is paced", {"3"}, 4, false, {3},
+         "Paused: the modem has reached its cap of 3 SMS parts per hour; resuming at "},
+        {"the modem without a cap takes over", {"2", ""}, 6, false, {}, ""},
+    };
+    int sim = 0;
+    for (const auto &c : cases) {
+        sims.clear();
+        QList<QString> inis;
+        QStringList imsis; // a SIM of its own for each modem of each case
+        for (qsizetype i = 0; i < c.hourCaps.size(); ++i) {
+            imsis << QStringLiteral("23415000000%1").arg(++sim, 4, 10, QLatin1Char('0'));
+            inis << QStringLiteral("[network]\nSubmitDelay=50\n[modem]\nIMSI=%1\n").arg(imsis.last());
+        }
+        startModems(inis);
+        w.tc.state.Details.Pacing.PartsPerHour = c.hourCaps.value(0);
+        for (qsizetype i = 1; i < c.hourCaps.size(); ++i)
+            w.tc.state.MoreModems[i - 1].Pacing.PartsPerHour = c.hourCaps[i];
+        w.setNumbers(numbersFrom(c.numbers));
+
+        const qsizetype logged = w.messageLog().size();
+        QString paused;
+        QList<int> beforePause;
+        w.tc.clock.onSleep = [&] {
+            if (!paused.isEmpty() || !w.panel(1).startsWith(QLatin1String("Paused")))
+                return;
+            paused = w.panel(1);
+            for (const auto &modem : sims)
+                beforePause << int(received(*modem).size());
+            if (c.stopWhilePaused)
+                w.stop();
+        };
+        const int left = c.stopWhilePaused ? c.numbers - 10 : 0;
+        if (c.stopWhilePaused) {
+            w.tc.dialogs.expectQuestionStartingWith(kStart, true);
+            w.tc.dialogs.expectQuestion(kAbort, true);
+            w.start();
+            EXPECT_TRUE(w.tc.dialogs.allConsumed()) << c.name;
+        } else {
+            w.runToCompletion(c.numbers, 0);
+        }
+        w.tc.clock.onSleep = nullptr;
+        EXPECT_EQ(w.numbers().size(), left) << c.name;
+        EXPECT_TRUE(*c.reason == 0 ? paused.isEmpty() : paused.startsWith(QString::fromUtf8(c.reason)))
+            << c.name << ": " << paused.toStdString();
+        EXPECT_EQ(beforePause, c.beforePause) << c.name;
+        if (*c.reason != 0)
+            EXPECT_EQ(w.messageLog().mid(logged).filter(paused).size(), 1) << c.name;
+        if (c.beforePause.isEmpty())
+            EXPECT_EQ(received(*sims[0]).size(), c.hourCaps[0].toInt()) << c.name << ": the capped modem stops";
+
+        // Each capped SIM's counts hold what it sent, for the next run.
+        for (qsizetype i = 0; i < c.hourCaps.size(); ++i) {
+            if (c.hourCaps[i].isEmpty())
+                continue;
+            SimCounts counts(SimCounts::pathFor(w.tc.context.dataFolder, imsis[i]));
+            counts.load(w.tc.clock.now);
+            EXPECT_EQ(counts.records().size(), received(*sims[size_t(i)]).size()) << c.name;
+        }
+    }
 }
 
 } // namespace

@@ -63,6 +63,16 @@ TEST_F(SendingRunTest, InputChecksAndNoToTheQuestionStartNothing)
         EXPECT_TRUE(w.tc.dialogs.allConsumed()) << warning.toStdString();
     }
     w.setWapPush(false);
+    // Pacing edited by hand into something unreadable is named before anything starts.
+    w.setMessage(QStringLiteral("Hi"));
+    w.tc.state.Details.Pacing.PartsPerHour = QStringLiteral("lots");
+    w.tc.dialogs.expectMessage(QStringLiteral("The pacing of the modem on %1: Parts per hour: 'lots' is not a whole "
+                                              "number from 1 to 1000000 (leave it empty for no cap).")
+                                   .arg(w.tc.state.Details.Port),
+                               Dialogs::Icon::Exclamation);
+    w.start();
+    EXPECT_TRUE(w.tc.dialogs.allConsumed());
+    w.tc.state.Details.Pacing = {};
     // What the run will cost stands below the question; nothing was measured yet.
     w.tc.dialogs.expectQuestion(kStart + QStringLiteral("\r\n\r\nRecipients: 1\r\nSMS parts in all: 1\r\n"
                                                         "Estimated duration: 3s (3.0 s per part, until a run has "

@@ -25,7 +25,7 @@ TEST(SettingsStore, ALogLevelRewritesOnlyItsOwnLine)
     EXPECT_EQ(fileBytes(store), QByteArray("; kept\r\n[LOG]\r\nSysLog=2\r\nMsgLog=0\r\n[COMM]\r\nPort=COM2\r\n"));
 }
 
-TEST(SettingsStore, FurtherModemsRoundTripAndOneModemLeavesTheFileAsItWas)
+TEST(SettingsStore, FurtherModemsAndPacingRoundTripAndOneModemUnpacedLeavesTheFileAsItWas)
 {
     QTemporaryDir folder;
     SettingsStore store(folder.path());
@@ -37,22 +37,28 @@ TEST(SettingsStore, FurtherModemsRoundTripAndOneModemLeavesTheFileAsItWas)
     }
     const ModemPort usb1{QStringLiteral("/dev/ttyUSB1"), QStringLiteral("115200"), QStringLiteral("8"),
                          QStringLiteral("1"), QStringLiteral("None"), QString()};
+    const ModemPacing paced{QStringLiteral("5"), QStringLiteral("20"), QStringLiteral("60"), QStringLiteral("500"),
+                            QStringLiteral("250")};
     const ModemPort usb2{QStringLiteral("/dev/ttyUSB2"), QStringLiteral("9600"), QStringLiteral("7"),
-                         QStringLiteral("2"), QStringLiteral("Even"), QStringLiteral("4321")};
+                         QStringLiteral("2"),            QStringLiteral("Even"), QStringLiteral("4321"),
+                         {{}, {}, QStringLiteral("30")}};
     const struct
     {
         const char *name;
         QList<ModemPort> modems;
+        ModemPacing first;
     } steps[] = {
-        {"one modem writes nothing", {}},
-        {"two more", {usb1, usb2}},
-        {"the first of them removed", {usb2}},
-        {"back to one", {}},
+        {"one modem writes nothing", {}, {}},
+        {"two more, all paced", {usb1, usb2}, paced},
+        {"the first of them removed, the first modem unpaced", {usb2}, {}},
+        {"back to one", {}, {}},
     };
     for (const auto &step : steps) {
         store.saveMoreModems(step.modems);
+        store.savePacing(step.first);
         EXPECT_EQ(store.loadMoreModems(), step.modems) << step.name;
         EXPECT_EQ(store.load().Port, QStringLiteral("COM2")) << step.name;
+        EXPECT_EQ(store.load().Pacing, step.first) << step.name;
         if (step.modems.isEmpty())
             EXPECT_EQ(fileBytes(store), original) << step.name;
     }

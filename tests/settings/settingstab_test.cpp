@@ -399,26 +399,40 @@ TEST_F(SettingsWindow, BadConfigFilesLoadWithoutAnyBox)
     EXPECT_TRUE(tc.dialogs.shown().isEmpty());
 }
 
-TEST(ModemListDialog, KeepsEachRowsSettingsAndRefusesAnEmptyOrRepeatedPort)
+TEST(ModemListDialog, KeepsEachRowsSettingsAndRefusesAnEmptyOrRepeatedPortOrBadPacing)
 {
     const ModemPort first{QStringLiteral("COM1"), QStringLiteral("19200"), QStringLiteral("8"), QStringLiteral("1"),
                           QStringLiteral("None"), QString()};
     const ModemPort pty{QStringLiteral("/dev/pts/7"), QStringLiteral("115200"), QStringLiteral("7"),
-                        QStringLiteral("2"), QStringLiteral("Even"), QStringLiteral("1234")};
+                        QStringLiteral("2"), QStringLiteral("Even"), QStringLiteral("1234"),
+                        {QStringLiteral("1"), QStringLiteral("4"), {}, QStringLiteral("500")}};
+    ModemPort badCap = pty;
+    badCap.Port = QStringLiteral("/dev/pts/8");
+    badCap.Pacing.RecipientsPerDay = QStringLiteral("-5");
+    ModemPort badFirst = first;
+    badFirst.Pacing.MinPause = QStringLiteral("9");
+    badFirst.Pacing.MaxPause = QStringLiteral("3");
     const struct
     {
         const char *name;
+        ModemPort first;
         QList<ModemPort> rows;
         const char *refusal;
     } cases[] = {
-        {"a device the system does not list, as typed", {pty}, ""},
-        {"the first modem's port again", {pty, first}, "Row 2: the port COM1 is already a modem of the run."},
-        {"a port named twice", {pty, pty}, "Row 2: the port /dev/pts/7 is already a modem of the run."},
-        {"no port", {ModemPort{}}, "Row 1: choose the modem's port."},
+        {"a device the system does not list, as typed", first, {pty}, ""},
+        {"a cap below one", first, {pty, badCap},
+         "Row 2 (/dev/pts/8): Recipients per day: '-5' is not a whole number from 1 to 1000000 (leave it empty for "
+         "no cap)."},
+        {"the first modem's pauses the wrong way round", badFirst, {pty},
+         "COM1: Min pause (s) 9 is more than Max pause (s) 3."},
+        {"the first modem's port again", first, {pty, first}, "Row 2: the port COM1 is already a modem of the run."},
+        {"a port named twice", first, {pty, pty}, "Row 2: the port /dev/pts/7 is already a modem of the run."},
+        {"no port", first, {ModemPort{}}, "Row 1: choose the modem's port."},
     };
     for (const auto &c : cases) {
-        ModemListDialog dialog(first, c.rows);
+        ModemListDialog dialog(c.first, c.rows);
         EXPECT_EQ(dialog.refusal(), QString::fromUtf8(c.refusal)) << c.name;
+        EXPECT_EQ(dialog.firstPacing(), c.first.Pacing) << c.name;
         if (*c.refusal == 0)
             EXPECT_EQ(dialog.modems(), c.rows) << c.name;
         dialog.removeSelected();

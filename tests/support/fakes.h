@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 
 // Records what the program asked the shell to open; answers with `result`.
 class RecordingShell : public Shell
@@ -25,7 +26,8 @@ public:
     QStringList helpOpened;
 };
 
-// A clock that never waits: sleep advances the time it tells.
+// A clock that never waits: sleep advances the time it tells, and tells onSleep, where a
+// test can act during a wait.
 class FakeClock : public Clock
 {
 public:
@@ -33,7 +35,10 @@ public:
     {
         sleptMs += ms;
         now += ms;
+        if (onSleep)
+            onSleep();
     }
+    std::function<void()> onSleep;
     qint64 nowMs() override { return now; }
     qint64 now = 1'000'000;
     qint64 sleptMs = 0;
