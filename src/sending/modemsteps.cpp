@@ -72,4 +72,13 @@ bool isModemLost(qint32 errorNumber)
     return errorNumber == kestrel::PortLost || errorNumber == kestrel::NoAnswer;
 }
 
+void listenFor(SmsComponent &modem, const ModemEvents &events)
+{
+    if (!events.report && !events.message)
+        return;
+    modem.setDeliveryReports(bool(events.report));
+    modem.setIncomingMessages(bool(events.message));
+    modem.setModemEvents(events);
+}
+
 } // namespace modemsteps

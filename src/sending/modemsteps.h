@@ -34,4 +34,8 @@ bool sendTo(SmsComponent &modem, const ComposedMessage &message, const PersonalM
 // than that one message was refused.
 bool isModemLost(qint32 errorNumber);
 
+// Asks the modem for what events wants to hear (status reports, incoming messages) and hands
+// it over there; nothing changes when events is empty. Before Connect.
+void listenFor(SmsComponent &modem, const ModemEvents &events);
+
 } // namespace modemsteps

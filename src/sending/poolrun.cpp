@@ -51,10 +51,7 @@ void setUpModem(SmsComponent &modem, PoolModem &state, const ComDetails &details
                 const ComposedMessage &message, const MessageOptions &options, const ModemEvents &events)
 {
     try {
-        if (asksDeliveryReports(details)) {
-            modem.setDeliveryReports(true);
-            modem.setModemEvents(events);
-        }
+        modemsteps::listenFor(modem, events);
         modem.setInitFlag(false);
         modem.setLogPath(logs);
         modem.setModemLogType(runvalues::toInt16(details.SysLog));
@@ -249,7 +246,7 @@ RunEngine::Outcome RunEngine::sendAllPooled(const Message &composed, std::vector
     state.IsSending = true;
     m_log->StatusLog(QStringLiteral("Sending started"));
     const qint64 startMs = m_context.clock.nowMs();
-    m_keepSessions = wantsDeliveryReports();
+    m_keepSessions = wantsDeliveryReports() || m_replies.listen;
 
     const auto countFailure = [&](const QString &number) {
         ++failed;

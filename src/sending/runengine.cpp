@@ -15,9 +15,11 @@
 #include "logs/componentstart.h"
 #include "logs/messagelog.h"
 #include "recipients/recipientlist.h"
+#include "settings/settingsstore.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QTimer>
 
 namespace {
 
@@ -123,7 +125,12 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
     if (m_running)
         return {};
     m_running = true;
-    const auto notRunning = qScopeGuard([this] { m_running = false; });
+    const auto notRunning = qScopeGuard([this] {
+        m_running = false;
+        // Confirmations of stop requests heard during the run go once it has ended.
+        if (!m_confirmations.isEmpty())
+            QTimer::singleShot(0, m_home.get(), [this] { sendConfirmations(); });
+    });
     m_result = {};
     m_partsHanded = 0;
     m_interrupted = false;
@@ -138,6 +145,7 @@ RunResult RunEngine::start(const ComposedMessage &composed, const MessageOptions
             return m_result;
         }
         loadOptOut();
+        m_replies = SettingsStore(m_context.dataFolder).loadReplies();
         if (!confirmStart(message, options))
             return m_result;
         m_view.lock();
@@ -288,10 +296,7 @@ bool RunEngine::connectModem()
     m_view.letEventsRun();
     runvalues::writePortSettings(modem, stored);
     modem.setNoPin(trimSpaces(stored.PIN).isEmpty());
-    if (wantsDeliveryReports()) {
-        modem.setDeliveryReports(true);
-        modem.setModemEvents(eventsOf(stored.Port));
-    }
+    modemsteps::listenFor(modem, eventsOf(stored.Port));
     modem.Connect();
     if (modem.IsError(true, QStringLiteral("Quillo")))
         return false;
@@ -366,7 +371,7 @@ RunEngine::Outcome RunEngine::sendAll(const Message &composed)
     m_sendingSinceMs = startMs;
     m_lastOutcomeMs = startMs;
     m_partsHanded = 0;
-    m_keepSessions = wantsDeliveryReports();
+    m_keepSessions = wantsDeliveryReports() || m_replies.listen;
 
     for (int done = 0; done < total; ++done) {
         m_view.letEventsRun();

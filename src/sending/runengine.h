@@ -3,6 +3,7 @@
 #include "common/appcontext.h"
 #include "gateway/gatewaysettings.h"
 #include "recipients/optoutlist.h"
+#include "replies/replysettings.h"
 #include "sending/deliverytracker.h"
 #include "sending/runjournal.h"
 #include "sending/runmessage.h"
@@ -174,6 +175,10 @@ private:
     void expectDelivery(int pos, const QString &number, const QString &modem, const QString &refs);
     void noteDelivered(const DeliveryTracker::Recorded &recorded);
     void logUnknownReports(bool all);
+    // Replies, when the settings take them: each kept in the replies log, a stop request
+    // also on the opt-out list (this run's too), its confirmation sent once the run is over.
+    void replyArrived(const QString &modem, const IncomingMessage &message);
+    void sendConfirmations();
     // The gateway's report listener, started with the first run through it that asks and
     // kept as long as the engine; the reason when its port cannot be opened.
     QString listenForGatewayReports();
@@ -194,6 +199,12 @@ private:
     std::unique_ptr<DlrListener> m_dlrListener;
     DeliveryTracker m_delivery;
     bool m_pendingLoaded = false;
+    ReplySettings m_replies; // as the last run started
+    struct Confirmation
+    {
+        QString modem, to, text;
+    };
+    QList<Confirmation> m_confirmations;
     // Lives on the engine's thread: the modems' threads hand their reports to it, and its
     // timer logs the reports nothing claimed.
     std::unique_ptr<QObject> m_home;

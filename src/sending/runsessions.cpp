@@ -6,9 +6,12 @@
 #include "sending/sendingrunvalues.h"
 
 #include "common/datafolder.h"
+#include "common/error.h"
 #include "common/errortrap.h"
 #include "gateway/dlrlistener.h"
+#include "kestrel/gsmalphabet.h"
 #include "logs/messagelog.h"
+#include "replies/replyhandler.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -43,7 +46,69 @@ ModemEvents RunEngine::eventsOf(const QString &modem)
              reason = report.reason] { reportArrived(modem, reference, status, reason); },
             Qt::QueuedConnection);
     };
+    if (m_replies.listen) {
+        events.message = [this, home, modem](const IncomingMessage &message) {
+            QMetaObject::invokeMethod(home, [this, modem, message] { replyArrived(modem, message); },
+                                      Qt::QueuedConnection);
+        };
+    }
     return events;
+}
+
+void RunEngine::replyArrived(const QString &modem, const IncomingMessage &message)
+{
+    const NumberNormaliser normaliser(m_context.state.Details.Country);
+    MessageLog log(m_context.dataFolder);
+    log.setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
+    try {
+        ReplyHandler handler(RepliesLog(RepliesLog::pathIn(logsFolder(m_context.dataFolder))),
+                             OptOutList::pathIn(m_context.dataFolder), normaliser, m_replies);
+        const ReplyHandler::Handled handled = handler.handle(message, modem);
+        if (handled.reply.stop && m_optOut)
+            m_optOut->add(handled.reply.sender); // this run passes over the number too
+        if (!handled.confirmation.isEmpty()) {
+            m_confirmations.append({modem, handled.reply.sender, handled.confirmation});
+            if (!m_running)
+                QTimer::singleShot(0, m_home.get(), [this] { sendConfirmations(); });
+        }
+    } catch (...) {
+        // The modem has let go of the message: its text goes into the message log at least.
+        const QuilloError error = currentError();
+        log.StatusLog(QStringLiteral("Reply from %1 not kept (%2): %3")
+                          .arg(message.sender, error.description(), message.text));
+    }
+}
+
+void RunEngine::sendConfirmations()
+{
+    if (m_running)
+        return; // the run's end sends them
+    MessageLog log(m_context.dataFolder);
+    log.setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
+    while (!m_confirmations.isEmpty()) {
+        const Confirmation c = m_confirmations.takeFirst();
+        QString error = QStringLiteral("the modem is no longer connected");
+        const auto send = [&c, &error](SmsComponent &modem) {
+            modem.setLongMessage(3);
+            modem.setEncoding(gsm::isRepresentable(c.text) ? 0 : 2);
+            modem.SendSMS(c.to, c.text, false);
+            error = modem.IsError(false, {}) ? modem.ErrorDescription() : QString();
+        };
+        if (m_keptComponent) {
+            send(*m_keptComponent);
+        } else if (m_keptPool) {
+            int index = 0;
+            for (int i = 0; i < m_keptPool->size(); ++i)
+                if (m_keptPool->port(i) == c.modem)
+                    index = i;
+            m_keptPool->post(index, send);
+            m_keptPool->waitForAny();
+        }
+        if (error.isEmpty())
+            log.StatusLog(QStringLiteral("Stop confirmation sent to %1").arg(c.to));
+        else
+            log.StatusLog(QStringLiteral("Stop confirmation to %1 not sent: %2").arg(c.to, error));
+    }
 }
 
 void RunEngine::reportArrived(const QString &modem, const QString &reference, gsm::DeliveryStatus status,

@@ -4,6 +4,10 @@
 #include "probecomponent.h"
 #include "runwindow.h"
 #include "sending/runjournal.h"
+#include "common/ansitext.h"
+#include "recipients/optoutlist.h"
+#include "replies/replieslog.h"
+#include "settings/settingsstore.h"
 #include "sending/simcounts.h"
 
 #include <QJsonDocument>
@@ -174,6 +178,33 @@ TEST_F(Pool, DeliveryReportsReachTheirNumbersDuringAndAfterTheRun)
         }
         EXPECT_EQ(w.messageLog().filter(QStringLiteral("Delivery report [")).size(), logged + 6) << count;
     }
+}
+
+// A STOP that comes while the modem is connected puts its sender on the opt-out list, gets
+// one confirmation once the run is over, and the next run passes over the number.
+TEST_F(Pool, AStopReplyOptsTheSenderOutAndTheNextRunSkipsIt)
+{
+    SettingsStore(w.tc.context.dataFolder).saveReplies({{}, QStringLiteral("You will get no more messages"), true});
+    startModems({QStringLiteral("[network]\nSubmitDelay=100\n[incoming]\nMessage1 = 400 9812345602 Stop!\n"
+                                "Message2 = 450 9812345603 please don't stop\n")});
+    w.setNumbers(numbersFrom(3));
+    w.runToCompletion(3, 0);
+    const auto optedOut = [&] { return readFileBytes(OptOutList::pathIn(w.tc.context.dataFolder)); };
+    const auto sent = [&] { return received(*sims[0]).filter(QStringLiteral("98")); };
+    const RepliesLog log(RepliesLog::pathIn(w.logs));
+    QElapsedTimer waited;
+    for (waited.start(); (sent().size() < 4 || log.readNewestFirst().size() < 2) && waited.elapsed() < 8000;)
+        QTest::qWait(50);
+    EXPECT_EQ(optedOut(), "9812345602\r\n");
+    EXPECT_EQ(sent(), numbersFrom(3) << QStringLiteral("9812345602")) << "one confirmation";
+    const QList<Reply> replies = log.readNewestFirst();
+    ASSERT_EQ(replies.size(), 2);
+    EXPECT_FALSE(replies[0].stop);
+    EXPECT_TRUE(replies[1].stop);
+
+    w.setNumbers(numbersFrom(3));
+    w.runToCompletion(2, 0, 1);
+    EXPECT_EQ(w.lastJournal().positions[1].outcome, RunOutcome::Skipped);
 }
 
 TEST_F(Pool, NoModemConnectingEndsAsAConnectionFailure)
