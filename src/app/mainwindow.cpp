@@ -13,6 +13,7 @@
 #include "replies/repliesview.h"
 #include "sending/sendingrun.h"
 #include "settings/settingstab.h"
+#include "modeminfo.h"
 #include "toolstab.h"
 
 #include <QCloseEvent>
@@ -92,6 +93,8 @@ MainWindow::MainWindow(AppContext &context, Terminator terminate, QWidget *paren
         {m_messagingTab->recipientList(), *composer, *m_messagingTab->recipients(), *m_settingsTab,
          m_toolsTab->modemInfo()}, this);
     connect(composer->startButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStartSending_Click);
+    // The modems a run kept for its reports are the ones the Tools tab reads.
+    m_toolsTab->refresh().setBeforeOpeningPorts([this] { m_sendingRun->engine().closeSessions(); });
     connect(composer->stopButton(), &QAbstractButton::clicked, m_sendingRun, &SendingRun::cmdStopSending_Click);
     connect(m_menus.msgPreview, &QAction::triggered, m_sendingRun, &SendingRun::mnuMsgPreview_Click);
     composer->setPersonalTexts(&m_messagingTab->recipientList(),

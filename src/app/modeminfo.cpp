@@ -50,6 +50,8 @@ void ModemInfoRefresh::setValueLabels(const QString &text, bool enabled)
 
 void ModemInfoRefresh::cmdRefresh_Click()
 {
+    if (m_beforeOpeningPorts)
+        m_beforeOpeningPorts();
     m_component = startSmsComponent(m_context);
     if (!m_component)
         return;

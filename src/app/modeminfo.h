@@ -5,6 +5,7 @@
 #include "common/modeminfoview.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class LogControls;
@@ -23,6 +24,8 @@ public:
     ~ModemInfoRefresh() override;
 
     void cmdRefresh_Click();
+    // Called before the refresh opens the ports: whatever holds them lets go.
+    void setBeforeOpeningPorts(std::function<void()> release) { m_beforeOpeningPorts = std::move(release); }
 
 private:
     // Returns false when the connection failed (the quiet ending is due).
@@ -44,6 +47,7 @@ private:
     LogControls &m_logControls;
     ModemInfoView m_view;
     QWidget &m_refreshButton;
+    std::function<void()> m_beforeOpeningPorts;
     std::unique_ptr<SmsComponent> m_component;
     std::unique_ptr<MessageLog> m_log;
 };

@@ -58,6 +58,19 @@ struct Option
     std::function<QString(CliCommand &, const QStringList &)> take;
 };
 
+// 90, 90s, 5m or 2h; a day at most: longer is a service, which a terminal command is not.
+QString duration(const QString &option, const QString &value, int &seconds)
+{
+    static const QRegularExpression kDuration(QStringLiteral("^([0-9]{1,5})([smh]?)$"));
+    const auto match = kDuration.match(value.trimmed());
+    const int unit = match.captured(2) == u"h" ? 3600 : match.captured(2) == u"m" ? 60 : 1;
+    seconds = match.hasMatch() ? match.captured(1).toInt() * unit : 0;
+    if (seconds < 1 || seconds > 86400)
+        return QStringLiteral("%1: %2 is not a duration from 1s to 24h (such as 90, 90s, 5m or 2h)")
+            .arg(option, quoted(value));
+    return {};
+}
+
 QString store(std::optional<QString> &field, const QString &value)
 {
     field = value;
@@ -183,18 +196,11 @@ const QList<Option> &options()
              return store(c.send.country, v[0].trimmed().toUpper());
          }},
         {"--listen", 1, kForReplies,
-         [](CliCommand &c, const QStringList &v) {
-             // A day at most: longer is a service, which a terminal command is not.
-             static const QRegularExpression kDuration(QStringLiteral("^([0-9]{1,5})([smh]?)$"));
-             const auto match = kDuration.match(v[0].trimmed());
-             const int unit = match.captured(2) == u"h" ? 3600 : match.captured(2) == u"m" ? 60 : 1;
-             const int seconds = match.hasMatch() ? match.captured(1).toInt() * unit : 0;
-             if (seconds < 1 || seconds > 86400)
-                 return QStringLiteral("--listen: %1 is not a duration from 1s to 24h (such as 90, 90s, 5m or 2h)")
-                     .arg(quoted(v[0]));
-             c.listenSeconds = seconds;
-             return QString();
-         }},
+         [](CliCommand &c, const QStringList &v) { return duration(QStringLiteral("--listen"), v[0], c.listenSeconds); }},
+        {"--delivery-reports", 0, kSettings,
+         [](CliCommand &c, const QStringList &) { c.send.deliveryReports = true; return QString(); }},
+        {"--wait", 1, kSettings,
+         [](CliCommand &c, const QStringList &v) { return duration(QStringLiteral("--wait"), v[0], c.send.waitSeconds); }},
         {"--include-uncertain", 0, kForResume,
          [](CliCommand &c, const QStringList &) { c.includeUncertain = true; return QString(); }},
         {"--report", 1, kSettings, [](CliCommand &c, const QStringList &v) { c.send.reportPath = v[0]; return QString(); }},
@@ -382,6 +388,7 @@ QString cliUsage(const QString &topic)
                    "                       [--pause MIN[-MAX]] [--parts-per-hour N] [--parts-per-day N]\n"
                    "                       [--recipients-per-day N]\n"
                    "                       [--report FILE.csv] [--country CC] [--dry-run]\n"
+                   "                       [--delivery-reports [--wait DURATION]]\n"
                    "                       [--gateway URL --user U --password P [--smsc ID] [--sender ID]]\n"
                    "Sends the message to every number SOURCE gives, through the modem and with the\n"
                    "settings of config.ini in Quillo's data folder; the options override them for this run.\n"
@@ -419,6 +426,11 @@ QString cliUsage(const QString &topic)
                 "  --report FILE.csv            one line per number: number, outcome, references,\n"
                 "                               error number, error text, time (and the text, when\n"
                 "                               each number gets its own)\n"
+                "  --delivery-reports           ask for a delivery report of each message (as the setting\n"
+                "                               Ask for delivery reports); each is recorded in the run's\n"
+                "                               journal and the report's last column as it comes\n"
+                "  --wait DURATION              after the run, keep the modems (or Kannel's reports) for up\n"
+                "                               to that long (90, 90s, 5m, 2h), until every report is in\n"
                 "  --dry-run                    print the recipients, SMS parts and estimated duration,\n"
                 "                               and each number's text; the modem is not used\n"
                 "  --gateway URL                send through a Kannel smsbox instead of the modem: its\n"

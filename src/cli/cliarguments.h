@@ -30,6 +30,8 @@ struct SendOptions
     std::optional<QString> country;
     // --port given again: further modems of the run, with the port settings of the first.
     QStringList morePorts;
+    bool deliveryReports = false; // --delivery-reports
+    int waitSeconds = 0;          // --wait: how long reports are waited for after the run
     // --pause MIN[-MAX], --parts-per-hour, --parts-per-day, --recipients-per-day: the pacing
     // of every modem of the run, each over the stored value.
     std::optional<QString> minPause, maxPause, partsPerHour, partsPerDay, recipientsPerDay;

@@ -22,8 +22,12 @@
 #include "settings/settingsrules.h"
 #include "settings/settingsstore.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QTimer>
 #include <QScopeGuard>
+#include <QSet>
 
 namespace {
 
@@ -94,6 +98,8 @@ ComDetails runSettings(const ComDetails &stored, const SendOptions &options)
             setting = *option;
     }
     applyPacingOptions(details.Pacing, options);
+    if (options.deliveryReports)
+        details.DeliveryReports = QStringLiteral("1");
     return details;
 }
 
@@ -154,6 +160,40 @@ GatewaySettings gatewayFor(const SendOptions &options, const QString &dataFolder
     return gateway;
 }
 
+// Lets the reports come in until each message has its final status, the time is up or a
+// signal stops it.
+void waitForReports(RunEngine &engine, TerminalRunView &view, int seconds, StopSignal &stop)
+{
+    view.note(QStringLiteral("quillo-cli: waiting up to %1 s for %2 delivery reports")
+                  .arg(seconds).arg(engine.pendingDeliveries()));
+    QEventLoop loop;
+    QTimer check;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (engine.pendingDeliveries() == 0 || waited.elapsed() >= qint64(seconds) * 1000 || stop.received())
+            loop.quit();
+    });
+    check.start(100);
+    loop.exec();
+    engine.closeSessions();
+}
+
+// The delivery status of each number a run sent, as its journal holds them now.
+QHash<QString, QString> deliveryOf(const QString &journal)
+{
+    QHash<QString, QString> statuses;
+    try {
+        const RunJournalState run = readRunJournal(journal);
+        for (int pos = 0; pos < run.positions.size(); ++pos)
+            if (const auto &delivery = run.positions.at(pos).delivery)
+                statuses.insert(run.start.numbers.at(pos), gsm::statusName(*delivery));
+    } catch (const QuilloError &error) {
+        complain(error.description());
+    }
+    return statuses;
+}
+
 // The run of message to list with the stored settings and the options', continuing the
 // journal resumes when it is given.
 int sendList(RecipientList &list, const ComposedMessage &message, const SendOptions &options, AppContext &context,
@@ -172,14 +212,22 @@ int sendList(RecipientList &list, const ComposedMessage &message, const SendOpti
     RunEngine engine(context, list, view);
     RunReport report;
     if (!options.reportPath.isEmpty()) {
-        if (!report.open(options.reportPath, list.hasFields() && !message.wapPush)) {
+        if (!report.open(options.reportPath, list.hasFields() && !message.wapPush, asksDeliveryReports(details))) {
             complain(QStringLiteral("%1: cannot be written: %2").arg(options.reportPath, report.error()));
             return kBadInput;
         }
-        // Outcomes come in the run's order, which is the plan's.
-        view.addListener([&report, &engine, position = 0](const NumberOutcome &outcome) mutable {
+        // Several modems finish out of the plan's order: a number's text is that of the first
+        // position of the number not yet reported.
+        view.addListener([&report, &engine, reported = QSet<int>()](const NumberOutcome &outcome) mutable {
             NumberOutcome withText = outcome;
-            withText.text = engine.plan().messages.value(position++).text;
+            const QList<PersonalMessage> &messages = engine.plan().messages;
+            for (int pos = 0; pos < messages.size(); ++pos) {
+                if (messages.at(pos).number == outcome.number && !reported.contains(pos)) {
+                    reported.insert(pos);
+                    withText.text = messages.at(pos).text;
+                    break;
+                }
+            }
             report.add(withText);
         });
     }
@@ -193,6 +241,10 @@ int sendList(RecipientList &list, const ComposedMessage &message, const SendOpti
         engine.requestStop(true);
     });
     const RunResult result = engine.start(message, messageOptions);
+    if (options.waitSeconds > 0 && engine.pendingDeliveries() > 0 && result.end == RunResult::End::Completed)
+        waitForReports(engine, view, options.waitSeconds, stop);
+    if (report.withDelivery() && !result.journal.isEmpty() && !report.addDelivery(deliveryOf(result.journal)))
+        complain(QStringLiteral("%1: the delivery statuses cannot be written: %2").arg(options.reportPath, report.error()));
     switch (result.end) {
     case RunResult::End::Completed:
         return result.failed == 0 ? kAllSent : kSomeNotSent;

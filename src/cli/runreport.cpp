@@ -2,6 +2,7 @@
 
 #include "common/csvline.h"
 
+#include <QSaveFile>
 #include <QStringList>
 
 QByteArray reportLine(const NumberOutcome &o, bool withText)
@@ -15,22 +16,58 @@ QByteArray reportLine(const NumberOutcome &o, bool withText)
     return csvLine(fields);
 }
 
-bool RunReport::open(const QString &path, bool withText)
+QByteArray RunReport::heading() const
+{
+    QStringList heading{QStringLiteral("number"), QStringLiteral("outcome"), QStringLiteral("references"),
+                        QStringLiteral("error number"), QStringLiteral("error text"), QStringLiteral("time")};
+    if (m_withText)
+        heading << QStringLiteral("text");
+    if (m_withDelivery)
+        heading << QStringLiteral("delivery");
+    return csvLine(heading);
+}
+
+QByteArray RunReport::line(const NumberOutcome &outcome, const QString &delivery) const
+{
+    QByteArray bytes = reportLine(outcome, m_withText);
+    if (m_withDelivery) {
+        bytes.chop(2); // CR LF
+        bytes += csvLine({delivery}).prepend(',');
+    }
+    return bytes;
+}
+
+bool RunReport::open(const QString &path, bool withText, bool withDelivery)
 {
     m_withText = withText;
+    m_withDelivery = withDelivery;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    QStringList heading{QStringLiteral("number"), QStringLiteral("outcome"), QStringLiteral("references"),
-                        QStringLiteral("error number"), QStringLiteral("error text"), QStringLiteral("time")};
-    if (withText)
-        heading << QStringLiteral("text");
-    m_file.write(csvLine(heading));
+    m_file.write(heading());
     return m_file.flush();
 }
 
 void RunReport::add(const NumberOutcome &outcome)
 {
-    m_file.write(reportLine(outcome, m_withText));
+    m_lines += outcome;
+    m_file.write(line(outcome, outcome.sent && m_withDelivery ? QStringLiteral("pending") : QString()));
     m_file.flush();
+}
+
+bool RunReport::addDelivery(const QHash<QString, QString> &statuses)
+{
+    QSaveFile file(m_file.fileName());
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_error = file.errorString();
+        return false;
+    }
+    file.write(heading());
+    for (const NumberOutcome &outcome : m_lines)
+        file.write(line(outcome, outcome.sent ? statuses.value(outcome.number) : QString()));
+    if (!file.commit()) {
+        m_error = file.errorString();
+        return false;
+    }
+    return true;
 }

@@ -162,3 +162,9 @@ void TerminalRunView::redraw()
     std::fprintf(m_out, "\r\033[K%s", progressLine(terminalColumns(m_out)).toUtf8().constData());
     std::fflush(m_out);
 }
+
+void TerminalRunView::deliveryReported(const QString &number, gsm::DeliveryStatus status, const QString &reason)
+{
+    note(QStringLiteral("Delivery report: %1 %2%3")
+             .arg(number, gsm::statusName(status), reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason)));
+}

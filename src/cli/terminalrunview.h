@@ -33,6 +33,7 @@ public:
     void numberDone(const QString &number, bool sent, const QString &report, qint32 errorNumber,
                     const QString &errorText) override;
     void numberSkipped(const QString &number) override;
+    void deliveryReported(const QString &number, gsm::DeliveryStatus status, const QString &reason) override;
 
     // A line to standard error, the bar cleared before and drawn again after it.
     void note(const QString &line);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
@@ -378,7 +379,12 @@ private:
         for (DeliveryStatus worst : {DeliveryStatus::Failed, DeliveryStatus::Expired})
             if (parts.contains(worst))
                 return worst;
-        const QStringList refs = p.refs.split(u',', Qt::SkipEmptyParts);
+        // A modem's send report is its parts' references; a gateway's answer is text, and its
+        // message has the one reference of its reports.
+        QStringList refs = p.refs.split(u',', Qt::SkipEmptyParts);
+        static const QRegularExpression kReference(QStringLiteral("^[0-9]+$"));
+        if (!std::all_of(refs.begin(), refs.end(), [](const QString &ref) { return kReference.match(ref).hasMatch(); }))
+            refs = p.partDeliveries.keys();
         const bool all = !refs.isEmpty() && std::all_of(refs.begin(), refs.end(), [&](const QString &ref) {
             return p.partDeliveries.value(ref, DeliveryStatus::Pending) == DeliveryStatus::Delivered;
         });

@@ -39,13 +39,15 @@ ModemEvents RunEngine::eventsOf(const QString &modem)
     // Called on the modem's own thread in a pool, and inside the driver's calls on this one:
     // the report is handled here, on this thread, once the event loop comes round.
     QObject *home = m_home.get();
-    events.report = [this, home, modem](const gsm::StatusReport &report) {
-        QMetaObject::invokeMethod(
-            home,
-            [this, modem, reference = QString::number(report.reference), status = report.outcome,
-             reason = report.reason] { reportArrived(modem, reference, status, reason); },
-            Qt::QueuedConnection);
-    };
+    if (wantsDeliveryReports()) {
+        events.report = [this, home, modem](const gsm::StatusReport &report) {
+            QMetaObject::invokeMethod(
+                home,
+                [this, modem, reference = QString::number(report.reference), status = report.outcome,
+                 reason = report.reason] { reportArrived(modem, reference, status, reason); },
+                Qt::QueuedConnection);
+        };
+    }
     if (m_replies.listen) {
         events.message = [this, home, modem](const IncomingMessage &message) {
             QMetaObject::invokeMethod(home, [this, modem, message] { replyArrived(modem, message); },

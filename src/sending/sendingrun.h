@@ -36,6 +36,8 @@ public:
 
     void cmdStartSending_Click();
     void cmdStopSending_Click();
+    // The run, and the modems it kept for delivery reports and replies.
+    RunEngine &engine() { return m_engine; }
     // Message > Preview: each recipient's text as Start would send it now.
     void mnuMsgPreview_Click();
 

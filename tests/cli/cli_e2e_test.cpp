@@ -83,13 +83,18 @@ struct Cli : testing::Test
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(out),
                 QString::fromUtf8(process.readAllStandardError())};
     }
-    QStringList received() const
+    // The numbers of the messages a modem took; its record also holds the reports it sent.
+    static QStringList receivedBy(const ModemSimProcess &modem)
     {
         QStringList numbers;
-        for (const QString &line : sim.recorded())
-            numbers << QJsonDocument::fromJson(line.toUtf8()).object().value(QStringLiteral("number")).toString();
+        for (const QString &line : modem.recorded()) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (!o.contains(QStringLiteral("report")))
+                numbers << o.value(QStringLiteral("number")).toString();
+        }
         return numbers;
     }
+    QStringList received() const { return receivedBy(sim); }
     // The numbers of the report with the given outcome.
     QStringList reported(const char *outcome) const
     {
@@ -343,27 +348,36 @@ TEST_F(Cli, APlaceholderBringsTheColumnsAlongForTheDryRunAndTheSend)
     EXPECT_EQ(lines("logs/speed.txt").size(), 1);
 }
 
-TEST_F(Cli, SeveralPortsShareTheListAndAPortWithoutAModemIsLeftOut)
+// Two modems and one port without a modem; each number's delivery report, from either
+// modem, ends in the report's last column once --wait has let them come.
+TEST_F(Cli, SeveralPortsShareTheListAndTheirDeliveryReportsReachTheReport)
 {
     ModemSimProcess second;
-    ASSERT_TRUE(sim.start(QStringLiteral("[network]\nSubmitDelay=150\n")));
-    ASSERT_TRUE(second.start(QStringLiteral("[network]\nSubmitDelay=150\n")));
+    ASSERT_TRUE(sim.start(QStringLiteral("[network]\nSubmitDelay=150\n[reports]\nDelay=50\n")));
+    ASSERT_TRUE(second.start(QStringLiteral("[network]\nSubmitDelay=150\n[reports]\nDelay=700\nFailedShare=100\n")));
     const QString arguments = QStringLiteral("send|list.txt|--message|Hi|--delay|0.1|--report|report.csv|--port|%1|"
-                                             "--port|/dev/quillo-no-such-port|--port|%2")
+                                             "--port|/dev/quillo-no-such-port|--port|%2|--delivery-reports|--wait|20")
                                   .arg(sim.port(), second.port());
     const CliRun result = run(arguments.toUtf8().constData());
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.contains(QStringLiteral("Modem /dev/quillo-no-such-port: ERROR 9001"))) << result.out.toStdString();
     QStringList together = received();
     EXPECT_FALSE(together.isEmpty());
-    EXPECT_FALSE(second.recorded().isEmpty());
-    for (const QString &line : second.recorded())
-        together << QJsonDocument::fromJson(line.toUtf8()).object().value(QStringLiteral("number")).toString();
+    const QStringList bySecond = receivedBy(second);
+    EXPECT_FALSE(bySecond.isEmpty());
+    together += bySecond;
     together.sort();
     EXPECT_EQ(together, (QStringList{kA, kB, kC}));
     QStringList reportedSent = reported("sent");
     reportedSent.sort();
     EXPECT_EQ(reportedSent, together);
+    for (const QString &line : lines("report.csv").mid(1)) {
+        const bool failing = bySecond.contains(line.section(QLatin1Char(','), 0, 0));
+        EXPECT_EQ(line.section(QLatin1Char(','), -1), failing ? QStringLiteral("failed") : QStringLiteral("delivered"))
+            << line.toStdString();
+    }
+    EXPECT_EQ(lines("report.csv").value(0).section(QLatin1Char(','), -1), QStringLiteral("delivery"));
+    EXPECT_EQ(result.err.count(QStringLiteral("Delivery report: ")), 3) << result.err.toStdString();
 }
 
 TEST_F(Cli, SigintFinishesTheNumberInFlightAndLeavesTheRestUnsent)

@@ -9,6 +9,7 @@
 #include "sending/runengine.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -97,6 +98,30 @@ TEST_F(GatewayRun, EveryNumberArrivesOnceAndLeavesTheList)
     EXPECT_EQ(journal.notSent(true), QStringList());
     const std::pair<QString, QString> route{QStringLiteral("gateway"), kannel::loggable(kannel.sendsmsUrl())};
     EXPECT_TRUE(journal.start.options.contains(route));
+}
+
+// Kannel calls back on the run's dlr-url; each report finds its number in the journal, also
+// those that come after the run's end.
+TEST_F(GatewayRun, DeliveryReportsComeBackToTheJournal)
+{
+    KannelProcesses kannel;
+    ASSERT_EQ(kannel.start(), QString());
+    RecipientList list;
+    list.appendMany(numbers(20));
+    t.state.Details.DeliveryReports = QStringLiteral("1");
+    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
+        .expectMessage(QStringLiteral("Sending complete. [Sent:20; Failed:0]"), Dialogs::Icon::None);
+    RunEngine engine(t.context, list, view);
+    engine.setGateway(gatewayOf(kannel));
+    const RunResult result = engine.start({QStringLiteral("Hello"), {}, false, false, 0}, {QStringLiteral("Split"), true});
+    ASSERT_EQ(result.end, RunResult::End::Completed);
+    QElapsedTimer waited;
+    for (waited.start(); engine.pendingDeliveries() > 0 && waited.elapsed() < 20000;)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    const RunJournalState journal = readRunJournal(result.journal);
+    EXPECT_TRUE(journal.deliveryReports);
+    for (const RunPosition &p : journal.positions)
+        EXPECT_EQ(p.delivery, gsm::DeliveryStatus::Delivered);
 }
 
 TEST_F(GatewayRun, AWrongPasswordEndsTheRunWithTheListWhole)
