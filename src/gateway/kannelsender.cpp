@@ -1,5 +1,7 @@
 #include "kannelsender.h"
 
+#include <algorithm>
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -40,11 +42,11 @@ KannelSender::~KannelSender()
             reply->disconnect(this);
 }
 
-bool KannelSender::hasRoom() const
+int KannelSender::room() const
 {
     if (m_pause.isActive() || !m_retry.empty())
-        return false;
-    return m_busy < (m_pauseMs > 0 ? 1 : m_route.inFlight);
+        return 0;
+    return std::max(0, (m_pauseMs > 0 ? 1 : m_route.inFlight) - m_busy);
 }
 
 void KannelSender::send(int id, const KannelMessage &message)

@@ -33,7 +33,9 @@ public:
 
     // Whether send() may be called now without going over the route's requests in flight
     // or into a back-off pause.
-    bool hasRoom() const;
+    bool hasRoom() const { return room() > 0; }
+    // How many more sends fit now.
+    int room() const;
     // No request out and none waiting to be sent again.
     bool isIdle() const { return m_busy == 0 && m_retry.empty(); }
     void send(int id, const KannelMessage &message);

@@ -15,6 +15,7 @@
 
 #include <QEventLoop>
 #include <QHash>
+#include <algorithm>
 #include <numeric>
 
 RunEngine::Outcome RunEngine::prepareGatewayAndSend(const Message &message, const MessageOptions &options)
@@ -61,16 +62,23 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
     QList<int> freeLanes(m_gateway->route.inFlight);
     std::iota(freeLanes.begin(), freeLanes.end(), 1);
     QHash<int, QString> laneOf; // by position
-    const auto hand = [&](int pos) {
-        const QString &number = numbers.at(pos);
-        status(1, QStringLiteral("Sending (") + number + QLatin1Char(')'));
-        status(2, QString::number(pos + 1) + QLatin1Char('/') + QString::number(total));
-        const QString lane = QStringLiteral("kannel-%1").arg(freeLanes.takeFirst());
-        laneOf.insert(pos, lane);
-        m_journal->handed(pos, lane);
-        const PersonalMessage &personal = m_plan.messages.at(pos);
-        sender.send(pos, {number, personal.text, m_plan.personal ? personal.encoding == 2 : ucs2, message.alert,
-                          gatewayReportUrl(pos)});
+    // The numbers that fit are handed together: one journal write for all of them.
+    const auto hand = [&](const QList<int> &positions) {
+        QList<std::pair<int, QString>> handed;
+        for (int pos : positions) {
+            const QString lane = QStringLiteral("kannel-%1").arg(freeLanes.takeFirst());
+            laneOf.insert(pos, lane);
+            handed.append({pos, lane});
+        }
+        m_journal->handed(handed);
+        for (int pos : positions) {
+            const QString &number = numbers.at(pos);
+            status(1, QStringLiteral("Sending (") + number + QLatin1Char(')'));
+            status(2, QString::number(pos + 1) + QLatin1Char('/') + QString::number(total));
+            const PersonalMessage &personal = m_plan.messages.at(pos);
+            sender.send(pos, {number, personal.text, m_plan.personal ? personal.encoding == 2 : ucs2, message.alert,
+                              gatewayReportUrl(pos)});
+        }
     };
     const auto freeLane = [&](int pos) {
         freeLanes.append(laneOf.take(pos).mid(7).toInt());
@@ -136,14 +144,17 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
 
     for (;;) {
         if (state.ContinueSending && stopNumber == 0) {
-            while (next < total && sender.hasRoom() && !freeLanes.isEmpty()) {
+            QList<int> batch;
+            while (next < total && batch.size() < std::min<qsizetype>(sender.room(), freeLanes.size())) {
                 if (m_optOut->contains(numbers.at(next))) {
                     skipOptedOut(next, inList.take(next), numbers.at(next));
                     ++next;
                     continue;
                 }
-                hand(next++);
+                batch.append(next++);
             }
+            if (!batch.isEmpty())
+                hand(batch);
         }
         if (sender.isIdle()) {
             if (next >= total || stopNumber != 0)

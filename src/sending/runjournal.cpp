@@ -200,13 +200,18 @@ QString RunJournalWriter::numberAt(int pos) const
 
 void RunJournalWriter::append(const QString &word, QStringList fields, const QString &modem)
 {
+    if (!modem.isEmpty())
+        fields += modem;
+    write(journalformat::line(journalformat::timeField(m_clock()), word, fields));
+}
+
+void RunJournalWriter::write(const QByteArray &lines)
+{
     if (m_fd < 0)
         throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
                            ErrorNumber::kInternal);
-    if (!modem.isEmpty())
-        fields += modem;
     try {
-        writeAll(m_fd, journalformat::line(journalformat::timeField(m_clock()), word, fields), m_path);
+        writeAll(m_fd, lines, m_path);
     } catch (...) {
         // What reached the file is a torn last line, which readers skip; a record written
         // after it would join it and spoil the journal.
@@ -230,9 +235,30 @@ void RunJournalWriter::checkWaiting(int pos, bool handing, const QString &modem)
 
 void RunJournalWriter::handed(int pos, const QString &modem)
 {
-    checkWaiting(pos, true, modem);
-    append(QStringLiteral("handed"), {QString::number(pos), numberAt(pos)}, modem);
-    m_handed.insert(modem, pos);
+    handed({{pos, modem}});
+}
+
+void RunJournalWriter::handed(const QList<std::pair<int, QString>> &numbers)
+{
+    const QHash<QString, int> before = m_handed;
+    try {
+        QList<QStringList> records;
+        for (const auto &[pos, modem] : numbers) {
+            checkWaiting(pos, true, modem);
+            records.append({QString::number(pos), numberAt(pos)});
+            if (!modem.isEmpty())
+                records.last() += modem;
+            m_handed.insert(modem, pos);
+        }
+        QByteArray lines;
+        const QString time = journalformat::timeField(m_clock());
+        for (const QStringList &fields : records)
+            lines += journalformat::line(time, QStringLiteral("handed"), fields);
+        write(lines);
+    } catch (...) {
+        m_handed = before;
+        throw;
+    }
 }
 
 void RunJournalWriter::sent(int pos, const QString &refs, const QString &modem)

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "kestrel/statusreport.h"
 #include "recipients/recipientfields.h"
@@ -77,6 +78,9 @@ public:
     // that modem. modem: the modem's port in a run with several modems, which each record
     // then carries as its last field; empty (and not written) when the run has one.
     void handed(int pos, const QString &modem = {});
+    // Several numbers handed at once (to modems, or to a gateway's requests), on disk with
+    // one write and one fsync.
+    void handed(const QList<std::pair<int, QString>> &numbers);
     // refs: the modem's message references, "12,13" for a two-part message.
     void sent(int pos, const QString &refs, const QString &modem = {});
     void failed(int pos, int errorNumber, const QString &errorText, const QString &modem = {});
@@ -88,6 +92,7 @@ public:
 private:
     RunJournalWriter(QString path, int fd, QStringList numbers, JournalClock clock);
     void append(const QString &word, QStringList fields, const QString &modem);
+    void write(const QByteArray &lines);
     QString numberAt(int pos) const;
     void checkWaiting(int pos, bool handing, const QString &modem) const;
 
