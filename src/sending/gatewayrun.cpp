@@ -159,6 +159,13 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
         if (sender.isIdle()) {
             if (next >= total || stopNumber != 0)
                 break;
+            // Nothing is out and Kannel asked for a pause: the pause's end is an event, so
+            // the run waits for it rather than looking again at once.
+            if (state.ContinueSending && !sender.hasRoom()) {
+                wait.exec(QEventLoop::ExcludeUserInputEvents);
+                m_view.letEventsRun();
+                continue;
+            }
             // Only a stop holds numbers back while the gateway has room; it is asked once
             // every number out has its answer.
             checkpoint();
