@@ -5,8 +5,8 @@
 #include "common/datafolder.h"
 #include "common/error.h"
 #include "common/text.h"
-#include "kestrel/gsmalphabet.h"
 #include "replies/replieslog.h"
+#include "sending/modemsteps.h"
 #include "replies/replyhandler.h"
 #include "sending/runjournalformat.h"
 #include "sending/sendingrunvalues.h"
@@ -21,12 +21,6 @@ namespace {
 void complain(const QString &text)
 {
     std::fprintf(stderr, "quillo-cli: %s\n", text.toUtf8().constData());
-}
-
-// The confirmation in the GSM alphabet when it can be, else in UCS2.
-int encodingFor(const QString &text)
-{
-    return gsm::isRepresentable(text) ? 0 : 2;
 }
 
 // Hears the modem for seconds; false when it could not be connected or a reply could not
@@ -55,12 +49,8 @@ bool listen(SmsComponent &modem, const ComDetails &details, const QString &logs,
                 QTimer::singleShot(0, &loop, [&] {
                     while (!confirmTo.isEmpty()) {
                         const QString to = confirmTo.takeFirst();
-                        modem.setLongMessage(3);
-                        modem.setEncoding(encodingFor(confirmation));
-                        modem.SendSMS(to, confirmation, false);
-                        if (modem.IsError(false, {}))
-                            complain(QStringLiteral("the confirmation to %1 was not sent: %2")
-                                         .arg(to, modem.ErrorDescription()));
+                        if (const QString error = modemsteps::sendReply(modem, to, confirmation); !error.isEmpty())
+                            complain(QStringLiteral("the confirmation to %1 was not sent: %2").arg(to, error));
                     }
                 });
             }

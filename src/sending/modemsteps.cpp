@@ -3,6 +3,7 @@
 #include "sending/sendingrunvalues.h"
 
 #include "common/text.h"
+#include "kestrel/gsmalphabet.h"
 #include "kestrel/kestrelerrors.h"
 
 namespace {
@@ -79,6 +80,14 @@ void listenFor(SmsComponent &modem, const ModemEvents &events)
     modem.setDeliveryReports(bool(events.report));
     modem.setIncomingMessages(bool(events.message));
     modem.setModemEvents(events);
+}
+
+QString sendReply(SmsComponent &modem, const QString &number, const QString &text)
+{
+    modem.setLongMessage(3);
+    modem.setEncoding(gsm::isRepresentable(text) ? 0 : 2);
+    modem.SendSMS(number, text, false);
+    return modem.IsError(false, {}) ? modem.ErrorDescription() : QString();
 }
 
 } // namespace modemsteps

@@ -34,6 +34,10 @@ bool sendTo(SmsComponent &modem, const ComposedMessage &message, const PersonalM
 // than that one message was refused.
 bool isModemLost(qint32 errorNumber);
 
+// Sends a text of the program's own (a stop confirmation) to number, whole, in the GSM
+// alphabet when it can be, else in UCS2; the component's error text, or empty when it went.
+QString sendReply(SmsComponent &modem, const QString &number, const QString &text);
+
 // Asks the modem for what events wants to hear (status reports, incoming messages) and hands
 // it over there; nothing changes when events is empty. Before Connect.
 void listenFor(SmsComponent &modem, const ModemEvents &events);

@@ -175,6 +175,8 @@ private:
     void expectDelivery(int pos, const QString &number, const QString &modem, const QString &refs);
     void noteDelivered(const DeliveryTracker::Recorded &recorded);
     void logUnknownReports(bool all);
+    // The message log at the stored level, for what comes between runs.
+    MessageLog storedLevelLog() const;
     // Replies, when the settings take them: each kept in the replies log, a stop request
     // also on the opt-out list (this run's too), its confirmation sent once the run is over.
     void replyArrived(const QString &modem, const IncomingMessage &message);

@@ -3,13 +3,13 @@
 #include "runengine.h"
 
 #include "sending/modempool.h"
+#include "sending/modemsteps.h"
 #include "sending/sendingrunvalues.h"
 
 #include "common/datafolder.h"
 #include "common/error.h"
 #include "common/errortrap.h"
 #include "gateway/dlrlistener.h"
-#include "kestrel/gsmalphabet.h"
 #include "logs/messagelog.h"
 #include "replies/replyhandler.h"
 
@@ -26,6 +26,13 @@ constexpr int kUnknownCheckMs = 10'000;
 bool RunEngine::wantsDeliveryReports() const
 {
     return asksDeliveryReports(m_context.state.Details);
+}
+
+MessageLog RunEngine::storedLevelLog() const
+{
+    MessageLog log(m_context.dataFolder);
+    log.setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
+    return log;
 }
 
 bool RunEngine::hasOpenSessions() const
@@ -60,8 +67,7 @@ ModemEvents RunEngine::eventsOf(const QString &modem)
 void RunEngine::replyArrived(const QString &modem, const IncomingMessage &message)
 {
     const NumberNormaliser normaliser(m_context.state.Details.Country);
-    MessageLog log(m_context.dataFolder);
-    log.setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
+    MessageLog log = storedLevelLog();
     try {
         ReplyHandler handler(RepliesLog(RepliesLog::pathIn(logsFolder(m_context.dataFolder))),
                              OptOutList::pathIn(m_context.dataFolder), normaliser, m_replies);
@@ -85,17 +91,11 @@ void RunEngine::sendConfirmations()
 {
     if (m_running)
         return; // the run's end sends them
-    MessageLog log(m_context.dataFolder);
-    log.setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
+    MessageLog log = storedLevelLog();
     while (!m_confirmations.isEmpty()) {
         const Confirmation c = m_confirmations.takeFirst();
         QString error = QStringLiteral("the modem is no longer connected");
-        const auto send = [&c, &error](SmsComponent &modem) {
-            modem.setLongMessage(3);
-            modem.setEncoding(gsm::isRepresentable(c.text) ? 0 : 2);
-            modem.SendSMS(c.to, c.text, false);
-            error = modem.IsError(false, {}) ? modem.ErrorDescription() : QString();
-        };
+        const auto send = [&c, &error](SmsComponent &modem) { error = modemsteps::sendReply(modem, c.to, c.text); };
         if (m_keptComponent) {
             send(*m_keptComponent);
         } else if (m_keptPool) {
@@ -145,8 +145,7 @@ void RunEngine::noteDelivered(const DeliveryTracker::Recorded &recorded)
 {
     const DeliveryRecord &r = recorded.record;
     m_view.deliveryReported(r.number, r.status, r.reason);
-    MessageLog log(m_context.dataFolder);
-    log.setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
+    MessageLog log = storedLevelLog();
     if (log.LogType() >= 2)
         log.StatusLog(QStringLiteral("Delivery report [%1]: %2%3")
                           .arg(r.number, gsm::statusName(r.status),
@@ -159,8 +158,7 @@ void RunEngine::logUnknownReports(bool all)
     if (unknown.isEmpty())
         return;
     try {
-        MessageLog log(m_context.dataFolder);
-        log.setLogType(runvalues::toInt16(m_context.state.Details.MsgLog));
+        MessageLog log = storedLevelLog();
         for (const DeliveryTracker::Unknown &report : unknown)
             log.StatusLog(QStringLiteral("Delivery report ignored: no message with reference %1 from %2 (%3)")
                               .arg(report.reference, report.modem, gsm::statusName(report.status)));
