@@ -95,6 +95,14 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
         status(3, QStringLiteral("Errors: ") + QString::number(failed));
         m_log->ErrorMsgLog(numbers.at(pos));
     };
+    // A delivery report is recorded only after its number's sent record, which the journal
+    // holds until its next write.
+    QList<int> sentNotOnDisk;
+    const auto expectReports = [&] {
+        for (int pos : std::exchange(sentNotOnDisk, {}))
+            expectDelivery(pos, numbers.at(pos), DeliveryTracker::kGateway,
+                           DeliveryTracker::gatewayReference(m_journal->path(), pos));
+    };
     QEventLoop wait;
     int answered = 0;
     QObject::connect(&sender, &KannelSender::finished, &wait,
@@ -103,8 +111,7 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                          switch (outcome) {
                          case KannelSender::Outcome::Sent: {
                              m_journal->sent(pos, text, laneOf.value(pos));
-                             expectDelivery(pos, numbers.at(pos), DeliveryTracker::kGateway,
-                                            DeliveryTracker::gatewayReference(m_journal->path(), pos));
+                             sentNotOnDisk.append(pos);
                              m_view.numberDone(numbers.at(pos), true, text, 0, QString());
                              ++m_result.sent;
                              status(1, QStringLiteral("Sent (") + numbers.at(pos) + QLatin1Char(')'));
@@ -142,9 +149,11 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                      });
     QObject::connect(&sender, &KannelSender::roomAvailable, &wait, &QEventLoop::quit);
 
+    // Kannel answers faster than the disk syncs: the outcomes go to disk with the next handing.
+    m_journal->holdOutcomes(true);
     for (;;) {
+        QList<int> batch;
         if (state.ContinueSending && stopNumber == 0) {
-            QList<int> batch;
             while (next < total && batch.size() < std::min<qsizetype>(sender.room(), freeLanes.size())) {
                 if (m_optOut->contains(numbers.at(next))) {
                     skipOptedOut(next, inList.take(next), numbers.at(next));
@@ -153,9 +162,12 @@ RunEngine::Outcome RunEngine::sendAllThroughGateway(const Message &message)
                 }
                 batch.append(next++);
             }
-            if (!batch.isEmpty())
-                hand(batch);
         }
+        if (!batch.isEmpty())
+            hand(batch);
+        else // nothing to hand now: the run waits or ends, its outcomes recorded first
+            m_journal->writeHeldOutcomes();
+        expectReports();
         if (sender.isIdle()) {
             if (next >= total || stopNumber != 0)
                 break;

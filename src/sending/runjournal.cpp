@@ -180,12 +180,20 @@ RunJournalWriter::RunJournalWriter(QString path, int fd, QStringList numbers, Jo
 
 RunJournalWriter::RunJournalWriter(RunJournalWriter &&other) noexcept
     : m_path(std::move(other.m_path)), m_fd(std::exchange(other.m_fd, -1)),
-      m_numbers(std::move(other.m_numbers)), m_clock(std::move(other.m_clock)), m_handed(other.m_handed)
+      m_numbers(std::move(other.m_numbers)), m_clock(std::move(other.m_clock)), m_handed(other.m_handed),
+      m_holdOutcomes(other.m_holdOutcomes), m_heldOutcomes(std::move(other.m_heldOutcomes))
 {
 }
 
 RunJournalWriter::~RunJournalWriter()
 {
+    if (m_fd < 0)
+        return;
+    try {
+        writeHeldOutcomes();
+    } catch (...) {
+        // The numbers stay uncertain in the journal, which is what it can still say.
+    }
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -205,13 +213,35 @@ void RunJournalWriter::append(const QString &word, QStringList fields, const QSt
     write(journalformat::line(journalformat::timeField(m_clock()), word, fields));
 }
 
-void RunJournalWriter::write(const QByteArray &lines)
+void RunJournalWriter::throwIfEnded() const
 {
     if (m_fd < 0)
         throw journalError(QStringLiteral("The run journal %1 has already ended").arg(QDir::toNativeSeparators(m_path)),
                            ErrorNumber::kInternal);
+}
+
+void RunJournalWriter::outcome(const QString &word, QStringList fields, const QString &modem)
+{
+    if (!m_holdOutcomes)
+        return append(word, std::move(fields), modem);
+    throwIfEnded();
+    if (!modem.isEmpty())
+        fields += modem;
+    m_heldOutcomes += journalformat::line(journalformat::timeField(m_clock()), word, fields);
+}
+
+void RunJournalWriter::writeHeldOutcomes()
+{
+    if (!m_heldOutcomes.isEmpty())
+        write({});
+}
+
+void RunJournalWriter::write(const QByteArray &lines)
+{
+    throwIfEnded();
     try {
-        writeAll(m_fd, lines, m_path);
+        // Held outcomes go first: records of one number stay in the order they happened.
+        writeAll(m_fd, std::exchange(m_heldOutcomes, {}) + lines, m_path);
     } catch (...) {
         // What reached the file is a torn last line, which readers skip; a record written
         // after it would join it and spoil the journal.
@@ -264,15 +294,15 @@ void RunJournalWriter::handed(const QList<std::pair<int, QString>> &numbers)
 void RunJournalWriter::sent(int pos, const QString &refs, const QString &modem)
 {
     checkWaiting(pos, false, modem);
-    append(QStringLiteral("sent"), {QString::number(pos), numberAt(pos), refs}, modem);
+    outcome(QStringLiteral("sent"), {QString::number(pos), numberAt(pos), refs}, modem);
     m_handed.remove(modem);
 }
 
 void RunJournalWriter::failed(int pos, int errorNumber, const QString &errorText, const QString &modem)
 {
     checkWaiting(pos, false, modem);
-    append(QStringLiteral("failed"), {QString::number(pos), numberAt(pos), QString::number(errorNumber), errorText},
-           modem);
+    outcome(QStringLiteral("failed"), {QString::number(pos), numberAt(pos), QString::number(errorNumber), errorText},
+            modem);
     m_handed.remove(modem);
 }
 

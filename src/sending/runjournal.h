@@ -89,9 +89,19 @@ public:
     // The last record; the writer accepts nothing after it.
     void end(RunEnd kind, const QString &detail = QString());
 
+    // With outcomes held, sent and failed records wait in memory and reach the disk with the
+    // next record written (a handing, usually) in its single fsync. A crash in between
+    // leaves those numbers uncertain, which a resume asks about: nothing goes twice. For a
+    // gateway that answers faster than the disk syncs.
+    void holdOutcomes(bool hold) { m_holdOutcomes = hold; }
+    // Writes the outcomes held, if any.
+    void writeHeldOutcomes();
+
 private:
     RunJournalWriter(QString path, int fd, QStringList numbers, JournalClock clock);
     void append(const QString &word, QStringList fields, const QString &modem);
+    void outcome(const QString &word, QStringList fields, const QString &modem);
+    void throwIfEnded() const;
     void write(const QByteArray &lines);
     QString numberAt(int pos) const;
     void checkWaiting(int pos, bool handing, const QString &modem) const;
@@ -101,6 +111,8 @@ private:
     QStringList m_numbers;
     JournalClock m_clock;
     QHash<QString, int> m_handed; // per modem, the position at it
+    bool m_holdOutcomes = false;
+    QByteArray m_heldOutcomes;
 };
 
 enum class RunOutcome { NotTried, Sent, Failed, Uncertain, Skipped };

@@ -245,6 +245,23 @@ TEST(RunJournal, ARunWithSeveralModemsNamesTheModemAndMayLeaveOneUncertainPerMod
     EXPECT_TRUE(contents(writer.path()).endsWith("\thanded\t0\t111\tCOM3\n"
                                                  "2026-12-07T14:03:11.125+01:00\thanded\t1\t222\tCOM4\n"
                                                  "2026-12-07T14:03:12.125+01:00\tsent\t1\t222\t12\tCOM4\n"));
+
+    // Held outcomes: on disk only with the next record, ahead of it; until then uncertain.
+    QString path;
+    {
+        RunJournalWriter held = RunJournalWriter::create(logs.path(), runOf(words("111 222 333")), tickingClock());
+        path = held.path();
+        held.holdOutcomes(true);
+        held.handed({{0, QStringLiteral("k1")}, {1, QStringLiteral("k2")}});
+        held.sent(0, QStringLiteral("ok"), QStringLiteral("k1"));
+        EXPECT_EQ(readRunJournal(path).uncertainPositions, QList<int>({0, 1}));
+        held.handed(2, QStringLiteral("k1"));
+        EXPECT_EQ(readRunJournal(path).uncertainPositions, QList<int>({1, 2}));
+        held.failed(1, 5, QStringLiteral("Refused"), QStringLiteral("k2"));
+    }
+    const RunJournalState state = readRunJournal(path);
+    EXPECT_EQ(state.uncertainPositions, QList<int>({2})) << "a writer going away writes what it held";
+    EXPECT_EQ(state.positions.at(1).outcome, RunOutcome::Failed);
 }
 
 const char kTime[] = "2026-12-07T14:03:20.125+01:00\t";
