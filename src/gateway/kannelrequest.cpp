@@ -50,9 +50,9 @@ QByteArray headerName(const QString &option)
 
 } // namespace
 
-Request buildRequest(const KannelRoute &route, const KannelMessage &message)
+HttpRequest buildRequest(const KannelRoute &route, const KannelMessage &message)
 {
-    Request request;
+    HttpRequest request;
     request.url = route.sendsmsUrl;
     request.post = route.post;
     const auto list = options(route, message);

@@ -1,10 +1,7 @@
 #pragma once
 
+#include "gateway/httprequest.h"
 #include "gateway/kannelroute.h"
-
-#include <QByteArray>
-#include <QList>
-#include <QPair>
 
 // The HTTP side of Kannel's sendsms interface: what one message's request holds, and
 // what Kannel's answer means for the message.
@@ -14,15 +11,8 @@ namespace kannel {
 // SMSC (4), accepted by the SMSC (8), refused by the SMSC (16).
 constexpr int kReportMask = 1 | 2 | 4 | 8 | 16;
 
-struct Request
-{
-    QUrl url;
-    bool post = false;
-    QByteArray body;                              // POST only: the text, UTF-8
-    QList<QPair<QByteArray, QByteArray>> headers; // POST only
-};
-
-Request buildRequest(const KannelRoute &route, const KannelMessage &message);
+// A POST carries the text, UTF-8, as its body and the options in X-Kannel headers.
+HttpRequest buildRequest(const KannelRoute &route, const KannelMessage &message);
 
 enum class Verdict {
     Accepted,  // taken for delivery

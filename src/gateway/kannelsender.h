@@ -1,15 +1,12 @@
 #pragma once
 
+#include "gateway/httpclient.h"
 #include "gateway/kannelrequest.h"
 
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 #include <deque>
-#include <memory>
-#include <vector>
-
-class QNetworkAccessManager;
-class QNetworkReply;
 
 // Hands messages to a Kannel smsbox, several requests at once (as many as the route's
 // inFlight), each answered on its own. Kannel's busy answers ("Queued for later delivery",
@@ -29,7 +26,6 @@ public:
     };
 
     explicit KannelSender(const KannelRoute &route, QObject *parent = nullptr);
-    ~KannelSender() override;
 
     // Whether send() may be called now without going over the route's requests in flight
     // or into a back-off pause.
@@ -37,10 +33,8 @@ public:
     // How many more sends fit now.
     int room() const;
     // No request out and none waiting to be sent again.
-    bool isIdle() const { return m_busy == 0 && m_retry.empty(); }
+    bool isIdle() const { return m_busy.isEmpty() && m_retry.empty(); }
     void send(int id, const KannelMessage &message);
-    // Time limit for one answer (Kannel answers once bearerbox has the message).
-    void setAnswerTimeout(int ms) { m_answerTimeoutMs = ms; }
 
 signals:
     void finished(int id, KannelSender::Outcome outcome, const QString &text);
@@ -50,23 +44,20 @@ signals:
 private:
     struct Pending
     {
-        int id;
+        int id = 0;
         KannelMessage message;
         int tries = 0;
     };
 
     void start(const Pending &pending);
-    void answered(QNetworkReply *reply, const Pending &pending);
+    void answered(quint64 request, const HttpClient::Reply &reply);
     void backOff();
 
     KannelRoute m_route;
-    // Qt keeps at most six connections to one host per manager.
-    std::vector<std::unique_ptr<QNetworkAccessManager>> m_managers;
-    std::size_t m_nextManager = 0;
-    int m_busy = 0;
-    int m_answerTimeoutMs = 30000;
+    HttpClient m_http;
+    QHash<quint64, Pending> m_busy; // the requests out, by their HttpClient id
+    quint64 m_lastRequest = 0;
     int m_pauseMs = 0; // the current back-off; 0: full speed
-    bool m_answeredOnce = false;
     QTimer m_pause;
     std::deque<Pending> m_retry;
 };
