@@ -1,5 +1,7 @@
 #include "importstatement.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QString kBlank = QStringLiteral(" ");
@@ -121,5 +123,8 @@ QStringList splitPhoneListLines(const QString &content)
 {
     if (content.isEmpty())
         return {};
-    return content.split(QStringLiteral("\r\n"));
+    // Files written here end lines with CR LF; a file made by a Linux tool, with LF alone,
+    // is one number per line too. A lone CR stays in its piece, which no number passes.
+    static const QRegularExpression lineEnd(QStringLiteral("\r?\n"));
+    return content.split(lineEnd);
 }

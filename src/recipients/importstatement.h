@@ -57,6 +57,6 @@ QString validateImportRequest(ImportSource source, const ImportRequest &request)
 QString excelValueListStatement(const QString &column, const QString &sheet);
 QString accessValueListStatement(const QString &column, const QString &table);
 
-// A phone list file's content split at each CR LF pair. A lone CR or LF stays inside its
-// piece; a content ending in CR LF gives an empty last piece; an empty content no piece.
+// A phone list file's content split at each line end, CR LF or LF. A lone CR stays inside
+// its piece; a content ending in a line end gives an empty last piece; an empty content no piece.
 QStringList splitPhoneListLines(const QString &content);

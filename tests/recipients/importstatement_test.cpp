@@ -145,15 +145,15 @@ TEST(SourceTextsTest, ConnectionStringsAndValueListStatementsAsTyped)
               "SELECT distinct City  FROM customers order by City ");
 }
 
-TEST(PhoneListSplitTest, SplitsAtCrLfPairsOnly)
+TEST(PhoneListSplitTest, SplitsAtWindowsAndLinuxLineEnds)
 {
     const std::pair<const char *, QStringList> cases[] = {
         {"", {}},
         {"\r\n", {"", ""}},
         {"1\r\n2\r\n", {"1", "2", ""}},
-        {"1\n2\n3", {"1\n2\n3"}},
+        {"1\n2\r\n3", {"1", "2", "3"}},
         {"1\r2\r\n3", {"1\r2", "3"}},
-        {"1\n\r2", {"1\n\r2"}},
+        {"1\n\r2", {"1", "\r2"}},
     };
     for (const auto &[content, pieces] : cases)
         EXPECT_EQ(splitPhoneListLines(QString::fromLatin1(content)), pieces) << QByteArray(content).toHex().constData();

@@ -37,7 +37,7 @@ protected:
     VectorList list;
 };
 
-TEST_F(TextImportTest, SplitsAtCrLfTakesValidNumbersOnceAndTellsTheOutcome)
+TEST_F(TextImportTest, SplitsAtLineEndsTakesValidNumbersOnceAndTellsTheOutcome)
 {
     struct Case
     {
@@ -55,7 +55,7 @@ TEST_F(TextImportTest, SplitsAtCrLfTakesValidNumbersOnceAndTellsTheOutcome)
         // Blanks are trimmed; tabs are not blanks, so a line with a tab is no number.
         {"InvalidLinesSkippedSilently", " 9812345670 \r\nabc\r\n+\r\n\r\n\t9812345671\r\n+91 98\r\n1.5e3\r\n", false,
          {}, Icon::None, {"9812345670", "1.5e3"}},
-        {"LfOnlyIsOneLine", "9812345670\n9812345671\n", false, kNoValid, Icon::Exclamation, {}},
+        {"LinuxLineEnds", "9812345670\n9812345671\n", false, {}, Icon::None, {"9812345670", "9812345671"}},
         {"EmptyFileEmptiesTheListFirst", "", false, empty, Icon::Exclamation, {}},
         {"BlankLines", "\r\n\r\n", false, kNoValid, Icon::Exclamation, {}},
         {"AppendSkipsKnownNumbers", "9812345679\r\n9812345678", true, kNoValid, Icon::Exclamation,
