@@ -283,11 +283,12 @@ int printDryRun(const RecipientList &list, ComposedMessage message, const SendOp
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         std::fprintf(out, "%s\n", text.toUtf8().constData());
     };
-    const QList<PacingLimits> pacing =
-        options.gateway ? QList<PacingLimits>()
-                        : pacingOfModems(details, runMoreModems(SettingsStore(context.dataFolder).loadMoreModems(),
-                                                                details, options));
-    print(runSummaryText(plan, runspeed::readMeasuredSpeeds(logsFolder(context.dataFolder)), delayMs, pacing));
+    if (options.gateway)
+        print(gatewayRunSummaryText(plan, gatewayFor(options, context.dataFolder).route.inFlight));
+    else
+        print(runSummaryText(plan, runspeed::readMeasuredSpeeds(logsFolder(context.dataFolder)), delayMs,
+                             pacingOfModems(details, runMoreModems(SettingsStore(context.dataFolder).loadMoreModems(),
+                                                                   details, options))));
     if (const QString missing = missingValuesText(plan); !missing.isEmpty())
         print(missing.section(QStringLiteral("\r\n\r\n"), 0, 0));
     for (const PersonalMessage &m : plan.messages) {

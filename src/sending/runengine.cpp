@@ -236,10 +236,10 @@ bool RunEngine::confirmStart(const Message &message, const MessageOptions &optio
     } catch (const QuilloError &) {
         // The run refuses the setting when it configures the modem; the estimate goes without.
     }
-    const QList<PacingLimits> pacing =
-        m_gateway ? QList<PacingLimits>() : pacingOfModems(m_context.state.Details, m_context.state.MoreModems);
     const QString summary =
-        runSummaryText(m_plan, runspeed::readMeasuredSpeeds(logsFolder(m_context.dataFolder)), m_sendDelayMs, pacing);
+        m_gateway ? gatewayRunSummaryText(m_plan, m_gateway->route.inFlight)
+                  : runSummaryText(m_plan, runspeed::readMeasuredSpeeds(logsFolder(m_context.dataFolder)),
+                                   m_sendDelayMs, pacingOfModems(m_context.state.Details, m_context.state.MoreModems));
     return m_context.dialogs.ask(QStringLiteral("Start sending messages?\r\n\r\n") + summary);
 }
 

@@ -36,6 +36,26 @@ void measure(PersonalMessage &m, bool wapPush, gsm::LongMode mode)
     m.parts = int(gsm::splitMessage(m.text, coding, mode, 0).size());
 }
 
+// The question's lines below the duration's: the same for every route.
+QString summaryLines(const RunPlan &plan, const QString &duration)
+{
+    QStringList lines{
+        QStringLiteral("Recipients: %1").arg(plan.messages.size()),
+        QStringLiteral("SMS parts in all: %1").arg(plan.totalParts),
+        QStringLiteral("Estimated duration: %1").arg(duration),
+    };
+    QStringList cutShort;
+    for (const PersonalMessage &m : plan.messages) {
+        if (m.cutShort)
+            cutShort << m.number;
+    }
+    if (!cutShort.isEmpty())
+        lines << QStringLiteral("Cut short to one SMS, as long messages are truncated: %1 of %2 recipients: %3")
+                     .arg(QString::number(cutShort.size()), QString::number(plan.messages.size()),
+                          numbersListed(cutShort));
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 } // namespace
 
 RunPlan planRun(const ComposedMessage &message, const QStringList &numbers, const QList<RecipientFields> &fields,
@@ -150,22 +170,16 @@ QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int s
         duration = QStringLiteral("at least %1, as the modems' caps allow %2 in all (without the caps: %3)")
                        .arg(least, caps.cap, duration);
     }
-    QStringList lines{
-        QStringLiteral("Recipients: %1").arg(plan.messages.size()),
-        QStringLiteral("SMS parts in all: %1").arg(plan.totalParts),
-        QStringLiteral("Estimated duration: %1").arg(duration),
-    };
-    QStringList cutShort;
-    for (const PersonalMessage &m : plan.messages) {
-        if (m.cutShort)
-            cutShort << m.number;
-    }
-    if (!cutShort.isEmpty())
-        lines << QStringLiteral("Cut short to one SMS, as long messages are truncated: %1 of %2 recipients: %3")
-                     .arg(QString::number(cutShort.size()), QString::number(plan.messages.size()),
-                          numbersListed(cutShort));
-    return lines.join(QStringLiteral("\r\n"));
+    return summaryLines(plan, duration);
 }
+
+QString gatewayRunSummaryText(const RunPlan &plan, int requestsAtOnce)
+{
+    return summaryLines(plan, QStringLiteral("as fast as the gateway takes them, %1 requests at once; a modem's "
+                                             "speed does not apply")
+                                  .arg(requestsAtOnce));
+}
+
 
 QString missingValuesText(const RunPlan &plan)
 {

@@ -45,6 +45,8 @@ RunPlan planRun(const ComposedMessage &message, const QStringList &numbers, cons
 // every modem hold the run back longer than the modems' speed, the estimate says so.
 QString runSummaryText(const RunPlan &plan, const QList<double> &measured, int sendDelayMs,
                        const QList<PacingLimits> &pacing = {});
+// The same for a run through a gateway, whose speed is the gateway's.
+QString gatewayRunSummaryText(const RunPlan &plan, int requestsAtOnce);
 
 // The least time the caps let a run of these parts and recipients take, in seconds, and the
 // caps of all modems together that decide it ("500 SMS parts per day"). A kind of cap bounds

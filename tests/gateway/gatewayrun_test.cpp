@@ -89,6 +89,8 @@ TEST_F(GatewayRun, EveryNumberArrivesOnceAndLeavesTheList)
         .expectMessage(QStringLiteral("Sending complete. [Sent:1000; Failed:0]"), Dialogs::Icon::None);
     const RunResult result = run(list, gatewayOf(kannel));
     EXPECT_EQ(result.end, RunResult::End::Completed);
+    EXPECT_TRUE(t.dialogs.shown().constFirst().contains(
+        QLatin1String("Estimated duration: as fast as the gateway takes them, 8 requests at once")));
     EXPECT_EQ(list.count(), 0);
     ASSERT_TRUE(kannel.waitForReceived(1000, 30000)) << kannel.received().size();
     const QStringList got = receivedNumbers(kannel);
