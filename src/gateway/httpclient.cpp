@@ -36,6 +36,8 @@ bool failedBeforeSending(CURLcode code)
 
 struct HttpClient::Transfer
 {
+    ~Transfer() { curl_slist_free_all(headers); }
+
     quint64 id = 0;
     QByteArray body;
     curl_slist *headers = nullptr;
@@ -68,7 +70,6 @@ HttpClient::HttpClient(int connections, QObject *parent) : QObject(parent)
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    qRegisterMetaType<HttpClient::Reply>();
     m_multi = curl_multi_init();
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &HttpClient::onSocket);
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
@@ -83,11 +84,9 @@ HttpClient::HttpClient(int connections, QObject *parent) : QObject(parent)
 HttpClient::~HttpClient()
 {
     // Requests still out end without an answer: their callers are going away too.
-    for (auto it = m_transfers.cbegin(); it != m_transfers.cend(); ++it) {
-        curl_multi_remove_handle(m_multi, it.key());
-        curl_easy_cleanup(it.key());
-        curl_slist_free_all(it.value()->headers);
-        delete it.value();
+    for (const auto &[easy, transfer] : m_transfers) {
+        curl_multi_remove_handle(m_multi, easy);
+        curl_easy_cleanup(easy);
     }
     for (CURL *easy : m_idleHandles)
         curl_easy_cleanup(easy);
@@ -107,11 +106,14 @@ void HttpClient::send(quint64 id, const HttpRequest &request, int timeoutMs)
         m_idleHandles.pop_back();
         curl_easy_reset(easy);
     }
-    auto *transfer = new Transfer;
+    if (!easy)
+        return refuse(id, QStringLiteral("libcurl could not start a request"));
+    auto owned = std::make_unique<Transfer>();
+    Transfer *transfer = owned.get();
     transfer->id = id;
     curl_easy_setopt(easy, CURLOPT_URL, request.url.toEncoded().constData());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    // A proxy named in the environment is not asked: Qt's client never did either.
+    // Kannel is reached directly: a proxy the environment names for the web is not asked.
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(timeoutMs));
@@ -127,8 +129,22 @@ void HttpClient::send(quint64 id, const HttpRequest &request, int timeoutMs)
         transfer->headers = curl_slist_append(transfer->headers, "Expect:");
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
     }
-    m_transfers.insert(easy, transfer);
-    curl_multi_add_handle(m_multi, easy);
+    if (const CURLMcode added = curl_multi_add_handle(m_multi, easy); added != CURLM_OK) {
+        curl_easy_cleanup(easy);
+        return refuse(id, QString::fromUtf8(curl_multi_strerror(added)));
+    }
+    m_transfers.emplace(easy, std::move(owned));
+}
+
+void HttpClient::refuse(quint64 id, const QString &why)
+{
+    // Answered as any other request is: later, from the event loop.
+    QTimer::singleShot(0, this, [this, id, why] {
+        Reply reply;
+        reply.neverSent = true;
+        reply.error = why;
+        emit answered(id, reply);
+    });
 }
 
 int HttpClient::onSocket(CURL *, curl_socket_t socket, int what, void *client, void *watch)
@@ -178,7 +194,11 @@ void HttpClient::finishDone()
             continue;
         CURL *easy = message->easy_handle;
         const CURLcode code = message->data.result;
-        Transfer *transfer = m_transfers.take(easy);
+        const auto found = m_transfers.find(easy);
+        if (found == m_transfers.end())
+            continue;
+        const std::unique_ptr<Transfer> transfer = std::move(found->second);
+        m_transfers.erase(found);
         Reply reply;
         long status = 0;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
@@ -193,9 +213,7 @@ void HttpClient::finishDone()
         }
         reply.body = std::move(transfer->body);
         curl_multi_remove_handle(m_multi, easy);
-        curl_slist_free_all(transfer->headers);
         done.append({transfer->id, std::move(reply)});
-        delete transfer;
         m_idleHandles.push_back(easy);
     }
     // Answered after curl's bookkeeping: a receiver may send the next request at once.

@@ -3,11 +3,12 @@
 #include "gateway/httprequest.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <curl/curl.h>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 // HTTP requests through libcurl's multi interface, driven by this thread's Qt event loop:
@@ -45,13 +46,12 @@ private:
 
     static int onSocket(CURL *easy, curl_socket_t socket, int what, void *client, void *watch);
     static int onTimer(CURLM *multi, long timeoutMs, void *client);
+    void refuse(quint64 id, const QString &why);
     void act(curl_socket_t socket, int events);
     void finishDone();
 
     CURLM *m_multi = nullptr;
     QTimer m_timer; // curl's own timeouts
-    QHash<CURL *, Transfer *> m_transfers;
+    std::unordered_map<CURL *, std::unique_ptr<Transfer>> m_transfers;
     std::vector<CURL *> m_idleHandles; // easy handles kept for the next requests
 };
-
-Q_DECLARE_METATYPE(HttpClient::Reply)
