@@ -219,8 +219,6 @@ TEST_F(Pool, CappedModemsPauseWithTheReasonShownAndAModemUnderItsCapTakesOver)
     } cases[] = {
         {"two modems at 5 parts an hour, stopped", {"5", "5"}, 12, true, {5, 5},
          "Paused: every modem has reached its cap of 5 SMS parts per hour; resuming at "},
-        {"two modems at 5 parts an hour, resumed", {"5", "5"}, 12, false, {5, 5},
-         "Paused: every modem has reached its cap of 5 SMS parts per hour; resuming at "},
         {"one modem alone is paced", {"3"}, 4, false, {3},
          "Paused: the modem has reached its cap of 3 SMS parts per hour; resuming at "},
         {"the modem without a cap takes over", {"2", ""}, 6, false, {}, ""},
