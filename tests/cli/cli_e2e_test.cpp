@@ -156,7 +156,7 @@ TEST_F(Cli, ExitStatusAndMessage)
     }
 }
 
-TEST_F(Cli, NumbersAreWhatTheImportWouldAdd)
+TEST_F(Cli, NumbersAreWhatTheImportWouldAddWithTheCountrysSpellingsMadeOne)
 {
     EXPECT_EQ(run("numbers|list.txt").out, kA + QLatin1Char('\n') + kB + QLatin1Char('\n') + kC + QLatin1Char('\n'));
 
@@ -182,6 +182,21 @@ TEST_F(Cli, NumbersAreWhatTheImportWouldAdd)
         EXPECT_EQ(result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts), numbers) << arguments;
         EXPECT_EQ(result.status, 0) << arguments;
     }
+
+    // The country makes spellings of a number one number.
+    write("spellings.txt", "9812345601\r\n09812345601\r\n+91 98123 45601\r\n12345\r\n");
+    const QString raw = QStringLiteral("9812345601\n09812345601\n12345\n");
+    const QString clean = QStringLiteral("+919812345601\n");
+    EXPECT_EQ(run("numbers|spellings.txt").out, raw);
+    const CliRun india = run("numbers|spellings.txt|--country|in");
+    EXPECT_EQ(india.out, clean);
+    EXPECT_TRUE(india.err.contains(QStringLiteral("1 entry is not a valid phone number for India (IN)"))) << india.err.toStdString();
+    // The setting is the default; --country none turns it off.
+    INIHandling(dir.path(), QStringLiteral("config.ini")).SetKey(QStringLiteral("NUMBERS"), QStringLiteral("Country"), QStringLiteral("IN"));
+    EXPECT_EQ(run("numbers|spellings.txt").out, clean);
+    EXPECT_EQ(run("numbers|spellings.txt|--country|none").out, raw);
+    EXPECT_EQ(run("optout|add|09812345601").out, QStringLiteral("added 09812345601\n"));
+    EXPECT_EQ(lines("optout.txt"), QStringList{QStringLiteral("+919812345601")}) << "kept in international form";
 }
 
 // The send agrees with the modem, the report and the log on what was sent, failed and skipped.
@@ -272,22 +287,6 @@ TEST_F(Cli, RepliesAreLoggedAStopSenderIsOptedOutAndTheModemKeepsNone)
         << "the confirmation, once, then the run without the stop sender";
 }
 
-TEST_F(Cli, TheCountryMakesSpellingsOfANumberOneNumber)
-{
-    write("spellings.txt", "9812345601\r\n09812345601\r\n+91 98123 45601\r\n12345\r\n");
-    const QString raw = QStringLiteral("9812345601\n09812345601\n12345\n");
-    const QString clean = QStringLiteral("+919812345601\n");
-    EXPECT_EQ(run("numbers|spellings.txt").out, raw);
-    const CliRun india = run("numbers|spellings.txt|--country|in");
-    EXPECT_EQ(india.out, clean);
-    EXPECT_TRUE(india.err.contains(QStringLiteral("1 entry is not a valid phone number for India (IN)"))) << india.err.toStdString();
-    // The setting is the default; --country none turns it off.
-    INIHandling(dir.path(), QStringLiteral("config.ini")).SetKey(QStringLiteral("NUMBERS"), QStringLiteral("Country"), QStringLiteral("IN"));
-    EXPECT_EQ(run("numbers|spellings.txt").out, clean);
-    EXPECT_EQ(run("numbers|spellings.txt|--country|none").out, raw);
-    EXPECT_EQ(run("optout|add|09812345601").out, QStringLiteral("added 09812345601\n"));
-    EXPECT_EQ(lines("optout.txt"), QStringList{QStringLiteral("+919812345601")}) << "kept in international form";
-}
 
 TEST_F(Cli, APlaceholderBringsTheColumnsAlongForTheDryRunAndTheSend)
 {

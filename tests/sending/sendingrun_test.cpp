@@ -377,10 +377,7 @@ TEST_F(SendingRunTest, AComponentThatCannotStartLeavesTheWindowUsable)
                                               "to incorrect installation of Quillo or corrupted Windows files."),
                                Dialogs::Icon::Critical);
     w.start();
-    EXPECT_TRUE(w.enabled("cmdStartSending"));
-    EXPECT_FALSE(w.enabled("cmdStopSending"));
-    EXPECT_TRUE(w.window->tabs()->isTabEnabled(1));
-    EXPECT_FALSE(w.tc.state.IsSending);
+    expectIdleWindow();
     EXPECT_EQ(w.numbers(), QStringList{"A"});
 }
 
