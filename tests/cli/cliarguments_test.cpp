@@ -17,74 +17,54 @@ QStringList words(const char *line)
     return QString::fromUtf8(line).split(QLatin1Char('|'), Qt::SkipEmptyParts);
 }
 
-struct Refusal
+TEST(CliArguments, RefusalsNameTheOptionAtFault)
 {
-    const char *name;
-    const char *arguments; // split at '|'
-    const char *error;     // the part of the error that names the fault
-};
-
-const Refusal kRefusals[] = {
-    {"NoCommand", "", "no command given"},
-    {"UnknownCommand", "sned|a.txt", "unknown command 'sned'"},
-    {"UnknownOption", "numbers|a.txt|--colum|M", "numbers: unknown option '--colum'"},
-    {"SendOptionOnNumbers", "numbers|a.txt|--port|X", "numbers: unknown option '--port'"},
-    {"MissingValueAtEnd", "send|a.txt|--message|hi|--port", "--port needs a value"},
-    {"SamePortTwice", "send|a.txt|--message|hi|--port|COM3|--port|COM4|--port|COM3", "--port: 'COM3' is given twice"},
-    {"WhereShortOfItsThreeWords", "numbers|a.xls|--where|City|=", "--where needs COLUMN OP VALUE"},
-    {"WhereWithUnknownOperator", "numbers|a.xls|--where|City|like|P", "--where: unknown condition 'like'"},
-    {"SheetAndTable", "numbers|a.xls|--sheet|S|--table|T", "--sheet and --table cannot both be given"},
-    {"NoSource", "numbers|--column|M", "numbers: SOURCE missing"},
-    {"TwoSources", "numbers|a.txt|b.txt", "unexpected argument 'b.txt'"},
-    {"NoMessage", "send|a.txt", "give the message with --message TEXT or --message-file FILE"},
-    {"TwoMessages", "send|a.txt|--message|hi|--message-file|m.txt", "cannot both be given"},
-    {"BaudNotANumber", "send|a.txt|--message|hi|--baud|96k", "--baud: '96k' is not a baud rate"},
-    {"PinWithLetters", "send|a.txt|--message|hi|--pin|12a4", "--pin: '12a4' is not a PIN"},
-    {"PinTooShort", "send|a.txt|--message|hi|--pin|123", "--pin: '123' is not a PIN"},
-    {"RetryBeyondThree", "send|a.txt|--message|hi|--retry|4", "--retry: '4' is not a whole number from 0 to 3"},
-    {"DelayBelowTheModemsPause", "send|a.txt|--message|hi|--delay|0.05", "--delay: '0.05'"},
-    {"LongModeUnknown", "send|a.txt|--message|hi|--long|wrap", "--long: 'wrap'"},
-    {"ValidityUnknown", "send|a.txt|--message|hi|--validity|2 Month", "--validity: '2 Month'"},
-    {"CountryUnknown", "numbers|a.txt|--country|XX", "--country: 'XX' is not a country code"},
-    {"CountryByName", "send|a.txt|--message|hi|--country|India", "--country: 'India' is not a country code"},
-    {"OptOutWithoutAction", "optout", "optout: give add, remove or list"},
-    {"OptOutUnknownAction", "optout|delete|9812345601", "optout: unknown action 'delete'"},
-    {"OptOutAddWithoutNumber", "optout|add|--country|IN", "optout add: NUMBER missing"},
-    {"OptOutListWithANumber", "optout|list|9812345601", "optout list: unexpected argument '9812345601'"},
-    {"OptOutWithASendOption", "optout|add|9812345601|--port|X", "optout: unknown option '--port'"},
-    {"GatewayNotAnAddress", "send|a.txt|--message|hi|--gateway|kannel:13013", "--gateway: 'kannel:13013' is neither"},
-    {"GatewayWithoutUser", "send|a.txt|--message|hi|--gateway|http://k:13013/cgi-bin/sendsms", "--gateway URL needs --user"},
-    {"UserWithoutGateway", "send|a.txt|--message|hi|--user|u", "--user, --password, --smsc and --sender go with --gateway"},
-    {"PauseReversed", "send|a.txt|--message|hi|--pause|20-5", "--pause: '20-5': the minimum is more than the maximum"},
-    {"PauseNotSeconds", "send|a.txt|--message|hi|--pause|2-soon", "--pause: 'soon' is not a number of seconds"},
-    {"PauseHalfGiven", "send|a.txt|--message|hi|--pause|5-", "--pause: '5-' is not seconds or MIN-MAX"},
-    {"CapNegative", "send|a.txt|--message|hi|--parts-per-hour|-3", "--parts-per-hour: '-3' is not a whole number"},
-    {"CapZero", "resume|--parts-per-day|0", "--parts-per-day: '0' is not a whole number from 1"},
-    {"ListenWithoutUnit", "replies|--listen|5x", "--listen: '5x' is not a duration"},
-    {"ListenForNothing", "replies|--listen|0s", "--listen: '0s' is not a duration"},
-    {"ListenBeyondADay", "replies|--listen|25h", "--listen: '25h' is not a duration"},
-    {"PortWithoutListen", "replies|--port|COM3", "replies: --port goes with --listen"},
-    {"ListenToTwoPorts", "replies|--listen|5|--port|COM3|--port|COM4", "--listen hears one modem"},
-    {"RepliesWithASendOption", "replies|--listen|5|--delay|1", "replies: unknown option '--delay'"},
-};
-
-void PrintTo(const Refusal &c, std::ostream *out)
-{
-    *out << c.arguments;
+    // The arguments split at '|', and the part of the error that names the fault.
+    const std::pair<const char *, const char *> cases[] = {
+        {"", "no command given"},
+        {"sned|a.txt", "unknown command 'sned'"},
+        {"numbers|a.txt|--colum|M", "numbers: unknown option '--colum'"},
+        {"numbers|a.txt|--port|X", "numbers: unknown option '--port'"},
+        {"send|a.txt|--message|hi|--port", "--port needs a value"},
+        {"send|a.txt|--message|hi|--port|COM3|--port|COM4|--port|COM3", "--port: 'COM3' is given twice"},
+        {"numbers|a.xls|--where|City|=", "--where needs COLUMN OP VALUE"},
+        {"numbers|a.xls|--where|City|like|P", "--where: unknown condition 'like'"},
+        {"numbers|a.xls|--sheet|S|--table|T", "--sheet and --table cannot both be given"},
+        {"numbers|--column|M", "numbers: SOURCE missing"},
+        {"numbers|a.txt|b.txt", "unexpected argument 'b.txt'"},
+        {"send|a.txt", "give the message with --message TEXT or --message-file FILE"},
+        {"send|a.txt|--message|hi|--message-file|m.txt", "cannot both be given"},
+        {"send|a.txt|--message|hi|--baud|96k", "--baud: '96k' is not a baud rate"},
+        {"send|a.txt|--message|hi|--pin|12a4", "--pin: '12a4' is not a PIN"},
+        {"send|a.txt|--message|hi|--pin|123", "--pin: '123' is not a PIN"},
+        {"send|a.txt|--message|hi|--retry|4", "--retry: '4' is not a whole number from 0 to 3"},
+        {"send|a.txt|--message|hi|--delay|0.05", "--delay: '0.05'"},
+        {"send|a.txt|--message|hi|--long|wrap", "--long: 'wrap'"},
+        {"send|a.txt|--message|hi|--validity|2 Month", "--validity: '2 Month'"},
+        {"numbers|a.txt|--country|XX", "--country: 'XX' is not a country code"},
+        {"optout", "optout: give add, remove or list"},
+        {"optout|delete|9812345601", "optout: unknown action 'delete'"},
+        {"optout|add|--country|IN", "optout add: NUMBER missing"},
+        {"optout|list|9812345601", "optout list: unexpected argument '9812345601'"},
+        {"optout|add|9812345601|--port|X", "optout: unknown option '--port'"},
+        {"send|a.txt|--message|hi|--gateway|kannel:13013", "--gateway: 'kannel:13013' is neither"},
+        {"send|a.txt|--message|hi|--gateway|http://k:13013/cgi-bin/sendsms", "--gateway URL needs --user"},
+        {"send|a.txt|--message|hi|--user|u", "--user, --password, --smsc and --sender go with --gateway"},
+        {"send|a.txt|--message|hi|--pause|20-5", "--pause: '20-5': the minimum is more than the maximum"},
+        {"send|a.txt|--message|hi|--pause|2-soon", "--pause: 'soon' is not a number of seconds"},
+        {"send|a.txt|--message|hi|--pause|5-", "--pause: '5-' is not seconds or MIN-MAX"},
+        {"send|a.txt|--message|hi|--parts-per-hour|-3", "--parts-per-hour: '-3' is not a whole number"},
+        {"resume|--parts-per-day|0", "--parts-per-day: '0' is not a whole number from 1"},
+        {"replies|--listen|5x", "--listen: '5x' is not a duration"},
+        {"replies|--listen|0s", "--listen: '0s' is not a duration"},
+        {"replies|--listen|25h", "--listen: '25h' is not a duration"},
+        {"replies|--port|COM3", "replies: --port goes with --listen"},
+        {"replies|--listen|5|--port|COM3|--port|COM4", "--listen hears one modem"},
+        {"replies|--listen|5|--delay|1", "replies: unknown option '--delay'"},
+    };
+    for (const auto &[arguments, error] : cases)
+        EXPECT_TRUE(parseCliArguments(words(arguments)).error.contains(QString::fromUtf8(error))) << arguments;
 }
-
-class Refusals : public testing::TestWithParam<Refusal>
-{
-};
-
-TEST_P(Refusals, NameTheOptionAtFault)
-{
-    const CliParse parse = parseCliArguments(words(GetParam().arguments));
-    EXPECT_TRUE(parse.error.contains(QString::fromUtf8(GetParam().error))) << parse.error.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Cli, Refusals, testing::ValuesIn(kRefusals),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CliArguments, OptionsBecomeTheDialogsTextsAndTheSettingsChoices)
 {
@@ -113,16 +93,6 @@ TEST(CliArguments, OptionsBecomeTheDialogsTextsAndTheSettingsChoices)
     EXPECT_EQ(run.StopBits, QStringLiteral("1"));
     EXPECT_EQ(run.Country, QString()) << "no --country keeps the stored one";
 
-    // --country takes a code in any case, or none to turn the stored one off.
-    stored.Country = QStringLiteral("GB");
-    for (const auto &[given, country] : {std::pair{"in", "IN"}, std::pair{"NONE", ""}}) {
-        const CliParse withCountry = parseCliArguments(words("numbers|a.txt|--country") << QString::fromUtf8(given));
-        ASSERT_TRUE(withCountry.error.isEmpty()) << withCountry.error.toStdString();
-        EXPECT_EQ(runSettings(stored, withCountry.command.send).Country, QLatin1String(country)) << given;
-    }
-    const CliParse optOut = parseCliArguments(words("optout|remove|+91 98123 45601|09812345602"));
-    EXPECT_EQ(optOut.command.kind, CliCommand::Kind::OptOut);
-    EXPECT_EQ(optOut.command.optOutNumbers, (QStringList{"+91 98123 45601", "09812345602"}));
     for (const auto &[given, seconds] : {std::pair{"replies", 0}, std::pair{"replies|--listen|90", 90},
                                          std::pair{"replies|--listen|5m", 300}, std::pair{"replies|--listen|2h", 7200}}) {
         const CliParse replies = parseCliArguments(words(given));
@@ -165,16 +135,6 @@ TEST(CliArguments, FurtherPortsReplaceTheStoredModemsWithTheRunsPortSettingsAndP
         EXPECT_EQ(details.Pacing.MaxPause, c.pacing.MaxPause) << c.arguments << ": the first modem";
         EXPECT_EQ(ports, c.ports) << c.arguments;
     }
-}
-
-TEST(CliArguments, ConditionsAreTheDialogsEntriesOrSqlSymbols)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"=", "equals"}, {"<>", "does not equal"}, {"<", "is less than"}, {"Begins With", "begins with"},
-        {"does not end with", "does not end with"}, {"==", ""}, {"", ""},
-    };
-    for (const auto &[op, condition] : cases)
-        EXPECT_EQ(conditionForOperator(QString::fromUtf8(op)), QString::fromUtf8(condition)) << op;
 }
 
 TEST(CliArguments, HelpOfEachCommand)

@@ -63,86 +63,29 @@ protected:
         t.state.Details.MsgLog = QStringLiteral("2");
     }
 
-    RunResult run(RecipientList &list, const GatewaySettings &gateway, const QString &resumes = {})
+    // A run of list through the gateway, answering the start question yes, that ends with
+    // the message starting with ending.
+    RunResult run(RunEngine &engine, const GatewaySettings &gateway, const QString &ending, Dialogs::Icon icon,
+                  const QString &resumes = {})
     {
-        RunEngine engine(t.context, list, view);
         engine.setGateway(gateway);
         if (!resumes.isEmpty())
             engine.setResumes(resumes);
-        return engine.start({QStringLiteral("Hello"), {}, false, false, 0}, {QStringLiteral("Split"), true});
+        t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true).expectMessageStartingWith(ending, icon);
+        const RunResult result = engine.start({QStringLiteral("Hello"), {}, false, false, 0}, {QStringLiteral("Split"), true});
+        EXPECT_TRUE(t.dialogs.allConsumed());
+        return result;
     }
 
     TestContext t;
     QuietView view;
+    RecipientList list;
 };
 
 } // namespace
 
-TEST_F(GatewayRun, EveryNumberArrivesOnceAndLeavesTheList)
-{
-    KannelProcesses kannel;
-    ASSERT_EQ(kannel.start(), QString());
-    RecipientList list;
-    const QStringList all = numbers(1000);
-    list.appendMany(all);
-    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
-        .expectMessage(QStringLiteral("Sending complete. [Sent:1000; Failed:0]"), Dialogs::Icon::None);
-    const RunResult result = run(list, gatewayOf(kannel));
-    EXPECT_EQ(result.end, RunResult::End::Completed);
-    EXPECT_TRUE(t.dialogs.shown().constFirst().contains(
-        QLatin1String("Estimated duration: as fast as the gateway takes them, 8 requests at once")));
-    EXPECT_EQ(list.count(), 0);
-    ASSERT_TRUE(kannel.waitForReceived(1000, 30000)) << kannel.received().size();
-    const QStringList got = receivedNumbers(kannel);
-    EXPECT_EQ(QSet<QString>(got.begin(), got.end()).size(), 1000) << "a number arrived twice";
-    EXPECT_EQ(QSet<QString>(got.begin(), got.end()), QSet<QString>(all.begin(), all.end()));
-    const RunJournalState journal = readRunJournal(result.journal);
-    EXPECT_EQ(journal.notSent(true), QStringList());
-    const std::pair<QString, QString> route{QStringLiteral("gateway"), kannel::loggable(kannel.sendsmsUrl())};
-    EXPECT_TRUE(journal.start.options.contains(route));
-}
-
-// Kannel calls back on the run's dlr-url; each report finds its number in the journal, also
-// those that come after the run's end.
-TEST_F(GatewayRun, DeliveryReportsComeBackToTheJournal)
-{
-    KannelProcesses kannel;
-    ASSERT_EQ(kannel.start(), QString());
-    RecipientList list;
-    list.appendMany(numbers(20));
-    t.state.Details.DeliveryReports = QStringLiteral("1");
-    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
-        .expectMessage(QStringLiteral("Sending complete. [Sent:20; Failed:0]"), Dialogs::Icon::None);
-    RunEngine engine(t.context, list, view);
-    engine.setGateway(gatewayOf(kannel));
-    const RunResult result = engine.start({QStringLiteral("Hello"), {}, false, false, 0}, {QStringLiteral("Split"), true});
-    ASSERT_EQ(result.end, RunResult::End::Completed);
-    QElapsedTimer waited;
-    for (waited.start(); engine.pendingDeliveries() > 0 && waited.elapsed() < 20000;)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    const RunJournalState journal = readRunJournal(result.journal);
-    EXPECT_TRUE(journal.deliveryReports);
-    for (const RunPosition &p : journal.positions)
-        EXPECT_EQ(p.delivery, gsm::DeliveryStatus::Delivered);
-}
-
-TEST_F(GatewayRun, AWrongPasswordEndsTheRunWithTheListWhole)
-{
-    KannelProcesses kannel;
-    ASSERT_EQ(kannel.start(), QString());
-    RecipientList list;
-    list.appendMany(numbers(20));
-    GatewaySettings gateway = gatewayOf(kannel);
-    gateway.route.password = QStringLiteral("wrong");
-    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
-        .expectMessage(QStringLiteral("The gateway refused the user name or password: Authorization failed for sendsms"),
-                       Dialogs::Icon::Exclamation);
-    const RunResult result = run(list, gateway);
-    EXPECT_EQ(result.end, RunResult::End::ConnectionFailure);
-    EXPECT_EQ(list.entries(), numbers(20));
-    EXPECT_EQ(readRunJournal(result.journal).notSent(false), numbers(20));
-}
-
+// The second run also asks for delivery reports: Kannel calls back on the run's dlr-url and
+// each report finds its number in the journal, also those that come after the run's end.
 TEST_F(GatewayRun, KannelStoppedMidRunThenResumedSendsEachNumberAtMostOnce)
 {
     const QStringList all = numbers(300);
@@ -151,33 +94,34 @@ TEST_F(GatewayRun, KannelStoppedMidRunThenResumedSendsEachNumberAtMostOnce)
     {
         KannelProcesses kannel;
         ASSERT_EQ(kannel.start(), QString());
-        RecipientList list;
         list.appendMany(all);
         int sent = 0;
         view.onSent = [&](const QString &) {
             if (++sent == 100)
                 kannel.stop();
         };
-        t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
-            .expectMessageStartingWith(QStringLiteral("The gateway "), Dialogs::Icon::Exclamation);
-        first = run(list, gatewayOf(kannel));
+        RunEngine engine(t.context, list, view);
+        first = run(engine, gatewayOf(kannel), QStringLiteral("The gateway "), Dialogs::Icon::Exclamation);
         view.onSent = {};
         EXPECT_EQ(first.end, RunResult::End::ConnectionFailure);
+        EXPECT_TRUE(t.dialogs.shown().constFirst().contains(
+            QLatin1String("Estimated duration: as fast as the gateway takes them, 8 requests at once")));
         const RunJournalState journal = readRunJournal(first.journal);
         EXPECT_EQ(list.entries(), journal.notSent(true)) << "the list keeps exactly what the journal did not send";
+        EXPECT_TRUE(journal.start.options.contains(std::pair{QStringLiteral("gateway"), kannel::loggable(kannel.sendsmsUrl())}));
         EXPECT_GE(first.sent, 100);
         EXPECT_LT(first.sent, 300);
         got = receivedNumbers(kannel);
     }
     KannelProcesses again;
     ASSERT_EQ(again.start(), QString());
-    RecipientList rest;
-    rest.appendMany(readRunJournal(first.journal).notSent(false));
-    t.dialogs.expectQuestionStartingWith(QStringLiteral("Start sending messages?"), true)
-        .expectMessageStartingWith(QStringLiteral("Sending complete."), Dialogs::Icon::None);
-    const RunResult second = run(rest, gatewayOf(again), first.journal);
+    list.clear();
+    list.appendMany(readRunJournal(first.journal).notSent(false));
+    t.state.Details.DeliveryReports = QStringLiteral("1");
+    RunEngine engine(t.context, list, view);
+    const RunResult second = run(engine, gatewayOf(again), QStringLiteral("Sending complete."), Dialogs::Icon::None, first.journal);
     EXPECT_EQ(second.end, RunResult::End::Completed);
-    EXPECT_EQ(rest.count(), 0);
+    EXPECT_EQ(list.count(), 0);
     ASSERT_TRUE(again.waitForReceived(second.sent, 30000));
     got += receivedNumbers(again);
     const QSet<QString> once(got.begin(), got.end());
@@ -187,4 +131,28 @@ TEST_F(GatewayRun, KannelStoppedMidRunThenResumedSendsEachNumberAtMostOnce)
     for (const QString &number : all)
         EXPECT_TRUE(once.contains(number) || journal.notSent(true).contains(number) != journal.notSent(false).contains(number))
             << number.toStdString() << " never arrived and was not uncertain";
+
+    QElapsedTimer waited;
+    for (waited.start(); engine.pendingDeliveries() > 0 && waited.elapsed() < 20000;)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    const RunJournalState reported = readRunJournal(second.journal);
+    EXPECT_TRUE(reported.deliveryReports);
+    for (const RunPosition &p : reported.positions)
+        EXPECT_EQ(p.delivery, gsm::DeliveryStatus::Delivered);
+}
+
+TEST_F(GatewayRun, AWrongPasswordEndsTheRunWithTheListWhole)
+{
+    KannelProcesses kannel;
+    ASSERT_EQ(kannel.start(), QString());
+    list.appendMany(numbers(20));
+    GatewaySettings gateway = gatewayOf(kannel);
+    gateway.route.password = QStringLiteral("wrong");
+    RunEngine engine(t.context, list, view);
+    const RunResult result = run(engine, gateway,
+                                 QStringLiteral("The gateway refused the user name or password: Authorization failed for sendsms"),
+                                 Dialogs::Icon::Exclamation);
+    EXPECT_EQ(result.end, RunResult::End::ConnectionFailure);
+    EXPECT_EQ(list.entries(), numbers(20));
+    EXPECT_EQ(readRunJournal(result.journal).notSent(false), numbers(20));
 }

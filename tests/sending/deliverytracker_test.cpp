@@ -108,6 +108,8 @@ TEST(DeliveryTracker, MatchesByModemAndReferenceTheNewestMessageFirst)
     tracker.expect(second, 0, QStringLiteral("111"), QStringLiteral("COM2"), QStringLiteral("5"));
     tracker.expect(second, 1, QStringLiteral("222"), QStringLiteral("COM1"), QStringLiteral("6"));
 
+    EXPECT_FALSE(tracker.record(QStringLiteral("COM2"), QStringLiteral("6"), DeliveryStatus::Pending, {}))
+        << "the same reference from another modem";
     const auto got = tracker.record(QStringLiteral("COM2"), QStringLiteral("5"), DeliveryStatus::Delivered, {});
     ASSERT_TRUE(got);
     EXPECT_EQ(got->journal, second);

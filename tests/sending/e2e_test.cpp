@@ -1,22 +1,16 @@
-// Whole runs and refreshes through the real driver: the in-process simulated modem
+// Whole runs through the real driver: the in-process simulated modem
 // (port SIMULATOR) and modemsim on a pseudo-terminal for the faults.
 #include "modemsimprocess.h"
 #include "probecomponent.h"
 #include "runwindow.h"
 #include "recipients/optoutlist.h"
+#include "recipients/recipientlist.h"
 #include "sending/runjournal.h"
 #include "sending/sendingrun.h"
-#include "recipients/importconnections.h"
-#include "recipients/importdatabase.h"
-#include "recipients/importlist.h"
-#include "sheetwriter.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProgressBar>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,12 +42,6 @@ struct EndToEnd : testing::Test
         return file.open(QIODevice::ReadOnly)
                    ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                    : QStringList();
-    }
-    void simulatorFaults(const QByteArray &ini)
-    {
-        QFile file(w.logs + QStringLiteral("simulator.ini"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(ini);
     }
     // modemsim on a pseudo-terminal with a fault configuration.
     bool startModem(const QString &ini)
@@ -98,40 +86,6 @@ struct EndToEnd : testing::Test
     }
 };
 
-TEST_F(EndToEnd, SimulatorRunSendsEveryNumberAndEndsIdle)
-{
-    w.setNumbers({kA, kB, kC});
-    w.runToCompletion(3, 0);
-    EXPECT_TRUE(w.numbers().isEmpty());
-    EXPECT_EQ(received(simulatorRecord()), (QStringList{kA, kB, kC}));
-    EXPECT_EQ(w.panel(1), QStringLiteral("Idle"));
-    EXPECT_TRUE(w.window->progressBar()->isHidden());
-    EXPECT_EQ(w.label("lblManufacturer"), QStringLiteral("Kestrel Labs"));
-    EXPECT_EQ(w.messageLog().last(), QStringLiteral("Sending completed [Sent:3; Failed:0]"));
-    EXPECT_TRUE(w.enabled("cmdStartSending"));
-}
-
-TEST_F(EndToEnd, StopAnsweredNoGoesOnAndYesLeavesTheRestInTheList)
-{
-    for (bool abort : {false, true}) {
-        w.setNumbers({kA, kB, kC});
-        probe->beforeSend = [&](const QString &number) {
-            if (number == kA)
-                w.stop();
-        };
-        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
-        w.tc.dialogs.expectQuestion(kAbort, abort);
-        if (!abort)
-            w.tc.dialogs.expectMessage(RunWindow::completeBox(3, 0), Dialogs::Icon::None);
-        w.start();
-        EXPECT_TRUE(w.tc.dialogs.allConsumed());
-        EXPECT_EQ(w.numbers(), abort ? (QStringList{kB, kC}) : QStringList()) << abort;
-        EXPECT_EQ(w.messageLog().last(), abort ? QStringLiteral("Sending aborted manually")
-                                               : QStringLiteral("Sending completed [Sent:3; Failed:0]"));
-        EXPECT_TRUE(w.enabled("cmdStartSending"));
-    }
-}
-
 TEST_F(EndToEnd, ExitOrCloseDuringARunBecomesAStopFollowedByTheExitQuestion)
 {
     // via the close box, answer to the abort question, answer to the exit question
@@ -170,48 +124,6 @@ TEST_F(EndToEnd, WapPushRunLogsReportZero)
                                                      QStringLiteral("Message Sent [") + kB + QStringLiteral("]; 1 SMS")}));
 }
 
-TEST_F(EndToEnd, LowSignalAsksOnlyBelow36)
-{
-    // RSSI 11 reads as 35 on the bar's scale, 12 as 39.
-    for (const auto &[rssi, asked] : {std::pair{11, true}, std::pair{12, false}}) {
-        simulatorFaults(QStringLiteral("[network]\nRSSI=%1\n").arg(rssi).toUtf8());
-        w.setNumbers({kA});
-        w.tc.dialogs.expectQuestionStartingWith(kStart, true);
-        if (asked)
-            w.tc.dialogs.expectQuestion(kLowSignal, false);
-        else
-            w.tc.dialogs.expectMessage(RunWindow::completeBox(1, 0), Dialogs::Icon::None);
-        w.start();
-        EXPECT_EQ(w.signalBar(), asked ? 35 : 39);
-        EXPECT_EQ(w.numbers().size(), asked ? 1 : 0);
-    }
-}
-
-TEST_F(EndToEnd, RefreshShowsTheCodeForABlankNameAndAnEmptyBarForAnUnknownSignal)
-{
-    simulatorFaults("[network]\nName=\nCode=23499\nRSSI=99\n");
-    w.window->tabs()->setCurrentIndex(2);
-    w.click("cmdRefresh");
-    EXPECT_EQ(w.label("lblModel"), QStringLiteral("SimModem 900"));
-    EXPECT_EQ(w.label("lblIMEI"), QStringLiteral("356938035643809"));
-    EXPECT_EQ(w.label("lblNetwork"), QStringLiteral("23499"));
-    EXPECT_EQ(w.signalBar(), 0);
-    EXPECT_EQ(w.panel(1), QStringLiteral("Idle"));
-    EXPECT_TRUE(w.window->progressBar()->isHidden());
-}
-
-TEST_F(EndToEnd, ANumberRefusedByTheNetworkStaysInTheListAndTheRunGoesOn)
-{
-    ASSERT_TRUE(startModem(QStringLiteral("[faults]\nCmsErrorNumbers=%1\n").arg(kB)));
-    w.setNumbers({kA, kB, kC});
-    w.runToCompletion(2, 1);
-    EXPECT_EQ(w.numbers(), QStringList{kB});
-    EXPECT_EQ(received(sim.recorded()), (QStringList{kA, kC}));
-    EXPECT_EQ(w.messageLog().last(), QStringLiteral("Sending completed [Sent:2; Failed:1]"));
-    EXPECT_TRUE(w.messageLog().contains(QStringLiteral("Message FAILED [") + kB + QLatin1Char(']')));
-    expectJournalAgrees(RunEnd::Completed, {kA, kC});
-}
-
 TEST_F(EndToEnd, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
 {
     ASSERT_TRUE(startModem(QStringLiteral("[faults]\nHangUpAfterMessages=2\n")));
@@ -227,50 +139,29 @@ TEST_F(EndToEnd, AHangUpMidRunLeavesExactlyTheUnsentNumbers)
 
 TEST_F(EndToEnd, OptedOutNumbersNeverReachTheModemAndLeaveTheList)
 {
-    // The list's spelling and the opt-out file's differ; they compare by digits without a
-    // country and by international form with one.
-    const struct
-    {
-        const char *country;
-        QString optedOut; // as the list holds it
-        QByteArray file;
-        QString warning; // before the start question, for the file's garbage
-    } cases[] = {
-        {"", kB, "# asked to stop\r\n98123 45602\r\nAsha\r\n", QStringLiteral("left out:\r\nline 3")},
-        {"IN", QStringLiteral("+919812345602"), "09812345602\r\n", {}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.country);
-        for (const QString &journal : QDir(w.logs).entryList({QStringLiteral("run-*.journal")}))
-            QFile::remove(w.logs + journal);
-        QFile::remove(w.logs + QStringLiteral("message.log"));
-        QFile file(OptOutList::pathIn(w.tc.context.dataFolder));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(c.file);
-        file.close();
-        ModemSimProcess modem;
-        ASSERT_TRUE(modem.start());
-        w.tc.state.Details.Port = modem.port();
-        w.tc.state.Details.Country = QLatin1String(c.country);
-        w.setNumbers({kA, c.optedOut, kC});
-
-        if (!c.warning.isEmpty())
-            w.tc.dialogs.expectMessageStartingWith(QStringLiteral("The opt-out list "), Dialogs::Icon::Exclamation);
-        w.runToCompletion(2, 0, 1);
-        EXPECT_TRUE(w.tc.dialogs.allConsumed());
-        if (!c.warning.isEmpty())
-            EXPECT_TRUE(w.tc.dialogs.shown().value(w.tc.dialogs.shown().size() - 3).endsWith(c.warning));
-        EXPECT_EQ(received(modem.recorded()), (QStringList{kA, kC}));
-        EXPECT_TRUE(w.numbers().isEmpty());
-        EXPECT_EQ(w.messageLog(), (QStringList{QStringLiteral("Sending started"),
-                                               QStringLiteral("Message Sent [") + kA + QStringLiteral("]; 1 SMS"),
-                                               QStringLiteral("Skipped (opt-out) [") + c.optedOut + QLatin1Char(']'),
-                                               QStringLiteral("Message Sent [") + kC + QStringLiteral("]; 1 SMS"),
-                                               QStringLiteral("Sending completed [Sent:2; Failed:0]")}));
-        expectJournalAgrees(RunEnd::Completed, {kA, kC});
-        const QString journal = QDir(w.logs).entryList({QStringLiteral("run-*.journal")}).value(0);
-        EXPECT_EQ(readRunJournal(w.logs + journal).positions.value(1).outcome, RunOutcome::Skipped);
-    }
+    // With a country the list's spelling and the opt-out file's compare by international
+    // form; the file's garbage is named before the start question.
+    const QString optedOut = QStringLiteral("+919812345602");
+    QFile file(OptOutList::pathIn(w.tc.context.dataFolder));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# asked to stop\r\n09812345602\r\nAsha\r\n");
+    file.close();
+    ASSERT_TRUE(startModem(QString()));
+    w.tc.state.Details.Country = QStringLiteral("IN");
+    w.setNumbers({kA, optedOut, kC});
+    w.tc.dialogs.expectMessageStartingWith(QStringLiteral("The opt-out list "), Dialogs::Icon::Exclamation);
+    w.runToCompletion(2, 0, 1);
+    EXPECT_TRUE(w.tc.dialogs.allConsumed());
+    EXPECT_TRUE(w.tc.dialogs.shown().value(0).endsWith(QStringLiteral("left out:\r\nline 3")));
+    EXPECT_EQ(received(sim.recorded()), (QStringList{kA, kC}));
+    EXPECT_TRUE(w.numbers().isEmpty());
+    EXPECT_EQ(w.messageLog(), (QStringList{QStringLiteral("Sending started"),
+                                           QStringLiteral("Message Sent [") + kA + QStringLiteral("]; 1 SMS"),
+                                           QStringLiteral("Skipped (opt-out) [") + optedOut + QLatin1Char(']'),
+                                           QStringLiteral("Message Sent [") + kC + QStringLiteral("]; 1 SMS"),
+                                           QStringLiteral("Sending completed [Sent:2; Failed:0]")}));
+    expectJournalAgrees(RunEnd::Completed, {kA, kC});
+    EXPECT_EQ(w.lastJournal().positions.value(1).outcome, RunOutcome::Skipped);
 }
 
 TEST_F(EndToEnd, ASilentModemFailsEachSendAfterTheTimeLimitAndStopStillWorks)
@@ -322,22 +213,12 @@ TEST_F(EndToEnd, ConnectionFailuresShowTheComponentsErrorNumber)
     }
 }
 
-TEST_F(EndToEnd, AWorkbookWithNamesSendsEachPersonTheirOwnText)
+// A list with columns (as an import leaves it): each person their own text, Łukasz's in UCS2.
+TEST_F(EndToEnd, AListWithColumnsSendsEachPersonTheirOwnText)
 {
-    QTemporaryDir dir;
-    const QString xlsx = dir.filePath(QStringLiteral("fees.xlsx"));
-    ASSERT_TRUE(SheetWriter::writeFile(
-        xlsx, SheetWriter::Format::Xlsx,
-        {{QStringLiteral("Fees"),
-          {{QStringLiteral("Name"), QStringLiteral("Mobile"), QStringLiteral("Fee")},
-           {QStringLiteral("Asha"), kA.toDouble(), QStringLiteral("1,200")},
-           {QStringLiteral("Łukasz"), kB.toDouble(), QVariant()},
-           {QStringLiteral("Ravi"), kC.toDouble(), 99.0}}}}));
     ASSERT_TRUE(startModem(QString()));
-    RecipientListImport import(w.list());
-    ImportConnections connections;
-    importDatabase(ImportSource::Excel, {xlsx, QStringLiteral("Fees"), QStringLiteral("Mobile"), {}, {}, {}, true},
-                   false, w.tc.dialogs, import, connections);
+    w.list().appendMany({kA, kB, kC}, {{{"Name", "Asha"}, {"Fee", "1,200"}}, {{"Name", "Łukasz"}, {"Fee", ""}},
+                                       {{"Name", "Ravi"}, {"Fee", "99"}}});
     w.setMessage(QStringLiteral("Dear {name}, your fee of {Fee} is due."));
 
     QStringList previewed;

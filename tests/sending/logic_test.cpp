@@ -10,50 +10,25 @@
 
 namespace {
 
-// --- IsValidPhoneNumber ------------------------------------------------------------------
-
-struct NumberCase
+TEST(PhoneNumber, GeneralNumericTestWithOptionalPlus)
 {
-    const char *text;
-    bool valid;
-};
-
-void PrintTo(const NumberCase &c, std::ostream *out) { *out << printable(QString::fromUtf8(c.text)); }
-
-class PhoneNumberTest : public testing::TestWithParam<NumberCase>
-{
-};
-
-TEST_P(PhoneNumberTest, GeneralNumericTestWithOptionalPlus)
-{
-    const NumberCase &c = GetParam();
-    EXPECT_EQ(IsValidPhoneNumber(QString::fromUtf8(c.text), QLocale::c()), c.valid) << c.text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, PhoneNumberTest,
-    testing::Values(NumberCase{"9812345678", true}, NumberCase{"+919812345678", true},
-                    NumberCase{" 9812345678 ", true},
-                    NumberCase{"-9812345678", true}, NumberCase{"+-98", true}, NumberCase{"98123.5", true},
-                    NumberCase{"9,812,345,678", true}, NumberCase{"9.8e9", true}, NumberCase{"1E+5", true},
-                    // refused: stray letters, inner blanks, a lone or doubled sign, nothing at all
-                    NumberCase{"98123x5678", false}, NumberCase{"+91x", false}, NumberCase{"+", false},
-                    NumberCase{"98123 45678", false}, NumberCase{"+ 91 98", false}, NumberCase{"", false},
-                    NumberCase{"   ", false}, NumberCase{"9812345678+", false}, NumberCase{"0x1F", false},
-                    NumberCase{"1e", false}, NumberCase{"98,", false}, NumberCase{"98..1", false},
-                    // only blanks are trimmed: a pasted no-break space or line end would be sent
-                    NumberCase{"9812345678\xC2\xA0", false}, NumberCase{"\n+919812345678", false},
-                    NumberCase{"9812345679\t", false}, NumberCase{"\t+919812345678  ", false}));
-
-TEST(PhoneNumber, DecimalSeparatorFollowsTheLocale)
-{
+    const std::pair<const char *, bool> cases[] = {
+        {"9812345678", true}, {"+919812345678", true}, {" 9812345678 ", true}, {"-9812345678", true}, {"+-98", true},
+        {"98123.5", true}, {"9,812,345,678", true}, {"9.8e9", true}, {"1E+5", true},
+        // refused: stray letters, inner blanks, a lone or doubled sign, nothing at all
+        {"98123x5678", false}, {"+91x", false}, {"+", false}, {"98123 45678", false}, {"+ 91 98", false}, {"", false},
+        {"   ", false}, {"9812345678+", false}, {"0x1F", false}, {"1e", false}, {"98,", false}, {"98..1", false},
+        // only blanks are trimmed: a pasted no-break space or line end would be sent
+        {"9812345678\xC2\xA0", false}, {"\n+919812345678", false}, {"9812345679\t", false},
+        {"\t+919812345678  ", false}};
+    for (const auto &[text, valid] : cases)
+        EXPECT_EQ(IsValidPhoneNumber(QString::fromUtf8(text), QLocale::c()), valid) << printable(QString::fromUtf8(text));
+    // The decimal separator follows the locale.
     const QLocale german(QLocale::German, QLocale::Germany);
     EXPECT_TRUE(IsValidPhoneNumber(QStringLiteral("98,5"), german));
     EXPECT_TRUE(IsValidPhoneNumber(QStringLiteral("98.123.456"), german));
     EXPECT_FALSE(IsValidPhoneNumber(QStringLiteral("98,5,5"), german));
 }
-
-// --- RecipientList -----------------------------------------------------------------------
 
 TEST(RecipientList, DuplicateTestAndKeysFollowEveryChange)
 {
@@ -81,78 +56,38 @@ TEST(RecipientList, DuplicateTestAndKeysFollowEveryChange)
     EXPECT_EQ(list.entry(0), QString());
 }
 
-// --- FormatTimeLeft ----------------------------------------------------------------------
-
-struct TimeCase
+TEST(TimeLeft, EstimatesAndFormats)
 {
-    qint64 elapsedMs;
-    qint16 done;
-    qint16 total;
-    const char *shown;
-};
-
-void PrintTo(const TimeCase &c, std::ostream *out)
-{
-    *out << c.elapsedMs << " ms, " << c.done << " of " << c.total;
-}
-
-class TimeLeftTest : public testing::TestWithParam<TimeCase>
-{
-};
-
-TEST_P(TimeLeftTest, EstimatesAndFormats)
-{
-    const TimeCase &c = GetParam();
-    const qint64 start = 5'000'000;
-    EXPECT_EQ(FormatTimeLeft(start, c.done, c.total, start + c.elapsedMs), QString::fromLatin1(c.shown))
-        << c.elapsedMs << " ms, " << c.done << " of " << c.total;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, TimeLeftTest,
-    testing::Values(
+    const struct
+    {
+        qint64 elapsedMs;
+        qint16 done, total;
+        const char *shown;
+    } cases[] = {
         // 8 s per number before anything is measured, however long the list
-        TimeCase{0, 0, 10, "1m 20s"}, TimeCase{999'000, 0, 5, "40s"}, TimeCase{0, 0, 450, "1h 0m"},
-        TimeCase{0, 0, 32767, "72h 48m"}, TimeCase{0, 0, 0, "0s"},
+        {0, 0, 10, "1m 20s"}, {999'000, 0, 5, "40s"}, {0, 0, 450, "1h 0m"}, {0, 0, 32767, "72h 48m"}, {0, 0, 0, "0s"},
         // measured: elapsed / done * left
-        TimeCase{90'000, 3, 5, "1m 0s"}, TimeCase{90'000, 1, 2, "1m 30s"}, TimeCase{150'000, 1, 2, "2m 30s"},
-        TimeCase{7199'000, 1, 2, "1h 59m"}, TimeCase{3600'000, 1, 2, "1h 0m"}, TimeCase{59'000, 1, 2, "59s"},
+        {90'000, 3, 5, "1m 0s"}, {90'000, 1, 2, "1m 30s"}, {150'000, 1, 2, "2m 30s"}, {7199'000, 1, 2, "1h 59m"},
+        {3600'000, 1, 2, "1h 0m"}, {59'000, 1, 2, "59s"},
         // whole seconds elapsed, then halves to the even number
-        TimeCase{1'999, 1, 2, "1s"}, TimeCase{5'000, 2, 3, "2s"}, TimeCase{7'000, 2, 3, "4s"},
-        // the last number: nothing left
-        TimeCase{120'000, 5, 5, "0s"},
-        // a clock set back gives no negative time
-        TimeCase{-60'000, 1, 2, "0s"}));
-
-// --- GsmCharCount ------------------------------------------------------------------------
-
-struct CountCase
-{
-    const char16_t *text;
-    int count;
-};
-
-void PrintTo(const CountCase &c, std::ostream *out) { *out << printable(QString::fromUtf16(c.text)); }
-
-class GsmCountTest : public testing::TestWithParam<CountCase>
-{
-};
-
-TEST_P(GsmCountTest, ExtensionCharactersAndEuroCountTwice)
-{
-    const QString text = QString::fromUtf16(GetParam().text);
-    EXPECT_EQ(GsmCharCount(text, BuildGsmExtensionChars()), GetParam().count) << text.toStdString();
+        {1'999, 1, 2, "1s"}, {5'000, 2, 3, "2s"}, {7'000, 2, 3, "4s"},
+        // the last number: nothing left; a clock set back gives no negative time
+        {120'000, 5, 5, "0s"}, {-60'000, 1, 2, "0s"}};
+    const qint64 start = 5'000'000;
+    for (const auto &c : cases)
+        EXPECT_EQ(FormatTimeLeft(start, c.done, c.total, start + c.elapsedMs), QString::fromLatin1(c.shown))
+            << c.elapsedMs << " ms, " << c.done << " of " << c.total;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, GsmCountTest,
-                         testing::Values(CountCase{u"a{}^\u20AC", 9}, CountCase{u"\f", 2},
-                                         CountCase{u"[~]|\\", 10}, CountCase{u"", 0},
-                                         CountCase{u"Hello world!", 12},
-                                         // outside the alphabet still counts one per code unit
-                                         CountCase{u"\u00E9\u4E2D", 2}, CountCase{u"\U0001F600", 2},
-                                         CountCase{u"a\r\nb", 4}));
-
-// --- Message files -----------------------------------------------------------------------
+TEST(GsmCharCount, ExtensionCharactersAndEuroCountTwice)
+{
+    // Outside the alphabet still counts one per code unit.
+    const std::pair<const char16_t *, int> cases[] = {{u"a{}^\u20AC", 9}, {u"\f", 2},           {u"[~]|\\", 10},
+                                                      {u"", 0},           {u"Hello world!", 12}, {u"\u00E9\u4E2D", 2},
+                                                      {u"\U0001F600", 2}, {u"a\r\nb", 4}};
+    for (const auto &[text, count] : cases)
+        EXPECT_EQ(GsmCharCount(QString::fromUtf16(text), BuildGsmExtensionChars()), count) << printable(QString::fromUtf16(text));
+}
 
 TEST(MessageFile, OnlyFfFeMarksUtf16)
 {

@@ -16,42 +16,32 @@ const RecipientFields kAsha{{QStringLiteral("Name"), QStringLiteral("Asha")},
                             {QStringLiteral("Fee"), QStringLiteral("1,200")},
                             {QStringLiteral("Due"), QString()}};
 
-struct MergeCase
+TEST(MergeRules, TextForAsha)
 {
-    const char *name;
-    const char *text;
-    const char *merged;
-    QStringList missing;
-};
-
-void PrintTo(const MergeCase &c, std::ostream *out) { *out << c.name; }
-
-class MergeRules : public testing::TestWithParam<MergeCase>
-{
-};
-
-TEST_P(MergeRules, TextForAsha)
-{
-    const MergeCase &c = GetParam();
-    const merge::Merged merged = merge::mergeFields(QString::fromUtf8(c.text), kAsha);
-    EXPECT_EQ(printable(merged.text), printable(QString::fromUtf8(c.merged)));
-    EXPECT_EQ(merged.missing, c.missing);
+    const struct
+    {
+        const char *text;
+        const char *merged;
+        QStringList missing;
+    } cases[] = {
+        {"Dear {Name}, your fee of {Fee} is due", "Dear Asha, your fee of 1,200 is due", {}},
+        {"{NAME}/{ name }/{nAmE}", "Asha/Asha/Asha", {}},              // any case, blanks around
+        {"{{Name}} costs {{1}}", "{Name} costs {1}", {}},              // doubled braces are literal
+        {"{{{Name}}}", "{Asha}", {}},                                  // a brace around a value
+        {"a } b { c", "a } b { c", {}},                                // lone braces stay
+        {"{} and { }", "{} and { }", {}},                              // empty or blank names stay
+        {"{Name\r\n} x", "{Name\r\n} x", {}},                        // no closing brace on the line
+        {"{a{Name}", "{aAsha", {}},                                    // a brace inside starts again
+        {"by {Due}!", "by !", {QStringLiteral("Due")}},                // an empty value is missing
+        {"{Town} {town}", " ", {QStringLiteral("Town")}},              // unknown column, missing once
+        {"नमस्ते {Name} ✓", "नमस्ते Asha ✓", {}},
+    };
+    for (const auto &c : cases) {
+        const merge::Merged merged = merge::mergeFields(QString::fromUtf8(c.text), kAsha);
+        EXPECT_EQ(printable(merged.text), printable(QString::fromUtf8(c.merged))) << c.text;
+        EXPECT_EQ(merged.missing, c.missing) << c.text;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Merge, MergeRules,
-    testing::Values(
-        MergeCase{"ValuesInPlace", "Dear {Name}, your fee of {Fee} is due", "Dear Asha, your fee of 1,200 is due", {}},
-        MergeCase{"NameInAnyCaseAndBlanksAround", "{NAME}/{ name }/{nAmE}", "Asha/Asha/Asha", {}},
-        MergeCase{"DoubledBracesAreLiteral", "{{Name}} costs {{1}}", "{Name} costs {1}", {}},
-        MergeCase{"TripleBracesAreABraceAroundAValue", "{{{Name}}}", "{Asha}", {}},
-        MergeCase{"LoneBracesStay", "a } b { c", "a } b { c", {}},
-        MergeCase{"EmptyOrBlankNameStays", "{} and { }", "{} and { }", {}},
-        MergeCase{"NoClosingBraceOnTheLineStays", "{Name\r\n} x", "{Name\r\n} x", {}},
-        MergeCase{"BraceInsideTheNameStartsAgain", "{a{Name}", "{aAsha", {}},
-        MergeCase{"EmptyValueIsMissing", "by {Due}!", "by !", {QStringLiteral("Due")}},
-        MergeCase{"UnknownColumnIsMissingOnce", "{Town} {town}", " ", {QStringLiteral("Town")}},
-        MergeCase{"NonLatinNamesAndValues", "नमस्ते {Name} ✓", "नमस्ते Asha ✓", {}}));
 
 TEST(MergeRules, PlaceholderNamesOnceInOrderFirstSpelling)
 {
@@ -74,52 +64,44 @@ RecipientFields named(const QString &name)
 
 TEST(RunPlan, EachRecipientGetsItsAlphabetAndParts)
 {
-    const QString long150 = QString(150, u'x');
-    const RunPlan plan = planRun(textMessage(QStringLiteral("Dear {Name} ") + long150),
-                                 {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")},
-                                 {named(QStringLiteral("Al")), named(QStringLiteral("José")), named(QStringLiteral("Łukasz"))},
-                                 QStringLiteral("Concatenate"));
-    ASSERT_TRUE(plan.personal);
-    ASSERT_EQ(plan.messages.size(), 3);
-    // "Dear Al " + 150 = 158 septets: one SMS. "é" is in the GSM alphabet: 160, still one.
-    EXPECT_EQ(plan.messages[0].encoding, 0);
-    EXPECT_EQ(plan.messages[0].parts, 1);
-    EXPECT_EQ(plan.messages[1].encoding, 0);
-    EXPECT_EQ(plan.messages[1].parts, 1);
-    // "Ł" is not: UCS2, 162 units in parts of 67.
-    EXPECT_EQ(plan.messages[2].encoding, 2);
-    EXPECT_EQ(plan.messages[2].notGsm, QStringLiteral("Ł"));
-    EXPECT_EQ(plan.messages[2].parts, 3);
-    EXPECT_EQ(plan.totalParts, 5);
-    EXPECT_EQ(sendingDescription(plan.messages[2]), "UCS2 (for Ł), 3 parts");
-}
-
-TEST(RunPlan, ExtensionCharactersCountTwiceAndTruncateCutsShort)
-{
-    // 156 + "€{}" as 3 escape pairs = 162 septets: two parts concatenated, cut short truncated.
-    const QString text = QString(156, u'a') + QStringLiteral("{V}");
-    const RecipientFields euro{{QStringLiteral("V"), QStringLiteral("€[]")}};
-    const RunPlan concatenated = planRun(textMessage(text), {QStringLiteral("1")}, {euro}, QStringLiteral("Concatenate"));
-    EXPECT_EQ(concatenated.messages[0].parts, 2);
-    EXPECT_FALSE(concatenated.messages[0].cutShort);
-    const RunPlan truncated = planRun(textMessage(text), {QStringLiteral("1")}, {euro}, QStringLiteral("Truncate"));
-    EXPECT_EQ(truncated.messages[0].parts, 1);
-    EXPECT_TRUE(truncated.messages[0].cutShort);
-    EXPECT_TRUE(runSummaryText(truncated, {}, 0).endsWith(
-        "Cut short to one SMS, as long messages are truncated: 1 of 1 recipients: 1"));
-}
-
-TEST(RunPlan, WithoutColumnsTheTextGoesAsTypedInTheChosenAlphabet)
-{
-    // Braces are plain text and a character outside the alphabet stays in GSM (sent as "?").
-    const RunPlan plan = planRun(textMessage(QStringLiteral("{Name} Ł {{")), {QStringLiteral("1"), QStringLiteral("2")},
-                                 {{}, {}}, QStringLiteral("Truncate"));
-    EXPECT_FALSE(plan.personal);
-    EXPECT_EQ(plan.messages[1].text, QStringLiteral("{Name} Ł {{"));
-    EXPECT_EQ(plan.messages[1].number, QStringLiteral("2"));
-    EXPECT_EQ(plan.messages[1].encoding, 0);
-    EXPECT_EQ(plan.totalParts, 2);
-    EXPECT_TRUE(missingValuesText(plan).isEmpty());
+    const QString text = QStringLiteral("Dear {Name} ") + QString(150, u'x');
+    const QString long156 = QString(156, u'a') + QStringLiteral("{Name}");
+    const struct
+    {
+        const char *name;
+        QString text, value, longMessage;
+        int encoding, parts;
+        bool cutShort;
+        const char *described;
+    } cases[] = {
+        {"158 septets", text, "Al", "Concatenate", 0, 1, false, "GSM 7-bit, 1 part"},
+        {"é is in the GSM alphabet: 160", text, "José", "Concatenate", 0, 1, false, "GSM 7-bit, 1 part"},
+        {"Ł is not: 162 units in parts of 67", text, "Łukasz", "Concatenate", 2, 3, false, "UCS2 (for Ł), 3 parts"},
+        {"the escapes of €[] count twice: 162", long156, "€[]", "Concatenate", 0, 2, false, "GSM 7-bit, 2 parts"},
+        {"truncated", long156, "€[]", "Truncate", 0, 1, true, "GSM 7-bit, 1 part, cut short"},
+    };
+    for (const auto &c : cases) {
+        const RunPlan plan = planRun(textMessage(c.text), {QStringLiteral("1")}, {named(c.value)}, c.longMessage);
+        ASSERT_TRUE(plan.personal) << c.name;
+        EXPECT_EQ(plan.messages[0].encoding, c.encoding) << c.name;
+        EXPECT_EQ(plan.messages[0].parts, c.parts) << c.name;
+        EXPECT_EQ(plan.totalParts, c.parts) << c.name;
+        EXPECT_EQ(plan.messages[0].cutShort, c.cutShort) << c.name;
+        EXPECT_EQ(sendingDescription(plan.messages[0]), c.described) << c.name;
+        if (c.cutShort)
+            EXPECT_TRUE(runSummaryText(plan, {}, 0).endsWith(
+                "Cut short to one SMS, as long messages are truncated: 1 of 1 recipients: 1"));
+    }
+    // Without columns the text goes as typed: braces are plain text and a character outside
+    // the alphabet stays in GSM (sent as "?").
+    const RunPlan plain = planRun(textMessage(QStringLiteral("{Name} Ł {{")), {QStringLiteral("1"), QStringLiteral("2")},
+                                  {{}, {}}, QStringLiteral("Truncate"));
+    EXPECT_FALSE(plain.personal);
+    EXPECT_EQ(plain.messages[1].text, QStringLiteral("{Name} Ł {{"));
+    EXPECT_EQ(plain.messages[1].number, QStringLiteral("2"));
+    EXPECT_EQ(plain.messages[1].encoding, 0);
+    EXPECT_EQ(plain.totalParts, 2);
+    EXPECT_TRUE(missingValuesText(plain).isEmpty());
 }
 
 TEST(RunPlan, MissingValuesAndUnknownColumnsAreReportedWithTheNumbersCapped)

@@ -148,38 +148,6 @@ TEST_F(Pool, AModemThatFailsIsLeftOutAndTheOthersCarryTheRest)
     }
 }
 
-// Reports come back while the run goes on and after it (the modems stay connected), to the
-// number whose modem gave the reference: both modems hand out the same references.
-TEST_F(Pool, DeliveryReportsReachTheirNumbersDuringAndAfterTheRun)
-{
-    for (int count : {1, 2}) {
-        sims.clear();
-        QList<QString> inis{QStringLiteral("[network]\nSubmitDelay=100\n[reports]\nDelay=50\n")};
-        if (count == 2)
-            inis << QStringLiteral("[network]\nSubmitDelay=100\n[reports]\nDelay=1200\nFailedShare=100\n");
-        startModems(inis);
-        w.tc.state.Details.DeliveryReports = QStringLiteral("1");
-        w.setNumbers(numbersFrom(6));
-        const qsizetype logged = w.messageLog().filter(QStringLiteral("Delivery report [")).size();
-        w.runToCompletion(6, 0);
-        RunJournalState run = w.lastJournal();
-        const auto pending = [&] {
-            return std::count_if(run.positions.begin(), run.positions.end(), [](const RunPosition &p) {
-                return p.delivery == gsm::DeliveryStatus::Pending;
-            });
-        };
-        QElapsedTimer waited;
-        for (waited.start(); pending() > 0 && waited.elapsed() < 8000; run = w.lastJournal())
-            QTest::qWait(50);
-        for (const RunPosition &p : run.positions) {
-            const bool failing = count == 2 && p.modem == sims.back()->port();
-            EXPECT_EQ(p.delivery, failing ? gsm::DeliveryStatus::Failed : gsm::DeliveryStatus::Delivered) << count;
-            EXPECT_EQ(p.deliveryReason.isEmpty(), !failing) << count;
-        }
-        EXPECT_EQ(w.messageLog().filter(QStringLiteral("Delivery report [")).size(), logged + 6) << count;
-    }
-}
-
 // A STOP that comes while the modem is connected puts its sender on the opt-out list, gets
 // one confirmation once the run is over, and the next run passes over the number.
 TEST_F(Pool, AStopReplyOptsTheSenderOutAndTheNextRunSkipsIt)
@@ -250,8 +218,6 @@ TEST_F(Pool, CappedModemsPauseWithTheReasonShownAndAModemUnderItsCapTakesOver)
         const char *reason;
     } cases[] = {
         {"two modems at 5 parts an hour, stopped", {"5", "5"}, 12, true, {5, 5},
-         "Paused: every modem has reached its cap of 5 SMS parts per hour; resuming at "},
-        {"two modems at 5 parts an hour, resumed", {"5", "5"}, 12, false, {5, 5},
          "Paused: every modem has reached its cap of 5 SMS parts per hour; resuming at "},
         {"one modem alone is paced", {"3"}, 4, false, {3},
          "Paused: the modem has reached its cap of 3 SMS parts per hour; resuming at "},
