@@ -3,7 +3,6 @@
 #include "dbtesthelpers.h"
 #include "common/ansitext.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -24,8 +23,7 @@ QStringList listing(const QString &path)
 {
     DbConnection c;
     c.open(excelString(path));
-    QStringList lines, names;
-    QStringList columns;
+    QStringList lines, names, columns;
     auto schema = c.openSchema(DbSchema::Columns, {QString(), QString(), QStringLiteral("phones$"), QString()});
     for (; !schema->eof(); schema->moveNext()) {
         names << schema->fields(QStringLiteral("COLUMN_NAME")).value().toString();
@@ -37,10 +35,8 @@ QStringList listing(const QString &path)
     auto rows = c.execute(QStringLiteral("SELECT * FROM [phones]"));
     for (; !rows->eof(); rows->moveNext()) {
         QStringList values;
-        for (int i = 0; i < names.size(); ++i) {
-            const QVariant v = rows->fields(i).value();
-            values << (v.isNull() ? QStringLiteral("<null>") : v.toString());
-        }
+        for (int i = 0; i < names.size(); ++i)
+            values << text(rows->fields(i).value());
         lines << values.join(u'|');
     }
     return lines;
@@ -69,9 +65,7 @@ const CsvCase kCases[] = {
     {"EmptyFileHasNoColumns", "", {""}},
 };
 
-class CsvFiles : public testing::TestWithParam<CsvCase>
-{
-};
+class CsvFiles : public testing::TestWithParam<CsvCase> {};
 
 TEST_P(CsvFiles, ReadAsOneWorksheet)
 {

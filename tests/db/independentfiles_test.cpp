@@ -22,8 +22,6 @@ struct SameShape
 
 void PrintTo(const SameShape &c, std::ostream *out) { *out << c.name; }
 
-QString text(const QVariant &v) { return v.isNull() ? QStringLiteral("<null>") : v.toString(); }
-
 // Each table's compared columns with their types, then their values row by row.
 QStringList listing(const QString &path, QStringList tables, const QStringList &chosen)
 {
@@ -74,9 +72,7 @@ const SameShape kShapes[] = {
      {"IDCol", "ShortTextCol"}},
 };
 
-class SameListing : public IndependentFilesParamTest<SameShape>
-{
-};
+class SameListing : public IndependentFilesParamTest<SameShape> {};
 
 TEST_P(SameListing, OursAndTheIndependentFileGiveTheSameListing)
 {
