@@ -1,5 +1,6 @@
 #include "recipients/importstatement.h"
 #include "recipients/importconnections.h"
+#include "qstringprinter.h"
 
 #include <gtest/gtest.h>
 
