@@ -45,6 +45,39 @@ inline QStringList schemaNames(DbRecordset &rs, const QString &field)
     return names;
 }
 
+// Each table's columns (all, or the chosen ones) as "table: name:DATA_TYPE ...", then their
+// values row by row joined by " | "; every table when none is named.
+inline QStringList listing(const QString &connectionString, QStringList tables = {}, const QStringList &chosen = {})
+{
+    DbConnection c;
+    c.open(connectionString);
+    if (tables.isEmpty())
+        tables = schemaNames(*c.openSchema(DbSchema::Tables), QStringLiteral("TABLE_NAME"));
+    QStringList lines;
+    for (const QString &table : tables) {
+        QStringList names, types;
+        auto schema = c.openSchema(DbSchema::Columns, {QString(), QString(), table, QString()});
+        for (; !schema->eof(); schema->moveNext()) {
+            const QString name = schema->fields(QStringLiteral("COLUMN_NAME")).value().toString();
+            if (chosen.isEmpty() || chosen.contains(name)) {
+                names << name;
+                types << name + u':' + text(schema->fields(QStringLiteral("DATA_TYPE")).value());
+            }
+        }
+        lines << table + QStringLiteral(": ") + types.join(u' ');
+        if (names.isEmpty())
+            continue;
+        auto rows = c.execute(QStringLiteral("SELECT [%1] FROM [%2]").arg(names.join(QStringLiteral("], [")), table));
+        for (; !rows->eof(); rows->moveNext()) {
+            QStringList values;
+            for (int i = 0; i < names.size(); ++i)
+                values << text(rows->fields(i).value());
+            lines << values.join(QStringLiteral(" | "));
+        }
+    }
+    return lines;
+}
+
 inline QStringList sorted(QStringList list)
 {
     list.sort();
