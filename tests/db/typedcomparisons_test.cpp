@@ -126,6 +126,7 @@ TEST(MixedColumns, XlsNumberColumnWithATextCellComparesNumerically)
     c.open(excelString(path));
     EXPECT_EQ(column0(c, QStringLiteral("SELECT Name FROM [People$] WHERE Age > '30'")),
               QStringList({"Vikram", "Meena", "Priya"}));
+    EXPECT_EQ(column0(c, QStringLiteral("SELECT Age FROM [People$]")), QStringList({"5", "45", "100", "n/a", "31"}));
 }
 
 // The sample database's Orders.OrderDate is a Date/Time column, as Access keeps it.
