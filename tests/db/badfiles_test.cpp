@@ -10,9 +10,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 using namespace DbTest;
@@ -25,32 +25,32 @@ QByteArray digest(const QString &path)
 }
 
 // Opens the file with a driver and reads everything it offers. Either that works or a
-// QuilloError with a number, a description and a source comes out; anything else (a
-// crash, a hang, another exception) fails the test.
+// QuilloError with a number and a description comes out; anything else (a crash, a hang,
+// another exception) fails the test.
 void readEverything(const QString &connectionString, const QString &label)
 {
     SCOPED_TRACE(label.toStdString());
+    const auto check = [](const QuilloError &e) {
+        EXPECT_NE(e.number(), 0);
+        EXPECT_FALSE(e.description().isEmpty());
+    };
     try {
         DbConnection c;
         c.open(connectionString);
-        auto tables = c.openSchema(DbSchema::Tables);
-        const QStringList names = schemaNames(*tables, QStringLiteral("TABLE_NAME"));
-        for (const QString &name : names) {
-            auto columns = c.openSchema(DbSchema::Columns, {QString(), QString(), name, QString()});
-            const QStringList cols = schemaNames(*columns, QStringLiteral("COLUMN_NAME"));
-            if (cols.isEmpty())
-                continue;
+        for (const QString &name : schemaNames(*c.openSchema(DbSchema::Tables), QStringLiteral("TABLE_NAME"))) {
+            const QStringList cols = schemaNames(*c.openSchema(DbSchema::Columns, {QString(), QString(), name, QString()}),
+                                                 QStringLiteral("COLUMN_NAME"));
             try {
-                column0(c, QStringLiteral("SELECT DISTINCT [%1] FROM [%2] ORDER BY [%1]").arg(cols.first(), name));
-                column0(c, QStringLiteral("SELECT * FROM [%1]").arg(name));
+                if (!cols.isEmpty()) {
+                    column0(c, QStringLiteral("SELECT DISTINCT [%1] FROM [%2] ORDER BY [%1]").arg(cols.first(), name));
+                    column0(c, QStringLiteral("SELECT * FROM [%1]").arg(name));
+                }
             } catch (const QuilloError &e) {
-                EXPECT_NE(e.number(), 0);
-                EXPECT_FALSE(e.description().isEmpty());
+                check(e);
             }
         }
     } catch (const QuilloError &e) {
-        EXPECT_NE(e.number(), 0);
-        EXPECT_FALSE(e.description().isEmpty());
+        check(e);
         EXPECT_FALSE(e.source().isEmpty());
     }
 }
@@ -109,13 +109,12 @@ TEST(BadFiles, RefusedWorkbooksNameTheFileAndWhy)
     }
     for (const auto &[path, why] : cases) {
         try {
-            DbConnection c;
-            c.open(excelString(path));
+            DbConnection().open(excelString(path));
             ADD_FAILURE() << "opened " << path.toStdString();
         } catch (const QuilloError &e) {
             EXPECT_EQ(e.number(), DbErrors::kOpenFailed) << path.toStdString();
-            EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
-            EXPECT_TRUE(e.description().contains(why)) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(path) && e.description().contains(why))
+                << e.description().toStdString();
         }
     }
 }
@@ -194,18 +193,13 @@ TEST(SourceSafety, StatementsCannotWriteAnything)
 
     DbConnection c;
     c.open(excelString(workbook));
-    for (const QString &statement :
-         {QStringLiteral("DELETE FROM [Contacts$]"),
-          QStringLiteral("UPDATE [Contacts$] SET Mobile = '1'"),
-          QStringLiteral("INSERT INTO [Contacts$] (Name) VALUES ('x')"),
-          QStringLiteral("DROP TABLE [Contacts$]"),
-          QStringLiteral("CREATE TABLE t(x)"),
-          QStringLiteral("ATTACH DATABASE '%1' AS w").arg(target),
-          QStringLiteral("VACUUM INTO '%1'").arg(target),
-          QStringLiteral("PRAGMA writable_schema = 1"),
-          QStringLiteral("SELECT Mobile FROM [Contacts$]; DROP TABLE [Contacts$]"),
-          QStringLiteral("SELECT Mobile FROM [Contacts] WHERE Name like 'x'; ATTACH '%1' AS w; --%'").arg(target)}) {
-        expectError(DbErrors::kStatementFailed, [&] { c.execute(statement); }, statement);
+    for (const char *statement :
+         {"DELETE FROM [Contacts$]", "UPDATE [Contacts$] SET Mobile = '1'", "INSERT INTO [Contacts$] (Name) VALUES ('x')",
+          "DROP TABLE [Contacts$]", "CREATE TABLE t(x)", "ATTACH DATABASE '%1' AS w", "VACUUM INTO '%1'",
+          "PRAGMA writable_schema = 1", "SELECT Mobile FROM [Contacts$]; DROP TABLE [Contacts$]",
+          "SELECT Mobile FROM [Contacts] WHERE Name like 'x'; ATTACH '%1' AS w; --%'"}) {
+        const QString text = QString::fromLatin1(statement).replace(QStringLiteral("%1"), target);
+        expectError(DbErrors::kStatementFailed, [&] { c.execute(text); }, text);
     }
     EXPECT_EQ(column0(c, QStringLiteral("SELECT Mobile FROM [Contacts$]")).size(), 11);
     c.close();

@@ -11,16 +11,7 @@
 
 namespace DbTest {
 
-// A file in ../shared/fixtures (see independentfiles.h).
-inline QString fixture(const QString &relative)
-{
-    return independentFile(relative);
-}
-
-inline QString testData(const QString &relative)
-{
-    return QStringLiteral(QUILLO_TEST_DATA_DIR "/db/") + relative;
-}
+inline QString testData(const QString &relative) { return QStringLiteral(QUILLO_TEST_DATA_DIR "/db/") + relative; }
 
 inline QString accessString(const QString &path)
 {
@@ -32,16 +23,15 @@ inline QString excelString(const QString &path)
     return QStringLiteral("DRIVER=MICROSOFT EXCEL DRIVER (*.XLS);DBQ=") + path + u';';
 }
 
-// Field 0 of every row as the import reads it: "<null>" for Null, else the text form.
+// A value as the import reads it: "<null>" for Null, else the text form.
+inline QString text(const QVariant &v) { return v.isNull() ? QStringLiteral("<null>") : v.toString(); }
+
 inline QStringList column0(DbConnection &connection, const QString &statement)
 {
     QStringList values;
     auto rs = connection.execute(statement);
-    while (!rs->eof()) {
-        const QVariant v = rs->fields(0).value();
-        values << (v.isNull() ? QStringLiteral("<null>") : v.toString());
-        rs->moveNext();
-    }
+    for (; !rs->eof(); rs->moveNext())
+        values << text(rs->fields(0).value());
     rs->close();
     return values;
 }
@@ -50,11 +40,48 @@ inline QStringList column0(DbConnection &connection, const QString &statement)
 inline QStringList schemaNames(DbRecordset &rs, const QString &field)
 {
     QStringList names;
-    while (!rs.eof()) {
+    for (; !rs.eof(); rs.moveNext())
         names << rs.fields(field).value().toString();
-        rs.moveNext();
-    }
     return names;
+}
+
+// Each table's columns (all, or the chosen ones) as "table: name:DATA_TYPE ...", then their
+// values row by row joined by " | "; every table when none is named.
+inline QStringList listing(const QString &connectionString, QStringList tables = {}, const QStringList &chosen = {})
+{
+    DbConnection c;
+    c.open(connectionString);
+    if (tables.isEmpty())
+        tables = schemaNames(*c.openSchema(DbSchema::Tables), QStringLiteral("TABLE_NAME"));
+    QStringList lines;
+    for (const QString &table : tables) {
+        QStringList names, types;
+        auto schema = c.openSchema(DbSchema::Columns, {QString(), QString(), table, QString()});
+        for (; !schema->eof(); schema->moveNext()) {
+            const QString name = schema->fields(QStringLiteral("COLUMN_NAME")).value().toString();
+            if (chosen.isEmpty() || chosen.contains(name)) {
+                names << name;
+                types << name + u':' + text(schema->fields(QStringLiteral("DATA_TYPE")).value());
+            }
+        }
+        lines << table + QStringLiteral(": ") + types.join(u' ');
+        if (names.isEmpty())
+            continue;
+        auto rows = c.execute(QStringLiteral("SELECT [%1] FROM [%2]").arg(names.join(QStringLiteral("], [")), table));
+        for (; !rows->eof(); rows->moveNext()) {
+            QStringList values;
+            for (int i = 0; i < names.size(); ++i)
+                values << text(rows->fields(i).value());
+            lines << values.join(QStringLiteral(" | "));
+        }
+    }
+    return lines;
+}
+
+inline QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
 }
 
 // Runs call and expects a QuilloError with the given number (any nonzero one for 0), a
@@ -66,10 +93,7 @@ void expectError(qint32 number, const Call &call, const QString &what = {})
         call();
         ADD_FAILURE() << "no error: " << what.toStdString();
     } catch (const QuilloError &e) {
-        if (number)
-            EXPECT_EQ(e.number(), number) << what.toStdString();
-        else
-            EXPECT_NE(e.number(), 0) << what.toStdString();
+        EXPECT_TRUE(number ? e.number() == number : e.number() != 0) << e.number() << " " << what.toStdString();
         EXPECT_FALSE(e.description().isEmpty()) << what.toStdString();
         EXPECT_FALSE(e.source().isEmpty()) << what.toStdString();
     }

@@ -3,11 +3,10 @@
 #include "dbtesthelpers.h"
 #include "db/dberrors.h"
 #include "db/dbsource.h"
+#include "db/sourcemodule.h"
 #include "db/statementtext.h"
 #include "testfiles.h"
-#include "db/sourcemodule.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,21 +14,17 @@ using namespace DbTest;
 
 namespace {
 
-struct LikeCase { const char *pattern; const char *text; bool match; };
-
 TEST(LikeMatch, PercentUnderscoreAndCaseBeyondAscii)
 {
-    const LikeCase cases[] = {
-        {"98%", "9812345678", true},   {"98%", "+9198", false},     {"%78", "9812345678", true},
-        {"%78", "9812345687", false},  {"ra%", "Rahul Das", true},   {"RA%", "rahul", true},
-        {"%", "", true},               {"", "", true},               {"", "x", false},
-        {"_", "", false},              {"_b%", "ab", true},          {"%a%b%", "xxaxxbxx", true},
-        {"%a%b%", "xxbxxaxx", false},  {"a%%%c", "abbbc", true},     {"é%", "École", true},
-        {"%ÜRICH", "Zürich", true},    {"अनि%", "अनिता शर्मा", true}, {"%.%", "a.b", true},
-        {"O'B%", "O'Brien", true},     {"%_%", "", false}};
-    for (const LikeCase &c : cases)
-        EXPECT_EQ(SourceModule::likeMatch(QString::fromUtf8(c.pattern), QString::fromUtf8(c.text)), c.match)
-            << c.pattern << " like " << c.text;
+    const std::tuple<const char *, const char *, bool> cases[] = {
+        {"98%", "9812345678", true}, {"98%", "+9198", false},      {"%78", "9812345687", false},
+        {"RA%", "rahul", true},      {"%", "", true},              {"", "x", false},
+        {"_", "", false},            {"_b%", "ab", true},          {"%a%b%", "xxaxxbxx", true},
+        {"%a%b%", "xxbxxaxx", false}, {"a%%%c", "abbbc", true},    {"é%", "École", true},
+        {"%ÜRICH", "Zürich", true},  {"अनि%", "अनिता शर्मा", true}, {"%.%", "a.b", true}};
+    for (const auto &[pattern, text, match] : cases)
+        EXPECT_EQ(SourceModule::likeMatch(QString::fromUtf8(pattern), QString::fromUtf8(text)), match)
+            << pattern << " like " << text;
     EXPECT_TRUE(SourceModule::likeMatch(QStringLiteral("10!%%"), QStringLiteral("10% off"), u'!'));
     EXPECT_FALSE(SourceModule::likeMatch(QStringLiteral("10!%%"), QStringLiteral("100 off"), u'!'));
     // A pattern built to force exponential backtracking finishes at once.
@@ -38,40 +33,20 @@ TEST(LikeMatch, PercentUnderscoreAndCaseBeyondAscii)
 
 TEST(SelectListCheck, BareAliasesRefusedAsTheDesktopDriversDid)
 {
-    const struct
-    {
-        const char *statement;
-        const char *alias; // empty: accepted
-    } cases[] = {
-        {"SELECT DISTINCT MOBILE NO FROM SUPPLIERS", "MOBILE NO"},
-        {"SELECT Mobile No FROM [Contacts]", "Mobile No"},
+    const std::pair<const char *, const char *> cases[] = { // the alias refused; empty: accepted
         {"SELECT distinct Home City FROM T order by Home City", "Home City"},
         {"SELECT a, b c FROM T", "b c"},
+        {"SELECT f(x) y FROM T", "f ( x ) y"},
         {"SELECT [Mobile No] FROM T", ""},
         {"SELECT Mobile AS No FROM T", ""},
-        {"SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = 'Delhi'", ""},
         {"SELECT Mobile FROM [Contacts] WHERE not (Name like 'O'Brien%')", ""},
         {"SELECT count(*), max(Age) FROM T", ""},
         {"SELECT 'a b', NULL FROM T", ""},
         {"SELECT CASE WHEN a THEN 1 ELSE 2 END FROM T", ""},
-        {"SELECT f(x) y FROM T", "f ( x ) y"},
         {"SELECT Mobile", ""},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(StatementText::implicitAlias(QString::fromUtf8(c.statement)), QString::fromUtf8(c.alias))
-            << c.statement;
-}
-
-TEST(NameCase, NamesBeyondAsciiTakeTheSourcesSpelling)
-{
-    const QStringList names = {"Umsätze", "Straße", "Ölpreis", "City"};
-    EXPECT_EQ(StatementText::matchNameCase(QStringLiteral("SELECT DISTINCT ÖLPREIS FROM UMSÄTZE WHERE CITY = 'ÖLPREIS'"),
-                                           names),
-              QStringLiteral("SELECT DISTINCT [Ölpreis] FROM [Umsätze] WHERE CITY = 'ÖLPREIS'"));
-    EXPECT_EQ(StatementText::matchNameCase(QStringLiteral("SELECT [straße] FROM [umsätze]"), names),
-              QStringLiteral("SELECT [Straße] FROM [Umsätze]"));
-    EXPECT_EQ(StatementText::matchNameCase(QStringLiteral("SELECT city FROM Ümlaut"), names),
-              QStringLiteral("SELECT city FROM Ümlaut"));
+    for (const auto &[statement, alias] : cases)
+        EXPECT_EQ(StatementText::implicitAlias(QString::fromUtf8(statement)), QString::fromUtf8(alias)) << statement;
 }
 
 // Case is ignored beyond ASCII in comparisons and patterns, and value lists (SELECT distinct
@@ -98,18 +73,6 @@ TEST(TextComparison, CaseIgnoredBeyondAsciiAndValueListsSortByTheUnicodeCollatio
     EXPECT_EQ(column0(c, QStringLiteral("SELECT distinct City FROM [cities$] order by City")),
               QStringList({"10", "9 lives", "a b", "ab", "agra", "Ålesund", "Ängelholm", "Delhi", "École", "écu",
                            "O'Brien", "obrien", "pune", "zebra", "Zürich", "पुणे"}));
-}
-
-TEST(NumberText, WholeNumbersArePlainDigits)
-{
-    const std::tuple<double, const char *, bool> cases[] = {
-        {9812345678.0, "9812345678", true}, {919812345682.0, "919812345682", true}, {-31.0, "-31", true},
-        {1.5, "1.5", false}, {0.1, "0.1", false}, {1e300, "1e+300", false},
-    };
-    for (const auto &[value, text, whole] : cases) {
-        EXPECT_EQ(dbFormatNumber(value), text) << value;
-        EXPECT_EQ(dbIsWholeNumber(value), whole) << value;
-    }
 }
 
 TEST(RecordSetContract, ForwardOnlyStatesAndErrors)
@@ -170,6 +133,7 @@ TEST(CompoundFileCopy, MiniStreamWorkbookAndItsCopyRead)
     EXPECT_EQ(back.mid(workbook.size()), QByteArray(back.size() - workbook.size(), '\0'));
 
     QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
     const QString path = tmp.filePath(QStringLiteral("copy.xls"));
     writeFileBytes(path, copy);
     DbConnection c;

@@ -112,19 +112,15 @@ TEST_F(ImportDialogTest, FilePickerChecksExtensionAndCancelEmptiesTheBox)
     auto *path = get<QLineEdit>("txtText");
     tc.dialogs.expectOpenFile(QStringLiteral("/data/phones.TXT"));
     get<QPushButton>("cmdText")->click();
-    EXPECT_EQ(path->text(), QStringLiteral("/data/phones.TXT"));
     const Dialogs::FileRequest &request = tc.dialogs.lastFileRequest();
-    EXPECT_EQ(request.title, QStringLiteral("Select a file"));
-    EXPECT_EQ(request.filter, QStringLiteral("Text Files (*.txt)|*.txt"));
-    EXPECT_EQ(request.defaultExt, QStringLiteral("txt"));
+    EXPECT_EQ(request.title + u'|' + request.filter + u'|' + request.defaultExt + u'|' + request.initialName,
+              QStringLiteral("Select a file|Text Files (*.txt)|*.txt|txt|"));
     EXPECT_EQ(request.startFolder, tc.context.dataFolder);
-    EXPECT_TRUE(request.initialName.isEmpty());
 
     tc.dialogs.expectOpenFile(QStringLiteral("/data/numbers.csv"));
     tc.dialogs.expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
     get<QPushButton>("cmdText")->click();
     EXPECT_EQ(path->text(), QStringLiteral("/data/phones.TXT"));
-
     tc.dialogs.expectOpenFile(QString());
     get<QPushButton>("cmdText")->click();
     EXPECT_TRUE(path->text().isEmpty());

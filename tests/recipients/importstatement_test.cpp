@@ -1,19 +1,10 @@
 #include "recipients/importstatement.h"
-
 #include "recipients/importconnections.h"
+#include "qstringprinter.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct StatementCase
-{
-    const char *name;
-    ImportSource source;
-    ImportRequest request;
-    const char *statement;
-    const char *fallback;
-};
 
 ImportRequest excel(const char *column, const char *condition, const char *value, const char *number = "Mobile")
 {
@@ -22,92 +13,68 @@ ImportRequest excel(const char *column, const char *condition, const char *value
 }
 
 ImportRequest access(const char *table, const char *number, const char *column, const char *condition,
-                     const char *value)
+                     const char *value, bool withFields = false)
 {
     return {QStringLiteral("/x/phones.mdb"), QString::fromUtf8(table), QString::fromUtf8(number),
-            QString::fromUtf8(column), QString::fromUtf8(condition), QString::fromUtf8(value)};
+            QString::fromUtf8(column), QString::fromUtf8(condition), QString::fromUtf8(value), withFields};
 }
 
-ImportRequest withFields(ImportRequest request)
+TEST(ImportStatement, BuildsStatementAndFallback)
 {
-    request.withFields = true;
-    return request;
+    ImportRequest withColumns = excel("City", "equals", "Pune");
+    withColumns.withFields = true;
+    const struct { ImportSource source; ImportRequest request; const char *statement, *fallback; } cases[] = {
+        // Bringing the other columns along keeps the number as field 0; Access rows that share
+        // a number must all arrive for the first one's values to be kept, so distinct goes.
+        {ImportSource::Excel, withColumns, "SELECT Mobile, * FROM [Contacts] WHERE City = 'Pune'",
+         "SELECT Mobile, * FROM [Contacts] WHERE City = Pune"},
+        {ImportSource::Access, access("Customers", "Mobile", "", "", "", true), "SELECT MOBILE, * FROM CUSTOMERS", ""},
+        {ImportSource::Access, access("Customers", "Mobile", "City", "equals", "Delhi"),
+         "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = 'Delhi'",
+         "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = Delhi"},
+        {ImportSource::Excel, excel("Name", "does not begin with", "Ra"),
+         "SELECT Mobile FROM [Contacts] WHERE not (Name like 'Ra%')", ""},
+        {ImportSource::Excel, excel("Name", "does not end with", "Rao"),
+         "SELECT Mobile FROM [Contacts] WHERE not (Name like '%Rao')", ""},
+        // A comparison keeps the column as typed, a pattern trims it. Conditions match in any
+        // case; a comparison also with blanks around it, a pattern only as the whole text.
+        {ImportSource::Excel, excel(" City ", "  EQUALS ", "Pune"), "SELECT Mobile FROM [Contacts] WHERE  City  = 'Pune'",
+         "SELECT Mobile FROM [Contacts] WHERE  City  = Pune"},
+        {ImportSource::Access, access("Suppliers", "Phone", " City ", "Begins With", "P"),
+         "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City like 'P%'", ""},
+        {ImportSource::Access, access("Suppliers", "Phone", "City", " does not end with ", "P"),
+         "SELECT DISTINCT PHONE FROM SUPPLIERS", ""},
+        {ImportSource::Excel, excel("", "", "", " Mobile"), "SELECT  Mobile FROM [Contacts]", ""},
+        {ImportSource::Access, access("Suppliers ", "phone", "", "", ""), "SELECT DISTINCT PHONE FROM SUPPLIERS ", ""},
+        // The value goes in as typed: a quote is not doubled, an empty value gives '' or '%'.
+        {ImportSource::Access, access("Suppliers", "Phone", "ContactName", "begins with", "O'Brien"),
+         "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE ContactName like 'O'Brien%'", ""},
+        {ImportSource::Excel, excel("City", "equals", ""), "SELECT Mobile FROM [Contacts] WHERE City = ''",
+         "SELECT Mobile FROM [Contacts] WHERE City = "},
+        {ImportSource::Excel, excel("City", "ends with", ""), "SELECT Mobile FROM [Contacts] WHERE City like '%'", ""},
+        // The filter needs both a column and a condition it knows.
+        {ImportSource::Excel, excel("City", "", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
+        {ImportSource::Excel, excel("  ", "equals", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
+        {ImportSource::Excel, excel("City", "contains", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
+    };
+    for (const auto &c : cases) {
+        const ImportStatement built = buildImportStatement(c.source, c.request);
+        EXPECT_EQ(built.statement.toStdString(), c.statement);
+        EXPECT_EQ(built.fallback.toStdString(), c.fallback);
+    }
+    const std::pair<const char *, const char *> comparisons[] = {
+        {"is greater than", ">"}, {"does not equal", "<>"},        {"is greater than or equal to", ">="},
+        {"is less than", "<"},    {"is less than or equal to", "<="}};
+    for (const auto &[condition, op] : comparisons) {
+        const ImportStatement built = buildImportStatement(ImportSource::Excel, excel("Age", condition, "30"));
+        EXPECT_EQ(built.statement, QStringLiteral("SELECT Mobile FROM [Contacts] WHERE Age %1 '30'").arg(op));
+        EXPECT_EQ(built.fallback, QStringLiteral("SELECT Mobile FROM [Contacts] WHERE Age %1 30").arg(op));
+    }
 }
-
-const StatementCase kStatements[] = {
-    // Bringing the other columns along keeps the number as field 0; Access rows that share a
-    // number must all arrive for the first one's values to be kept, so distinct goes.
-    {"ExcelWithColumns", ImportSource::Excel, withFields(excel("City", "equals", "Pune")),
-     "SELECT Mobile, * FROM [Contacts] WHERE City = 'Pune'", "SELECT Mobile, * FROM [Contacts] WHERE City = Pune"},
-    {"AccessWithColumns", ImportSource::Access, withFields(access("Customers", "Mobile", "", "", "")),
-     "SELECT MOBILE, * FROM CUSTOMERS", ""},
-    {"AccessEqualsUpperCasesOnlyTheBase", ImportSource::Access, access("Customers", "Mobile", "City", "equals", "Delhi"),
-     "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = 'Delhi'",
-     "SELECT DISTINCT MOBILE FROM CUSTOMERS WHERE City = Delhi"},
-    {"ExcelGreaterThan", ImportSource::Excel, excel("Age", "is greater than", "30"),
-     "SELECT Mobile FROM [Contacts] WHERE Age > '30'", "SELECT Mobile FROM [Contacts] WHERE Age > 30"},
-    {"ExcelDoesNotEqual", ImportSource::Excel, excel("City", "does not equal", "Pune"),
-     "SELECT Mobile FROM [Contacts] WHERE City <> 'Pune'", "SELECT Mobile FROM [Contacts] WHERE City <> Pune"},
-    {"ExcelGreaterOrEqual", ImportSource::Excel, excel("Age", "is greater than or equal to", "30"),
-     "SELECT Mobile FROM [Contacts] WHERE Age >= '30'", "SELECT Mobile FROM [Contacts] WHERE Age >= 30"},
-    {"ExcelLessThan", ImportSource::Excel, excel("Age", "is less than", "30"),
-     "SELECT Mobile FROM [Contacts] WHERE Age < '30'", "SELECT Mobile FROM [Contacts] WHERE Age < 30"},
-    {"ExcelLessOrEqual", ImportSource::Excel, excel("Age", "is less than or equal to", "30"),
-     "SELECT Mobile FROM [Contacts] WHERE Age <= '30'", "SELECT Mobile FROM [Contacts] WHERE Age <= 30"},
-    {"BeginsWith", ImportSource::Excel, excel("Name", "begins with", "Ra"),
-     "SELECT Mobile FROM [Contacts] WHERE Name like 'Ra%'", ""},
-    {"DoesNotBeginWith", ImportSource::Excel, excel("Name", "does not begin with", "Ra"),
-     "SELECT Mobile FROM [Contacts] WHERE not (Name like 'Ra%')", ""},
-    {"EndsWith", ImportSource::Excel, excel("Name", "ends with", "Rao"),
-     "SELECT Mobile FROM [Contacts] WHERE Name like '%Rao'", ""},
-    {"DoesNotEndWith", ImportSource::Excel, excel("Name", "does not end with", "Rao"),
-     "SELECT Mobile FROM [Contacts] WHERE not (Name like '%Rao')", ""},
-    // A comparison keeps the column as typed, a pattern trims it. Conditions match in any
-    // case; a comparison also with blanks around it, a pattern only as the whole text.
-    {"ComparisonKeepsColumnBlanks", ImportSource::Excel, excel(" City ", "  EQUALS ", "Pune"),
-     "SELECT Mobile FROM [Contacts] WHERE  City  = 'Pune'", "SELECT Mobile FROM [Contacts] WHERE  City  = Pune"},
-    {"PatternTrimsColumn", ImportSource::Access, access("Suppliers", "Phone", " City ", "Begins With", "P"),
-     "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE City like 'P%'", ""},
-    {"PatternWithBlanksAroundIsNoPattern", ImportSource::Access,
-     access("Suppliers", "Phone", "City", " does not end with ", "P"), "SELECT DISTINCT PHONE FROM SUPPLIERS", ""},
-    {"NamesNotTrimmed", ImportSource::Excel, excel("", "", "", " Mobile"), "SELECT  Mobile FROM [Contacts]", ""},
-    {"AccessBaseUpperCasedAsWhole", ImportSource::Access, access("Suppliers ", "phone", "", "", ""),
-     "SELECT DISTINCT PHONE FROM SUPPLIERS ", ""},
-    // The value goes in as typed: a quote is not doubled, an empty value gives '' or '%'.
-    {"QuoteNotDoubled", ImportSource::Access, access("Suppliers", "Phone", "ContactName", "begins with", "O'Brien"),
-     "SELECT DISTINCT PHONE FROM SUPPLIERS WHERE ContactName like 'O'Brien%'", ""},
-    {"EmptyValueComparison", ImportSource::Excel, excel("City", "equals", ""),
-     "SELECT Mobile FROM [Contacts] WHERE City = ''", "SELECT Mobile FROM [Contacts] WHERE City = "},
-    {"EmptyValuePattern", ImportSource::Excel, excel("City", "ends with", ""),
-     "SELECT Mobile FROM [Contacts] WHERE City like '%'", ""},
-    // The filter needs both a column and a condition.
-    {"ColumnWithoutCondition", ImportSource::Excel, excel("City", "", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
-    {"ConditionWithoutColumn", ImportSource::Excel, excel("  ", "equals", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
-    {"UnknownCondition", ImportSource::Excel, excel("City", "contains", "Pune"), "SELECT Mobile FROM [Contacts]", ""},
-};
-
-void PrintTo(const StatementCase &c, std::ostream *out) { *out << c.name; }
-
-class StatementTest : public testing::TestWithParam<StatementCase>
-{
-};
-
-TEST_P(StatementTest, BuildsStatementAndFallback)
-{
-    const StatementCase &c = GetParam();
-    const ImportStatement built = buildImportStatement(c.source, c.request);
-    EXPECT_EQ(built.statement.toStdString(), c.statement);
-    EXPECT_EQ(built.fallback.toStdString(), c.fallback);
-}
-
-INSTANTIATE_TEST_SUITE_P(Conditions, StatementTest, testing::ValuesIn(kStatements),
-                         [](const testing::TestParamInfo<StatementCase> &info) { return info.param.name; });
-
-struct ValidationCase { ImportSource source; ImportRequest request; const char *message; };
 
 TEST(ValidationTest, FirstRefusalInOrder)
 {
-    const ValidationCase cases[] = {
+    const struct { ImportSource source; ImportRequest request; const char *message; } cases[] = {
         {ImportSource::Access, {"  ", "", "", "", "", ""},
          "Please specify the Access database file to import phone numbers."},
         {ImportSource::Access, {"a.mdb", "Suppliers", " ", "", "", ""},
@@ -123,7 +90,7 @@ TEST(ValidationTest, FirstRefusalInOrder)
         // An inactive filter's column is not looked at.
         {ImportSource::Excel, {"a.xls", "Sheet1", "Mobile", "Home City", "", ""}, ""},
     };
-    for (const ValidationCase &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(validateImportRequest(c.source, c.request).toStdString(), c.message)
             << c.request.numberColumn.toStdString() << "/" << c.request.filterColumn.toStdString();
 }

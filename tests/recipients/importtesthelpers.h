@@ -4,16 +4,11 @@
 #include "recipients/importlist.h"
 #include "qstringprinter.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QStringList>
 
 namespace ImportTest {
 
-inline QString testData(const QString &relative)
-{
-    return QStringLiteral(QUILLO_TEST_DATA_DIR "/") + relative;
-}
+inline QString testData(const QString &relative) { return QStringLiteral(QUILLO_TEST_DATA_DIR "/") + relative; }
 
 // A recipient list kept in memory, with the same exact duplicate test.
 struct VectorList : ImportList
@@ -40,11 +35,7 @@ struct VectorList : ImportList
 class RecordingDialogs : public Dialogs
 {
 public:
-    struct Box
-    {
-        QString text;
-        Icon icon;
-    };
+    struct Box { QString text; Icon icon; };
     Answer message(const QString &text, Icon icon, Buttons, const QString &) override
     {
         boxes.push_back({text, icon});
@@ -62,14 +53,6 @@ inline QStringList sorted(QStringList list)
 {
     list.sort();
     return list;
-}
-
-inline QByteArray fileDigest(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
 } // namespace ImportTest

@@ -105,48 +105,28 @@ TEST_F(ListColumns, AListSavedAsCsvReadsBackAsItWas)
                                columns({{"Name", ""}, {"Fee", ""}, {"Note", ""}, {"Joined", ""}})}));
 }
 
-struct BadCsv
+TEST_F(ListColumns, BadCsvListsAreRefusedNamingTheFileAndLine)
 {
-    const char *name;
-    QByteArray bytes;
-    const char *column;
-    const char *error; // after "<path>, "
-};
-
-void PrintTo(const BadCsv &c, std::ostream *out) { *out << c.name; }
-
-class BadCsvLists : public ListColumns, public testing::WithParamInterface<BadCsv>
-{
-};
-
-TEST_P(BadCsvLists, AreRefusedNamingTheFileAndLine)
-{
+    const std::pair<QByteArray, const char *> cases[] = { // the error after "<path>, "
+        {"Name,Phone\r\nAsha,9812345601\r\n", "line 1: no column named \"Number\" for the phone numbers"},
+        {"\r\n\r\nName\r\nAsha\r\n", "line 3: no column named \"Number\" for the phone numbers"},
+        {"Number,Name,name\r\n9812345601,a,b\r\n", "line 1: columns 2 and 3 are both named \"name\""},
+        {"Number,Note\r\n9812345601,\"one\r\ntwo\r\n9812345602,x\r\n", "line 2: a quoted field is not closed"},
+        {"Number,Note\r\n9812345601,\"a\"\r\n9812345602,\"b\r\nc\"d\r\n",
+         "line 4: text after the closing quote of a field"},
+        {"Number,Note\r\n9812345601,5\"\r\n", "line 2: a quote inside a field that is not quoted"},
+    };
     const QString csv = path("list.csv");
-    writeFileBytes(csv, GetParam().bytes);
-    dialogs.expectMessage(csv + QStringLiteral(", ") + QString::fromUtf8(GetParam().error), Dialogs::Icon::Exclamation);
-    VectorList list;
-    list.entries << QStringLiteral("kept");
-    ImportRequest request{csv, QStringLiteral("list"), QString::fromUtf8(GetParam().column), {}, {}, {}, true};
-    importDatabase(ImportSource::Excel, request, false, dialogs, list, connections);
-    EXPECT_EQ(list.entries, QStringList{QStringLiteral("kept")});
+    for (const auto &[bytes, error] : cases) {
+        writeFileBytes(csv, bytes);
+        dialogs.expectMessage(csv + QStringLiteral(", ") + QString::fromUtf8(error), Dialogs::Icon::Exclamation);
+        VectorList list;
+        list.entries << QStringLiteral("kept");
+        importDatabase(ImportSource::Excel, {csv, QStringLiteral("list"), kNumberHeading, {}, {}, {}, true}, false,
+                       dialogs, list, connections);
+        EXPECT_EQ(list.entries, QStringList{QStringLiteral("kept")}) << error;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Csv, BadCsvLists,
-    testing::Values(
-        BadCsv{"NoNumberColumn", "Name,Phone\r\nAsha,9812345601\r\n", "Number",
-               "line 1: no column named \"Number\" for the phone numbers"},
-        BadCsv{"HeadingAfterBlankLines", "\r\n\r\nName\r\nAsha\r\n", "Number",
-               "line 3: no column named \"Number\" for the phone numbers"},
-        BadCsv{"TwoColumnsOfOneName", "Number,Name,name\r\n9812345601,a,b\r\n", "Number",
-               "line 1: columns 2 and 3 are both named \"name\""},
-        BadCsv{"QuoteNeverClosed", "Number,Note\r\n9812345601,\"one\r\ntwo\r\n9812345602,x\r\n", "Number",
-               "line 2: a quoted field is not closed"},
-        BadCsv{"TextAfterTheClosingQuote", "Number,Note\r\n9812345601,\"a\"\r\n9812345602,\"b\r\nc\"d\r\n", "Number",
-               "line 4: text after the closing quote of a field"},
-        BadCsv{"QuoteInsideAnUnquotedField", "Number,Note\r\n9812345601,5\"\r\n", "Number",
-               "line 2: a quote inside a field that is not quoted"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ListColumnsCsv, SemicolonListsAndAByteOrderMarkAreRead)
 {

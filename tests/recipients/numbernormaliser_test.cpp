@@ -10,7 +10,6 @@
 #include "qstringprinter.h"
 #include "scripteddialogs.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -18,44 +17,25 @@ using Icon = Dialogs::Icon;
 
 namespace {
 
-struct Spelling
-{
-    const char *country;
-    const char *typed;
-    const char *international; // empty: refused
-};
-
-const Spelling kSpellings[] = {
-    // One Indian mobile number as operators write it: bare, with the trunk 0, international.
-    {"IN", "9812345678", "+919812345678"},
-    {"IN", "09812345678", "+919812345678"},
-    {"IN", "+91 98123 45678", "+919812345678"},
-    {"IN", "0091 98123-45678", "+919812345678"},
-    // A UK mobile in the range set aside for drama: possible, though never allocated.
-    {"GB", "07700 900123", "+447700900123"},
-    {"GB", "+44 7700 900123", "+447700900123"},
-    {"GB", "+44 (0)7700 900123", "+447700900123"},
-    // A US number with the area code in brackets, and with the country code.
-    {"US", "(201) 555-0123", "+12015550123"},
-    {"US", "+1 201-555-0123", "+12015550123"},
-    {"US", "1 201 555 0123", "+12015550123"},
-    // A number of another country keeps its own code whatever the setting.
-    {"US", "+91 98123 45678", "+919812345678"},
-    // Refused: too short or too long for the plan, local only, not a number at all.
-    {"IN", "12345", ""},
-    {"GB", "07700 900123 456789", ""},
-    {"US", "555-0123", ""},
-    {"IN", "Mobile", ""},
-    {"GB", "+", ""},
-};
-
 TEST(NumberNormaliser, SpellingsOfOneNumberBecomeOneInternationalNumber)
 {
-    for (const Spelling &s : kSpellings) {
-        const NumberNormaliser normaliser{QString::fromLatin1(s.country)};
-        const QString typed = QString::fromUtf8(s.typed);
-        EXPECT_EQ(normaliser.international(typed), QLatin1String(s.international)) << s.country << " " << s.typed;
-    }
+    const std::tuple<const char *, const char *, const char *> spellings[] = { // country, typed, international
+        // An Indian mobile as operators write it: bare, with the trunk 0, international.
+        {"IN", "9812345678", "+919812345678"}, {"IN", "09812345678", "+919812345678"},
+        {"IN", "+91 98123 45678", "+919812345678"}, {"IN", "0091 98123-45678", "+919812345678"},
+        // A UK mobile in the range set aside for drama: possible, though never allocated.
+        {"GB", "07700 900123", "+447700900123"}, {"GB", "+44 (0)7700 900123", "+447700900123"},
+        {"US", "(201) 555-0123", "+12015550123"}, {"US", "1 201 555 0123", "+12015550123"},
+        // Another country's number keeps its own code whatever the setting.
+        {"US", "+91 98123 45678", "+919812345678"},
+        // Refused: too short or too long for the plan, local only, not a number at all.
+        {"IN", "12345", ""}, {"GB", "07700 900123 456789", ""}, {"US", "555-0123", ""}, {"IN", "Mobile", ""},
+        {"GB", "+", ""},
+    };
+    for (const auto &[country, typed, international] : spellings)
+        EXPECT_EQ(NumberNormaliser{QLatin1String(country)}.international(QString::fromUtf8(typed)),
+                  QLatin1String(international))
+            << country << " " << typed;
     EXPECT_EQ(NumberNormaliser().international(QStringLiteral("9812345678")), QString()) << "off: nothing is cleaned";
 }
 
@@ -81,14 +61,7 @@ const QString kDuplicates = QStringLiteral(
 
 TEST_F(CleanImport, EachCountrysSpellingsImportAsOneNumberAndTheRefusedAreNamed)
 {
-    struct Case
-    {
-        const char *country;
-        QByteArray content;
-        QStringList numbers;
-        QString refused; // the end of the closing box
-    };
-    const Case cases[] = {
+    const struct { const char *country; QByteArray content; QStringList numbers; QString refused; } cases[] = {
         {"IN", "9812345678\r\n09812345678\r\n+91 98123 45678\r\n12345\r\n", {"+919812345678"},
          "1 entry is not a valid phone number for India (IN) and was not imported:\r\n12345"},
         {"GB", "07700 900123\r\n+44 7700 900123\r\nMobile\r\n07700 900124\r\n", {"+447700900123", "+447700900124"},
@@ -96,7 +69,7 @@ TEST_F(CleanImport, EachCountrysSpellingsImportAsOneNumberAndTheRefusedAreNamed)
         {"US", "(201) 555-0123\r\n+1 201-555-0123\r\n555-0123\r\n#1\r\n", {"+12015550123"},
          "2 entries are not valid phone numbers for United States (US) and were not imported:\r\n555-0123\r\n#1"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.country);
         list.clear();
         dialogs.expectMessage(kDuplicates + QStringLiteral("\r\n\r\n") + c.refused, Icon::Information);

@@ -43,8 +43,7 @@ protected:
 TEST_F(RecipientPanelTest, AddKeepsTypedTextAndRefusesNonNumbers)
 {
     frame.show();
-    struct Typed { QString text; bool added; bool refused; };
-    const Typed cases[] = {
+    const struct { QString text; bool added, refused; } cases[] = {
         {QStringLiteral("9812345678"), true, false},
         {QStringLiteral(" 9812345678 "), true, false},
         {QStringLiteral("9812345678"), true, false}, // no duplicate test on a typed number
@@ -53,7 +52,7 @@ TEST_F(RecipientPanelTest, AddKeepsTypedTextAndRefusesNonNumbers)
         {QString(QChar::Nbsp), false, true}, // no blank: refused with the message, not ignored
     };
     QStringList expected;
-    for (const Typed &c : cases) {
+    for (const auto &c : cases) {
         if (c.refused)
             tc.dialogs.expectMessage(kInvalidNumber, Icon::Exclamation);
         txtMno->setText(c.text);
@@ -101,13 +100,7 @@ TEST_F(RecipientPanelTest, FullListRefusesTheAddWithAMessage)
 
 TEST_F(RecipientPanelTest, DeleteKeyRemovesTheSelectedAndSelectsTheNextEntry)
 {
-    const struct
-    {
-        const char *name;
-        int listSize;
-        std::vector<int> selected;
-        int selectedAfter; // -1: nothing
-    } cases[] = {
+    const struct { const char *name; int listSize; std::vector<int> selected; int selectedAfter; } cases[] = {
         {"scattered", 10, {2, 5, 7}, 2}, {"last two", 10, {8, 9}, 7}, {"nothing selected", 4, {}, 0},
         {"everything", 3, {0, 1, 2}, -1}, {"first", 3, {0}, 0},
     };
@@ -184,11 +177,24 @@ TEST_F(RecipientPanelTest, RemoveTakesOnlyTheLowestSelectedAndRemoveAllAsks)
     EXPECT_FALSE(frame.list().IsNumberInList(QStringLiteral("0")));
 }
 
-TEST_F(RecipientPanelTest, SaveWritesEveryEntryWithCrLf)
+// Plain lists are saved as text, lists with columns as CSV; refusals and Cancel write nothing.
+TEST_F(RecipientPanelTest, SaveWritesTextOrCsvAndRefusalsWriteNothing)
 {
-    const QString phoneLists = tc.makeFolder(QStringLiteral("Phone Lists"));
+    tc.dialogs.expectMessage(QStringLiteral("Phone number list is empty"), Icon::Exclamation);
+    frame.recipients().cmdSave_Click();
+
     for (const char *n : {" 9812345678", "+919812345678", "98"})
         frame.list().append(QLatin1String(n));
+    const QString csv = tc.context.dataFolder + QStringLiteral("list.csv");
+    tc.dialogs.expectSaveFile(csv).expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
+    QTest::mouseClick(frame.get<QPushButton>("cmdSave"), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(csv));
+    // Without "Phone Lists" the dialog opens in the data folder; Cancel is silent.
+    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.dataFolder);
+    tc.dialogs.expectSaveFile(QString());
+    frame.recipients().cmdSave_Click();
+
+    const QString phoneLists = tc.makeFolder(QStringLiteral("Phone Lists"));
     const QString path = phoneLists + QStringLiteral("list.txt");
     tc.dialogs.expectSaveFile(path).expectMessage(QStringLiteral("Phone numbers saved in text file."),
                                                    Icon::Information);
@@ -201,35 +207,16 @@ TEST_F(RecipientPanelTest, SaveWritesEveryEntryWithCrLf)
     EXPECT_TRUE(request.initialName.isEmpty());
     EXPECT_TRUE(request.confirmCreate && request.refuseReadOnly);
     EXPECT_EQ(readFileBytes(path), QByteArray(" 9812345678\r\n+919812345678\r\n98\r\n"));
-    EXPECT_EQ(frame.list().count(), 3);
-}
 
-TEST_F(RecipientPanelTest, AListWithColumnsIsSavedAsCsv)
-{
+    frame.list().clear();
     frame.list().append(QStringLiteral("9812345678"), {{QStringLiteral("Name"), QStringLiteral("Asha")}});
     frame.list().append(QStringLiteral("98"));
-    const QString path = tc.context.dataFolder + QStringLiteral("list.csv");
-    tc.dialogs.expectSaveFile(path).expectMessage(QStringLiteral("Phone numbers and their columns saved in CSV file."),
-                                                   Icon::Information);
+    tc.dialogs.expectSaveFile(csv).expectMessage(QStringLiteral("Phone numbers and their columns saved in CSV file."),
+                                                  Icon::Information);
     frame.recipients().cmdSave_Click();
     EXPECT_EQ(tc.dialogs.lastFileRequest().filter, QStringLiteral("CSV Files (*.csv)|*.csv"));
-    EXPECT_EQ(readFileBytes(path), QByteArray("Number,Name\r\n\"9812345678\",\"Asha\"\r\n\"98\",\r\n"));
-}
-
-TEST_F(RecipientPanelTest, SaveRefusalsWriteNothing)
-{
-    tc.dialogs.expectMessage(QStringLiteral("Phone number list is empty"), Icon::Exclamation);
-    frame.recipients().cmdSave_Click();
-
-    fill(1);
-    const QString csv = tc.context.dataFolder + QStringLiteral("list.csv");
-    tc.dialogs.expectSaveFile(csv).expectMessage(QStringLiteral("Invalid file selection!"), Icon::Exclamation);
-    QTest::mouseClick(frame.get<QPushButton>("cmdSave"), Qt::LeftButton);
-    EXPECT_FALSE(QFile::exists(csv));
-    // Without "Phone Lists" the dialog opens in the data folder; Cancel is silent.
-    EXPECT_EQ(tc.dialogs.lastFileRequest().startFolder, tc.context.dataFolder);
-    tc.dialogs.expectSaveFile(QString());
-    frame.recipients().cmdSave_Click();
+    EXPECT_EQ(readFileBytes(csv), QByteArray("Number,Name\r\n\"9812345678\",\"Asha\"\r\n\"98\",\r\n"));
+    EXPECT_EQ(frame.list().count(), 2);
 }
 
 TEST_F(RecipientPanelTest, WriteFailureReportsTheReasonAndChangesNothing)

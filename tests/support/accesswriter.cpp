@@ -233,28 +233,12 @@ private:
                 append(row, varStarts[k], 2);
             append(row, varCount, 2);
         } else if (varCount) {
-            // Jet 3 keeps one byte per offset. A jump table adds 256 per boundary passed: each
-            // entry is the first offset at or past 256*k, nearest the count first. Readers take
-            // (row length - 1) / 256 entries, so a row that ends just past a boundary its
-            // offsets never reach carries one dummy FF entry.
-            QList<int> offsets = varStarts;
-            offsets << eod;
-            const int jumps = eod / 256;
-            const int length = eod + 1 + varCount + 1 + int(nullMask.size()) + jumps;
-            const bool dummy = (length - 1) / 256 > jumps;
-            if ((length + dummy - 1) / 256 != jumps + dummy)
-                fail(QStringLiteral("%1 does not fit Jet 3's offset table").arg(where()));
-            append(row, eod & 0xFF, 1);
+            // Jet 3 keeps one byte per offset; rows past 256 bytes would need a jump table.
+            if (eod + 2 + varCount + int(nullMask.size()) > 256)
+                fail(QStringLiteral("%1 is too long for Jet 3's one-byte offsets").arg(where()));
+            append(row, eod, 1);
             for (int k = varCount - 1; k >= 0; --k)
-                append(row, varStarts[k] & 0xFF, 1);
-            if (dummy)
-                row += '\xFF';
-            for (int boundary = jumps; boundary >= 1; --boundary) {
-                int first = 0;
-                while (offsets[first] < 256 * boundary)
-                    ++first;
-                append(row, first, 1);
-            }
+                append(row, varStarts[k], 1);
             append(row, varCount, 1);
         }
         row += nullMask;

@@ -9,14 +9,17 @@
 
 namespace {
 
-QString escaped(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
+QString escaped(const QString &text) { return text.toHtmlEscaped(); }
 
-QString number(double v)
+QString number(double v) { return QString::number(v, 'g', 17); }
+
+const QString kDeclaration = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n");
+const QString kMainNs = QStringLiteral("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
+const QString kPackageRels = QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
+
+QByteArray zipped(const QList<ZipWriter::Entry> &entries, SheetWriter::Zip zip)
 {
-    return QString::number(v, 'g', 17);
+    return zip == SheetWriter::Zip::Deflated ? ZipWriter::deflated(entries) : ZipWriter::stored(entries);
 }
 
 // Office Open XML's cell reference: column letters then the 1-based row.
@@ -37,9 +40,7 @@ double serial(const QDateTime &when)
 
 QByteArray xlsxSheet(const XlsWriter::Sheet &sheet, QHash<QString, int> &strings, QStringList &order)
 {
-    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                                 "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-                                 "<sheetData>");
+    QString xml = kDeclaration + QStringLiteral("<worksheet xmlns=\"%1\"><sheetData>").arg(kMainNs);
     for (int r = 0; r < sheet.rows.size(); ++r) {
         xml += QStringLiteral("<row r=\"%1\">").arg(r + 1);
         const QVariantList &cells = sheet.rows[r];
@@ -91,8 +92,7 @@ QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets, SheetWriter:
 {
     const QString main = macros ? QStringLiteral("application/vnd.ms-excel.sheet.macroEnabled.main+xml")
                                 : QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml");
-    QString types = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    QString types = kDeclaration + QStringLiteral(
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
         "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
@@ -100,13 +100,10 @@ QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets, SheetWriter:
         "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
         "<Override PartName=\"/xl/styles.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>")
                         .arg(main);
-    QString workbook = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>");
-    QString rels = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                                  "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">");
     const QString relBase = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
+    QString workbook = kDeclaration
+        + QStringLiteral("<workbook xmlns=\"%1\" xmlns:r=\"%2\"><sheets>").arg(kMainNs, relBase.chopped(1));
+    QString rels = kDeclaration + QStringLiteral("<Relationships xmlns=\"%1\">").arg(kPackageRels);
     QList<ZipWriter::Entry> entries;
     QHash<QString, int> strings;
     QStringList order;
@@ -130,15 +127,12 @@ QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets, SheetWriter:
                 .arg(sheets.size() + 1)
                 .arg(relBase)
                 .arg(sheets.size() + 2);
-    QString sst = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                                 "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">");
+    QString sst = kDeclaration + QStringLiteral("<sst xmlns=\"%1\">").arg(kMainNs);
     for (const QString &s : order)
         sst += QStringLiteral("<si><t xml:space=\"preserve\">") + escaped(s) + QStringLiteral("</t></si>");
     sst += QStringLiteral("</sst>");
     // Cell formats: 0 General, 1 the built-in date (14), 2 the built-in date and time (22).
-    const QString styles = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+    const QString styles = kDeclaration + QStringLiteral("<styleSheet xmlns=\"%1\">").arg(kMainNs) + QStringLiteral(
         "<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
         "<fills count=\"1\"><fill><patternFill patternType=\"none\"/></fill></fills>"
         "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
@@ -147,18 +141,18 @@ QByteArray xlsx(bool macros, const QList<XlsWriter::Sheet> &sheets, SheetWriter:
         "<xf numFmtId=\"14\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
         "<xf numFmtId=\"22\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/></cellXfs>"
         "</styleSheet>");
-    const QString rootRels = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"%1officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>")
-                                 .arg(relBase);
-    entries.prepend({QStringLiteral("xl/styles.xml"), styles.toUtf8()});
-    entries.prepend({QStringLiteral("xl/sharedStrings.xml"), sst.toUtf8()});
-    entries.prepend({QStringLiteral("xl/_rels/workbook.xml.rels"), rels.toUtf8()});
-    entries.prepend({QStringLiteral("xl/workbook.xml"), workbook.toUtf8()});
-    entries.prepend({QStringLiteral("_rels/.rels"), rootRels.toUtf8()});
-    entries.prepend({QStringLiteral("[Content_Types].xml"), types.toUtf8()});
-    return zip == SheetWriter::Zip::Deflated ? ZipWriter::deflated(entries) : ZipWriter::stored(entries);
+    const QString rootRels = kDeclaration
+        + QStringLiteral("<Relationships xmlns=\"%1\"><Relationship Id=\"rId1\" Type=\"%2officeDocument\" "
+                         "Target=\"xl/workbook.xml\"/></Relationships>")
+              .arg(kPackageRels, relBase);
+    return zipped(QList<ZipWriter::Entry>{{QStringLiteral("[Content_Types].xml"), types.toUtf8()},
+                                          {QStringLiteral("_rels/.rels"), rootRels.toUtf8()},
+                                          {QStringLiteral("xl/workbook.xml"), workbook.toUtf8()},
+                                          {QStringLiteral("xl/_rels/workbook.xml.rels"), rels.toUtf8()},
+                                          {QStringLiteral("xl/sharedStrings.xml"), sst.toUtf8()},
+                                          {QStringLiteral("xl/styles.xml"), styles.toUtf8()}}
+                      + entries,
+                  zip);
 }
 
 QString odsCell(const QVariant &v)
@@ -230,10 +224,10 @@ QByteArray ods(const QList<XlsWriter::Sheet> &sheets, SheetWriter::Zip zip)
         "</manifest:manifest>";
     // The mimetype entry comes first and uncompressed, so a reader can tell the type from
     // the archive's first bytes.
-    const QList<ZipWriter::Entry> entries = {{QStringLiteral("mimetype"), mimetype},
-                                             {QStringLiteral("META-INF/manifest.xml"), manifest},
-                                             {QStringLiteral("content.xml"), content.toUtf8()}};
-    return zip == SheetWriter::Zip::Deflated ? ZipWriter::deflated(entries) : ZipWriter::stored(entries);
+    return zipped({{QStringLiteral("mimetype"), mimetype},
+                   {QStringLiteral("META-INF/manifest.xml"), manifest},
+                   {QStringLiteral("content.xml"), content.toUtf8()}},
+                  zip);
 }
 
 QByteArray csv(const QList<XlsWriter::Sheet> &sheets)
@@ -275,11 +269,6 @@ bool SheetWriter::writeFile(const QString &path, Format format, const QList<XlsW
 
 QString SheetWriter::suffix(Format format)
 {
-    switch (format) {
-    case Format::Xlsx: return QStringLiteral(".xlsx");
-    case Format::Xlsm: return QStringLiteral(".xlsm");
-    case Format::Ods: return QStringLiteral(".ods");
-    case Format::Csv: return QStringLiteral(".csv");
-    }
-    return {};
+    static const char *const suffixes[] = {".xlsx", ".xlsm", ".ods", ".csv"};
+    return QLatin1String(suffixes[int(format)]);
 }

@@ -120,21 +120,20 @@ QList<AccessWriter::Table> dateTestMdb()
 
 bool writeAll(const QDir &dir)
 {
-    using XlsWriter::Format;
-    using AccessWriter::Format::Jet3;
-    using AccessWriter::Format::Jet4;
-    return XlsWriter::writeFile(dir.filePath(QStringLiteral("contacts.xls")), Format::Biff8, contacts())
-        && XlsWriter::writeFile(dir.filePath(QStringLiteral("bulk.xls")), Format::Biff8, bulk())
-        && XlsWriter::writeFile(dir.filePath(QStringLiteral("no-header.xls")), Format::Biff8, noHeader())
-        && XlsWriter::writeFile(dir.filePath(QStringLiteral("excel95.xls")), Format::Biff5, excel95())
-        && AccessWriter::writeFile(dir.filePath(QStringLiteral("contacts.mdb")), Jet3, contactsMdb())
-        && AccessWriter::writeFile(dir.filePath(QStringLiteral("datetest.mdb")), Jet4, dateTestMdb())
-        && AccessWriter::writeFile(dir.filePath(QStringLiteral("contacts.accdb")), AccessWriter::Format::Ace12,
-                                   contactsMdb())
-        && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.xlsx")), SheetWriter::Format::Xlsx, contacts())
-        && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.xlsm")), SheetWriter::Format::Xlsm, contacts())
-        && SheetWriter::writeFile(dir.filePath(QStringLiteral("contacts.ods")), SheetWriter::Format::Ods, contacts())
-        && SheetWriter::writeFile(dir.filePath(QStringLiteral("Contacts.csv")), SheetWriter::Format::Csv, contacts());
+    const auto at = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
+    using AccessWriter::Format;
+    bool ok = XlsWriter::writeFile(at("contacts.xls"), XlsWriter::Format::Biff8, contacts())
+        && XlsWriter::writeFile(at("bulk.xls"), XlsWriter::Format::Biff8, bulk())
+        && XlsWriter::writeFile(at("no-header.xls"), XlsWriter::Format::Biff8, noHeader())
+        && XlsWriter::writeFile(at("excel95.xls"), XlsWriter::Format::Biff5, excel95())
+        && AccessWriter::writeFile(at("contacts.mdb"), Format::Jet3, contactsMdb())
+        && AccessWriter::writeFile(at("datetest.mdb"), Format::Jet4, dateTestMdb())
+        && AccessWriter::writeFile(at("contacts.accdb"), Format::Ace12, contactsMdb());
+    for (const auto format : {SheetWriter::Format::Xlsx, SheetWriter::Format::Xlsm, SheetWriter::Format::Ods,
+                              SheetWriter::Format::Csv})
+        ok = ok && SheetWriter::writeFile(dir.filePath(QStringLiteral("Contacts") + SheetWriter::suffix(format)),
+                                          format, contacts());
+    return ok;
 }
 
 // A file that could not be written shows up as an open error in the test that reads it.
@@ -158,7 +157,7 @@ QString written(const QString &name)
 
 namespace TestFiles {
 
-QString contactsXls() { return written(QStringLiteral("contacts.xls")); }
+QString contactsXls() { return contacts(SheetKind::Xls); }
 QString bulkXls() { return written(QStringLiteral("bulk.xls")); }
 QString noHeaderXls() { return written(QStringLiteral("no-header.xls")); }
 QString excel95Xls() { return written(QStringLiteral("excel95.xls")); }
@@ -168,13 +167,9 @@ QString contactsAccdb() { return written(QStringLiteral("contacts.accdb")); }
 
 QString contacts(SheetKind kind)
 {
-    switch (kind) {
-    case SheetKind::Xlsx: return written(QStringLiteral("contacts.xlsx"));
-    case SheetKind::Xlsm: return written(QStringLiteral("contacts.xlsm"));
-    case SheetKind::Ods: return written(QStringLiteral("contacts.ods"));
-    case SheetKind::Csv: return written(QStringLiteral("Contacts.csv"));
-    default: return contactsXls();
-    }
+    static const char *const names[] = {"contacts.xls", "Contacts.xlsx", "Contacts.xlsm", "Contacts.ods",
+                                        "Contacts.csv"};
+    return written(QLatin1String(names[int(kind)]));
 }
 
 } // namespace TestFiles

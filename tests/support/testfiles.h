@@ -13,7 +13,7 @@
 //  - contacts.mdb (Jet 3): Suppliers (the 12 contacts), Customers (City to filter on) and
 //    Umsätze (a name beyond ASCII);
 //  - datetest.mdb (Jet 4): DateTest (IDCol, ShortTextCol; 8 rows, one in Hindi);
-//  - contacts.xlsx, .xlsm and .ods: contacts.xls's sheets; Contacts.csv: its Contacts.
+//  - Contacts.xlsx, .xlsm and .ods: contacts.xls's sheets; Contacts.csv: its Contacts.
 namespace TestFiles {
 
 enum class SheetKind { Xls, Xlsx, Xlsm, Ods, Csv };

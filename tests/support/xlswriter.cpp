@@ -1,14 +1,12 @@
 #include "xlswriter.h"
 
+#include "littleendian.h"
+
 #include <QFile>
 #include <QHash>
 #include <QStringList>
-#include "littleendian.h"
-
-#include <QtEndian>
 
 namespace {
-
 
 void record(QByteArray &out, quint16 type, const QByteArray &body)
 {
@@ -110,9 +108,9 @@ QByteArray write(Format format, const QList<Sheet> &sheets)
         qsizetype columns = 0;
         for (const QVariantList &row : sheet.rows)
             columns = std::max(columns, row.size());
-        QByteArray dimensions;
-        biff8 ? put32(dimensions, 0) : put16(dimensions, 0);
-        biff8 ? put32(dimensions, quint32(sheet.rows.size())) : put16(dimensions, quint16(sheet.rows.size()));
+        QByteArray dimensions; // rows first to last + 1 (32-bit in BIFF8), columns likewise, reserved
+        for (quint32 row : {0u, quint32(sheet.rows.size())})
+            biff8 ? put32(dimensions, row) : put16(dimensions, quint16(row));
         for (quint16 v : {quint16(0), quint16(columns), quint16(0)})
             put16(dimensions, v);
         record(ws, 0x0200, dimensions);

@@ -2,7 +2,6 @@
 
 #include "littleendian.h"
 
-#include <QtEndian>
 #include <array>
 
 namespace {
@@ -26,62 +25,43 @@ quint32 crc32(const QByteArray &data)
     return crc ^ 0xFFFFFFFFu;
 }
 
-
 QByteArray archive(const QList<ZipWriter::Entry> &entries, bool deflate)
 {
     QByteArray out, directory;
     for (const ZipWriter::Entry &entry : entries) {
         const QByteArray name = entry.name.toUtf8();
-        const quint32 crc = crc32(entry.data);
         const bool packed = deflate && entry.name != QLatin1String("mimetype");
         // qCompress: a 4-byte length, zlib's 2-byte header, the deflate stream, Adler-32.
         const QByteArray data = packed ? qCompress(entry.data, 9).mid(6).chopped(4) : entry.data;
-        const quint16 method = packed ? 8 : 0;
-        const auto offset = quint32(out.size());
-        // Local file header: signature, version 2.0, flags (bit 11: UTF-8 names), method 0
-        // (stored), time and date (1980-01-01 00:00), CRC, sizes, name and extra lengths.
-        put32(out, 0x04034b50);
-        put16(out, 20);
-        put16(out, 0x0800);
-        put16(out, method);
-        put16(out, 0);
-        put16(out, 0x21);
-        put32(out, crc);
-        put32(out, quint32(data.size()));
-        put32(out, quint32(entry.data.size()));
-        put16(out, quint16(name.size()));
-        put16(out, 0);
-        out += name;
-        out += data;
-        // Central directory header: the same, plus made-by version, comment, disk,
+        // The fields the local and the central header share: version 2.0, flags (bit 11:
+        // UTF-8 names), method, time and date (1980-01-01 00:00), CRC, sizes, name length
+        // and no extra field.
+        QByteArray common;
+        for (quint16 v : {quint16(20), quint16(0x0800), quint16(packed ? 8 : 0), quint16(0), quint16(0x21)})
+            put16(common, v);
+        for (quint32 v : {crc32(entry.data), quint32(data.size()), quint32(entry.data.size())})
+            put32(common, v);
+        put16(common, quint16(name.size()));
+        put16(common, 0);
+        // The central header adds the made-by version, then comment length, disk,
         // attributes and the local header's offset.
         put32(directory, 0x02014b50);
         put16(directory, 20);
-        put16(directory, 20);
-        put16(directory, 0x0800);
-        put16(directory, method);
-        put16(directory, 0);
-        put16(directory, 0x21);
-        put32(directory, crc);
-        put32(directory, quint32(data.size()));
-        put32(directory, quint32(entry.data.size()));
-        put16(directory, quint16(name.size()));
-        put16(directory, 0);
-        put16(directory, 0);
-        put16(directory, 0);
-        put16(directory, 0);
+        directory += common;
+        for (int i = 0; i < 3; ++i)
+            put16(directory, 0);
         put32(directory, 0);
-        put32(directory, offset);
+        put32(directory, quint32(out.size()));
         directory += name;
+        put32(out, 0x04034b50);
+        out += common + name + data;
     }
     const auto directoryOffset = quint32(out.size());
     out += directory;
     // End of central directory: disk numbers, entry counts, directory size and offset.
     put32(out, 0x06054b50);
-    put16(out, 0);
-    put16(out, 0);
-    put16(out, quint16(entries.size()));
-    put16(out, quint16(entries.size()));
+    for (quint16 v : {quint16(0), quint16(0), quint16(entries.size()), quint16(entries.size())})
+        put16(out, v);
     put32(out, quint32(directory.size()));
     put32(out, directoryOffset);
     put16(out, 0);
@@ -90,12 +70,6 @@ QByteArray archive(const QList<ZipWriter::Entry> &entries, bool deflate)
 
 } // namespace
 
-QByteArray ZipWriter::stored(const QList<Entry> &entries)
-{
-    return archive(entries, false);
-}
+QByteArray ZipWriter::stored(const QList<Entry> &entries) { return archive(entries, false); }
 
-QByteArray ZipWriter::deflated(const QList<Entry> &entries)
-{
-    return archive(entries, true);
-}
+QByteArray ZipWriter::deflated(const QList<Entry> &entries) { return archive(entries, true); }
