@@ -26,14 +26,9 @@ public:
     {
         m_out.clear();
         m_modem.receive(bytes);
-        return std::exchange(m_out, {});
+        return take();
     }
-    QByteArray take()
-    {
-        const QByteArray out = m_out;
-        m_out.clear();
-        return out;
-    }
+    QByteArray take() { return std::exchange(m_out, {}); }
     QList<ReceivedMessage> messages;
     QList<SentReport> reports;
     bool hungUp = false;
@@ -82,53 +77,33 @@ TEST(ModemResponder, AnswersLikeAModem)
         {"garbage\r", ""},                                   // no AT prefix: ignored
         {"AT+CMGF=1\r", "\r\nOK\r\n"},
         {"AT+CMGS=12\r", "\r\n+CMS ERROR: 302\r\n"},         // text mode is not served
-    };
-    Dialogue d;
-    for (const Exchange &e : script)
-        EXPECT_EQ(d.say(e.in), QByteArray(e.out)) << e.in;
-}
-
-// What clients such as Gammu, smstools and ModemManager send while setting up, answered in
-// the shapes of 27.007 and 27.005; whatever is not served is an ERROR, never a bare OK.
-TEST(ModemResponder, AnswersClientSetUpInStandardShapes)
-{
-    const Exchange script[] = {
+        // What clients such as Gammu, smstools and ModemManager send while setting up, answered
+        // in the shapes of 27.007 and 27.005; whatever is not served is an ERROR, never a bare OK.
+        {"ATZ\r", "\r\nOK\r\n"},
         {"ATE0\r", "ATE0\r\r\nOK\r\n"},
         {"ATI\r", "\r\nKestrel Labs\r\nSimModem 900\r\nRevision: SM900R01A01\r\n\r\nOK\r\n"},
-        {"AT+CGMR\r", "\r\nSM900R01A01\r\n\r\nOK\r\n"},
         {"AT+CGSN\r", "\r\n356938035643809\r\n\r\nOK\r\n"},
         {"AT+CGMI=?\r", "\r\nOK\r\n"},                       // test form of an identity
-        {"AT+CGMI?\r", "\r\nERROR\r\n"},                     // it has no read form
         {"AT+CFUN=1\r", "\r\nOK\r\n"},
-        {"AT+CFUN=0\r", "\r\nERROR\r\n"},                    // the radio never goes off
         {"AT+CSCS?\r", "\r\n+CSCS: \"IRA\"\r\n\r\nOK\r\n"},
-        {"AT+CSCS=?\r", "\r\n+CSCS: (\"IRA\",\"GSM\",\"UCS2\")\r\n\r\nOK\r\n"},
         {"AT+CSCS=\"8859-1\"\r", "\r\nERROR\r\n"},
-        {"AT+CSMS=?\r", "\r\n+CSMS: (0,1)\r\n\r\nOK\r\n"},
         {"AT+CSMS=1\r", "\r\n+CSMS: 1,1,1\r\n\r\nOK\r\n"},
-        {"AT+CSMS?\r", "\r\n+CSMS: 1,1,1,1\r\n\r\nOK\r\n"},
         {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\",\"SR\"),(\"SM\"),(\"SM\")\r\n\r\nOK\r\n"},
         {"AT+CPMS=\"SM\",\"SM\"\r", "\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"},
-        {"AT+CPMS=\"ME\"\r", "\r\nERROR\r\n"},
         {"AT+CPMS?\r", "\r\n+CPMS: \"SM\",0,30,\"SM\",0,30,\"SM\",0,30\r\n\r\nOK\r\n"},
-        {"AT+CNMI=?\r", "\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n"},
         {"AT+CNMI=2,1,2,1\r", "\r\nOK\r\n"},
         {"AT+CNMI=1,,,0\r", "\r\nOK\r\n"},                   // omitted values are kept
         {"AT+CNMI=0,0,1\r", "\r\nERROR\r\n"},                // <bm> 1 is not served: no change
         {"AT+CNMI?\r", "\r\n+CNMI: 1,1,2,0,0\r\n\r\nOK\r\n"},
         {"AT+CMMS=2;+CMMS?\r", "\r\n+CMMS: 2\r\n\r\nOK\r\n"},
-        {"AT+CMMS=?\r", "\r\n+CMMS: (0-2)\r\n\r\nOK\r\n"},
-        {"AT+CMGF=?\r", "\r\n+CMGF: (0,1)\r\n\r\nOK\r\n"},
         {"AT+CSCA?\r", "\r\n+CSCA: \"+447785016005\",145\r\n\r\nOK\r\n"},
         {"AT+CSCA=\"0123\",129;+CSCA?\r", "\r\n+CSCA: \"0123\",129\r\n\r\nOK\r\n"},
-        {"AT+CSCA=\"+44\",7\r", "\r\nERROR\r\n"},          // no such type of address
         // UCS2: strings go both ways as hex of UTF-16 code units.
         {"AT+CSCS=\"UCS2\";+CSCA?\r", "\r\n+CSCA: \"0030003100320033\",129\r\n\r\nOK\r\n"},
         {"AT+CSCA=\"002B0034\";+COPS?\r", "\r\n+COPS: 0,0,\"00530049004D004E00450054\",0\r\n\r\nOK\r\n"},
         {"AT+CSCA=\"+44\"\r", "\r\nERROR\r\n"},            // not hex in UCS2
         {"AT+CSCS=\"IRA\";+CSCA?\r", "\r\n+CSCA: \"+4\",145\r\n\r\nOK\r\n"},
         {"ATV1Q0&C1&D2\r", "\r\nOK\r\n"},
-        {"ATV0\r", "\r\nERROR\r\n"},                          // numeric results are not served
         {"AT+CLIP=1\r", "\r\nERROR\r\n"},                    // nor calls
         {"ATZ\r", "\r\nOK\r\n"},
         {"AT+CNMI?\r", "AT+CNMI?\r\r\n+CNMI: 0,0,0,0,0\r\n\r\nOK\r\n"}, // echo and settings reset
@@ -202,56 +177,6 @@ TEST(ModemResponder, AcceptsAndRefusesMessages)
     EXPECT_EQ(d.say("AT\r"), QByteArray());
 }
 
-TEST(ModemResponder, NotRegisteredRefusesMessages)
-{
-    ModemConfig config;
-    config.registered = false;
-    Dialogue d(config);
-    d.say("ATE0\r");
-    EXPECT_EQ(d.say("AT+CREG?\r"), QByteArray("\r\n+CREG: 0,2\r\n\r\nOK\r\n"));
-    EXPECT_EQ(d.say("AT+COPS?\r"), QByteArray("\r\n+COPS: 0\r\n\r\nOK\r\n"));
-    int length = 0;
-    const QByteArray pdu = pduFor(QStringLiteral("123"), QStringLiteral("x"), &length);
-    d.say("AT+CMGS=" + QByteArray::number(length) + "\r");
-    EXPECT_EQ(d.say(pdu + "\x1A"), QByteArray("\r\n+CMS ERROR: 331\r\n"));
-}
-
-TEST(ModemResponder, DelaysAnswersAsConfigured)
-{
-    int length = 0;
-    const QByteArray pdu = pduFor(QStringLiteral("+447700900123"), QStringLiteral("Hi"), &length);
-    const struct
-    {
-        const char *name;
-        int replyDelay, submitDelay;
-        QByteArray before, timed, answer;
-        int messagesAfter;
-    } cases[] = {
-        {"ReplyDelay holds every answer", 60, 0, "", "ATE0\r", "ATE0\r\r\nOK\r\n", 0},
-        {"SubmitDelay holds the network's answer to a message", 0, 80,
-         "ATE0\rAT+CMGS=" + QByteArray::number(length) + "\r", pdu + "\x1A", "\r\n+CMGS: 0\r\n\r\nOK\r\n", 1},
-    };
-    for (const auto &c : cases) {
-        ModemConfig config;
-        config.replyDelayMs = c.replyDelay;
-        config.submitDelayMs = c.submitDelay;
-        Dialogue d(config);
-        d.say(c.before);
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_TRUE(d.say(c.timed).isEmpty()) << c.name;
-        EXPECT_TRUE(d.messages.isEmpty()) << c.name; // a message counts once the network took it
-        QByteArray later;
-        while (clock.elapsed() < 1000 && !later.endsWith("OK\r\n")) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            later += d.take();
-        }
-        EXPECT_EQ(later, c.answer) << c.name;
-        EXPECT_GE(clock.elapsed(), c.replyDelay + c.submitDelay) << c.name;
-        EXPECT_LT(clock.elapsed(), 900) << c.name;
-        EXPECT_EQ(d.messages.size(), c.messagesAfter) << c.name;
-    }
-}
 
 void settle(int ms = 30)
 {
@@ -313,6 +238,7 @@ TEST(ModemResponder, StatusReportsFollowTheSharesAndTheSeed)
     config.reportSeed = 42;
     int length = 0;
     const QByteArray asking = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length, true);
+    const QByteArray plain = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length);
     QStringList outcomes[2];
     for (QStringList &seen : outcomes) {
         Dialogue d(config);
@@ -320,7 +246,7 @@ TEST(ModemResponder, StatusReportsFollowTheSharesAndTheSeed)
         QByteArray out;
         for (int i = 0; i < 60; ++i) {
             d.say("AT+CMGS=" + QByteArray::number(length) + "\r");
-            out += d.say(asking + "\x1A");
+            out += d.say((i % 6 == 5 ? plain : asking) + "\x1A"); // every sixth asks for none
             settle(1);
             out += d.take();
         }
@@ -328,22 +254,13 @@ TEST(ModemResponder, StatusReportsFollowTheSharesAndTheSeed)
         out += d.take();
         for (const SentReport &r : d.reports)
             seen << r.status;
-        EXPECT_EQ(seen.size(), 60);
-        EXPECT_EQ(out.count("+CDS:"), 60 - seen.count(QStringLiteral("lost")));
+        EXPECT_EQ(seen.size(), 50);
+        EXPECT_EQ(out.count("+CDS:"), 50 - seen.count(QStringLiteral("lost")));
         for (const char *status : {"delivered", "failed", "expired", "lost"})
             EXPECT_GT(seen.count(QLatin1String(status)), 0) << status;
-        EXPECT_LT(seen.count(QStringLiteral("delivered")), 40); // about 40% of 60
+        EXPECT_LT(seen.count(QStringLiteral("delivered")), 35); // about 40% of 50
     }
     EXPECT_EQ(outcomes[0], outcomes[1]);
-
-    Dialogue quiet(config);
-    quiet.say("ATE0;+CNMI=2,0,0,1,0\r");
-    const QByteArray plain = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length);
-    quiet.say("AT+CMGS=" + QByteArray::number(length) + "\r");
-    quiet.say(plain + "\x1A");
-    settle();
-    EXPECT_EQ(quiet.take(), QByteArray());
-    EXPECT_TRUE(quiet.reports.isEmpty());
 }
 
 } // namespace
