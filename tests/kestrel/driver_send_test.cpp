@@ -135,16 +135,27 @@ TEST_F(KestrelSend, CmsErrorsForChosenNumbersAndRetries)
     EXPECT_EQ(sim.recorded().size(), 2);
 }
 
-// A modem that takes a message but answers OK without its reference may have sent it: it
-// is failed as an unexpected answer and never tried again.
-TEST_F(KestrelSend, AnOkWithoutAReferenceIsNotRetried)
+// An OK without the message's reference, or silence once the message is on its way: the
+// modem may have sent it, so it is failed and never tried again.
+TEST(KestrelRetry, AnAnswerThatMayHaveSentIsNotRetried)
 {
-    auto modem = connect(QStringLiteral("[faults]\nNoReferenceNumbers=447700900999\n"));
-    ASSERT_TRUE(modem);
-    modem->setSendRetry(3);
-    EXPECT_EQ(modem->SendSMS(QStringLiteral("+447700900999"), QStringLiteral("x"), false), QString());
-    EXPECT_EQ(modem->ErrorNumber(), kestrel::UnexpectedAnswer);
-    EXPECT_EQ(sim.recorded().size(), 1);
+    const struct { const char *ini; qint32 error; } cases[] = {
+        {"[faults]\nNoReferenceNumbers=447700900123\n", kestrel::UnexpectedAnswer},
+        // Connecting takes 7 commands and AT+CMMS=2 the 8th: the first AT+CMGS goes unanswered.
+        {"[faults]\nSilentAfterCommands=8\n", kestrel::NoAnswer},
+    };
+    for (const auto &c : cases) {
+        ModemSimProcess sim;
+        ASSERT_TRUE(sim.start(QString::fromLatin1(c.ini)));
+        auto modem = testComponent(sim.port(), sim.folder(), 300);
+        ASSERT_TRUE(modem->Connect());
+        modem->setSendRetry(3);
+        EXPECT_EQ(modem->SendSMS(kNumber, QStringLiteral("x"), false), QString()) << c.ini;
+        EXPECT_EQ(modem->ErrorNumber(), c.error) << c.ini;
+        QFile log(QDir(sim.folder()).filePath(QStringLiteral("Kestrel.log")));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_EQ(log.readAll().count("-> AT+CMGS="), 1) << c.ini;
+    }
 }
 
 // The pseudo-terminal and the in-process port lose the line alike, and nothing waits afterwards.
