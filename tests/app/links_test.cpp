@@ -34,13 +34,7 @@ struct AboutFixture
 
 TEST(Links, EachOpensItsTargetAndReportsItsOwnFailure)
 {
-    struct Case
-    {
-        const char *name;
-        std::function<void(AboutFixture &)> click;
-        QString target;
-        QString failure;
-    };
+    struct Case { const char *name; std::function<void(AboutFixture &)> click; QString target; QString failure; };
     const auto clickLabel = [](const char *name) {
         return [name](AboutFixture &f) {
             QLabel *link = f.label(name);

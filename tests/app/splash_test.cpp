@@ -12,34 +12,12 @@
 
 namespace {
 
-// What the screen looked like while the splash waited.
-struct DuringWait
-{
-    bool splashVisible = false;
-    bool hourglass = false;
-    QString version;
-    QString legal;
-    bool whiteLabels = false;
-    QString productVersionText;
-};
-
-class WatchingClock : public FakeClock
-{
-public:
-    std::function<void()> onSleep;
-    void sleep(int ms) override
-    {
-        if (onSleep)
-            onSleep();
-        FakeClock::sleep(ms);
-    }
-};
-
 bool isWhite(const QLabel *label)
 {
     return label->autoFillBackground() && label->palette().color(QPalette::Window) == QColor(Qt::white);
 }
 
+// What the screen looked like while the splash waited, and when the main window came.
 struct SplashRun
 {
     SplashWindow::Outcome outcome{};
@@ -47,27 +25,27 @@ struct SplashRun
     bool splashVisibleWhenMainShown = true;
     bool hourglassWhenMainShown = true;
     bool splashVisibleAfter = true;
-    DuringWait during;
+    bool visibleDuring = false, hourglassDuring = false, whiteDuring = false;
+    QString versionDuring, legalDuring, productVersionTextDuring;
     qint64 sleptMs = 0;
 };
 
 SplashRun runSplash(TestContext &tc, SplashWindow::InstanceCheck check, const std::function<void()> &showMain = [] {},
                     const std::function<void()> &duringWait = [] {})
 {
-    WatchingClock clock;
+    FakeClock clock;
     AppContext context{tc.state, tc.dialogs, tc.shell, clock, {}, tc.context.appFolder, tc.context.dataFolder};
     SplashWindow splash(context, std::move(check));
     SplashRun run;
     clock.onSleep = [&] {
-        run.during.splashVisible = splash.isVisible();
-        run.during.hourglass = QApplication::overrideCursor()
-                               && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         auto *version = splash.findChild<QLabel *>(QStringLiteral("lblSplashVersion"));
         auto *legal = splash.findChild<QLabel *>(QStringLiteral("lblSplashLegal"));
-        run.during.version = version->text();
-        run.during.legal = legal->text();
-        run.during.whiteLabels = isWhite(version) && isWhite(legal);
-        run.during.productVersionText = tc.state.ProductVersionText;
+        run.visibleDuring = splash.isVisible();
+        run.hourglassDuring = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        run.whiteDuring = isWhite(version) && isWhite(legal);
+        run.versionDuring = version->text();
+        run.legalDuring = legal->text();
+        run.productVersionTextDuring = tc.state.ProductVersionText;
         duringWait();
     };
     run.outcome = splash.Form_Load([&] {
@@ -90,16 +68,16 @@ TEST(Splash, ShowsTheVersionForTwoSecondsUnderTheHourglassThenTheMainWindow)
 
     EXPECT_EQ(run.outcome, SplashWindow::Outcome::MainShown);
     EXPECT_EQ(run.sleptMs, 2000);
-    EXPECT_TRUE(run.during.splashVisible);
-    EXPECT_TRUE(run.during.hourglass);
-    EXPECT_TRUE(run.during.whiteLabels);
-    EXPECT_EQ(run.during.version, QStringLiteral("Version %1.%2").arg(QUILLO_VERSION_MAJOR).arg(QUILLO_VERSION_MINOR));
+    EXPECT_TRUE(run.visibleDuring);
+    EXPECT_TRUE(run.hourglassDuring);
+    EXPECT_TRUE(run.whiteDuring);
+    EXPECT_EQ(run.versionDuring, QStringLiteral("Version %1.%2").arg(QUILLO_VERSION_MAJOR).arg(QUILLO_VERSION_MINOR));
     // The legal notice and the web address, on three lines.
-    const QStringList legalLines = run.during.legal.split(QLatin1Char('\n'));
-    ASSERT_EQ(legalLines.size(), 3) << run.during.legal.toStdString();
+    const QStringList legalLines = run.legalDuring.split(QLatin1Char('\n'));
+    ASSERT_EQ(legalLines.size(), 3) << run.legalDuring.toStdString();
     EXPECT_TRUE(legalLines[0].contains(QStringLiteral("Copyright")));
     EXPECT_EQ(legalLines[2], ProductInfo::webSiteText());
-    EXPECT_EQ(run.during.productVersionText, QStringLiteral("Quillo Version %1.%2.%3")
+    EXPECT_EQ(run.productVersionTextDuring, QStringLiteral("Quillo Version %1.%2.%3")
                                                  .arg(QUILLO_VERSION_MAJOR)
                                                  .arg(QUILLO_VERSION_MINOR)
                                                  .arg(QUILLO_VERSION_REVISION));

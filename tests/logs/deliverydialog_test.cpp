@@ -1,6 +1,7 @@
 // Log > Delivery: the runs' numbers and counts, all runs or one, kept up to date by a
 // refresh, the CSV export through the file dialog, and the view when no run asked.
 #include "app/mainwindow.h"
+#include "common/ansitext.h"
 #include "deliveryjournals.h"
 #include "fakes.h"
 #include "fakesmscomponent.h"
@@ -38,6 +39,7 @@ protected:
         return texts;
     }
     DeliveryCounts chart() { return findControl<DeliveryChart>(dialog, "picDeliveryChart")->counts(); }
+    bool noneShown() { return findControl<QLabel>(dialog, "lblDeliveryNone")->isVisibleTo(&dialog); }
     void pick(const QString &journal) { picker()->setCurrentIndex(picker()->findData(QFileInfo(journal).fileName())); }
 
     // Run A at 10:00: 111 delivered, 222 failed. Run B at 11:00: 333 with no report yet.
@@ -62,7 +64,7 @@ TEST_F(DeliveryDialogTest, ShowsTheNumbersAndCountsOfAllRunsOrTheOnePickedAndFol
     ASSERT_EQ(picker()->count(), 3);
     EXPECT_EQ(picker()->itemText(0), QStringLiteral("All runs (2)"));
     EXPECT_EQ(picker()->itemText(1), QStringLiteral("2026-12-07 11:00:00 - 1 numbers - ") + QFileInfo(runB).fileName());
-    EXPECT_FALSE(findControl<QLabel>(dialog, "lblDeliveryNone")->isVisibleTo(&dialog));
+    EXPECT_FALSE(noneShown());
     ASSERT_EQ(table()->model()->rowCount(), 3);
     EXPECT_EQ(line(0), (QStringList{"2026-12-07 11:00:00", "333", "/dev/ttyUSB0", "pending", "", ""}));
     EXPECT_EQ(chart(), (DeliveryCounts{{1, 1, 1, 0}}));
@@ -118,17 +120,14 @@ TEST_F(DeliveryDialogTest, SaysWhenNoRunAskedAndShowsADamagedJournalAsOneLine)
 {
     writeRun(logs, at(9), {{"111", "5"}}, false);
     dialog.Form_Load();
-    EXPECT_TRUE(findControl<QLabel>(dialog, "lblDeliveryNone")->isVisibleTo(&dialog));
+    EXPECT_TRUE(noneShown());
     EXPECT_FALSE(findControl<QPushButton>(dialog, "cmdDeliveryExport")->isEnabled());
     EXPECT_EQ(table()->model()->rowCount(), 0);
 
     writeRuns();
-    QFile damaged(runB);
-    ASSERT_TRUE(damaged.open(QIODevice::Append));
-    damaged.write("garbage\n");
-    damaged.close();
+    writeFileBytes(runB, readFileBytes(runB) + "garbage\n");
     dialog.cmdDeliveryRefresh_Click();
-    EXPECT_FALSE(findControl<QLabel>(dialog, "lblDeliveryNone")->isVisibleTo(&dialog));
+    EXPECT_FALSE(noneShown());
     EXPECT_EQ(picker()->itemText(1), QStringLiteral("2026-12-07 11:00:00 - cannot be read - ") + QFileInfo(runB).fileName());
     ASSERT_EQ(table()->model()->rowCount(), 3);
     const QStringList first = line(0);

@@ -64,22 +64,6 @@ TEST_F(MessageLogTest, EachLevelAppendsItsKindsOfLines)
     }
 }
 
-TEST_F(MessageLogTest, SentLineCountsThePiecesOfTheSendReport)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"", "1 SMS"}, {"42", "1 SMS"}, {"42,43", "2 SMS"}, {"1,2,3", "3 SMS"}, {",", "2 SMS"},
-    };
-    for (const auto &[report, suffix] : cases) {
-        write("");
-        const QDateTime from = QDateTime::currentDateTime();
-        MessageLog log(tc.context.dataFolder);
-        log.setLogType(2);
-        log.SentMsgLog(QStringLiteral("9812345678"), QLatin1String(report));
-        EXPECT_EQ(linesSince("", from), QStringList{QStringLiteral("Message Sent [9812345678]; ") + QLatin1String(suffix)})
-            << "report \"" << report << '"';
-    }
-}
-
 TEST_F(MessageLogTest, WithoutTheLogFolderNothingIsCreatedAndAFailedWriteSilencesTheLog)
 {
     QDir(logs).removeRecursively();

@@ -20,18 +20,25 @@ bool load(const QByteArray &ini, ModemConfig *config, QString *error)
 }
 
 // Every fault key is read in the driver tests, which run modemsim with them; here what is
-// missing or wrong, and the keys no driver test uses.
+// missing or wrong, the keys no driver test uses, and incoming texts kept as written.
 TEST(ModemConfig, MissingKeysKeepDefaultsAndBadValuesAreNamed)
 {
     ModemConfig c;
     QString error;
-    ASSERT_TRUE(load("[network]\nName=Only\nSubmitDelay=2500\n[modem]\nRevision=R2\n", &c, &error));
+    ASSERT_TRUE(load("[network]\nName=Only\nSubmitDelay=2500\n[modem]\nRevision=R2\n"
+                     "[incoming]\nMessage1 = 1500 +447700900555 Stop, please; thanks\nMessage2=0 Shop  Hi\n"
+                     "[faults]\nMessage3=9 x y\n", &c, &error)) << error.toStdString();
     EXPECT_EQ(c.networkName, QStringLiteral("Only"));
     EXPECT_EQ(c.submitDelayMs, 2500);
     EXPECT_EQ(c.revision, QStringLiteral("R2"));
     EXPECT_TRUE(c.registered);
     EXPECT_EQ(c.rssi, 24);
     EXPECT_EQ(c.replyDelayMs, 0);
+    ASSERT_EQ(c.incoming.size(), 2);
+    EXPECT_EQ(c.incoming[0].delayMs, 1500);
+    EXPECT_EQ(c.incoming[0].sender, QStringLiteral("+447700900555"));
+    EXPECT_EQ(c.incoming[0].text, QStringLiteral("Stop, please; thanks"));
+    EXPECT_EQ(c.incoming[1].text, QStringLiteral("Hi"));
 
     const struct { const char *ini; const char *named; } bad[] = {
         {"[network]\nRSSI=high\n", "RSSI"},
@@ -47,25 +54,6 @@ TEST(ModemConfig, MissingKeysKeepDefaultsAndBadValuesAreNamed)
         EXPECT_TRUE(error.contains(QLatin1String(b.named))) << b.ini << error.toStdString();
     }
     EXPECT_FALSE(ModemConfig::load(QStringLiteral("/nonexistent/modem.ini"), &c, &error));
-}
-
-TEST(ModemConfig, IncomingMessagesKeepTheirTextAsWritten)
-{
-    ModemConfig c;
-    QString error;
-    ASSERT_TRUE(load("[incoming]\nMessage1 = 1500 +447700900555 Stop, please; thanks\nFile=/tmp/in.txt\n"
-                     "Message2=0 Shop  Hi\n[faults]\nMessage3=9 x y\n", &c, &error)) << error.toStdString();
-    ASSERT_EQ(c.incoming.size(), 2);
-    EXPECT_EQ(c.incoming[0].delayMs, 1500);
-    EXPECT_EQ(c.incoming[0].sender, QStringLiteral("+447700900555"));
-    EXPECT_EQ(c.incoming[0].text, QStringLiteral("Stop, please; thanks"));
-    EXPECT_EQ(c.incoming[1].text, QStringLiteral("Hi"));
-    EXPECT_EQ(c.incomingFile, QStringLiteral("/tmp/in.txt"));
-}
-
-// The recorded lines themselves are read back by the driver tests (ModemSimProcess::recorded).
-TEST(MessageRecorder, UnwritablePathIsReported)
-{
     EXPECT_FALSE(MessageRecorder(QStringLiteral("/nonexistent/dir/r.jsonl")).record(ReceivedMessage()));
 }
 

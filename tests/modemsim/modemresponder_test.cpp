@@ -1,6 +1,5 @@
 #include "modemsim/modemresponder.h"
 
-#include "kestrel/deliverpdu.h"
 #include "kestrel/gsmalphabet.h"
 #include "kestrel/submitpdu.h"
 
@@ -18,7 +17,6 @@ public:
     {
         QObject::connect(&m_modem, &ModemResponder::transmit, [this](const QByteArray &b) { m_out += b; });
         QObject::connect(&m_modem, &ModemResponder::messageReceived, [this](const ReceivedMessage &m) { messages << m; });
-        QObject::connect(&m_modem, &ModemResponder::hungUp, [this] { hungUp = true; });
         QObject::connect(&m_modem, &ModemResponder::reportSent, [this](const SentReport &r) { reports << r; });
     }
     ModemResponder &modem() { return m_modem; }
@@ -26,17 +24,11 @@ public:
     {
         m_out.clear();
         m_modem.receive(bytes);
-        return std::exchange(m_out, {});
+        return take();
     }
-    QByteArray take()
-    {
-        const QByteArray out = m_out;
-        m_out.clear();
-        return out;
-    }
+    QByteArray take() { return std::exchange(m_out, {}); }
     QList<ReceivedMessage> messages;
     QList<SentReport> reports;
-    bool hungUp = false;
 
 private:
     ModemResponder m_modem;
@@ -82,53 +74,33 @@ TEST(ModemResponder, AnswersLikeAModem)
         {"garbage\r", ""},                                   // no AT prefix: ignored
         {"AT+CMGF=1\r", "\r\nOK\r\n"},
         {"AT+CMGS=12\r", "\r\n+CMS ERROR: 302\r\n"},         // text mode is not served
-    };
-    Dialogue d;
-    for (const Exchange &e : script)
-        EXPECT_EQ(d.say(e.in), QByteArray(e.out)) << e.in;
-}
-
-// What clients such as Gammu, smstools and ModemManager send while setting up, answered in
-// the shapes of 27.007 and 27.005; whatever is not served is an ERROR, never a bare OK.
-TEST(ModemResponder, AnswersClientSetUpInStandardShapes)
-{
-    const Exchange script[] = {
+        // What clients such as Gammu, smstools and ModemManager send while setting up, answered
+        // in the shapes of 27.007 and 27.005; whatever is not served is an ERROR, never a bare OK.
+        {"ATZ\r", "\r\nOK\r\n"},
         {"ATE0\r", "ATE0\r\r\nOK\r\n"},
         {"ATI\r", "\r\nKestrel Labs\r\nSimModem 900\r\nRevision: SM900R01A01\r\n\r\nOK\r\n"},
-        {"AT+CGMR\r", "\r\nSM900R01A01\r\n\r\nOK\r\n"},
         {"AT+CGSN\r", "\r\n356938035643809\r\n\r\nOK\r\n"},
         {"AT+CGMI=?\r", "\r\nOK\r\n"},                       // test form of an identity
-        {"AT+CGMI?\r", "\r\nERROR\r\n"},                     // it has no read form
         {"AT+CFUN=1\r", "\r\nOK\r\n"},
-        {"AT+CFUN=0\r", "\r\nERROR\r\n"},                    // the radio never goes off
         {"AT+CSCS?\r", "\r\n+CSCS: \"IRA\"\r\n\r\nOK\r\n"},
-        {"AT+CSCS=?\r", "\r\n+CSCS: (\"IRA\",\"GSM\",\"UCS2\")\r\n\r\nOK\r\n"},
         {"AT+CSCS=\"8859-1\"\r", "\r\nERROR\r\n"},
-        {"AT+CSMS=?\r", "\r\n+CSMS: (0,1)\r\n\r\nOK\r\n"},
         {"AT+CSMS=1\r", "\r\n+CSMS: 1,1,1\r\n\r\nOK\r\n"},
-        {"AT+CSMS?\r", "\r\n+CSMS: 1,1,1,1\r\n\r\nOK\r\n"},
         {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\",\"SR\"),(\"SM\"),(\"SM\")\r\n\r\nOK\r\n"},
         {"AT+CPMS=\"SM\",\"SM\"\r", "\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"},
-        {"AT+CPMS=\"ME\"\r", "\r\nERROR\r\n"},
         {"AT+CPMS?\r", "\r\n+CPMS: \"SM\",0,30,\"SM\",0,30,\"SM\",0,30\r\n\r\nOK\r\n"},
-        {"AT+CNMI=?\r", "\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n"},
         {"AT+CNMI=2,1,2,1\r", "\r\nOK\r\n"},
         {"AT+CNMI=1,,,0\r", "\r\nOK\r\n"},                   // omitted values are kept
         {"AT+CNMI=0,0,1\r", "\r\nERROR\r\n"},                // <bm> 1 is not served: no change
         {"AT+CNMI?\r", "\r\n+CNMI: 1,1,2,0,0\r\n\r\nOK\r\n"},
         {"AT+CMMS=2;+CMMS?\r", "\r\n+CMMS: 2\r\n\r\nOK\r\n"},
-        {"AT+CMMS=?\r", "\r\n+CMMS: (0-2)\r\n\r\nOK\r\n"},
-        {"AT+CMGF=?\r", "\r\n+CMGF: (0,1)\r\n\r\nOK\r\n"},
         {"AT+CSCA?\r", "\r\n+CSCA: \"+447785016005\",145\r\n\r\nOK\r\n"},
         {"AT+CSCA=\"0123\",129;+CSCA?\r", "\r\n+CSCA: \"0123\",129\r\n\r\nOK\r\n"},
-        {"AT+CSCA=\"+44\",7\r", "\r\nERROR\r\n"},          // no such type of address
         // UCS2: strings go both ways as hex of UTF-16 code units.
         {"AT+CSCS=\"UCS2\";+CSCA?\r", "\r\n+CSCA: \"0030003100320033\",129\r\n\r\nOK\r\n"},
         {"AT+CSCA=\"002B0034\";+COPS?\r", "\r\n+COPS: 0,0,\"00530049004D004E00450054\",0\r\n\r\nOK\r\n"},
         {"AT+CSCA=\"+44\"\r", "\r\nERROR\r\n"},            // not hex in UCS2
         {"AT+CSCS=\"IRA\";+CSCA?\r", "\r\n+CSCA: \"+4\",145\r\n\r\nOK\r\n"},
         {"ATV1Q0&C1&D2\r", "\r\nOK\r\n"},
-        {"ATV0\r", "\r\nERROR\r\n"},                          // numeric results are not served
         {"AT+CLIP=1\r", "\r\nERROR\r\n"},                    // nor calls
         {"ATZ\r", "\r\nOK\r\n"},
         {"AT+CNMI?\r", "AT+CNMI?\r\r\n+CNMI: 0,0,0,0,0\r\n\r\nOK\r\n"}, // echo and settings reset
@@ -165,92 +137,25 @@ TEST(ModemResponder, PinLocksTheSimUntilGiven)
     EXPECT_EQ(blocked.say("AT+CPIN=\"1234\"\r"), QByteArray("\r\n+CME ERROR: 16\r\n"));
 }
 
-TEST(ModemResponder, AcceptsAndRefusesMessages)
+// Refusals by number and the dropped line are met by the driver tests; here what no driver sends.
+TEST(ModemResponder, AcceptsAMessageAndRefusesAPduThatIsNotOne)
 {
-    ModemConfig config;
-    config.cmsErrorNumbers = {QStringLiteral("447700900999")};
-    config.cmsErrorCode = 21;
-    config.hangUpAfterMessages = 2;
-    Dialogue d(config);
+    Dialogue d;
     d.say("ATE0\r");
     int length = 0;
     const QByteArray good = pduFor(QStringLiteral("+447700900123"), QStringLiteral("Hi"), &length);
     const QByteArray cmgs = "AT+CMGS=" + QByteArray::number(length) + "\r";
-
     EXPECT_EQ(d.say(cmgs), QByteArray("\r\n> "));
     EXPECT_EQ(d.say(good + "\x1A"), QByteArray("\r\n+CMGS: 0\r\n\r\nOK\r\n"));
     ASSERT_EQ(d.messages.size(), 1);
     EXPECT_EQ(d.messages[0].number, QStringLiteral("+447700900123"));
     EXPECT_EQ(d.messages[0].text, QStringLiteral("Hi"));
-
-    int badLength = 0;
-    const QByteArray refused = pduFor(QStringLiteral("+447700900999"), QStringLiteral("Hi"), &badLength);
-    d.say("AT+CMGS=" + QByteArray::number(badLength) + "\r");
-    EXPECT_EQ(d.say(refused + "\x1A"), QByteArray("\r\n+CMS ERROR: 21\r\n"));
-
     // A length that disagrees with the PDU, and a PDU that is not hex.
     d.say("AT+CMGS=" + QByteArray::number(length + 1) + "\r");
     EXPECT_EQ(d.say(good + "\x1A"), QByteArray("\r\n+CMS ERROR: 304\r\n"));
     d.say(cmgs);
     EXPECT_EQ(d.say("ZZ\x1A"), QByteArray("\r\n+CMS ERROR: 304\r\n"));
-    EXPECT_FALSE(d.hungUp);
-
-    // The second accepted message is the last before the line drops.
-    d.say(cmgs);
-    EXPECT_EQ(d.say(good + "\x1A"), QByteArray("\r\n+CMGS: 1\r\n\r\nOK\r\n"));
-    EXPECT_TRUE(d.hungUp);
-    EXPECT_EQ(d.say("AT\r"), QByteArray());
-}
-
-TEST(ModemResponder, NotRegisteredRefusesMessages)
-{
-    ModemConfig config;
-    config.registered = false;
-    Dialogue d(config);
-    d.say("ATE0\r");
-    EXPECT_EQ(d.say("AT+CREG?\r"), QByteArray("\r\n+CREG: 0,2\r\n\r\nOK\r\n"));
-    EXPECT_EQ(d.say("AT+COPS?\r"), QByteArray("\r\n+COPS: 0\r\n\r\nOK\r\n"));
-    int length = 0;
-    const QByteArray pdu = pduFor(QStringLiteral("123"), QStringLiteral("x"), &length);
-    d.say("AT+CMGS=" + QByteArray::number(length) + "\r");
-    EXPECT_EQ(d.say(pdu + "\x1A"), QByteArray("\r\n+CMS ERROR: 331\r\n"));
-}
-
-TEST(ModemResponder, DelaysAnswersAsConfigured)
-{
-    int length = 0;
-    const QByteArray pdu = pduFor(QStringLiteral("+447700900123"), QStringLiteral("Hi"), &length);
-    const struct
-    {
-        const char *name;
-        int replyDelay, submitDelay;
-        QByteArray before, timed, answer;
-        int messagesAfter;
-    } cases[] = {
-        {"ReplyDelay holds every answer", 60, 0, "", "ATE0\r", "ATE0\r\r\nOK\r\n", 0},
-        {"SubmitDelay holds the network's answer to a message", 0, 80,
-         "ATE0\rAT+CMGS=" + QByteArray::number(length) + "\r", pdu + "\x1A", "\r\n+CMGS: 0\r\n\r\nOK\r\n", 1},
-    };
-    for (const auto &c : cases) {
-        ModemConfig config;
-        config.replyDelayMs = c.replyDelay;
-        config.submitDelayMs = c.submitDelay;
-        Dialogue d(config);
-        d.say(c.before);
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_TRUE(d.say(c.timed).isEmpty()) << c.name;
-        EXPECT_TRUE(d.messages.isEmpty()) << c.name; // a message counts once the network took it
-        QByteArray later;
-        while (clock.elapsed() < 1000 && !later.endsWith("OK\r\n")) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            later += d.take();
-        }
-        EXPECT_EQ(later, c.answer) << c.name;
-        EXPECT_GE(clock.elapsed(), c.replyDelay + c.submitDelay) << c.name;
-        EXPECT_LT(clock.elapsed(), 900) << c.name;
-        EXPECT_EQ(d.messages.size(), c.messagesAfter) << c.name;
-    }
+    EXPECT_EQ(d.messages.size(), 1);
 }
 
 void settle(int ms = 30)
@@ -259,46 +164,6 @@ void settle(int ms = 30)
     clock.start();
     while (clock.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-QString textOf(const QByteArray &hex)
-{
-    gsm::DeliverPart part;
-    gsm::decodeDeliver(hex, &part, nullptr);
-    return part.text;
-}
-
-// Messages from the network are kept without a word (<mt> 0) or announced (<mt> 1), but
-// never inside an answer; what is kept can be listed, read and deleted.
-TEST(ModemResponder, KeepsIncomingMessagesForReadingAndDeleting)
-{
-    Dialogue d;
-    d.say("ATE0\r");
-    d.modem().scheduleIncoming({{0, QStringLiteral("+447700900555"), QStringLiteral("Hi")}});
-    settle();
-    EXPECT_EQ(d.take(), QByteArray());
-    EXPECT_EQ(d.say("AT+CNMI=2,1,0,0,0\r"), QByteArray("\r\nOK\r\n"));
-    int length = 0;
-    const QByteArray pdu = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length);
-    EXPECT_EQ(d.say("AT+CMGS=" + QByteArray::number(length) + "\r"), QByteArray("\r\n> "));
-    d.modem().scheduleIncoming({{0, QStringLiteral("+447700900556"), QStringLiteral("Yo")}});
-    settle();
-    EXPECT_TRUE(d.take().isEmpty()); // held while the host writes its message
-    EXPECT_EQ(d.say(pdu + "\x1A"), QByteArray("\r\n+CMGS: 0\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",2\r\n"));
-
-    EXPECT_EQ(d.say("AT+CPMS?\r"), QByteArray("\r\n+CPMS: \"SM\",2,30,\"SM\",2,30,\"SM\",2,30\r\n\r\nOK\r\n"));
-    const QByteArray listed = d.say("AT+CMGL=0\r");
-    EXPECT_TRUE(listed.startsWith("\r\n+CMGL: 1,0,,")) << listed.constData();
-    EXPECT_TRUE(listed.contains("\r\n+CMGL: 2,0,,")) << listed.constData();
-    EXPECT_EQ(d.say("AT+CMGL=0\r"), QByteArray("\r\nOK\r\n")); // both read now
-    const QByteArray read = d.say("AT+CMGR=2\r");
-    EXPECT_TRUE(read.startsWith("\r\n+CMGR: 1,,")) << read.constData();
-    EXPECT_EQ(textOf(read.split('\n').value(2).trimmed()), QStringLiteral("Yo"));
-    EXPECT_EQ(d.say("AT+CMGD=1\r"), QByteArray("\r\nOK\r\n"));
-    EXPECT_EQ(d.say("AT+CMGR=1\r"), QByteArray("\r\n+CMS ERROR: 321\r\n"));
-    EXPECT_EQ(d.say("AT+CMGD=0,1\r"), QByteArray("\r\nOK\r\n")); // every read message
-    EXPECT_EQ(d.say("AT+CMGL=4\r"), QByteArray("\r\nOK\r\n"));
-    EXPECT_EQ(d.say("AT+CMGF=1;+CMGL=4\r"), QByteArray("\r\n+CMS ERROR: 302\r\n"));
 }
 
 // Reports come only for messages that ask for one, after the answer, with the configured
@@ -313,6 +178,7 @@ TEST(ModemResponder, StatusReportsFollowTheSharesAndTheSeed)
     config.reportSeed = 42;
     int length = 0;
     const QByteArray asking = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length, true);
+    const QByteArray plain = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length);
     QStringList outcomes[2];
     for (QStringList &seen : outcomes) {
         Dialogue d(config);
@@ -320,7 +186,7 @@ TEST(ModemResponder, StatusReportsFollowTheSharesAndTheSeed)
         QByteArray out;
         for (int i = 0; i < 60; ++i) {
             d.say("AT+CMGS=" + QByteArray::number(length) + "\r");
-            out += d.say(asking + "\x1A");
+            out += d.say((i % 6 == 5 ? plain : asking) + "\x1A"); // every sixth asks for none
             settle(1);
             out += d.take();
         }
@@ -328,22 +194,13 @@ TEST(ModemResponder, StatusReportsFollowTheSharesAndTheSeed)
         out += d.take();
         for (const SentReport &r : d.reports)
             seen << r.status;
-        EXPECT_EQ(seen.size(), 60);
-        EXPECT_EQ(out.count("+CDS:"), 60 - seen.count(QStringLiteral("lost")));
+        EXPECT_EQ(seen.size(), 50);
+        EXPECT_EQ(out.count("+CDS:"), 50 - seen.count(QStringLiteral("lost")));
         for (const char *status : {"delivered", "failed", "expired", "lost"})
             EXPECT_GT(seen.count(QLatin1String(status)), 0) << status;
-        EXPECT_LT(seen.count(QStringLiteral("delivered")), 40); // about 40% of 60
+        EXPECT_LT(seen.count(QStringLiteral("delivered")), 35); // about 40% of 50
     }
     EXPECT_EQ(outcomes[0], outcomes[1]);
-
-    Dialogue quiet(config);
-    quiet.say("ATE0;+CNMI=2,0,0,1,0\r");
-    const QByteArray plain = pduFor(QStringLiteral("+447700900123"), QStringLiteral("x"), &length);
-    quiet.say("AT+CMGS=" + QByteArray::number(length) + "\r");
-    quiet.say(plain + "\x1A");
-    settle();
-    EXPECT_EQ(quiet.take(), QByteArray());
-    EXPECT_TRUE(quiet.reports.isEmpty());
 }
 
 } // namespace

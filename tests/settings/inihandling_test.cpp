@@ -1,3 +1,4 @@
+#include "common/ansitext.h"
 #include "common/error.h"
 #include "settings/inihandling.h"
 
@@ -16,22 +17,10 @@ struct IniFile
     INIHandling ini{dir.path(), QStringLiteral("config.ini")};
 
     QString path() const { return dir.path() + QStringLiteral("/config.ini"); }
-    void write(const QByteArray &bytes) const
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray read() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    void write(const QByteArray &bytes) const { writeFileBytes(path(), bytes); }
+    QByteArray read() const { return QFile::exists(path()) ? readFileBytes(path()) : QByteArray("<missing>"); }
     QString port() { return ini.GetKey(QStringLiteral("COMM"), QStringLiteral("Port")); }
-    void setPort(const char *value)
-    {
-        ini.SetKey(QStringLiteral("COMM"), QStringLiteral("Port"), QLatin1String(value));
-    }
+    void setPort(const char *value) { ini.SetKey(QStringLiteral("COMM"), QStringLiteral("Port"), QLatin1String(value)); }
 };
 
 // Bytes with NULs in them, as written.
@@ -41,21 +30,12 @@ QByteArray raw(const char (&bytes)[N])
     return QByteArray(bytes, N - 1);
 }
 
-bool runningAsRoot()
-{
-    return ::geteuid() == 0;
-}
+bool runningAsRoot() { return ::geteuid() == 0; }
 
 // Files as people and other programs leave them.
 TEST(INIHandlingRead, GivesTheValueOrEmpty)
 {
-    const struct
-    {
-        QByteArray file;
-        const char *section;
-        const char *key;
-        QByteArray expected;
-    } cases[] = {
+    const struct { QByteArray file; const char *section; const char *key; QByteArray expected; } cases[] = {
         {"[comm]\r\nPORT=COM3\r\n", "COMM", "port", "COM3"},
         {"  [ COMM ]\r\n  Port =  COM3 \t\r\n", "COMM", "Port", "COM3"},
         {"[SMS]\r\nSMSC=\"+4412\"\r\n", "SMS", "SMSC", "+4412"},

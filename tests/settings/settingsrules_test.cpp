@@ -11,11 +11,7 @@ using namespace SettingsRules;
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kGerman(QLocale::German, QLocale::Germany);
 
-struct Correction
-{
-    const char *typed;
-    const char *stored;
-};
+struct Correction { const char *typed; const char *stored; };
 
 TEST(SettingsRules, SendDelayIsRoundedHalfEvenKeptWithinRangeInTheLocalesNotation)
 {
@@ -43,12 +39,7 @@ TEST(SettingsRules, SendRetryIsAWholeNumberFromZeroToThree)
 
 TEST(SettingsRules, LogLevelOutsideZeroToTwoLoadsAsZero)
 {
-    struct Level
-    {
-        const char *stored;
-        const char *loaded;
-        int shown;
-    };
+    struct Level { const char *stored; const char *loaded; int shown; };
     const Level cases[] = {
         {"0", "0", 0},     {"1", "1", 1},     {"2", "2", 2},       {"1.6", "1.6", 2}, {"2.5", "2.5", 2},
         {"2.6", "0", 0},   {"-0.5", "-0.5", 0}, {"-0.6", "0", 0},  {"5", "0", 0},     {"x", "0", 0},
