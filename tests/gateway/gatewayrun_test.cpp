@@ -159,18 +159,27 @@ TEST_F(GatewayRun, KannelStoppedMidRunThenResumedSendsEachNumberAtMostOnce)
         EXPECT_EQ(p.delivery, gsm::DeliveryStatus::Delivered);
 }
 
-TEST_F(GatewayRun, AWrongPasswordEndsTheRunWithTheListWhole)
+// Nothing went: the list stays whole and the journal has no number that may have gone.
+TEST_F(GatewayRun, AWrongPasswordOrNoKannelEndsTheRunWithTheListWhole)
 {
     KannelProcesses kannel;
     ASSERT_EQ(kannel.start(), QString());
-    list.appendMany(numbers(20));
-    GatewaySettings gateway = gatewayOf(kannel);
-    gateway.route.password = QStringLiteral("wrong");
-    RunEngine engine(t.context, list, view);
-    const RunResult result = run(engine, gateway,
-                                 QStringLiteral("The gateway refused the user name or password: Authorization failed for sendsms"),
-                                 Dialogs::Icon::Exclamation);
-    EXPECT_EQ(result.end, RunResult::End::ConnectionFailure);
-    EXPECT_EQ(list.entries(), numbers(20));
-    EXPECT_EQ(readRunJournal(result.journal).notSent(false), numbers(20));
+    GatewaySettings wrongPassword = gatewayOf(kannel);
+    wrongPassword.route.password = QStringLiteral("wrong");
+    GatewaySettings nobodyListening = gatewayOf(kannel);
+    nobodyListening.route.sendsmsUrl = QUrl(QStringLiteral("http://127.0.0.1:1/cgi-bin/sendsms"));
+    const std::pair<GatewaySettings, QString> cases[] = {
+        {wrongPassword, QStringLiteral("The gateway refused the user name or password: Authorization failed for sendsms")},
+        {nobodyListening, QStringLiteral("The gateway could not be reached: ")},
+    };
+    for (const auto &[gateway, box] : cases) {
+        list.clear();
+        list.appendMany(numbers(20));
+        RunEngine engine(t.context, list, view);
+        const RunResult result = run(engine, gateway, box, Dialogs::Icon::Exclamation);
+        EXPECT_EQ(result.end, RunResult::End::ConnectionFailure) << box.toStdString();
+        EXPECT_EQ(list.entries(), numbers(20));
+        EXPECT_EQ(readRunJournal(result.journal).notSent(false), numbers(20));
+    }
+    EXPECT_FALSE(kannel.waitForReceived(1, 500));
 }
