@@ -77,6 +77,15 @@ QString store(std::optional<QString> &field, const QString &value)
     return {};
 }
 
+// --parts-per-hour and its kind: a cap the pacing accepts, kept in field.
+Option capOption(const char *name, std::optional<QString> SendOptions::*field)
+{
+    return {name, 1, kSettings, [name, field](CliCommand &c, const QStringList &v) {
+                const QString refusal = capRefusal(QLatin1String(name), v[0]);
+                return refusal.isEmpty() ? store(c.send.*field, v[0].trimmed()) : refusal;
+            }};
+}
+
 const QList<Option> &options()
 {
     static const QList<Option> list{
@@ -165,21 +174,9 @@ const QList<Option> &options()
              store(c.send.minPause, min.trimmed());
              return store(c.send.maxPause, max.trimmed());
          }},
-        {"--parts-per-hour", 1, kSettings,
-         [](CliCommand &c, const QStringList &v) {
-             const QString refusal = capRefusal(QStringLiteral("--parts-per-hour"), v[0]);
-             return refusal.isEmpty() ? store(c.send.partsPerHour, v[0].trimmed()) : refusal;
-         }},
-        {"--parts-per-day", 1, kSettings,
-         [](CliCommand &c, const QStringList &v) {
-             const QString refusal = capRefusal(QStringLiteral("--parts-per-day"), v[0]);
-             return refusal.isEmpty() ? store(c.send.partsPerDay, v[0].trimmed()) : refusal;
-         }},
-        {"--recipients-per-day", 1, kSettings,
-         [](CliCommand &c, const QStringList &v) {
-             const QString refusal = capRefusal(QStringLiteral("--recipients-per-day"), v[0]);
-             return refusal.isEmpty() ? store(c.send.recipientsPerDay, v[0].trimmed()) : refusal;
-         }},
+        capOption("--parts-per-hour", &SendOptions::partsPerHour),
+        capOption("--parts-per-day", &SendOptions::partsPerDay),
+        capOption("--recipients-per-day", &SendOptions::recipientsPerDay),
         {"--retry", 1, kSettings,
          [](CliCommand &c, const QStringList &v) {
              if (!isWholeIn(v[0], 0, 3))
