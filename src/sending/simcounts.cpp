@@ -1,5 +1,6 @@
 #include "simcounts.h"
 
+#include "common/ansitext.h"
 #include "common/error.h"
 #include "common/errornumbers.h"
 
@@ -7,11 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -99,36 +95,10 @@ void SimCounts::save() const
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder))
         failWrite(m_path, QStringLiteral("the folder cannot be made"));
-    const QString temporary = m_path + QStringLiteral(".new");
-    const QByteArray name = QFile::encodeName(temporary);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        failWrite(m_path, QString::fromLocal8Bit(std::strerror(errno)));
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t done = ::write(fd, data, size_t(left));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done < 0) {
-            const int error = errno;
-            ::close(fd);
-            failWrite(m_path, QString::fromLocal8Bit(std::strerror(error)));
-        }
-        data += done;
-        left -= done;
-    }
-    // Synced before the rename: otherwise a power cut could leave the new name on empty blocks.
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!synced)
-        failWrite(m_path, QString::fromLocal8Bit(std::strerror(error)));
-    if (std::rename(name.constData(), QFile::encodeName(m_path).constData()) != 0)
-        failWrite(m_path, QString::fromLocal8Bit(std::strerror(errno)));
-    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    try {
+        // Synced before it replaces the old file: a power cut leaves one or the other whole.
+        writeFileBytes(m_path, bytes);
+    } catch (const QuilloError &error) {
+        failWrite(m_path, error.description());
     }
 }
