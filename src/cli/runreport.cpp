@@ -1,8 +1,9 @@
 #include "runreport.h"
 
+#include "common/ansitext.h"
 #include "common/csvline.h"
+#include "common/error.h"
 
-#include <QSaveFile>
 #include <QStringList>
 
 QByteArray reportLine(const NumberOutcome &o, bool withText)
@@ -57,16 +58,13 @@ void RunReport::add(const NumberOutcome &outcome)
 
 bool RunReport::addDelivery(const QHash<QString, QString> &statuses)
 {
-    QSaveFile file(m_file.fileName());
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_error = file.errorString();
-        return false;
-    }
-    file.write(heading());
+    QByteArray bytes = heading();
     for (const NumberOutcome &outcome : m_lines)
-        file.write(line(outcome, outcome.sent ? statuses.value(outcome.number) : QString()));
-    if (!file.commit()) {
-        m_error = file.errorString();
+        bytes += line(outcome, outcome.sent ? statuses.value(outcome.number) : QString());
+    try {
+        writeFileBytes(m_file.fileName(), bytes);
+    } catch (const QuilloError &error) {
+        m_error = error.description();
         return false;
     }
     return true;
