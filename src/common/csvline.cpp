@@ -1,13 +1,23 @@
 #include "csvline.h"
 
+#include <algorithm>
+
+QString csvField(const QString &text, bool quoteAlways)
+{
+    static const QString kSpecial = QStringLiteral(",;\"\r\n");
+    const bool quote = (quoteAlways && !text.isEmpty())
+                       || std::any_of(text.begin(), text.end(), [](QChar c) { return kSpecial.contains(c); });
+    if (!quote)
+        return text;
+    QString doubled = text;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
 QByteArray csvLine(const QStringList &fields)
 {
     QStringList cells;
-    for (QString field : fields) {
-        if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) || field.contains(QLatin1Char('\n'))
-            || field.contains(QLatin1Char('\r')))
-            field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-        cells << field;
-    }
+    for (const QString &field : fields)
+        cells << csvField(field);
     return (cells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
 }

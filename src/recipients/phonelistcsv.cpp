@@ -1,6 +1,7 @@
 #include "phonelistcsv.h"
 
 #include "common/ansitext.h"
+#include "common/csvline.h"
 #include "common/error.h"
 #include "common/errornumbers.h"
 #include "common/text.h"
@@ -8,18 +9,6 @@
 #include <QDir>
 
 namespace {
-
-QString csvField(const QString &text, bool quoteAlways)
-{
-    static const QString kSpecial = QStringLiteral(",;\"\r\n");
-    const bool quote = (quoteAlways && !text.isEmpty())
-                       || std::any_of(text.begin(), text.end(), [](QChar c) { return kSpecial.contains(c); });
-    if (!quote)
-        return text;
-    QString doubled = text;
-    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
-}
 
 [[noreturn]] void fail(const QString &path, int line, const QString &what)
 {
