@@ -57,29 +57,6 @@ JournalHead readHead(const QString &path)
     return head;
 }
 
-// run-YYYYMMDD-HHMMSS[-n].journal: the second it started, and n (1 for the first of it).
-QDateTime startInName(const QString &name)
-{
-    const QStringList parts = QFileInfo(name).completeBaseName().split(u'-');
-    if (parts.size() < 3)
-        return {};
-    return QDateTime::fromString(parts.at(1) + parts.at(2), QStringLiteral("yyyyMMddHHmmss"));
-}
-
-int sameSecondInName(const QString &name)
-{
-    const QStringList parts = QFileInfo(name).completeBaseName().split(u'-');
-    return parts.size() == 4 ? parts.at(3).toInt() : 1;
-}
-
-QString optionOf(const RunJournalState &run, const QString &name)
-{
-    for (const auto &[key, value] : run.start.options)
-        if (key == name)
-            return value;
-    return {};
-}
-
 std::optional<DeliveryRun> readRun(const QString &path)
 {
     const JournalHead head = readHead(path);
@@ -87,7 +64,7 @@ std::optional<DeliveryRun> readRun(const QString &path)
         return std::nullopt;
     DeliveryRun run;
     run.fileName = QFileInfo(path).fileName();
-    run.started = head.started.isValid() ? head.started : startInName(run.fileName);
+    run.started = head.started.isValid() ? head.started : parseRunJournalName(run.fileName).second;
     RunJournalState state;
     try {
         state = readRunJournal(path);
@@ -98,7 +75,7 @@ std::optional<DeliveryRun> readRun(const QString &path)
     if (!state.deliveryReports)
         return std::nullopt;
     // A run with one modem names it once, in its options.
-    const QString runModem = optionOf(state, QStringLiteral("gateway")).isEmpty() ? optionOf(state, QStringLiteral("port"))
+    const QString runModem = state.start.option(QStringLiteral("gateway")).isEmpty() ? state.start.option(QStringLiteral("port"))
                                                                                    : DeliveryTracker::kGateway;
     for (qsizetype pos = 0; pos < state.positions.size(); ++pos) {
         const RunPosition &p = state.positions.at(pos);
@@ -198,7 +175,7 @@ bool DeliveryHistory::load(const QString &logsFolder)
         if (known.run)
             m_runs += *known.run;
     std::sort(m_runs.begin(), m_runs.end(), [](const DeliveryRun &a, const DeliveryRun &b) {
-        return a.started != b.started ? a.started > b.started : sameSecondInName(a.fileName) > sameSecondInName(b.fileName);
+        return a.started != b.started ? a.started > b.started : parseRunJournalName(a.fileName).sameSecond > parseRunJournalName(b.fileName).sameSecond;
     });
     return true;
 }

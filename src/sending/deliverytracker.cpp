@@ -12,14 +12,6 @@ bool isFinal(gsm::DeliveryStatus status)
     return status != gsm::DeliveryStatus::Pending;
 }
 
-QString optionOf(const RunJournalState &run, const QString &name)
-{
-    for (const auto &option : run.start.options)
-        if (option.first == name)
-            return option.second;
-    return {};
-}
-
 } // namespace
 
 DeliveryTracker::DeliveryTracker(JournalClock clock)
@@ -50,7 +42,7 @@ void DeliveryTracker::loadPending(const QString &logsFolder, int days)
         }
         if (!run.deliveryReports)
             continue;
-        const bool gateway = !optionOf(run, QStringLiteral("gateway")).isEmpty();
+        const bool gateway = !run.start.option(QStringLiteral("gateway")).isEmpty();
         for (int pos = 0; pos < run.positions.size(); ++pos) {
             const RunPosition &p = run.positions.at(pos);
             if (p.delivery != gsm::DeliveryStatus::Pending)
@@ -60,7 +52,7 @@ void DeliveryTracker::loadPending(const QString &logsFolder, int days)
                 expect(file.filePath(), pos, number, kGateway, gatewayReference(file.filePath(), pos));
                 continue;
             }
-            const QString modem = p.modem.isEmpty() ? optionOf(run, QStringLiteral("port")) : p.modem;
+            const QString modem = p.modem.isEmpty() ? run.start.option(QStringLiteral("port")) : p.modem;
             for (const QString &ref : p.refs.split(u',', Qt::SkipEmptyParts))
                 if (!isFinal(p.partDeliveries.value(ref, gsm::DeliveryStatus::Pending)))
                     expect(file.filePath(), pos, number, modem, ref);

@@ -8,7 +8,7 @@ QString interruptedRunSummary(const RunJournalState &run)
 {
     // The journal's name carries the moment the run started.
     const QString name = QFileInfo(run.path).fileName();
-    const QDateTime started = QDateTime::fromString(name.mid(4, 15), QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDateTime started = parseRunJournalName(name).second;
     QString text = QStringLiteral("A sending run was interrupted before it ended (%1).\r\n")
                        .arg(started.isValid() ? QStringLiteral("started ") + QLocale().toString(started, QLocale::ShortFormat)
                                               : name);

@@ -341,7 +341,7 @@ struct JournalPeek
     QString resumes;
     QString lastWord;
     QString endKind; // the end record's kind word, when the journal has ended
-    int sameSecond = 1; // the -n of run-YYYYMMDD-HHMMSS-n.journal
+    int sameSecond = 1; // as RunJournalName has it
 };
 
 JournalPeek peek(const QString &folder, const QString &name)
@@ -349,9 +349,7 @@ JournalPeek peek(const QString &folder, const QString &name)
     // Far more than the first two records and any sending record or end ever take.
     constexpr qint64 kWindow = 64 * 1024;
     JournalPeek out{name};
-    const QStringList dashes = QFileInfo(name).completeBaseName().split(u'-');
-    if (dashes.size() == 4)
-        out.sameSecond = dashes.at(3).toInt();
+    out.sameSecond = parseRunJournalName(name).sameSecond;
     QFile file(QDir(folder).filePath(name));
     if (!file.open(QIODevice::ReadOnly))
         return out;
@@ -378,6 +376,26 @@ JournalPeek peek(const QString &folder, const QString &name)
 }
 
 } // namespace
+
+QString RunJournalStart::option(const QString &name) const
+{
+    for (const auto &[key, value] : options)
+        if (key == name)
+            return value;
+    return {};
+}
+
+RunJournalName parseRunJournalName(const QString &fileName)
+{
+    const QStringList parts = QFileInfo(fileName).completeBaseName().split(u'-');
+    RunJournalName out;
+    if (parts.size() < 3 || parts.at(0) != u"run")
+        return out;
+    out.second = QDateTime::fromString(parts.at(1) + parts.at(2), QStringLiteral("yyyyMMddHHmmss"));
+    if (parts.size() == 4)
+        out.sameSecond = parts.at(3).toInt();
+    return out;
+}
 
 QStringList unfinishedRunJournals(const QString &logsFolder, bool withInterrupted)
 {

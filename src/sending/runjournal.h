@@ -32,6 +32,8 @@ struct RunJournalStart
     int encoding = 0; // 0 GSM 7-bit, 2 UCS-2, as the component takes it
     // Free settings worth keeping with the run: long-message mode, validity, port...
     QList<QPair<QString, QString>> options;
+    // The value of the option called name; empty when the run has none.
+    QString option(const QString &name) const;
     // The run's list in order; a number may appear twice, so records name positions
     // (counted from 0) and carry the number for the reader to check.
     QStringList numbers;
@@ -160,6 +162,19 @@ struct RunJournalState
 
 // A torn last line (the program died while writing it) is ignored.
 RunJournalState readRunJournal(const QString &path);
+// run-YYYYMMDD-HHMMSS[-n].journal: the second its run started (invalid for another name)
+// and n, which counts the runs of that second (1 for the first, which has none).
+struct RunJournalName
+{
+    QDateTime second;
+    int sameSecond = 1;
+    bool operator<(const RunJournalName &other) const
+    {
+        return second != other.second ? second < other.second : sameSecond < other.sameSecond;
+    }
+};
+RunJournalName parseRunJournalName(const QString &fileName);
+
 // The journals of logsFolder without an end record, newest first, leaving out any that a
 // later journal resumes (the program died between starting the new run and closing the old).
 // withInterrupted adds those that ended interrupted (a run stopped from outside, which a

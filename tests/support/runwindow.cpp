@@ -91,14 +91,10 @@ QStringList RunWindow::messageLog()
 
 RunJournalState RunWindow::lastJournal() const
 {
-    // run-YYYYMMDD-HHMMSS.journal, then -2, -3... within one second: by name alone the
-    // first of a second would sort after its followers.
-    const auto order = [](const QString &name) {
-        const QStringList parts = QFileInfo(name).completeBaseName().split(u'-');
-        return std::pair(parts.mid(0, 3).join(u'-'), parts.size() > 3 ? parts.at(3).toInt() : 1);
-    };
     const QStringList names = QDir(logs).entryList({QStringLiteral("run-*.journal")}, QDir::Files);
-    const auto newest = std::max_element(names.begin(), names.end(),
-                                         [&](const QString &a, const QString &b) { return order(a) < order(b); });
+    // By name alone the first journal of a second would sort after its -2, -3...
+    const auto newest = std::max_element(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        return parseRunJournalName(a) < parseRunJournalName(b);
+    });
     return newest == names.end() ? RunJournalState{} : readRunJournal(logs + *newest);
 }
